@@ -1,0 +1,26 @@
+// The commands of the `quenvale` program. Each takes the arguments after its name and returns
+// the process exit status: 0 on success, 1 on a failure reported on stderr, 2 on bad usage.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qv::cli {
+
+using Args = std::vector<std::string>;
+
+struct Command {
+  const char* name;
+  const char* summary;  // one line for `quenvale --help`
+  const char* usage;    // the text of `quenvale NAME --help`
+  int (*run)(const Args& args);
+};
+
+// Every command, in the order `quenvale --help` lists them.
+const std::vector<Command>& allCommands();
+
+int runList(const Args& args);
+int runInfo(const Args& args);
+int runSqlite(const Args& args);
+
+}  // namespace qv::cli

@@ -1,0 +1,77 @@
+// `quenvale`: the command-line front end over the portable core.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_io.h"
+#include "cli/commands.h"
+#include "platform/text.h"
+
+namespace qv::cli {
+
+const std::vector<Command>& allCommands() {
+  static const std::vector<Command> commands = {
+      {"list", "list the device backups under a backup root, newest first",
+       "usage: quenvale list [--root DIR] [--json]\n"
+       "  Lists the backups found under DIR (default: the backup program's own folder,\n"
+       "  where the system has one). --json prints one JSON array.\n",
+       runList},
+      {"info", "show one backup's device information and manifest",
+       "usage: quenvale info FOLDER [--json]\n"
+       "  Reads FOLDER/Info.plist and the backup's manifest (Manifest.db or Manifest.mbdb).\n",
+       runInfo},
+      {"sqlite", "list every row image of a SQLite table: live, freelist and carved",
+       "usage: quenvale sqlite FILE [TABLE] [--json] [--deleted-only]\n"
+       "  Reads FILE with the program's own page reader. Without TABLE every table of the\n"
+       "  schema is listed. --json prints JSON Lines, one object per row image;\n"
+       "  --deleted-only leaves out the live rows.\n",
+       runSqlite},
+  };
+  return commands;
+}
+
+namespace {
+
+void printHelp() {
+  std::string text =
+      "Quenvale Tarnwick: finds device backups, reads their files and databases (deleted rows\n"
+      "included) and recovers what you choose.\n\nusage: quenvale COMMAND [ARGS]\n\ncommands:\n";
+  for (const Command& c : allCommands()) {
+    std::string name = c.name;
+    name.resize(10, ' ');
+    text += "  " + name + c.summary + "\n";
+  }
+  text += "\n'quenvale COMMAND --help' tells more about one command.\n";
+  writeOut(text);
+}
+
+int run(const std::vector<std::string>& args) {
+  if (args.empty()) {
+    printHelp();
+    return 2;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    printHelp();
+    return 0;
+  }
+  for (const Command& c : allCommands()) {
+    if (args[0] == c.name) return c.run(Args(args.begin() + 1, args.end()));
+  }
+  std::fprintf(stderr, "quenvale: unknown command '%s' (see 'quenvale --help')\n", args[0].c_str());
+  return 2;
+}
+
+}  // namespace
+}  // namespace qv::cli
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(qv::platform::toUtf8(argv[i]));
+  return qv::cli::run(args);
+}
+#else
+int main(int argc, char** argv) {
+  return qv::cli::run(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif

@@ -1,0 +1,17 @@
+// The system's message text for a Windows-numbered error code, as the user sees it in result
+// lists: Windows' own US-English text on Windows, the same texts from a table elsewhere.
+#pragma once
+
+#include <string>
+
+namespace qv::platform {
+
+// Never empty: an unknown code gives "Unknown error N.".
+std::string errorMessage(int code);
+
+#ifndef _WIN32
+// The Windows number of an errno value (ENOENT gives 2, EACCES gives 5, ENOSPC gives 112).
+int errnoToCode(int err);
+#endif
+
+}  // namespace qv::platform

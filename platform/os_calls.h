@@ -1,0 +1,80 @@
+// The seam between the platform layer and the operating system.
+//
+// Every operating-system call that touches files, folders or the clock goes through the table
+// returned by osCalls(). The real table is built by the platform source (os_calls_posix.cpp or
+// os_calls_win.cpp); tests replace single entries (ScopedOsCalls) to produce short reads,
+// "access denied", a full disk or a file that vanished between two calls, and check the code
+// that comes back. All paths are UTF-8; all results are Windows-numbered codes (result.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qv::platform {
+
+using NativeHandle = std::intptr_t;
+constexpr NativeHandle kNoHandle = -1;
+
+enum class OpenMode {
+  kRead,         // existing file, shared for reading
+  kWriteCreate,  // create or truncate
+  kWriteNew,     // create; kErrFileExists when the name is taken
+};
+
+struct PathInfo {
+  bool exists = false;
+  bool isFolder = false;
+  std::uint64_t size = 0;
+};
+
+// A calendar time of day, without a zone.
+struct CivilTime {
+  int year = 1970;
+  int month = 1;  // 1..12
+  int day = 1;    // 1..31
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+struct OsCalls {
+  int (*openFile)(const std::string& path, OpenMode mode, NativeHandle* out);
+  // Reads at most n bytes at offset; *got is 0 at the end of the file. May return fewer.
+  int (*readAt)(NativeHandle h, std::uint64_t offset, void* buf, std::size_t n, std::size_t* got);
+  // Writes at most n bytes at the current position; may write fewer.
+  int (*write)(NativeHandle h, const void* buf, std::size_t n, std::size_t* put);
+  int (*sizeOf)(NativeHandle h, std::uint64_t* size);
+  int (*closeFile)(NativeHandle h);
+  int (*stat)(const std::string& path, PathInfo* info);
+  // Creates one folder level; kErrAlreadyExists when something has that name.
+  int (*makeFolder)(const std::string& path);
+  // Appends every entry name of the folder in the order the system gives, "." and ".." included
+  // where the system lists them.
+  int (*listFolder)(const std::string& path, std::vector<std::string>* names);
+  int (*removeFile)(const std::string& path);
+  // Renames, replacing an existing destination file.
+  int (*renameFile)(const std::string& from, const std::string& to);
+  // Local civil time of a UTC instant (seconds since 1970), daylight saving included.
+  int (*utcToLocal)(std::int64_t utcSeconds, CivilTime* out);
+  // The standard (non-daylight) bias in minutes: UTC = local + bias.
+  int (*standardBias)(int* minutes);
+};
+
+OsCalls& osCalls();
+const OsCalls& realOsCalls();
+
+// Replaces the table for the life of the object, then restores what was there.
+class ScopedOsCalls {
+ public:
+  explicit ScopedOsCalls(const OsCalls& replacement) : saved_(osCalls()) { osCalls() = replacement; }
+  ~ScopedOsCalls() { osCalls() = saved_; }
+  ScopedOsCalls(const ScopedOsCalls&) = delete;
+  ScopedOsCalls& operator=(const ScopedOsCalls&) = delete;
+
+ private:
+  OsCalls saved_;
+};
+
+}  // namespace qv::platform
