@@ -23,9 +23,9 @@ int appDataFolder(std::string* out);
 // The folder the running program lies in. No trailing separator.
 int programFolder(std::string* out);
 
-// Where the backup program keeps device backups: application data + "Apple Computer\MobileSync\
-// backup" on Windows, ~/Library/Application Support/MobileSync/Backup on macOS; empty elsewhere
-// (there is no default; the user names the root).
+// Where the backup program keeps device backups: application data + the folders
+// Apple Computer, MobileSync, backup on Windows; ~/Library/Application Support/MobileSync/Backup
+// on macOS; empty elsewhere (there is no default; the user names the root).
 std::string defaultBackupRoot();
 
 }  // namespace qv::platform

@@ -1,0 +1,104 @@
+#include "cli/cli_io.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/error_text.h"
+#include "platform/text.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace qv::cli {
+
+ArgScanner::ArgScanner(const std::vector<std::string>& args, std::vector<std::string> flags,
+                       std::vector<std::string> options) {
+  auto known = [](const std::vector<std::string>& list, const std::string& a) {
+    return std::find(list.begin(), list.end(), a) != list.end();
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--help" || a == "-h") {
+      help_ = true;
+    } else if (known(flags, a)) {
+      seenFlags_.push_back(a);
+    } else if (known(options, a)) {
+      if (i + 1 >= args.size()) {
+        if (error_.empty()) error_ = "option " + a + " needs a value";
+      } else {
+        values_.emplace_back(a, args[++i]);
+      }
+    } else if (a.size() > 1 && a[0] == '-' && a != "-") {
+      if (error_.empty()) error_ = "unknown option " + a;
+    } else {
+      positional_.push_back(a);
+    }
+  }
+}
+
+bool ArgScanner::has(std::string_view flag) const {
+  return std::find(seenFlags_.begin(), seenFlags_.end(), flag) != seenFlags_.end();
+}
+
+std::string ArgScanner::value(std::string_view option) const {
+  for (auto it = values_.rbegin(); it != values_.rend(); ++it) {
+    if (it->first == option) return it->second;
+  }
+  return {};
+}
+
+int reportFailure(int code, std::string_view context) {
+  std::string line = "quenvale: " + std::to_string(code) + ": " + platform::errorMessage(code);
+  if (!context.empty()) line += " (" + std::string(context) + ")";
+  line += "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  return 1;
+}
+
+int reportUsage(std::string_view message, std::string_view usage) {
+  std::string text = "quenvale: " + std::string(message) + "\n" + std::string(usage);
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  return 2;
+}
+
+void writeOut(std::string_view text) {
+#ifdef _WIN32
+  static const bool binary = (_setmode(_fileno(stdout), _O_BINARY), true);
+  (void)binary;
+#endif
+  std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+std::string jsonString(std::string_view utf8) {
+  // Round trip through the converter so malformed sequences become U+FFFD.
+  const std::string clean = platform::toUtf8(platform::toWide(utf8));
+  std::string out;
+  out.reserve(clean.size() + 2);
+  out.push_back('"');
+  for (const char ch : clean) {
+    const auto c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      case '\b': out += "\\b"; break;
+      case '\f': out += "\\f"; break;
+      default:
+        if (c < 0x20 || c == 0x7F) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out.push_back(ch);
+        }
+    }
+  }
+  out.push_back('"');
+  return out;
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,162 @@
+// The real operating-system table on POSIX systems. Every failure is returned as the Windows
+// number of its errno (error_text.h), so callers see the same codes on every platform.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/error_text.h"
+#include "platform/os_calls.h"
+#include "platform/result.h"
+
+namespace qv::platform {
+namespace {
+
+int lastError() { return errnoToCode(errno); }
+
+int posixOpen(const std::string& path, OpenMode mode, NativeHandle* out) {
+  *out = kNoHandle;
+  int flags = O_CLOEXEC;
+  switch (mode) {
+    case OpenMode::kRead: flags |= O_RDONLY; break;
+    case OpenMode::kWriteCreate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+    case OpenMode::kWriteNew: flags |= O_WRONLY | O_CREAT | O_EXCL; break;
+  }
+  int fd;
+  do {
+    fd = ::open(path.c_str(), flags, 0644);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return mode == OpenMode::kWriteNew && errno == EEXIST ? kErrFileExists : lastError();
+  if (mode == OpenMode::kRead) {
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {  // Windows will not open a folder
+      ::close(fd);
+      return kErrAccessDenied;
+    }
+  }
+  *out = fd;
+  return kOk;
+}
+
+int posixReadAt(NativeHandle h, std::uint64_t offset, void* buf, std::size_t n, std::size_t* got) {
+  *got = 0;
+  ssize_t r;
+  do {
+    r = ::pread(static_cast<int>(h), buf, n, static_cast<off_t>(offset));
+  } while (r < 0 && errno == EINTR);
+  if (r < 0) return lastError();
+  *got = static_cast<std::size_t>(r);
+  return kOk;
+}
+
+int posixWrite(NativeHandle h, const void* buf, std::size_t n, std::size_t* put) {
+  *put = 0;
+  ssize_t r;
+  do {
+    r = ::write(static_cast<int>(h), buf, n);
+  } while (r < 0 && errno == EINTR);
+  if (r < 0) return lastError();
+  *put = static_cast<std::size_t>(r);
+  return kOk;
+}
+
+int posixSizeOf(NativeHandle h, std::uint64_t* size) {
+  struct stat st;
+  if (::fstat(static_cast<int>(h), &st) != 0) return lastError();
+  *size = static_cast<std::uint64_t>(st.st_size);
+  return kOk;
+}
+
+int posixClose(NativeHandle h) { return ::close(static_cast<int>(h)) == 0 ? kOk : lastError(); }
+
+int posixStat(const std::string& path, PathInfo* info) {
+  *info = PathInfo{};
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return kOk;  // simply not there
+    return lastError();
+  }
+  info->exists = true;
+  info->isFolder = S_ISDIR(st.st_mode);
+  info->size = info->isFolder ? 0 : static_cast<std::uint64_t>(st.st_size);
+  return kOk;
+}
+
+int posixMakeFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0755) == 0) return kOk;
+  return lastError();
+}
+
+int posixListFolder(const std::string& path, std::vector<std::string>* names) {
+  DIR* dir = ::opendir(path.c_str());
+  if (dir == nullptr) return lastError();
+  errno = 0;
+  while (const dirent* e = ::readdir(dir)) names->emplace_back(e->d_name);
+  const int err = errno;
+  ::closedir(dir);
+  return err != 0 ? errnoToCode(err) : kOk;
+}
+
+int posixRemoveFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0 ? kOk : lastError();
+}
+
+int posixRenameFile(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0 ? kOk : lastError();
+}
+
+int posixUtcToLocal(std::int64_t utcSeconds, CivilTime* out) {
+  const std::time_t t = static_cast<std::time_t>(utcSeconds);
+  std::tm tm{};
+  tzset();
+  if (::localtime_r(&t, &tm) == nullptr) return kInvalid;
+  out->year = tm.tm_year + 1900;
+  out->month = tm.tm_mon + 1;
+  out->day = tm.tm_mday;
+  out->hour = tm.tm_hour;
+  out->minute = tm.tm_min;
+  out->second = tm.tm_sec;
+  return kOk;
+}
+
+// The standard offset is the one of a day on which no daylight saving is in force: of
+// mid-January and mid-July, the smaller offset east of UTC.
+int posixStandardBias(int* minutes) {
+  tzset();
+  long best = 0;
+  bool have = false;
+  const std::time_t year = std::time(nullptr);
+  for (int month : {0, 6}) {
+    std::tm probe{};
+    gmtime_r(&year, &probe);
+    probe.tm_mon = month;
+    probe.tm_mday = 15;
+    probe.tm_isdst = -1;
+    std::time_t when = timegm(&probe);
+    std::tm local{};
+    if (localtime_r(&when, &local) == nullptr) continue;
+    if (!have || local.tm_gmtoff < best) best = local.tm_gmtoff;
+    have = true;
+  }
+  *minutes = static_cast<int>(-best / 60);
+  return kOk;
+}
+
+const OsCalls kReal = {posixOpen,       posixReadAt,     posixWrite,        posixSizeOf,
+                       posixClose,      posixStat,       posixMakeFolder,   posixListFolder,
+                       posixRemoveFile, posixRenameFile, posixUtcToLocal,   posixStandardBias};
+
+}  // namespace
+
+const OsCalls& realOsCalls() { return kReal; }
+
+OsCalls& osCalls() {
+  static OsCalls current = kReal;
+  return current;
+}
+
+}  // namespace qv::platform
