@@ -198,6 +198,8 @@ int listFolder(const std::string& path, std::vector<std::string>* names) {
 
 int removeFile(const std::string& path) { return osCalls().removeFile(path); }
 
+int removeFolder(const std::string& path) { return osCalls().removeFolder(path); }
+
 int renameFile(const std::string& from, const std::string& to) {
   return osCalls().renameFile(from, to);
 }

@@ -57,6 +57,8 @@ int createFolders(const std::string& path);
 // Entry names of a folder in the order the system gives ("." and ".." left out).
 int listFolder(const std::string& path, std::vector<std::string>* names);
 int removeFile(const std::string& path);
+// Removes an empty folder.
+int removeFolder(const std::string& path);
 int renameFile(const std::string& from, const std::string& to);
 
 }  // namespace qv::platform

@@ -60,6 +60,8 @@ struct OsCalls {
   int (*utcToLocal)(std::int64_t utcSeconds, CivilTime* out);
   // The standard (non-daylight) bias in minutes: UTC = local + bias.
   int (*standardBias)(int* minutes);
+  // Removes an empty folder.
+  int (*removeFolder)(const std::string& path);
 };
 
 OsCalls& osCalls();

@@ -146,9 +146,14 @@ int posixStandardBias(int* minutes) {
   return kOk;
 }
 
-const OsCalls kReal = {posixOpen,       posixReadAt,     posixWrite,        posixSizeOf,
-                       posixClose,      posixStat,       posixMakeFolder,   posixListFolder,
-                       posixRemoveFile, posixRenameFile, posixUtcToLocal,   posixStandardBias};
+int posixRemoveFolder(const std::string& path) {
+  return ::rmdir(path.c_str()) == 0 ? kOk : lastError();
+}
+
+const OsCalls kReal = {posixOpen,       posixReadAt,     posixWrite,      posixSizeOf,
+                       posixClose,      posixStat,       posixMakeFolder, posixListFolder,
+                       posixRemoveFile, posixRenameFile, posixUtcToLocal, posixStandardBias,
+                       posixRemoveFolder};
 
 }  // namespace
 

@@ -156,9 +156,14 @@ int winStandardBias(int* minutes) {
   return kOk;
 }
 
+int winRemoveFolder(const std::string& path) {
+  return RemoveDirectoryW(widePath(path).c_str()) ? kOk : lastError();
+}
+
 const OsCalls kReal = {winOpen,       winReadAt,     winWrite,      winSizeOf,
                        winClose,      winStat,       winMakeFolder, winListFolder,
-                       winRemoveFile, winRenameFile, winUtcToLocal, winStandardBias};
+                       winRemoveFile, winRenameFile, winUtcToLocal, winStandardBias,
+                       winRemoveFolder};
 
 }  // namespace
 
