@@ -62,6 +62,13 @@ struct OsCalls {
   int (*standardBias)(int* minutes);
   // Removes an empty folder.
   int (*removeFolder)(const std::string& path);
+  // Total free bytes on the volume that holds the path.
+  int (*freeSpace)(const std::string& path, std::uint64_t* bytes);
+  // Root paths of the logical drives in the order the system lists them ("C:", "D:" with a
+  // trailing separator on Windows; "/" elsewhere).
+  int (*logicalDrives)(std::vector<std::string>* roots);
+  // Adds the hidden attribute (Windows); nothing to do elsewhere.
+  int (*setHidden)(const std::string& path);
 };
 
 OsCalls& osCalls();

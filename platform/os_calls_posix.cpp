@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -150,10 +151,30 @@ int posixRemoveFolder(const std::string& path) {
   return ::rmdir(path.c_str()) == 0 ? kOk : lastError();
 }
 
-const OsCalls kReal = {posixOpen,       posixReadAt,     posixWrite,      posixSizeOf,
-                       posixClose,      posixStat,       posixMakeFolder, posixListFolder,
-                       posixRemoveFile, posixRenameFile, posixUtcToLocal, posixStandardBias,
-                       posixRemoveFolder};
+int posixFreeSpace(const std::string& path, std::uint64_t* bytes) {
+  *bytes = 0;
+  struct statvfs vfs;
+  if (::statvfs(path.c_str(), &vfs) != 0) return lastError();
+  *bytes = static_cast<std::uint64_t>(vfs.f_bfree) * vfs.f_frsize;
+  return kOk;
+}
+
+int posixLogicalDrives(std::vector<std::string>* roots) {
+  roots->clear();
+  roots->push_back("/");
+  return kOk;
+}
+
+int posixSetHidden(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? kOk : lastError();
+}
+
+const OsCalls kReal = {posixOpen,          posixReadAt,     posixWrite,      posixSizeOf,
+                       posixClose,         posixStat,       posixMakeFolder, posixListFolder,
+                       posixRemoveFile,    posixRenameFile, posixUtcToLocal, posixStandardBias,
+                       posixRemoveFolder,  posixFreeSpace,  posixLogicalDrives,
+                       posixSetHidden};
 
 }  // namespace
 

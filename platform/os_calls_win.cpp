@@ -160,10 +160,36 @@ int winRemoveFolder(const std::string& path) {
   return RemoveDirectoryW(widePath(path).c_str()) ? kOk : lastError();
 }
 
-const OsCalls kReal = {winOpen,       winReadAt,     winWrite,      winSizeOf,
-                       winClose,      winStat,       winMakeFolder, winListFolder,
-                       winRemoveFile, winRenameFile, winUtcToLocal, winStandardBias,
-                       winRemoveFolder};
+int winFreeSpace(const std::string& path, std::uint64_t* bytes) {
+  *bytes = 0;
+  ULARGE_INTEGER available, total, totalFree;
+  if (!GetDiskFreeSpaceExW(widePath(path).c_str(), &available, &total, &totalFree)) {
+    return lastError();
+  }
+  *bytes = totalFree.QuadPart;
+  return kOk;
+}
+
+int winLogicalDrives(std::vector<std::string>* roots) {
+  roots->clear();
+  wchar_t buf[512];
+  const DWORD n = GetLogicalDriveStringsW(static_cast<DWORD>(sizeof buf / sizeof buf[0]), buf);
+  if (n == 0 || n >= sizeof buf / sizeof buf[0]) return lastError();
+  for (const wchar_t* p = buf; *p != L'\0'; p += wcslen(p) + 1) roots->push_back(toUtf8(p));
+  return kOk;
+}
+
+int winSetHidden(const std::string& path) {
+  const std::wstring w = widePath(path);
+  const DWORD attrs = GetFileAttributesW(w.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES) return lastError();
+  return SetFileAttributesW(w.c_str(), attrs | FILE_ATTRIBUTE_HIDDEN) ? kOk : lastError();
+}
+
+const OsCalls kReal = {winOpen,         winReadAt,     winWrite,         winSizeOf,
+                       winClose,        winStat,       winMakeFolder,    winListFolder,
+                       winRemoveFile,   winRenameFile, winUtcToLocal,    winStandardBias,
+                       winRemoveFolder, winFreeSpace,  winLogicalDrives, winSetHidden};
 
 }  // namespace
 
