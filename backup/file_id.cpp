@@ -1,0 +1,50 @@
+#include "backup/file_id.h"
+
+#include <gcrypt.h>
+
+namespace qv::backup {
+namespace {
+
+// libgcrypt wants its version check before first use; done once, from any thread.
+void initGcrypt() {
+  static const bool ready = [] {
+    if (!gcry_control(GCRYCTL_INITIALIZATION_FINISHED_P)) {
+      gcry_check_version(nullptr);
+      gcry_control(GCRYCTL_DISABLE_SECMEM, 0);
+      gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
+    }
+    return true;
+  }();
+  (void)ready;
+}
+
+}  // namespace
+
+void fileIdOf(std::string_view key, std::string* out) {
+  initGcrypt();
+  unsigned char digest[20];
+  gcry_md_hash_buffer(GCRY_MD_SHA1, digest, key.data(), key.size());
+  static const char kHex[] = "0123456789abcdef";
+  out->resize(40);
+  char* p = &(*out)[0];
+  for (unsigned char b : digest) {
+    *p++ = kHex[b >> 4];
+    *p++ = kHex[b & 15];
+  }
+}
+
+std::string fileIdOf(std::string_view key) {
+  std::string id;
+  fileIdOf(key, &id);
+  return id;
+}
+
+bool isFileId(std::string_view text) {
+  if (text.size() != 40) return false;
+  for (char c : text) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}
+
+}  // namespace qv::backup

@@ -1,0 +1,33 @@
+// Which manifest a backup is read by.
+//
+// A backup folder with a file "Manifest.db" is read by that database, or by the plain copy
+// "Manifest.db-decypted" that decryption leaves beside an enciphered one when that copy exists;
+// every other backup is read by "Manifest.mbdb". The same test (Manifest.db present) chooses
+// the stored-file layout (stored_path.h).
+#pragma once
+
+#include <string>
+
+#include "backup/manifest_entry.h"
+
+namespace qv::backup {
+
+enum class ManifestKind { kDb, kMbdb };
+
+// "Manifest.db" or "Manifest.mbdb".
+const char* manifestKindName(ManifestKind kind);
+
+// One line saying what a manifest result means. The Manifest.db reader passes the SQLite
+// library's codes through, which mean something else as system codes, so those are named as
+// SQLite's.
+std::string manifestResultText(ManifestKind kind, int code);
+
+// True when the folder holds a file (not a folder) named Manifest.db.
+bool hasManifestDb(const std::wstring& folder);
+
+// Reads the manifest chosen by hasManifestDb (as the caller recorded it when the backup was
+// opened) into the index, clearing it first. 87 when the chosen manifest is not there (also
+// when Manifest.db has gone since), otherwise what its reader returns.
+int readChosenManifest(const std::wstring& folder, bool hasManifestDb, ManifestIndex* index);
+
+}  // namespace qv::backup

@@ -1,0 +1,25 @@
+// Manifest.db: the manifest of newer backups, an SQLite database read through the SQLite library.
+//
+// Table Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, flags INTEGER,
+// file BLOB); only the first three columns are read, with one statement and no ordering, so the
+// index follows the table's row order. Each row gives one entry:
+//   fileId = fileID
+//   key    = domain, then "-" + relativePath when relativePath is not NULL
+// A NULL domain counts as empty. A row whose fileID is not 40 lower-case hexadecimal digits is
+// dropped: the id becomes a path under the backup folder, and a crafted one ("../../x") must not
+// reach outside it.
+#pragma once
+
+#include <string>
+
+#include "backup/manifest_entry.h"
+
+namespace qv::backup {
+
+// Clears the index, then fills it. 0; the SQLite library's code when the database cannot be
+// opened (it is opened read-only, so a missing file gives SQLITE_CANTOPEN and is never
+// created); 1006 when the query fails (a file that is not a database, no Files table), in which
+// case the rows delivered before the failure stay in the index.
+int readManifestDb(const std::wstring& path, ManifestIndex* index);
+
+}  // namespace qv::backup

@@ -1,0 +1,23 @@
+// Where a stored file lies inside a backup folder.
+//
+//   backup                         stored path
+//   enciphered                     folder/fileId   (decryption writes a flat folder)
+//   has Manifest.db                folder/ab/abcdef...   (two-character subfolders)
+//   otherwise (Manifest.mbdb)      folder/fileId
+//
+// The rules are tested in this order. Every part of the system that opens a stored file forms
+// its path here.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qv::backup {
+
+std::wstring storedFilePath(const std::wstring& folder, std::string_view fileId, bool encrypted,
+                            bool hasManifestDb);
+
+// folder + separator + name, without doubling a separator the folder already ends with.
+std::wstring joinWide(const std::wstring& folder, std::wstring_view name);
+
+}  // namespace qv::backup

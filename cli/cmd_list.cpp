@@ -1,0 +1,88 @@
+// `quenvale list [--root DIR] [--json]`: the backups under a backup root, newest first.
+#include <string>
+#include <vector>
+
+#include "backup/backup_info.h"
+#include "cli/backup_view.h"
+#include "cli/cli_io.h"
+#include "cli/commands.h"
+#include "engine/recovery_engine.h"
+#include "platform/file.h"
+#include "platform/folders.h"
+#include "platform/text.h"
+
+namespace qv::cli {
+namespace {
+
+std::string listJson(const std::vector<backup::BackupInfo>& backups) {
+  std::string out = "[";
+  for (std::size_t i = 0; i < backups.size(); ++i) {
+    out += i == 0 ? "\n  {" : ",\n  {";
+    out += backupJsonMembers(backups[i]);
+    out += "}";
+  }
+  out += backups.empty() ? "]\n" : "\n]\n";
+  return out;
+}
+
+std::string listTable(const std::vector<backup::BackupInfo>& backups) {
+  std::vector<std::vector<std::string>> rows = {
+      {"NAME", "LAST BACKUP", "SERIAL NUMBER", "PHONE NUMBER", "ENCRYPTED", "FOLDER"}};
+  for (const backup::BackupInfo& b : backups) {
+    rows.push_back({platform::toUtf8(b.displayName), b.lastBackupDate, b.serialNumber,
+                    b.phoneNumber, b.encrypted ? "yes" : "no", platform::toUtf8(b.folder)});
+  }
+  std::vector<std::size_t> widths(rows[0].size(), 0);
+  for (const auto& row : rows) {
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      std::size_t w = displayWidth(row[c]);
+      if (w > widths[c]) widths[c] = w;
+    }
+  }
+  std::string out;
+  for (const auto& row : rows) {
+    for (std::size_t c = 0; c + 1 < row.size(); ++c) out += padTo(row[c], widths[c]) + "  ";
+    out += row.back() + "\n";
+  }
+  return out;
+}
+
+}  // namespace
+
+int runList(const Args& args) {
+  const std::string usage = usageOf("list");
+  ArgScanner scan(args, {"--json"}, {"--root"});
+  if (scan.wantsHelp()) {
+    writeOut(usage);
+    return 0;
+  }
+  if (!scan.error().empty()) return reportUsage(scan.error(), usage);
+  if (!scan.positional().empty())
+    return reportUsage("unexpected argument '" + scan.positional()[0] + "'", usage);
+
+  std::string root = scan.value("--root");
+  if (root.empty()) root = platform::defaultBackupRoot();
+  if (root.empty())
+    return reportUsage("this system has no default backup folder; name one with --root DIR", usage);
+  // The engine treats a root it cannot list as empty; here the user named it, so say why.
+  std::vector<std::string> names;
+  int rc = platform::listFolder(root, &names);
+  if (rc != 0) return reportFailure(rc, "backup root " + root);
+
+  engine::EngineSetup setup;
+  setup.backupRoot = platform::toWide(root);
+  engine::RecoveryEngine engine(setup);
+  std::vector<backup::BackupInfo> backups;
+  engine.listBackups(&backups);
+
+  if (scan.has("--json")) {
+    writeOut(listJson(backups));
+  } else if (backups.empty()) {
+    writeOut("No backups under " + root + "\n");
+  } else {
+    writeOut(listTable(backups));
+  }
+  return 0;
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,42 @@
+// quenvale-sample DIR: writes a sample backup root into DIR (created if missing): one backup with
+// Manifest.db and one with Manifest.mbdb, named in accented Latin and CJK characters.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/folders.h"
+#include "platform/error_text.h"
+#include "platform/text.h"
+#include "tests/fixtures/backup_sample.h"
+
+namespace {
+
+int run(const std::vector<std::string>& args) {
+  if (args.size() != 1 || args[0] == "--help" || args[0] == "-h") {
+    std::fprintf(stderr, "usage: quenvale-sample DIR\n  Writes a sample backup root into DIR.\n");
+    return args.size() == 1 ? 0 : 2;
+  }
+  int rc = qv::fixtures::writeSampleRoot(args[0]);
+  if (rc != 0) {
+    std::fprintf(stderr, "quenvale-sample: %d: %s (writing %s)\n", rc, qv::platform::errorMessage(rc).c_str(),
+                 args[0].c_str());
+    return 1;
+  }
+  for (const auto& b : qv::fixtures::sampleBackups()) {
+    std::printf("%s  %s\n", qv::platform::joinPath(args[0], b.folderName).c_str(),
+                b.manifestDb ? "Manifest.db" : "Manifest.mbdb");
+  }
+  return 0;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(qv::platform::toUtf8(argv[i]));
+  return run(args);
+}
+#else
+int main(int argc, char** argv) { return run(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif
