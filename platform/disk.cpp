@@ -14,6 +14,8 @@ int logicalDriveRoots(std::vector<std::string>* roots) {
   return osCalls().logicalDrives(roots);
 }
 
-int setHiddenAttribute(const std::string& path) { return osCalls().setHidden(path); }
+int setHiddenAttribute(const std::string& path) {
+  return osCalls().setHidden(path);
+}
 
 }  // namespace qv::platform

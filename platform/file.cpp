@@ -7,7 +7,9 @@
 
 namespace qv::platform {
 
-File::~File() { close(); }
+File::~File() {
+  close();
+}
 
 File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, kNoHandle)) {}
 
@@ -145,7 +147,9 @@ int fileSize(const std::string& path, std::uint64_t* out) {
 
 namespace {
 
-bool isSeparator(char c) { return c == '/' || c == kSep; }
+bool isSeparator(char c) {
+  return c == '/' || c == kSep;
+}
 
 // Length of the part of the path that is never created: "/", "C:\", "\\server\share\".
 std::size_t rootLength(const std::string& path) {
@@ -196,9 +200,13 @@ int listFolder(const std::string& path, std::vector<std::string>* names) {
   return kOk;
 }
 
-int removeFile(const std::string& path) { return osCalls().removeFile(path); }
+int removeFile(const std::string& path) {
+  return osCalls().removeFile(path);
+}
 
-int removeFolder(const std::string& path) { return osCalls().removeFolder(path); }
+int removeFolder(const std::string& path) {
+  return osCalls().removeFolder(path);
+}
 
 int renameFile(const std::string& from, const std::string& to) {
   return osCalls().renameFile(from, to);

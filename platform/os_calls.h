@@ -77,7 +77,9 @@ const OsCalls& realOsCalls();
 // Replaces the table for the life of the object, then restores what was there.
 class ScopedOsCalls {
  public:
-  explicit ScopedOsCalls(const OsCalls& replacement) : saved_(osCalls()) { osCalls() = replacement; }
+  explicit ScopedOsCalls(const OsCalls& replacement) : saved_(osCalls()) {
+    osCalls() = replacement;
+  }
   ~ScopedOsCalls() { osCalls() = saved_; }
   ScopedOsCalls(const ScopedOsCalls&) = delete;
   ScopedOsCalls& operator=(const ScopedOsCalls&) = delete;

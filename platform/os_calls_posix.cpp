@@ -17,15 +17,23 @@
 namespace qv::platform {
 namespace {
 
-int lastError() { return errnoToCode(errno); }
+int lastError() {
+  return errnoToCode(errno);
+}
 
 int posixOpen(const std::string& path, OpenMode mode, NativeHandle* out) {
   *out = kNoHandle;
   int flags = O_CLOEXEC;
   switch (mode) {
-    case OpenMode::kRead: flags |= O_RDONLY; break;
-    case OpenMode::kWriteCreate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
-    case OpenMode::kWriteNew: flags |= O_WRONLY | O_CREAT | O_EXCL; break;
+    case OpenMode::kRead:
+      flags |= O_RDONLY;
+      break;
+    case OpenMode::kWriteCreate:
+      flags |= O_WRONLY | O_CREAT | O_TRUNC;
+      break;
+    case OpenMode::kWriteNew:
+      flags |= O_WRONLY | O_CREAT | O_EXCL;
+      break;
   }
   int fd;
   do {
@@ -72,7 +80,9 @@ int posixSizeOf(NativeHandle h, std::uint64_t* size) {
   return kOk;
 }
 
-int posixClose(NativeHandle h) { return ::close(static_cast<int>(h)) == 0 ? kOk : lastError(); }
+int posixClose(NativeHandle h) {
+  return ::close(static_cast<int>(h)) == 0 ? kOk : lastError();
+}
 
 int posixStat(const std::string& path, PathInfo* info) {
   *info = PathInfo{};
@@ -170,15 +180,16 @@ int posixSetHidden(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? kOk : lastError();
 }
 
-const OsCalls kReal = {posixOpen,          posixReadAt,     posixWrite,      posixSizeOf,
-                       posixClose,         posixStat,       posixMakeFolder, posixListFolder,
-                       posixRemoveFile,    posixRenameFile, posixUtcToLocal, posixStandardBias,
-                       posixRemoveFolder,  posixFreeSpace,  posixLogicalDrives,
-                       posixSetHidden};
+const OsCalls kReal = {posixOpen,         posixReadAt,     posixWrite,         posixSizeOf,
+                       posixClose,        posixStat,       posixMakeFolder,    posixListFolder,
+                       posixRemoveFile,   posixRenameFile, posixUtcToLocal,    posixStandardBias,
+                       posixRemoveFolder, posixFreeSpace,  posixLogicalDrives, posixSetHidden};
 
 }  // namespace
 
-const OsCalls& realOsCalls() { return kReal; }
+const OsCalls& realOsCalls() {
+  return kReal;
+}
 
 OsCalls& osCalls() {
   static OsCalls current = kReal;

@@ -9,9 +9,13 @@
 namespace qv::platform {
 namespace {
 
-std::wstring widePath(const std::string& path) { return toWide(path); }
+std::wstring widePath(const std::string& path) {
+  return toWide(path);
+}
 
-HANDLE asHandle(NativeHandle h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE asHandle(NativeHandle h) {
+  return reinterpret_cast<HANDLE>(h);
+}
 
 int lastError() {
   const DWORD e = GetLastError();
@@ -24,7 +28,8 @@ int winOpen(const std::string& path, OpenMode mode, NativeHandle* out) {
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   DWORD disposition = OPEN_EXISTING;
   switch (mode) {
-    case OpenMode::kRead: break;
+    case OpenMode::kRead:
+      break;
     case OpenMode::kWriteCreate:
       access = GENERIC_WRITE;
       share = FILE_SHARE_READ;
@@ -74,7 +79,9 @@ int winSizeOf(NativeHandle h, std::uint64_t* size) {
   return kOk;
 }
 
-int winClose(NativeHandle h) { return CloseHandle(asHandle(h)) ? kOk : lastError(); }
+int winClose(NativeHandle h) {
+  return CloseHandle(asHandle(h)) ? kOk : lastError();
+}
 
 int winStat(const std::string& path, PathInfo* info) {
   *info = PathInfo{};
@@ -193,7 +200,9 @@ const OsCalls kReal = {winOpen,         winReadAt,     winWrite,         winSize
 
 }  // namespace
 
-const OsCalls& realOsCalls() { return kReal; }
+const OsCalls& realOsCalls() {
+  return kReal;
+}
 
 OsCalls& osCalls() {
   static OsCalls current = kReal;

@@ -56,9 +56,9 @@ int Process::start(const std::string& program, const std::vector<std::string>& a
   PROCESS_INFORMATION pi{};
   std::wstring line = toWide(commandLine(program, args));
   const std::wstring app = toWide(program);
-  const BOOL ok = CreateProcessW(app.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                 CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr,
-                                 &si, &pi);
+  const BOOL ok =
+      CreateProcessW(app.c_str(), line.data(), nullptr, nullptr, TRUE,
+                     CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &si, &pi);
   const int rc = ok ? kOk : lastError();
   CloseHandle(inRead);
   CloseHandle(outWrite);

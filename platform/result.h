@@ -8,13 +8,13 @@
 namespace qv {
 
 constexpr int kOk = 0;
-constexpr int kCancelled = 2;           // the progress callback asked to stop
-constexpr int kSourceFailed = -1;       // a recovery source could not start
-constexpr int kWrongPassword = -110;    // the backup's keybag did not unlock
-constexpr int kInvalid = 87;            // missing file, file not what it should be, failed call
-constexpr int kShortRead = 30;          // fewer bytes than the format promised
-constexpr int kQueryFailed = 1006;      // a manifest or table query failed
-constexpr int kMbdbOpenFailed = 6009;   // "Manifest.mbdb" could not be opened
+constexpr int kCancelled = 2;          // the progress callback asked to stop
+constexpr int kSourceFailed = -1;      // a recovery source could not start
+constexpr int kWrongPassword = -110;   // the backup's keybag did not unlock
+constexpr int kInvalid = 87;           // missing file, file not what it should be, failed call
+constexpr int kShortRead = 30;         // fewer bytes than the format promised
+constexpr int kQueryFailed = 1006;     // a manifest or table query failed
+constexpr int kMbdbOpenFailed = 6009;  // "Manifest.mbdb" could not be opened
 
 // System codes (Windows numbering) that the platform layer produces.
 constexpr int kErrFileNotFound = 2;

@@ -13,7 +13,9 @@ namespace {
 
 using qv::fixtures::TempFolder;
 
-OsCalls withReal() { return realOsCalls(); }
+OsCalls withReal() {
+  return realOsCalls();
+}
 
 TEST(FaultTest, ShortReadsAreRetriedUntilTheEnd) {
   TempFolder tmp;

@@ -73,8 +73,10 @@ TEST(FileTest, ReadWholeFileRefusesFilesOverTheCap) {
 
 TEST(FileTest, CreatesNestedFoldersWithNonAsciiNames) {
   TempFolder tmp;
-  const std::string deep = joinPath(
-      joinPath(tmp.path(), "Ren\xC3\xA9" "e"), joinPath("\xE5\xBC\xA0\xE4\xB8\x89", "backup"));
+  const std::string deep = joinPath(joinPath(tmp.path(),
+                                             "Ren\xC3\xA9"
+                                             "e"),
+                                    joinPath("\xE5\xBC\xA0\xE4\xB8\x89", "backup"));
   ASSERT_EQ(createFolders(deep), kOk);
   EXPECT_TRUE(isFolder(deep));
   EXPECT_EQ(createFolders(deep + kSep), kOk);  // already there, trailing separator

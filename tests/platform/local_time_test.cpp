@@ -11,7 +11,7 @@ namespace {
 
 TEST(LocalTimeTest, CivilTimeRoundTripsAcrossLeapDaysAndEpochs) {
   const CivilTime samples[] = {
-      {1970, 1, 1, 0, 0, 0},   {2001, 1, 1, 0, 0, 0},    {2000, 2, 29, 12, 0, 0},
+      {1970, 1, 1, 0, 0, 0},   {2001, 1, 1, 0, 0, 0},      {2000, 2, 29, 12, 0, 0},
       {2016, 5, 1, 23, 30, 0}, {1969, 12, 31, 23, 59, 59}, {2100, 3, 1, 1, 2, 3},
   };
   for (const CivilTime& t : samples) {

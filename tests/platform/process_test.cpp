@@ -51,9 +51,13 @@ TEST(QuoteTest, ArgumentsAreQuotedByTheRuntimeRules) {
 }
 
 TEST(ProcessTest, ArgumentsReachTheChildExactly) {
-  const std::vector<std::string> tricky = {
-      "pass word", "with \"quotes\"", "back\\slash\\", "\\\\server\\share dir\\",
-      "p\xC3\xA4ss \xE5\xAF\x86\xE7\xA0\x81", "", "tab\there"};
+  const std::vector<std::string> tricky = {"pass word",
+                                           "with \"quotes\"",
+                                           "back\\slash\\",
+                                           "\\\\server\\share dir\\",
+                                           "p\xC3\xA4ss \xE5\xAF\x86\xE7\xA0\x81",
+                                           "",
+                                           "tab\there"};
   std::vector<std::string> args = {"args"};
   args.insert(args.end(), tricky.begin(), tricky.end());
   Process p;

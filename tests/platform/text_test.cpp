@@ -13,7 +13,8 @@ TEST(TextTest, ValidTextRoundTrips) {
   const std::string samples[] = {
       "",
       "plain ASCII",
-      "Ren\xC3\xA9" "e Fran\xC3\xA7ois",         // Latin accents
+      "Ren\xC3\xA9"
+      "e Fran\xC3\xA7ois",                            // Latin accents
       "\xE5\xBC\xA0\xE4\xB8\x89\xE7\x9A\x84 iPhone",  // CJK
       "\xF0\x9F\x98\x80 smile",                       // outside the basic plane
       std::string("nul\0inside", 10),
@@ -62,7 +63,9 @@ TEST(TextTest, UnpairedSurrogateInWideTextBecomesReplacement) {
     w.push_back(static_cast<wchar_t>(0x110000));
   }
   w.push_back(L'b');
-  EXPECT_EQ(toUtf8(w), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(toUtf8(w),
+            "a\xEF\xBF\xBD"
+            "b");
 }
 
 }  // namespace
