@@ -1,0 +1,37 @@
+// The command line of `quenvale-decrypt` (shipped on Windows as "tool"):
+//
+//   quenvale-decrypt BACKUP_FOLDER OUTPUT_FOLDER PASSWORD
+//
+// It deciphers every stored file of the encrypted backup flat into OUTPUT_FOLDER, named by its
+// file id, and for a backup with Manifest.db writes the deciphered manifest as
+// "Manifest.db-decypted" into BACKUP_FOLDER. Standard output carries the protocol the program
+// reads: lines "Count: N" with the number of files written so far (at most one every 50 ms,
+// and always one at the end), or the line "Wrong password" when the keybag does not unlock, in
+// which case nothing is written. Everything else goes to standard error and never contains
+// either text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qv::decrypt {
+
+enum ExitStatus {
+  kExitOk = 0,             // every stored file was written
+  kExitWrongPassword = 1,  // nothing was written
+  kExitUsage = 2,
+  kExitFailed = 3,         // the backup could not be deciphered (damaged, not encrypted, unreadable)
+  kExitSomeSkipped = 4,    // deciphered, but some stored files could not be written
+};
+
+class ToolConsole {
+ public:
+  virtual ~ToolConsole() = default;
+  virtual void out(const std::string& line) = 0;  // one protocol line, without its line end
+  virtual void err(const std::string& line) = 0;
+};
+
+// args are the arguments after the program name, as UTF-8. Returns the exit status.
+int runTool(const std::vector<std::string>& args, ToolConsole& console);
+
+}  // namespace qv::decrypt
