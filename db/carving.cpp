@@ -1,0 +1,536 @@
+#include "db/carving.h"
+
+#include <algorithm>
+
+#include "db/record.h"
+#include "db/sqlite_format.h"
+#include "db/varint.h"
+
+namespace qv::db {
+
+namespace {
+
+struct Interval {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+
+// A place where a record's serial types may begin.
+struct Proposal {
+  std::size_t start = 0;
+  int firstColumn = -1;   // -1: by the first-byte rule
+  std::size_t count = 0;  // serial types to read; 0: the width less the first column
+  int score = 0;          // evidence the proposing pass brings
+  int pass = 0;
+};
+
+struct Scored {
+  CarvedCandidate candidate;
+  std::size_t extentEnd = 0;
+  std::size_t order = 0;
+};
+
+// Budget for proposals on one page: a damaged page cannot make the carver quadratic.
+constexpr std::size_t kMaxProposals = 8192;
+// A payload larger than this is not a row anyone wrote (SQLite's own default limit).
+constexpr std::uint64_t kMaxPayload = 1000000000;
+
+class PageCarver {
+ public:
+  PageCarver(const std::uint8_t* page, const CarveContext& ctx)
+      : page_(page), ctx_(ctx), end_(ctx.geometry.usableSize) {}
+
+  void run(std::vector<CarvedCandidate>* out) {
+    if (!readPageHeader(page_, ctx_.geometry, ctx_.pageIndex, &h_)) return;
+    if (h_.type != kLeafTable) return;
+    collectLiveExtents();
+    collectFreeblocks();
+    passFreeblockChain();
+    passBehindHighestCell();
+    passGap();
+    passStalePointers();
+    sweepFreeSpace();
+    select(out);
+  }
+
+ private:
+  // ---- page facts ----------------------------------------------------------------------
+
+  void collectLiveExtents() {
+    cellPointers(page_, ctx_.geometry, h_, &cells_);
+    std::size_t count = std::min<std::size_t>(h_.cellCount, (end_ - h_.pointerArray) / 2);
+    arrayEnd_ = h_.pointerArray + 2 * count;
+    std::vector<Interval> live;
+    for (std::uint16_t off : cells_) {
+      LeafCell cell;
+      if (parseLeafCell(page_, ctx_.geometry, off, &cell) != 0) continue;
+      live.push_back({off, off + cell.cellSize});
+    }
+    std::sort(live.begin(), live.end(),
+              [](const Interval& a, const Interval& b) { return a.begin < b.begin; });
+    // Free space is the complement of the live cells within [pointer array end, usable end).
+    std::size_t pos = arrayEnd_;
+    for (const Interval& c : live) {
+      if (c.begin > pos) free_.push_back({pos, c.begin});
+      pos = std::max(pos, c.end);
+    }
+    if (pos < end_) free_.push_back({pos, end_});
+  }
+
+  // The freeblock chain, as far as it is sound: ascending offsets past the pointer array,
+  // each block at least 4 bytes and inside the page.
+  void collectFreeblocks() {
+    std::size_t off = h_.firstFreeblock;
+    std::size_t prev = 0;
+    std::size_t budget = end_ / 4;
+    while (off != 0 && budget-- > 0) {
+      if (off <= prev || off < arrayEnd_ || off > end_ - 4) break;
+      const std::size_t size = be16(page_ + off + 2);
+      if (size >= 4 && size <= end_ - off) freeblocks_.push_back({off, off + size});
+      prev = off;
+      off = be16(page_ + off);
+    }
+  }
+
+  const Interval* freeIntervalAt(std::size_t pos) const {
+    auto it = std::upper_bound(free_.begin(), free_.end(), pos,
+                               [](std::size_t p, const Interval& i) { return p < i.begin; });
+    if (it == free_.begin()) return nullptr;
+    --it;
+    return pos < it->end ? &*it : nullptr;
+  }
+
+  std::size_t width() const { return ctx_.width > 0 ? static_cast<std::size_t>(ctx_.width) : 0; }
+
+  std::uint64_t varintAt(std::size_t pos, std::size_t limit, std::size_t* len) const {
+    std::uint64_t v = 0;
+    *len = pos < limit ? readVarint(page_ + pos, limit - pos, &v) : 0;
+    return v;
+  }
+
+  void propose(std::size_t start, int firstColumn, std::size_t count, int score, int pass) {
+    if (proposals_.size() >= kMaxProposals || start >= end_) return;
+    proposals_.push_back({start, firstColumn, count, score, pass});
+  }
+
+  // ---- pass 1: the freeblock chain -------------------------------------------------------
+
+  void passFreeblockChain() {
+    const std::size_t n = width();
+    std::size_t m = 0;  // kept from the previous freeblock when the width is unknown
+    std::size_t off = h_.firstFreeblock;
+    std::size_t prev = 0;
+    std::size_t budget = end_ / 4;
+    while (off != 0 && budget-- > 0) {
+      // Each freeblock lies past the previous one and leaves room for its own header.
+      if (off <= prev || off > end_ - 4) break;
+      const std::size_t size = be16(page_ + off + 2);
+      const std::size_t next = be16(page_ + off);
+      if (size == 0) break;
+      prev = off;
+      // A freeblock whose size runs past the page end yields nothing; the chain goes on.
+      if (size <= end_ - off) {
+        std::size_t h = 0;
+        const std::uint64_t headerSize = varintAt(off + 4, end_, &h);
+        if (n != 0) m = varintsLength(page_ + off + 4 + h, end_ - std::min(end_, off + 4 + h), n);
+        const bool headerSurvived = h != 0 && headerSize >= h && headerSize - h == m;
+        const std::size_t start = headerSurvived ? off + 4 + h : off + 4;
+        const std::uint64_t u = recordSize(page_ + start, end_ - start, m, n);
+        if (u <= size) propose(start, headerSurvived ? 0 : -1, 0, 1, 1);
+      }
+      off = next;
+    }
+  }
+
+  // ---- pass 2: behind the highest cell ---------------------------------------------------
+
+  void passBehindHighestCell() {
+    if (cells_.empty()) return;
+    const std::size_t n = width();
+    const std::size_t nAdj = ctx_.callWidth > 0 ? static_cast<std::size_t>(ctx_.callWidth) : 0;
+    const std::size_t pos = *std::max_element(cells_.begin(), cells_.end());
+    std::size_t l1 = 0, l2 = 0;
+    const std::uint64_t payload = varintAt(pos, end_, &l1);
+    varintAt(pos + l1, end_, &l2);
+    if (payload > end_) return;
+    const std::size_t e = pos + l1 + l2 + static_cast<std::size_t>(payload);
+    if (e >= end_) return;
+
+    // Header scan: a header-size varint whose serial types fill it exactly.
+    std::size_t off = e;
+    while (off < end_) {
+      std::size_t g = 0;
+      const std::uint64_t v = varintAt(off, end_, &g);
+      if (g == 0) break;
+      off += g;
+      if (off >= end_) break;
+      if (v != 0 && v <= n + 5 && v < end_ - (off - g) && n < end_ - off) {
+        const std::size_t k = nAdj ? varintsLength(page_ + off, end_ - off, nAdj) + g : 0;
+        if (k == v) {
+          const std::uint64_t u = recordSize(page_ + off, end_ - off, v - g, 0);
+          if (u < end_ - off) {
+            propose(off, 0, nAdj, 1, 2);
+            off += static_cast<std::size_t>(u);
+          }
+        }
+      }
+    }
+
+    // Chain scan: freed cells back to back, each with its first four bytes overwritten.
+    if (n == 0) return;
+    std::size_t g = e;
+    std::size_t budget = end_;
+    while (budget-- > 0 && n + 9 < end_ - std::min(end_, g)) {
+      g += 4;
+      const std::size_t m = varintsLength(page_ + g, end_ - g, n);
+      const std::uint64_t u = recordSize(page_ + g, end_ - g, m, n);
+      if (u == 0 || u > end_ - g) break;
+      propose(g, -1, 0, 0, 2);
+      g += static_cast<std::size_t>(u);
+    }
+  }
+
+  // ---- pass 3: the gap between the pointer array and the cell content --------------------
+
+  void passGap() {
+    const std::size_t n = width();
+    const std::size_t nAdj = ctx_.callWidth > 0 ? static_cast<std::size_t>(ctx_.callWidth) : 0;
+    std::size_t a = end_;
+    if (!cells_.empty()) a = *std::min_element(cells_.begin(), cells_.end());
+    const std::size_t limit = 2 * (a / 2);
+    std::size_t z = h_.pointerArray;
+    while (z + 2 <= limit && be16(page_ + z) != 0) z += 2;
+    if (z + 2 > limit) return;
+    std::size_t b = z + 2;
+    while (b < limit && page_[b] == 0) ++b;
+    if (b >= limit) return;
+
+    // Backward scan from the content start: intact headers, each record ending where the
+    // one found before it began.
+    std::size_t l = a;
+    for (std::size_t p = a; p-- > b;) {
+      std::size_t d = 0;
+      const std::uint64_t v = varintAt(p, l, &d);
+      if (d == 0 || v == 0 || v < n || v > n + 5) continue;
+      if (v >= l - p || v >= l - p - d) continue;
+      const std::size_t k = nAdj ? varintsLength(page_ + p + d, l - p - d, nAdj) + d : 0;
+      if (k != v) continue;
+      if (recordSize(page_ + p + d, l - (p + d), v - d, 0) > l - (p + d)) continue;
+      propose(p + d, 0, nAdj, 1, 3);
+      l = p;
+    }
+
+    // Forward test: a freed cell at the first non-zero byte of the gap.
+    if (b + 4 < a) {
+      const std::size_t m = n ? varintsLength(page_ + b + 4, a - (b + 4), n) : be16(page_ + b);
+      if (recordSize(page_ + b + 4, a - (b + 4), m, n) <= a - (b + 4)) propose(b + 4, -1, 0, 0, 3);
+    }
+  }
+
+  // ---- pass 4: stale entries behind the cell pointer array -------------------------------
+
+  void passStalePointers() {
+    const std::size_t n = width();
+    std::size_t lastLive = 0;
+    for (std::size_t i = 0; h_.pointerArray + 2 * i + 2 <= end_; ++i) {
+      const std::size_t e = be16(page_ + h_.pointerArray + 2 * i);
+      if (e == 0 || e >= end_) break;
+      if (i < h_.cellCount) {
+        lastLive = e;
+        continue;
+      }
+      if (e >= lastLive && e <= lastLive + 6) continue;
+      if (e < arrayEnd_) continue;  // would point into the header or the pointer array
+      staleEntry(e, n);
+    }
+  }
+
+  void staleEntry(std::size_t e, std::size_t n) {
+    std::size_t r = end_ - e;
+    std::size_t p = e;
+    // As a freeblock: the header four bytes in, the record sized by the block.
+    if (n < r && r >= 8) {
+      std::size_t s = be16(page_ + e + 2);
+      bool ok = s != 0;
+      if (ok && s > end_ - e) {
+        std::size_t len = 0;
+        s = static_cast<std::size_t>(std::min<std::uint64_t>(varintAt(e + 3, end_, &len), end_));
+        ok = len != 0 && s <= r - len;
+      }
+      if (ok) {
+        std::size_t h = 0;
+        const std::uint64_t headerSize = varintAt(e + 4, end_, &h);
+        const std::size_t m = varintsLength(page_ + e + 4 + h, end_ - std::min(end_, e + 4 + h), n);
+        const bool headerSurvived = h != 0 && headerSize >= h && headerSize - h == m;
+        p = headerSurvived ? e + 4 + h : e + 4;
+        if (p < end_ && recordSize(page_ + p, end_ - p, m, n) <= s) {
+          propose(p, headerSurvived ? 0 : -1, 0, 0, 4);
+          return;
+        }
+      }
+    }
+    // As a cell, or a freeblock whose header size survived.
+    if (p + 4 > end_) return;
+    r = end_ - p;
+    std::uint64_t target = 0;
+    bool freeblockLike = false;
+    if (be16(page_ + p) != 0) {
+      std::size_t l1 = 0, l2 = 0;
+      const std::uint64_t payload = varintAt(p, end_, &l1);
+      if (payload == 0 || payload - 1 > r) return;
+      varintAt(p + l1, end_, &l2);
+      if (l1 + l2 >= r) return;
+      p += l1 + l2;
+      r -= l1 + l2;
+      target = payload - 1;
+    } else {
+      target = static_cast<std::uint64_t>(be16(page_ + p + 2)) - 5;  // wraps when below 5
+      p += 4;
+      freeblockLike = true;
+      if (p >= end_) return;
+      r = end_ - p;
+    }
+    std::size_t h = 0;
+    const std::uint64_t headerSize = varintAt(p, end_, &h);
+    const std::size_t q = p + h;
+    if (h == 0 || n >= r || q >= end_) return;
+    const std::size_t k = n ? varintsLength(page_ + q, end_ - q, n) + h : 0;
+    if (k != headerSize || headerSize == 0 || headerSize >= target) return;
+    if (headerSize >= end_ - q) return;
+    // A cell's record (past its one-byte header size) is its payload less one byte.
+    if (recordSize(page_ + q, end_ - q, headerSize, n) == target || freeblockLike)
+      propose(q, 0, n, 0, 4);
+  }
+
+  // ---- the free-space sweep --------------------------------------------------------------
+
+  // Intact headers anywhere in free space, and overwritten ones at each freeblock start.
+  void sweepFreeSpace() {
+    const std::size_t n = width();
+    for (const Interval& block : freeblocks_) anchored(block.begin, 5);
+    for (const Interval& f : free_) {
+      for (std::size_t p = f.begin; p < f.end; ++p) {
+        std::size_t d = 0;
+        const std::uint64_t v = varintAt(p, f.end, &d);
+        if (d == 0 || v <= d) continue;
+        // A header of n serial types takes between n and 9n bytes after its size varint.
+        if (n != 0 && (v - d < n || v - d > 9 * n)) continue;
+        if (v - d > f.end - p - d) continue;
+        const std::size_t types = countVarints(p + d, static_cast<std::size_t>(v - d));
+        if (types == 0 || (n != 0 && types != n)) continue;
+        propose(p + d, 0, types, 2, 5);
+      }
+    }
+  }
+
+  // A freed cell starting at `cellStart` with its first four bytes overwritten: the header
+  // size may have survived a few bytes in (long payload-length and row-id varints), or the
+  // serial types begin right at cellStart + 4.
+  void anchored(std::size_t cellStart, int pass) {
+    const std::size_t n = width();
+    for (std::size_t p = cellStart + 4; p < cellStart + 19 && p < end_; ++p) {
+      std::size_t d = 0;
+      const std::uint64_t v = varintAt(p, end_, &d);
+      if (d == 0 || v <= d || v - d > end_ - p - d) continue;
+      if (n != 0 && (v - d < n || v - d > 9 * n)) continue;
+      const std::size_t types = countVarints(p + d, static_cast<std::size_t>(v - d));
+      if (types == 0 || (n != 0 && types != n)) continue;
+      propose(p + d, 0, types, 3, pass);
+    }
+    if (n != 0) propose(cellStart + 4, -1, 0, 1, pass);
+  }
+
+  // The number of varints that exactly fill `len` bytes at pos, or 0 when they do not.
+  std::size_t countVarints(std::size_t pos, std::size_t len) const {
+    if (pos >= end_ || len > end_ - pos) return 0;
+    std::size_t count = 0;
+    std::size_t at = 0;
+    while (at < len) {
+      std::uint64_t t = 0;
+      const std::size_t l = readVarint(page_ + pos + at, len - at, &t);
+      if (l == 0 || ((page_[pos + at + l - 1] & 0x80) && l < 9)) return 0;  // cut short
+      if (t == 10 || t == 11) return 0;
+      at += l;
+      ++count;
+    }
+    return count;
+  }
+
+  // ---- measuring and choosing ------------------------------------------------------------
+
+  bool measure(const Proposal& pr, Scored* out) const {
+    const std::size_t start = pr.start;
+    if (start < arrayEnd_ || start >= end_) return false;
+    const Interval* room = freeIntervalAt(start);
+    if (room == nullptr) return false;
+    int firstColumn = pr.firstColumn;
+    if (firstColumn < 0) {
+      if (width() == 0) return false;
+      firstColumn = page_[start] != 0 ? 1 : 0;
+    }
+    std::size_t count = pr.count;
+    if (count == 0) count = width() > static_cast<std::size_t>(firstColumn)
+                                ? width() - static_cast<std::size_t>(firstColumn)
+                                : 0;
+    if (count == 0) return false;
+
+    // Serial types: all complete, none reserved.
+    std::size_t typesLen = 0;
+    std::uint64_t content = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (typesLen >= end_ - start) return false;
+      std::uint64_t t = 0;
+      const std::size_t avail = end_ - start - typesLen;
+      const std::size_t l = readVarint(page_ + start + typesLen, avail, &t);
+      if (l == 0 || (l < 9 && (page_[start + typesLen + l - 1] & 0x80))) return false;
+      if (t == 10 || t == 11) return false;
+      typesLen += l;
+      content += serialTypeWidth(t);
+      if (content > kMaxPayload) return false;
+    }
+    // Zeroed space and headers of nothing but NULLs carry no row.
+    if (content == 0) return false;
+
+    const std::size_t headerBytes = typesLen + (firstColumn == 1 ? 1 : 0);
+    std::size_t d = 1;
+    while (varintSize(headerBytes + d) > d) ++d;
+    const std::uint64_t headerSize = headerBytes + d;
+    const std::int64_t payloadStart = static_cast<std::int64_t>(start) -
+                                      static_cast<std::int64_t>(d) - (firstColumn == 1 ? 1 : 0);
+    const std::uint64_t payload = headerSize + content;
+    const std::size_t contentStart = start + typesLen;
+
+    CarvedCandidate c;
+    c.offset = static_cast<std::uint16_t>(start);
+    c.firstColumn = static_cast<std::uint8_t>(firstColumn);
+    c.typeCount = static_cast<std::uint16_t>(count);
+    c.payloadOffset = static_cast<std::int32_t>(payloadStart);
+    c.payloadSize = static_cast<std::uint32_t>(payload);
+    c.pass = static_cast<std::uint8_t>(pr.pass);
+
+    std::size_t extentEnd = 0;
+    if (content <= end_ - contentStart) {
+      extentEnd = contentStart + static_cast<std::size_t>(content);
+    } else {
+      // Spilled to overflow pages: the local part ends with the first overflow page number.
+      if (ctx_.pageCount == 0 || payloadStart < 0) return false;
+      const std::uint64_t local = localPayloadSize(payload, ctx_.geometry.usableSize);
+      const std::uint64_t localEnd = static_cast<std::uint64_t>(payloadStart) + local;
+      if (local >= payload || localEnd + 4 > end_ || localEnd < contentStart) return false;
+      const std::uint32_t overflow = be32(page_ + localEnd);
+      if (overflow < 2 || overflow > ctx_.pageCount) return false;
+      c.firstOverflow = overflow;
+      extentEnd = static_cast<std::size_t>(localEnd) + 4;
+    }
+    // The record must lie in the free interval it starts in: bytes under a live cell are not
+    // a deleted row's.
+    if (extentEnd > room->end) return false;
+    c.localEnd = static_cast<std::uint16_t>(std::min(extentEnd, end_));
+    if (ctx_.messageTable) {
+      // The message guid, 36 non-zero bytes, leads the content.
+      if (contentStart + 36 > extentEnd) return false;
+      for (std::size_t i = 0; i < 36; ++i) {
+        if (page_[contentStart + i] == 0) return false;
+      }
+    }
+
+    int score = pr.score;
+    if (payloadStart >= 0 && firstColumn == 0) {
+      std::size_t hl = 0;
+      const auto ps = static_cast<std::size_t>(payloadStart);
+      if (varintAt(ps, end_, &hl) == headerSize && hl == d) {
+        score += 2;  // the header size survived and agrees
+        if (cellPrefixAgrees(ps, payload)) score += 2;
+      }
+    }
+    if (fillsBlock(extentEnd, *room)) score += 2;
+    c.score = static_cast<std::uint8_t>(std::min(score, 255));
+    out->candidate = c;
+    out->extentEnd = extentEnd;
+    return true;
+  }
+
+  // Payload-length and row-id varints just before the payload that agree with it.
+  bool cellPrefixAgrees(std::size_t payloadStart, std::uint64_t payload) const {
+    for (std::size_t rowLen = 1; rowLen <= 9; ++rowLen) {
+      const std::size_t pl = varintSize(payload);
+      if (payloadStart < rowLen + pl || payloadStart - rowLen - pl < arrayEnd_) continue;
+      const std::size_t at = payloadStart - rowLen - pl;
+      std::size_t l1 = 0, l2 = 0;
+      if (varintAt(at, end_, &l1) != payload || l1 != pl) continue;
+      varintAt(at + l1, end_, &l2);
+      if (l2 == rowLen) return true;
+    }
+    return false;
+  }
+
+  // The record ends where its free interval or a freeblock ends, give or take the up to
+  // three fragment bytes the database leaves behind cells.
+  bool fillsBlock(std::size_t extentEnd, const Interval& room) const {
+    if (room.end >= extentEnd && room.end - extentEnd <= 3) return true;
+    for (const Interval& b : freeblocks_) {
+      if (b.end >= extentEnd && b.end - extentEnd <= 3) return true;
+      if (b.begin >= extentEnd && b.begin - extentEnd <= 3) return true;
+    }
+    return false;
+  }
+
+  void select(std::vector<CarvedCandidate>* out) {
+    std::vector<Scored> scored;
+    scored.reserve(proposals_.size());
+    // Measuring may reveal where the next freed cell of a run begins: chase those anchors.
+    for (std::size_t i = 0; i < proposals_.size(); ++i) {
+      Scored s;
+      if (!measure(proposals_[i], &s)) continue;
+      s.order = i;
+      scored.push_back(s);
+      if (s.candidate.score >= 3 && s.extentEnd + 4 < end_ && chased_.size() < kMaxProposals &&
+          std::find(chased_.begin(), chased_.end(), s.extentEnd) == chased_.end()) {
+        chased_.push_back(s.extentEnd);
+        anchored(s.extentEnd, 5);
+      }
+    }
+    std::stable_sort(scored.begin(), scored.end(), [](const Scored& a, const Scored& b) {
+      return a.candidate.score > b.candidate.score;
+    });
+    std::vector<Interval> taken;
+    std::vector<Scored> kept;
+    for (const Scored& s : scored) {
+      const std::size_t b = s.candidate.offset;
+      bool overlaps = false;
+      for (const Interval& t : taken) {
+        if (b < t.end && t.begin < s.extentEnd) {
+          overlaps = true;
+          break;
+        }
+      }
+      if (overlaps) continue;
+      taken.push_back({b, s.extentEnd});
+      kept.push_back(s);
+    }
+    std::sort(kept.begin(), kept.end(),
+              [](const Scored& a, const Scored& b) { return a.order < b.order; });
+    for (const Scored& s : kept) out->push_back(s.candidate);
+  }
+
+  const std::uint8_t* page_;
+  const CarveContext& ctx_;
+  const std::size_t end_;
+  PageHeader h_;
+  std::size_t arrayEnd_ = 0;
+  std::vector<std::uint16_t> cells_;
+  std::vector<Interval> free_;
+  std::vector<Interval> freeblocks_;
+  std::vector<Proposal> proposals_;
+  std::vector<std::size_t> chased_;
+};
+
+}  // namespace
+
+void carvePage(const std::uint8_t* page, const CarveContext& ctx,
+               std::vector<CarvedCandidate>* out) {
+  if (ctx.geometry.usableSize < 480 || ctx.geometry.usableSize > ctx.geometry.pageSize) return;
+  PageCarver(page, ctx).run(out);
+}
+
+}  // namespace qv::db

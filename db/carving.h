@@ -1,0 +1,54 @@
+// Carving deleted rows out of the free space of one table leaf page.
+//
+// Free space on a leaf page is every byte between the end of the cell pointer array and the
+// end of the usable area that no live cell covers: the gap above the pointer array, freeblocks
+// (whose first four bytes the database overwrote with the next-freeblock offset and the
+// block size when the cell was freed), fragments, and whatever lies behind the highest cell.
+// Deleted cells sit there whole, or with their first four bytes overwritten, which takes the
+// payload-length and row-id varints and often the header size and the first serial type.
+//
+// Candidates are proposed by four passes (the freeblock chain, behind the highest cell, the
+// gap, stale pointer entries) and by a sweep that looks for intact record headers anywhere in
+// free space and for overwritten ones where a freed cell must begin. Every proposal is then
+// measured the same way: its serial types must be valid and complete, its content must fit in
+// the free interval it starts in (or spill to a plausible overflow page), it must carry some
+// content (zeroed space carries none), and it scores by the evidence around it (an intact
+// header, an intact cell, a record that exactly fills its freeblock). Overlapping proposals
+// keep the best scored one, so one deleted row gives one candidate.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "db/page_layout.h"
+
+namespace qv::db {
+
+struct CarveContext {
+  PageGeometry geometry;
+  std::uint32_t pageIndex = 0;
+  int width = 0;         // the table's width from the width table (0: unknown)
+  int callWidth = 0;     // the same, call-adjusted
+  bool messageTable = false;  // "message": a 36-byte guid text leads the content
+  std::uint32_t pageCount = 0;  // pages in the file, for overflow page numbers (0: none)
+};
+
+struct CarvedCandidate {
+  std::uint16_t offset = 0;        // where the record's serial types begin
+  std::uint8_t firstColumn = 0;    // column number of the first serial type (0 or 1)
+  std::uint16_t typeCount = 0;     // serial types to read
+  std::int32_t payloadOffset = 0;  // where the payload began (may be before the free space)
+  std::uint32_t payloadSize = 0;   // header + content as rebuilt
+  std::uint32_t firstOverflow = 0; // 0 when the record lies wholly on the page
+  std::uint16_t localEnd = 0;      // end of the record's bytes on this page
+  std::uint8_t pass = 0;           // 1..4 the passes, 5 the free-space sweep
+  std::uint8_t score = 0;          // evidence (higher is stronger)
+};
+
+// Appends the candidates of one leaf page image (pageSize bytes followed by kBufferPad zero
+// bytes) in the order they were found. A page that is not a table leaf yields nothing.
+void carvePage(const std::uint8_t* page, const CarveContext& ctx,
+               std::vector<CarvedCandidate>* out);
+
+}  // namespace qv::db

@@ -1,0 +1,170 @@
+#include "db/record.h"
+
+#include <cstring>
+
+#include "db/varint.h"
+#include "platform/result.h"
+#include "platform/text.h"
+
+namespace qv::db {
+
+namespace {
+
+// Reads `count` serial types from header bytes [p, p + headerLen) (or until the header ends)
+// and lays the columns out from contentStart. Fails when a content runs past n.
+int layColumns(const std::uint8_t* p, std::size_t headerLen, std::size_t contentStart,
+               std::size_t n, int firstColumn, std::size_t count, Record* out) {
+  std::size_t pos = 0;
+  std::uint64_t content = contentStart;
+  int column = firstColumn;
+  while (pos < headerLen && out->columns.size() < count) {
+    std::uint64_t type = 0;
+    std::size_t len = readVarint(p + pos, headerLen - pos, &type);
+    pos += len;
+    std::uint64_t width = serialTypeWidth(type);
+    // A content past the bytes held ends the row: the invariant is content end <= n.
+    if (width > n - content) return kInvalid;
+    RecordColumn c;
+    c.column = column++;
+    c.serialType = type;
+    c.offset = static_cast<std::size_t>(content);
+    c.width = static_cast<std::size_t>(width);
+    out->columns.push_back(c);
+    content += width;
+  }
+  out->contentStart = contentStart;
+  out->end = static_cast<std::size_t>(content);
+  return kOk;
+}
+
+}  // namespace
+
+bool isValidUtf8(std::string_view s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const std::size_t n = s.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned c = p[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t len = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if ((c & 0xE0) == 0xC0) len = 2, cp = c & 0x1F, min = 0x80;
+    else if ((c & 0xF0) == 0xE0) len = 3, cp = c & 0x0F, min = 0x800;
+    else if ((c & 0xF8) == 0xF0) len = 4, cp = c & 0x07, min = 0x10000;
+    else return false;
+    if (len > n - i) return false;
+    for (std::size_t k = 1; k < len; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are malformed.
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += len;
+  }
+  return true;
+}
+
+int walkPayload(const std::uint8_t* p, std::size_t n, Record* out) {
+  out->columns.clear();
+  out->contentStart = out->end = 0;
+  std::uint64_t headerSize = 0;
+  std::size_t h = readVarint(p, n, &headerSize);
+  // The header counts its own size varint and must lie inside the payload.
+  if (h == 0 || headerSize < h || headerSize > n) return kInvalid;
+  const std::size_t hs = static_cast<std::size_t>(headerSize);
+  return layColumns(p + h, hs - h, hs, n, 0, static_cast<std::size_t>(-1), out);
+}
+
+int walkCarved(const std::uint8_t* p, std::size_t n, int firstColumn, std::size_t count,
+               Record* out) {
+  out->columns.clear();
+  out->contentStart = out->end = 0;
+  if (count == 0) return kInvalid;
+  // The serial types are the next `count` varints; content follows right after them.
+  std::size_t headerLen = varintsLength(p, n, count);
+  int rc = layColumns(p, headerLen, headerLen, n, firstColumn, count, out);
+  if (rc != kOk) return rc;
+  return out->columns.size() == count ? kOk : kInvalid;
+}
+
+std::uint64_t recordSize(const std::uint8_t* p, std::size_t avail, std::uint64_t headerLen,
+                         std::size_t width) {
+  if (width != 0) {
+    std::size_t n = (avail > 0 && p[0] != 0) ? width - 1 : width;
+    headerLen = varintsLength(p, avail, n);
+  }
+  if (headerLen > avail) return headerLen;
+  std::uint64_t sum = 0;
+  std::size_t pos = 0;
+  const std::size_t hl = static_cast<std::size_t>(headerLen);
+  while (pos < hl && sum <= avail) {
+    std::uint64_t type = 0;
+    pos += readVarint(p + pos, hl - pos, &type);
+    std::uint64_t w = serialTypeWidth(type);
+    sum = w > avail ? std::uint64_t{avail} + 1 : sum + w;
+  }
+  return headerLen + sum;
+}
+
+std::int64_t integerValue(const std::uint8_t* c, std::uint64_t serialType) {
+  if (serialType == 8) return 0;
+  if (serialType == 9) return 1;
+  if (serialType < 1 || serialType > 6) return 0;
+  const std::size_t width = static_cast<std::size_t>(serialTypeWidth(serialType));
+  // Sign-extend from the first byte, as SQLite stores every integer width.
+  std::uint64_t v = (c[0] & 0x80) ? ~std::uint64_t{0} : 0;
+  for (std::size_t i = 0; i < width; ++i) v = (v << 8) | c[i];
+  return static_cast<std::int64_t>(v);
+}
+
+std::uint32_t unsignedValue(const std::uint8_t* c, std::uint64_t serialType) {
+  if (serialType < 1 || serialType > 4) return 0;
+  std::uint32_t v = 0;
+  for (std::uint64_t i = 0; i < serialType; ++i) v = (v << 8) | c[i];
+  return v;
+}
+
+double realValue(const std::uint8_t* c) {
+  std::uint64_t bits = 0;
+  for (int i = 0; i < 8; ++i) bits = (bits << 8) | c[i];
+  double d = 0;
+  std::memcpy(&d, &bits, sizeof d);
+  return d;
+}
+
+std::string textToUtf8(std::string_view bytes, TextEncoding encoding) {
+  if (encoding == TextEncoding::kUtf8) {
+    if (isValidUtf8(bytes)) return std::string(bytes);
+    // The platform converter turns each malformed sequence into U+FFFD.
+    return platform::toUtf8(platform::toWide(bytes));
+  }
+  std::string out;
+  out.reserve(bytes.size());
+  const bool little = encoding == TextEncoding::kUtf16le;
+  const std::size_t units = bytes.size() / 2;
+  auto unit = [&](std::size_t i) -> char32_t {
+    const auto a = static_cast<unsigned char>(bytes[2 * i]);
+    const auto b = static_cast<unsigned char>(bytes[2 * i + 1]);
+    return little ? static_cast<char32_t>(a | (b << 8)) : static_cast<char32_t>((a << 8) | b);
+  };
+  for (std::size_t i = 0; i < units; ++i) {
+    char32_t u = unit(i);
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units) {
+      char32_t lo = unit(i + 1);
+      if (lo >= 0xDC00 && lo <= 0xDFFF) {
+        platform::appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
+        ++i;
+        continue;
+      }
+    }
+    platform::appendUtf8(out, u);  // an unpaired surrogate becomes U+FFFD
+  }
+  if (bytes.size() % 2) platform::appendUtf8(out, 0xFFFD);
+  return out;
+}
+
+}  // namespace qv::db

@@ -1,0 +1,708 @@
+#include "db/sqlite_page_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+
+#include "db/varint.h"
+#include "platform/file.h"
+#include "platform/result.h"
+#include "platform/text.h"
+
+namespace qv::db {
+
+class SqlitePageReader::Source {
+ public:
+  virtual ~Source() = default;
+  virtual int size(std::uint64_t* out) = 0;
+  virtual int readAt(std::uint64_t offset, std::uint8_t* buf, std::size_t n, std::size_t* got) = 0;
+};
+
+namespace {
+
+class FilePageSource final : public SqlitePageReader::Source {
+ public:
+  explicit FilePageSource(platform::File file) : file_(std::move(file)) {}
+  int size(std::uint64_t* out) override { return file_.size(out); }
+  int readAt(std::uint64_t offset, std::uint8_t* buf, std::size_t n, std::size_t* got) override {
+    return file_.readAt(offset, buf, n, got);
+  }
+
+ private:
+  platform::File file_;
+};
+
+class MemoryPageSource final : public SqlitePageReader::Source {
+ public:
+  explicit MemoryPageSource(std::string bytes) : bytes_(std::move(bytes)) {}
+  int size(std::uint64_t* out) override {
+    *out = bytes_.size();
+    return kOk;
+  }
+  int readAt(std::uint64_t offset, std::uint8_t* buf, std::size_t n, std::size_t* got) override {
+    *got = 0;
+    if (offset >= bytes_.size()) return kOk;
+    const std::size_t take = std::min<std::uint64_t>(n, bytes_.size() - offset);
+    std::memcpy(buf, bytes_.data() + offset, take);
+    *got = take;
+    return kOk;
+  }
+
+ private:
+  std::string bytes_;
+};
+
+}  // namespace
+
+namespace {
+
+// Reads are split in chunks of at most this many bytes.
+constexpr std::size_t kReadChunk = 65536;
+
+bool magicMatches(const std::uint8_t* p) {
+  static const char kMagic[] = "SQLite format 3";  // with its terminating zero: 16 bytes
+  for (std::size_t i = 0; i < kMagicSize; ++i) {
+    unsigned char a = p[i];
+    unsigned char b = static_cast<unsigned char>(kMagic[i]);
+    if (a >= 'A' && a <= 'Z') a = static_cast<unsigned char>(a - 'A' + 'a');
+    if (b >= 'A' && b <= 'Z') b = static_cast<unsigned char>(b - 'A' + 'a');
+    if (a != b) return false;
+  }
+  return true;
+}
+
+// The name of a table in the database's text encoding, for byte comparison with schema text.
+std::string encodeName(const std::string& utf8, TextEncoding encoding) {
+  if (encoding == TextEncoding::kUtf8) return utf8;
+  std::string out;
+  const std::wstring wide = platform::toWide(utf8);
+  auto put = [&](std::uint32_t unit) {
+    const char hi = static_cast<char>((unit >> 8) & 0xff);
+    const char lo = static_cast<char>(unit & 0xff);
+    if (encoding == TextEncoding::kUtf16le) {
+      out += lo;
+      out += hi;
+    } else {
+      out += hi;
+      out += lo;
+    }
+  };
+  for (wchar_t wc : wide) {
+    auto cp = static_cast<std::uint32_t>(wc);
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      put(0xD800 + (cp >> 10));
+      put(0xDC00 + (cp & 0x3ff));
+    } else {
+      put(cp);
+    }
+  }
+  return out;
+}
+
+class PageBuffer {
+ public:
+  explicit PageBuffer(std::size_t pageSize) : bytes_(pageSize + kBufferPad, 0) {}
+  std::uint8_t* data() { return bytes_.data(); }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+}  // namespace
+
+int walkRow(const RowImage& row, Record* out) {
+  if (row.carvedLayout) return walkCarved(row.data, row.size, row.firstColumn, row.typeCount, out);
+  return walkPayload(row.data, row.size, out);
+}
+
+SqlitePageReader::SqlitePageReader() = default;
+SqlitePageReader::~SqlitePageReader() = default;
+
+void SqlitePageReader::Close() {
+  source_.reset();
+  geometry_ = PageGeometry();
+  pageCount_ = 0;
+  freelist_.clear();
+  freelistStatus_ = 0;
+}
+
+int SqlitePageReader::Open(const std::string& path) {
+  Close();
+  platform::File file;
+  int rc = file.openRead(path);
+  if (rc != kOk) return rc;
+  return openSource(std::make_unique<FilePageSource>(std::move(file)));
+}
+
+int SqlitePageReader::OpenMemory(std::string bytes) {
+  Close();
+  return openSource(std::make_unique<MemoryPageSource>(std::move(bytes)));
+}
+
+int SqlitePageReader::openSource(std::unique_ptr<Source> source) {
+  std::uint64_t fileSize = 0;
+  int rc = source->size(&fileSize);
+  if (rc != kOk) return rc;
+  std::uint8_t header[kFileHeaderSize] = {};
+  std::size_t got = 0;
+  rc = source->readAt(0, header, sizeof header, &got);
+  if (rc != kOk) return rc;
+  if (got < kMagicSize || !magicMatches(header)) return kInvalid;
+  if (got < kFileHeaderSize) return kShortRead;
+
+  // Page size: a power of two from 512 to 32768. The value 1 (65,536-byte pages) is refused:
+  // cell offsets and sizes of such pages do not fit the 16-bit fields this reader keeps.
+  const std::uint32_t pageSize = be16(header + kPageSizeOffset);
+  if (pageSize < kMinPageSize || pageSize > kMaxPageSize || (pageSize & (pageSize - 1)) != 0)
+    return kInvalid;
+  // The usable size must leave room for the smallest cells SQLite writes.
+  const std::uint32_t reserved = header[kReservedOffset];
+  if (pageSize - reserved < 480) return kInvalid;
+  // A database holds at least its first page.
+  if (fileSize < pageSize) return kShortRead;
+  const std::uint64_t pages = fileSize / pageSize;
+  if (pages > 0xFFFFFFFEull) return kInvalid;
+
+  const std::uint32_t enc = be32(header + kEncodingOffset);
+  encoding_ = enc == 2 ? TextEncoding::kUtf16le
+                       : enc == 3 ? TextEncoding::kUtf16be : TextEncoding::kUtf8;
+  source_ = std::move(source);
+  geometry_.pageSize = pageSize;
+  geometry_.usableSize = pageSize - reserved;
+  pageCount_ = static_cast<std::uint32_t>(pages);
+  rc = readFreelist();
+  if (rc != kOk && rc != kInvalid) {
+    Close();
+    return rc;
+  }
+  return kOk;
+}
+
+// The freelist: trunk pages, each listing leaf pages. A damaged chain keeps what was sound
+// before the damage and makes later freelist scans report 87.
+int SqlitePageReader::readFreelist() {
+  freelist_.clear();
+  freelistStatus_ = kOk;
+  PageBuffer header(geometry_.pageSize);
+  int rc = ReadPage(0, header.data());
+  if (rc != kOk) return rc;
+  std::uint32_t trunk = be32(header.data() + kFirstTrunkOffset);
+  std::vector<bool> seen(pageCount_, false);
+  PageBuffer page(geometry_.pageSize);
+  // A trunk lists at most this many leaves (the rest of the page after its 8-byte header).
+  const std::uint32_t maxLeaves = static_cast<std::uint32_t>(geometry_.usableSize / 4 - 2);
+  std::uint32_t budget = pageCount_;
+  while (trunk != 0) {
+    // Trunk numbers lie inside the file and no trunk is visited twice.
+    if (trunk > pageCount_ || seen[trunk - 1] || budget-- == 0) {
+      freelistStatus_ = kInvalid;
+      return kInvalid;
+    }
+    seen[trunk - 1] = true;
+    rc = ReadPage(trunk - 1, page.data());
+    if (rc != kOk) return rc;
+    const std::uint32_t next = be32(page.data());
+    std::uint32_t count = be32(page.data() + 4);
+    if (count > maxLeaves) {
+      count = maxLeaves;
+      freelistStatus_ = kInvalid;
+    }
+    for (std::uint32_t k = 0; k < count; ++k) {
+      const std::uint32_t leaf = be32(page.data() + 8 + 4 * k);
+      if (leaf == 0 || leaf > pageCount_ || seen[leaf - 1]) {
+        freelistStatus_ = kInvalid;
+        continue;
+      }
+      seen[leaf - 1] = true;
+      freelist_.push_back(leaf - 1);
+    }
+    trunk = next;
+  }
+  return freelistStatus_;
+}
+
+int SqlitePageReader::ReadPage(std::uint32_t pageIndex, std::uint8_t* buffer) {
+  if (!source_) return kInvalid;
+  std::memset(buffer + geometry_.pageSize, 0, kBufferPad);
+  if (pageIndex >= pageCount_) return kShortRead;
+  const std::uint64_t offset = std::uint64_t{pageIndex} * geometry_.pageSize;
+  std::size_t done = 0;
+  while (done < geometry_.pageSize) {
+    const std::size_t want = std::min(kReadChunk, geometry_.pageSize - done);
+    std::size_t got = 0;
+    int rc = source_->readAt(offset + done, buffer + done, want, &got);
+    if (rc != kOk) return rc;
+    if (got < want) return kShortRead;
+    done += got;
+  }
+  return kOk;
+}
+
+std::vector<char>& SqlitePageReader::workBuffer() {
+  if (workBuffer_.empty()) workBuffer_.resize(8388608);
+  return workBuffer_;
+}
+
+// ---- the b-tree walk ------------------------------------------------------------------------
+
+// Visits the table-leaf pages below `page` (itself included). Interior table pages are
+// expanded child by child in ascending page index; other page types are ignored. Children
+// outside the file, children seen before in this walk and trees deeper than kMaxTreeDepth are
+// not followed and make the walk report 87; a read error is reported and the walk goes on
+// with the other children, so everything readable is still visited.
+template <class Visit>
+int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageIndex,
+                                Visit&& visitLeaf) {
+  std::vector<bool> seen(pageCount_, false);
+  if (pageIndex < pageCount_) seen[pageIndex] = true;
+  std::vector<std::vector<std::uint8_t>> levels;  // one page buffer per depth
+  int result = kOk;
+  auto note = [&result](int rc) {
+    if (result == kOk) result = rc;
+  };
+
+  // Recursion by an explicit function object keeps one buffer per level.
+  auto descend = [&](auto&& self, const std::uint8_t* image, std::uint32_t index,
+                     int depth) -> void {
+    PageHeader h;
+    if (!readPageHeader(image, geometry_, index, &h)) return note(kInvalid);
+    if (h.type == kLeafTable) return visitLeaf(image, index, h);
+    if (h.type != kInteriorTable) return;
+    if (depth >= kMaxTreeDepth) return note(kInvalid);
+    std::vector<std::uint16_t> cells;
+    if (cellPointers(image, geometry_, h, &cells) != kOk) note(kInvalid);
+    std::map<std::uint32_t, std::int64_t> children;
+    for (std::uint16_t off : cells) {
+      // An interior cell is a 4-byte child page number and a key varint.
+      if (off > geometry_.usableSize - 5) {
+        note(kInvalid);
+        continue;
+      }
+      std::uint64_t key = 0;
+      readVarint(image + off + 4, geometry_.usableSize - off - 4, &key);
+      const std::uint32_t child = be32(image + off);
+      if (child == 0 || child > pageCount_) {
+        note(kInvalid);
+        continue;
+      }
+      children[child - 1] = static_cast<std::int64_t>(key);
+    }
+    if (h.rightChild != 0 && h.rightChild <= pageCount_) {
+      children[h.rightChild - 1] = -1;
+    } else {
+      note(kInvalid);
+    }
+    if (levels.size() <= static_cast<std::size_t>(depth)) {
+      levels.emplace_back(geometry_.pageSize + kBufferPad, 0);
+    }
+    for (const auto& child : children) {
+      if (seen[child.first]) {
+        note(kInvalid);  // a page reached twice: a cycle or a shared child
+        continue;
+      }
+      seen[child.first] = true;
+      std::uint8_t* buffer = levels[static_cast<std::size_t>(depth)].data();
+      int rc = ReadPage(child.first, buffer);
+      if (rc != kOk) {
+        note(rc);
+        continue;
+      }
+      self(self, buffer, child.first, depth + 1);
+    }
+  };
+  descend(descend, page, pageIndex, 0);
+  return result;
+}
+
+int SqlitePageReader::CollectLiveCells(const std::uint8_t* page, std::uint32_t pageIndex,
+                                       LiveCellMap* cells) {
+  return walkTable(page, pageIndex,
+                   [&](const std::uint8_t* image, std::uint32_t index, const PageHeader& h) {
+                     std::vector<std::uint16_t>& list = (*cells)[index];
+                     cellPointers(image, geometry_, h, &list);
+                   });
+}
+
+CarveContext SqlitePageReader::carveContext(std::uint32_t pageIndex) const {
+  CarveContext ctx;
+  ctx.geometry = geometry_;
+  ctx.pageIndex = pageIndex;
+  auto it = fallbackWidths_.find(currentTable_);
+  const int known = widthOfTable(currentTable_, widths);
+  ctx.width = known != 0 ? known : (it != fallbackWidths_.end() ? it->second : 0);
+  const int adjusted = callAdjustedWidth(currentTable_, widths);
+  ctx.callWidth = currentTable_ == "call" ? adjusted : ctx.width;
+  ctx.messageTable = currentTable_ == "message";
+  ctx.pageCount = pageCount_;
+  return ctx;
+}
+
+int SqlitePageReader::CollectCarvedCandidates(const std::uint8_t* page, std::uint32_t pageIndex,
+                                              CarvedCandidateMap* candidates) {
+  return walkTable(page, pageIndex,
+                   [&](const std::uint8_t* image, std::uint32_t index, const PageHeader&) {
+                     std::vector<CarvedCandidate> list;
+                     carvePage(image, carveContext(index), &list);
+                     if (!list.empty()) (*candidates)[index] = std::move(list);
+                   });
+}
+
+// ---- the schema -----------------------------------------------------------------------------
+
+namespace {
+
+// Text or integer column of a schema record, by column number.
+struct SchemaColumns {
+  std::string_view text[5];
+  bool isText[5] = {};
+  std::int64_t integer[5] = {};
+  bool isInteger[5] = {};
+};
+
+bool splitSchemaRecord(const std::uint8_t* data, std::size_t size, Record* rec,
+                       SchemaColumns* out) {
+  if (walkPayload(data, size, rec) != kOk) return false;
+  for (const RecordColumn& c : rec->columns) {
+    if (c.column < 0 || c.column > 4) continue;
+    if (isTextType(c.serialType)) {
+      out->isText[c.column] = true;
+      out->text[c.column] = std::string_view(reinterpret_cast<const char*>(data + c.offset), c.width);
+    } else if (isIntegerType(c.serialType) || c.serialType == 8 || c.serialType == 9) {
+      out->isInteger[c.column] = true;
+      out->integer[c.column] = integerValue(data + c.offset, c.serialType);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int SqlitePageReader::ReadSchema(std::vector<SchemaEntry>* out) {
+  out->clear();
+  if (!source_) return kInvalid;
+  PageBuffer first(geometry_.pageSize);
+  int rc = ReadPage(0, first.data());
+  if (rc != kOk) return rc;
+  LiveCellMap cells;
+  int result = CollectLiveCells(first.data(), 0, &cells);
+  PageBuffer page(geometry_.pageSize);
+  Record rec;
+  std::vector<std::uint8_t> payload;
+  for (const auto& leaf : cells) {
+    rc = ReadPage(leaf.first, page.data());
+    if (rc != kOk) {
+      if (result == kOk) result = rc;
+      continue;
+    }
+    for (std::uint16_t off : leaf.second) {
+      LeafCell cell;
+      if (parseLeafCell(page.data(), geometry_, off, &cell) != kOk) {
+        if (result == kOk) result = kInvalid;
+        continue;
+      }
+      rc = assemblePayload(page.data(), cell, &payload);
+      if (rc != kOk) {
+        if (result == kOk) result = rc;
+        continue;
+      }
+      SchemaColumns cols;
+      if (!splitSchemaRecord(payload.data(), cell.payloadSize, &rec, &cols)) {
+        if (result == kOk) result = kInvalid;
+        continue;
+      }
+      SchemaEntry e;
+      e.type = textToUtf8(cols.text[0], encoding_);
+      e.name = textToUtf8(cols.text[1], encoding_);
+      e.tableName = textToUtf8(cols.text[2], encoding_);
+      if (cols.isInteger[3] && cols.integer[3] > 0 && cols.integer[3] <= 0xFFFFFFFFll)
+        e.rootPage = static_cast<std::uint32_t>(cols.integer[3]);
+      e.sql = textToUtf8(cols.text[4], encoding_);
+      out->push_back(std::move(e));
+    }
+  }
+  return result;
+}
+
+int SqlitePageReader::FindRootPages(const std::string& table, RootPageMap* roots) {
+  roots->clear();
+  currentTable_ = table;
+  if (!source_) return kInvalid;
+  PageBuffer first(geometry_.pageSize);
+  int rc = ReadPage(0, first.data());
+  if (rc != kOk) return rc;
+  const std::string wanted = encodeName(table, encoding_);
+  LiveCellMap cells;
+  int result = CollectLiveCells(first.data(), 0, &cells);
+  PageBuffer page(geometry_.pageSize);
+  Record rec;
+  for (const auto& leaf : cells) {
+    rc = ReadPage(leaf.first, page.data());
+    if (rc != kOk) {
+      if (result == kOk) result = rc;
+      continue;
+    }
+    for (std::uint16_t off : leaf.second) {
+      // The first four columns (type, name, tbl_name, rootpage) sit at the start of the
+      // payload, so the local part is enough even when the SQL text spills.
+      LeafCell cell;
+      if (parseLeafCell(page.data(), geometry_, off, &cell) != kOk) continue;
+      SchemaColumns cols;
+      const std::uint8_t* data = page.data() + cell.payloadOffset;
+      if (walkPayload(data, cell.localSize, &rec) != kOk && rec.columns.size() < 4) continue;
+      for (const RecordColumn& c : rec.columns) {
+        if (c.column > 3) break;
+        if (isTextType(c.serialType)) {
+          cols.isText[c.column] = true;
+          cols.text[c.column] =
+              std::string_view(reinterpret_cast<const char*>(data + c.offset), c.width);
+        } else if (isIntegerType(c.serialType)) {
+          cols.isInteger[c.column] = true;
+          cols.integer[c.column] = integerValue(data + c.offset, c.serialType);
+        }
+      }
+      // The table's own row matches by name, its indexes by tbl_name.
+      const bool named = (cols.isText[1] && cols.text[1] == wanted) ||
+                         (cols.isText[2] && cols.text[2] == wanted);
+      if (!named) continue;
+      // Views and triggers have no root page (rootpage 0): they are not b-trees.
+      if (!cols.isInteger[3] || cols.integer[3] == 0) continue;
+      if (cols.integer[3] < 1 || cols.integer[3] > static_cast<std::int64_t>(pageCount_)) {
+        if (result == kOk) result = kInvalid;  // a root page outside the file
+        continue;
+      }
+      (*roots)[static_cast<std::uint32_t>(cols.integer[3] - 1)] = -1;
+    }
+  }
+  return result;
+}
+
+// ---- widths ---------------------------------------------------------------------------------
+
+int SqlitePageReader::ColumnCount(const std::string& table) {
+  int n = widthOfTable(table, widths);
+  if (n == 0) {
+    auto it = fallbackWidths_.find(table);
+    if (it != fallbackWidths_.end()) n = it->second;
+  }
+  lastColumnCount_ = n;
+  return n;
+}
+
+void SqlitePageReader::SetFallbackWidth(const std::string& table, int columns) {
+  fallbackWidths_[table] = columns;
+}
+
+int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint32_t pageIndex,
+                                      std::uint16_t offset, int* columns) {
+  (void)pageIndex;
+  *columns = 0;
+  LeafCell cell;
+  int rc = parseLeafCell(page, geometry_, offset, &cell);
+  if (rc != kOk) return rc;
+  const std::uint8_t* data = page + cell.payloadOffset;
+  std::size_t size = cell.localSize;
+  std::uint64_t headerSize = 0;
+  const std::size_t h = readVarint(data, size, &headerSize);
+  if (h == 0 || headerSize < h) return kInvalid;
+  if (headerSize > size) {
+    // A header longer than the local part: count it in the assembled payload.
+    rc = assemblePayload(page, cell, &payload_);
+    if (rc != kOk) return rc;
+    data = payload_.data();
+    size = static_cast<std::size_t>(cell.payloadSize);
+    if (headerSize > size) return kInvalid;
+  }
+  std::size_t pos = h;
+  int count = 0;
+  while (pos < headerSize) {
+    std::uint64_t t = 0;
+    pos += readVarint(data + pos, static_cast<std::size_t>(headerSize) - pos, &t);
+    ++count;
+  }
+  *columns = count;
+  return kOk;
+}
+
+// ---- payload assembly -----------------------------------------------------------------------
+
+// Reads `want` payload bytes from an overflow chain starting at page number `first` and
+// appends them to out. The chain may take no more pages than the bytes need, and may not
+// leave the file or revisit a page.
+static int appendOverflow(SqlitePageReader& reader, std::uint32_t first, std::uint64_t want,
+                          std::vector<std::uint8_t>* out) {
+  const std::size_t per = reader.usableSize() - 4;
+  std::vector<std::uint8_t> page(reader.pageSize() + kBufferPad);
+  std::unordered_set<std::uint32_t> seen;
+  std::uint32_t next = first;
+  while (want > 0) {
+    if (next == 0 || next > reader.pageCount() || !seen.insert(next).second) return kInvalid;
+    int rc = reader.ReadPage(next - 1, page.data());
+    if (rc != kOk) return rc;
+    const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(want, per));
+    out->insert(out->end(), page.data() + 4, page.data() + 4 + take);
+    want -= take;
+    next = be32(page.data());
+  }
+  return kOk;
+}
+
+int SqlitePageReader::assemblePayload(const std::uint8_t* page, const LeafCell& cell,
+                                      std::vector<std::uint8_t>* out) {
+  out->clear();
+  out->insert(out->end(), page + cell.payloadOffset, page + cell.payloadOffset + cell.localSize);
+  int rc = kOk;
+  if (cell.payloadSize > cell.localSize) {
+    // A payload cannot be longer than the overflow pages the file holds.
+    const std::uint64_t rest = cell.payloadSize - cell.localSize;
+    if (rest > std::uint64_t{pageCount_} * (geometry_.usableSize - 4)) {
+      rc = kInvalid;
+    } else {
+      out->reserve(static_cast<std::size_t>(cell.payloadSize) + kBufferPad);
+      rc = appendOverflow(*this, cell.firstOverflow, rest, out);
+    }
+  }
+  out->insert(out->end(), kBufferPad, 0);
+  return rc;
+}
+
+int SqlitePageReader::assembleCarved(const std::uint8_t* page, const CarvedCandidate& c,
+                                     std::vector<std::uint8_t>* out) {
+  out->clear();
+  out->insert(out->end(), page + c.offset, page + c.localEnd - 4);
+  // The record's bytes on the page run from its serial types to the overflow page number;
+  // the payload before the serial types (the header size) is not part of the walk.
+  const std::uint64_t onPage = static_cast<std::uint64_t>(c.localEnd - 4 - c.payloadOffset);
+  int rc = kInvalid;
+  if (c.payloadSize > onPage) {
+    const std::uint64_t rest = c.payloadSize - onPage;
+    if (rest <= std::uint64_t{pageCount_} * (geometry_.usableSize - 4)) {
+      out->reserve(out->size() + static_cast<std::size_t>(rest) + kBufferPad);
+      rc = appendOverflow(*this, c.firstOverflow, rest, out);
+    }
+  }
+  out->insert(out->end(), kBufferPad, 0);
+  return rc;
+}
+
+// ---- the table scan -------------------------------------------------------------------------
+
+int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
+                                   const std::vector<std::uint16_t>& offsets, RowKind kind,
+                                   RowSink* sink) {
+  PageBuffer page(geometry_.pageSize);
+  int rc = ReadPage(pageIndex, page.data());
+  if (rc != kOk) return rc;
+  int result = kOk;
+  for (std::uint16_t off : offsets) {
+    LeafCell cell;
+    if (parseLeafCell(page.data(), geometry_, off, &cell) != kOk) {
+      if (kind == RowKind::kLive && result == kOk) result = kInvalid;
+      continue;
+    }
+    RowImage row;
+    row.kind = kind;
+    row.deleted = kind == RowKind::kLive ? 0 : 1;
+    row.pageIndex = pageIndex;
+    row.offset = off;
+    row.rowId = cell.rowId;
+    if (cell.firstOverflow == 0) {
+      row.data = page.data() + cell.payloadOffset;
+      row.size = cell.localSize;
+    } else {
+      rc = assemblePayload(page.data(), cell, &payload_);
+      // A broken chain leaves the local part; the decoder's bounds drop what is missing.
+      row.complete = rc == kOk;
+      if (rc != kOk && kind == RowKind::kLive && result == kOk) result = rc;
+      row.data = payload_.data();
+      row.size = row.complete ? static_cast<std::size_t>(cell.payloadSize) : cell.localSize;
+    }
+    sink->onRow(*this, row);
+  }
+  return result;
+}
+
+int SqlitePageReader::deliverCandidates(std::uint32_t pageIndex,
+                                        const std::vector<CarvedCandidate>& list,
+                                        RowSink* sink) {
+  PageBuffer page(geometry_.pageSize);
+  int rc = ReadPage(pageIndex, page.data());
+  if (rc != kOk) return rc;
+  for (const CarvedCandidate& c : list) {
+    RowImage row;
+    row.kind = RowKind::kCarved;
+    row.deleted = 1;
+    row.pageIndex = pageIndex;
+    row.offset = c.offset;
+    row.carvedLayout = true;
+    row.firstColumn = c.firstColumn;
+    row.typeCount = c.typeCount;
+    if (c.firstOverflow == 0) {
+      row.data = page.data() + c.offset;
+      row.size = geometry_.usableSize - c.offset;
+    } else {
+      // A deleted row that spilled: its overflow pages went to the freelist with their bytes.
+      row.complete = assembleCarved(page.data(), c, &payload_) == kOk;
+      row.data = payload_.data();
+      row.size = payload_.size() - kBufferPad;
+    }
+    sink->onRow(*this, row);
+  }
+  return kOk;
+}
+
+int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool withFreelist) {
+  if (!source_) return kInvalid;
+  PageBuffer page(geometry_.pageSize);
+  int rc = ReadPage(0, page.data());
+  if (rc != kOk) return rc;
+  int result = kOk;
+  auto note = [&result](int code) {
+    if (result == kOk && code != kOk) result = code;
+  };
+  RootPageMap roots;
+  note(FindRootPages(table, &roots));
+
+  for (const auto& root : roots) {
+    rc = ReadPage(root.first, page.data());
+    if (rc != kOk) {
+      note(rc);
+      continue;
+    }
+    LiveCellMap cells;
+    note(CollectLiveCells(page.data(), root.first, &cells));
+    for (const auto& leaf : cells) note(deliverCells(leaf.first, leaf.second, RowKind::kLive, sink));
+    // The live rows are decoded first: a decoder may learn a width the carving then uses.
+    CarvedCandidateMap candidates;
+    note(CollectCarvedCandidates(page.data(), root.first, &candidates));
+    for (const auto& leaf : candidates) note(deliverCandidates(leaf.first, leaf.second, sink));
+  }
+
+  if (!withFreelist) return result;
+  note(freelistStatus_);
+  const int width = ColumnCount(table);
+  std::vector<std::uint16_t> offsets;
+  for (std::uint32_t index : freelist_) {
+    rc = ReadPage(index, page.data());
+    if (rc != kOk) {
+      note(rc);
+      continue;
+    }
+    PageHeader h;
+    // Only leaf pages are taken: the children of a freed interior page belong to the live
+    // tree or to the freelist by now, and would be read twice or as deleted when live.
+    if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != kLeafTable) continue;
+    cellPointers(page.data(), geometry_, h, &offsets);
+    if (offsets.empty() || width == 0) continue;
+    int columns = 0;
+    if (CellColumnCount(page.data(), index, offsets.front(), &columns) != kOk) continue;
+    if (columns != width) continue;
+    deliverCells(index, offsets, RowKind::kFreelist, sink);
+    std::vector<CarvedCandidate> list;
+    carvePage(page.data(), carveContext(index), &list);
+    deliverCandidates(index, list, sink);
+  }
+  return result;
+}
+
+}  // namespace qv::db

@@ -1,0 +1,176 @@
+// SqlitePageReader: the program's own reader of SQLite 3 database files. It never writes.
+//
+// A database routine constructs one reader on its stack, calls Open with the file's path and
+// runs one table scan per table it needs. A scan finds the table's root pages through the
+// schema, walks the table's b-tree, and hands the routine's RowSink three kinds of row images:
+//   - live cells of the table's leaf pages (deleted marker 0);
+//   - cells of freelist leaf pages whose rows have the table's width (marker 1);
+//   - records carved out of the free space of leaf pages (marker 1; see db/carving.h).
+// The sink walks each image's record with walkRow and keeps the row only if it passes its own
+// tests. The reader knows nothing of what columns mean; its width table (db/width_table.h)
+// says how many columns a carved row of a known table has.
+//
+// Damaged files: every page number, offset, count and length taken from the file is checked
+// before use; every chain (b-tree children, freelist trunks, overflow pages, freeblocks) runs
+// on a shrinking budget with a depth cap and a visited set. Damage gives kInvalid (87) and the
+// rows that could still be read; a short read gives kShortRead (30); a failed system call its
+// own code. Pages are read on demand, so files of any size are read in little memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/carving.h"
+#include "db/page_layout.h"
+#include "db/record.h"
+#include "db/sqlite_format.h"
+#include "db/width_table.h"
+
+namespace qv::db {
+
+class SqlitePageReader;
+
+enum class RowKind { kLive, kFreelist, kCarved };
+
+// One row image handed to a table decoder.
+struct RowImage {
+  RowKind kind = RowKind::kLive;
+  std::uint32_t deleted = 0;     // 0 for live cells, 1 for freelist cells and carved records
+  std::uint32_t pageIndex = 0;   // 0-based page index
+  std::uint16_t offset = 0;      // cell offset, or where a carved record's serial types begin
+  bool carvedLayout = false;
+  // Cell layout: the payload (header-size varint first), overflow assembled. Carved layout:
+  // the bytes from the first serial type to the end of the page (or of the assembled record).
+  // Followed by kBufferPad readable zero bytes.
+  const std::uint8_t* data = nullptr;
+  std::size_t size = 0;
+  std::int64_t rowId = 0;        // 0 for carved records
+  int firstColumn = 0;           // carved layout: column number of the first serial type
+  std::size_t typeCount = 0;     // carved layout: serial types to read
+  bool complete = true;          // false when a spilled payload's overflow chain was broken
+};
+
+// Walks the record of a row image in its layout.
+int walkRow(const RowImage& row, Record* out);
+
+class RowSink {
+ public:
+  virtual ~RowSink() = default;
+  // Decodes one row image. A non-zero result drops the row; the scan goes on either way.
+  virtual int onRow(SqlitePageReader& reader, const RowImage& row) = 0;
+};
+
+// One row of the schema table.
+struct SchemaEntry {
+  std::string type;       // "table", "index", "view", "trigger"
+  std::string name;
+  std::string tableName;
+  std::uint32_t rootPage = 0;  // page number (1-based); 0 for views and triggers
+  std::string sql;
+};
+
+// Maps of a table scan, ordered by page index.
+using RootPageMap = std::map<std::uint32_t, std::int64_t>;
+using LiveCellMap = std::map<std::uint32_t, std::vector<std::uint16_t>>;
+using CarvedCandidateMap = std::map<std::uint32_t, std::vector<CarvedCandidate>>;
+
+class SqlitePageReader {
+ public:
+  SqlitePageReader();
+  ~SqlitePageReader();
+  SqlitePageReader(const SqlitePageReader&) = delete;
+  SqlitePageReader& operator=(const SqlitePageReader&) = delete;
+
+  // Opens a database file (read only, shared). 0, the system's code, 87 when the file is not
+  // a database this reader can read, or 30 when it is cut short.
+  int Open(const std::string& path);
+  // The same over bytes held in memory (tests and fuzzing).
+  int OpenMemory(std::string bytes);
+  void Close();
+  bool isOpen() const { return source_ != nullptr; }
+
+  // Reads the page at a 0-based index into buffer (pageSize() + kBufferPad bytes; the pad is
+  // zeroed).
+  int ReadPage(std::uint32_t pageIndex, std::uint8_t* buffer);
+
+  // Root pages (0-based) of the table and of its indexes, from the schema; sets the current
+  // table. 87 when a schema row of the table names a page outside the file.
+  int FindRootPages(const std::string& table, RootPageMap* roots);
+  // Every schema row, in b-tree order.
+  int ReadSchema(std::vector<SchemaEntry>* out);
+
+  // The table-leaf pages below a page and their cell offsets in pointer order.
+  int CollectLiveCells(const std::uint8_t* page, std::uint32_t pageIndex, LiveCellMap* cells);
+  // The carved candidates of the table-leaf pages below a page.
+  int CollectCarvedCandidates(const std::uint8_t* page, std::uint32_t pageIndex,
+                              CarvedCandidateMap* candidates);
+
+  // The width table's column count for a table; stored as the last column count.
+  int ColumnCount(const std::string& table);
+  // The number of columns of the cell at `offset` of a leaf page (the freelist test).
+  int CellColumnCount(const std::uint8_t* page, std::uint32_t pageIndex, std::uint16_t offset,
+                      int* columns);
+
+  // One table scan: live cells, carved candidates of the table's leaves, then (with
+  // withFreelist) freelist leaf pages of the table's width. Returns 0 or the first failure;
+  // rows delivered before a failure stay delivered.
+  int ScanTable(const std::string& table, RowSink* sink, bool withFreelist = true);
+
+  // For `quenvale sqlite` only: the width to use for a table the width table does not know.
+  void SetFallbackWidth(const std::string& table, int columns);
+
+  std::size_t pageSize() const { return geometry_.pageSize; }
+  std::size_t usableSize() const { return geometry_.usableSize; }
+  std::uint32_t pageCount() const { return pageCount_; }
+  TextEncoding textEncoding() const { return encoding_; }
+  const std::vector<std::uint32_t>& freelistLeafPages() const { return freelist_; }
+  const std::string& currentTable() const { return currentTable_; }
+  int lastColumnCount() const { return lastColumnCount_; }
+
+  // State the table decoders read and set (see the database readers).
+  std::uint64_t maxMessageRowId = 0;
+  std::uint64_t maxContactRowId = 0;
+  int callHistoryFormat = 0;  // 1 for ZCALLRECORD, 0 for call
+  int versionFlag = 0;
+  LearntWidths widths;
+
+  // A scratch buffer the value-line writers copy text values into (allocated on first use).
+  std::vector<char>& workBuffer();
+
+  // Where the pages come from (an open file, or bytes in memory); internal.
+  class Source;
+
+ private:
+  int openSource(std::unique_ptr<Source> source);
+  int readFreelist();
+  template <class Visit>
+  int walkTable(const std::uint8_t* page, std::uint32_t pageIndex, Visit&& visitLeaf);
+  int assemblePayload(const std::uint8_t* page, const LeafCell& cell,
+                      std::vector<std::uint8_t>* out);
+  int assembleCarved(const std::uint8_t* page, const CarvedCandidate& c,
+                     std::vector<std::uint8_t>* out);
+  int deliverCells(std::uint32_t pageIndex, const std::vector<std::uint16_t>& offsets,
+                   RowKind kind, RowSink* sink);
+  int deliverCandidates(std::uint32_t pageIndex, const std::vector<CarvedCandidate>& list,
+                        RowSink* sink);
+  CarveContext carveContext(std::uint32_t pageIndex) const;
+  bool encodedNameEquals(const std::string& encoded, const std::uint8_t* p, std::size_t n) const;
+
+  std::unique_ptr<Source> source_;
+  PageGeometry geometry_;
+  std::uint32_t pageCount_ = 0;
+  TextEncoding encoding_ = TextEncoding::kUtf8;
+  std::vector<std::uint32_t> freelist_;
+  int freelistStatus_ = 0;  // 87 when the trunk chain was damaged
+  std::string currentTable_;
+  int lastColumnCount_ = 0;
+  std::map<std::string, int> fallbackWidths_;
+  std::vector<char> workBuffer_;
+  std::vector<std::uint8_t> payload_;  // assembly buffer reused across rows
+};
+
+}  // namespace qv::db
