@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+#include "backup/manifest_db.h"
+#include "backup/manifest_mbdb.h"
+#include "platform/file.h"
+#include "platform/folders.h"
+#include "platform/result.h"
+#include "platform/text.h"
+#include "tests/fixtures/backup_builder.h"
+#include "tests/fixtures/temp_folder.h"
+
+namespace qv::backup {
+namespace {
+
+using fixtures::BackupBuilder;
+using fixtures::ManifestLayout;
+
+class ManifestDbTest : public ::testing::Test {
+ protected:
+  std::string folder(const std::string& name) const { return platform::joinPath(temp_.path(), name); }
+  static std::wstring manifestOf(const BackupBuilder& b) {
+    return platform::toWide(platform::joinPath(b.folder(), "Manifest.db"));
+  }
+  fixtures::TempFolder temp_;
+};
+
+TEST_F(ManifestDbTest, RowsInTableOrderWithNullAndEmptyPaths) {
+  BackupBuilder b(folder("Zoë 山田"), ManifestLayout::kDb);
+  b.addFile("HomeDomain", "Library/SMS/sms.db", "x");
+  b.addDirectory("HomeDomain", "Library/SMS");
+  const std::string rootId = fixtures::fileIdFor("HomeDomain", "");
+  b.addDbRow(rootId, std::string("HomeDomain"), std::string(""), 2);     // empty path
+  b.addDbRow(std::string(40, 'a'), std::string("KeychainDomain"), std::nullopt, 1);  // NULL path
+  b.addDbRow(std::string(40, 'b'), std::nullopt, std::string("orphan"), 1);          // NULL domain
+  b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.JPG", "jpeg");
+  ASSERT_EQ(b.finish(), 0);
+
+  ManifestIndex index = {{"stale", "stale"}};
+  ASSERT_EQ(readManifestDb(manifestOf(b), &index), kOk);
+  ASSERT_EQ(index.size(), 6u);
+  EXPECT_EQ(index[0].key, "HomeDomain-Library/SMS/sms.db");
+  EXPECT_EQ(index[0].fileId, "3d0d7e5fb2ce288813306e4d4636395e047a3d28");
+  EXPECT_EQ(index[1].key, "HomeDomain-Library/SMS");  // directories are not told apart here
+  EXPECT_EQ(index[2].key, "HomeDomain-");
+  EXPECT_EQ(index[2].fileId, rootId);
+  EXPECT_EQ(index[3].key, "KeychainDomain");
+  EXPECT_EQ(index[4].key, "-orphan");
+  EXPECT_EQ(index[5].key, "CameraRollDomain-Media/DCIM/100APPLE/IMG_0001.JPG");
+  EXPECT_EQ(index[5].fileId, "343e26971dfe9c395c425c0ccf799df63ae6261e");
+}
+
+// A crafted fileID would become a path under the backup folder: only real ids get through.
+TEST_F(ManifestDbTest, RowsWithoutAUsableFileIdAreDropped) {
+  BackupBuilder b(folder("crafted"), ManifestLayout::kDb);
+  b.addDbRow(std::nullopt, std::string("HomeDomain"), std::string("a"), 1);
+  b.addDbRow(std::string("../../../../etc/passwd"), std::string("HomeDomain"), std::string("b"), 1);
+  b.addDbRow(std::string("3D0D7E5FB2CE288813306E4D4636395E047A3D28"), std::string("HomeDomain"),
+             std::string("c"), 1);
+  b.addDbRow(std::string("3d0d7e5fb2ce288813306e4d4636395e047a3d2"), std::string("HomeDomain"),
+             std::string("d"), 1);
+  b.addDbRow(std::string("3d0d7e5fb2ce288813306e4d4636395e047a3d28"), std::string("HomeDomain"),
+             std::string("e"), 1);
+  ASSERT_EQ(b.finish(), 0);
+  ManifestIndex index;
+  ASSERT_EQ(readManifestDb(manifestOf(b), &index), kOk);
+  ASSERT_EQ(index.size(), 1u);
+  EXPECT_EQ(index[0].key, "HomeDomain-e");
+}
+
+TEST_F(ManifestDbTest, FilesThatAreNotAManifest) {
+  ManifestIndex index = {{"stale", "stale"}};
+  const std::string missing = platform::joinPath(temp_.path(), "Manifest.db");
+  EXPECT_EQ(readManifestDb(platform::toWide(missing), &index), SQLITE_CANTOPEN);
+  EXPECT_TRUE(index.empty());
+  EXPECT_FALSE(platform::pathExists(missing));  // opened read-only: nothing is created
+
+  const std::string garbage = platform::joinPath(temp_.path(), "garbage.db");
+  std::string noise = fixtures::pseudoRandomBytes(8192, 5);
+  ASSERT_EQ(platform::writeWholeFile(garbage, noise.data(), noise.size()), 0);
+  EXPECT_EQ(readManifestDb(platform::toWide(garbage), &index), kQueryFailed);
+
+  const std::string other = platform::joinPath(temp_.path(), "other.db");
+  ASSERT_EQ(fixtures::makeSqliteDatabase(other, "CREATE TABLE Files2 (fileID TEXT);"), 0);
+  EXPECT_EQ(readManifestDb(platform::toWide(other), &index), kQueryFailed);
+  EXPECT_TRUE(index.empty());
+
+  // An mbdb manifest handed to the database reader, and the other way round.
+  const std::string mbdb = platform::joinPath(temp_.path(), "Manifest.mbdb");
+  std::string bytes = fixtures::encodeMbdb({});
+  ASSERT_EQ(platform::writeWholeFile(mbdb, bytes.data(), bytes.size()), 0);
+  EXPECT_EQ(readManifestDb(platform::toWide(mbdb), &index), kQueryFailed);
+  EXPECT_EQ(readManifestMbdb(platform::toWide(other), &index), kInvalid);
+}
+
+// A database whose later pages are overwritten fails part-way through the table: the rows read
+// before the failure stay. Cut short instead, it fails before the first row.
+TEST_F(ManifestDbTest, DamagedDatabaseKeepsTheRowsBeforeTheDamage) {
+  BackupBuilder b(folder("cut"), ManifestLayout::kDb);
+  b.setDbFileBlobSize(400);
+  for (int i = 0; i < 3000; ++i) b.addFile("HomeDomain", "Library/f" + std::to_string(i), "", fixtures::StoredAs::kNone);
+  ASSERT_EQ(b.finish(), 0);
+  std::string path = platform::toUtf8(manifestOf(b));
+  std::string bytes;
+  ASSERT_EQ(platform::readWholeFile(path, 1u << 30, &bytes), 0);
+  ManifestIndex index;
+  ASSERT_EQ(readManifestDb(manifestOf(b), &index), kOk);
+  ASSERT_EQ(index.size(), 3000u);
+
+  std::string damaged = bytes;
+  for (std::size_t i = damaged.size() / 2 / 4096 * 4096; i < damaged.size(); ++i) damaged[i] = 'Z';
+  ASSERT_EQ(platform::writeWholeFile(path, damaged.data(), damaged.size()), 0);
+  EXPECT_EQ(readManifestDb(manifestOf(b), &index), kQueryFailed);
+  ASSERT_GT(index.size(), 0u);
+  EXPECT_LT(index.size(), 3000u);
+  EXPECT_EQ(index[0].key, "HomeDomain-Library/f0");
+
+  std::string cut = bytes.substr(0, bytes.size() / 2);
+  ASSERT_EQ(platform::writeWholeFile(path, cut.data(), cut.size()), 0);
+  EXPECT_EQ(readManifestDb(manifestOf(b), &index), kQueryFailed);
+}
+
+// One set of files in both manifest kinds reads as the same index.
+TEST_F(ManifestDbTest, BothManifestKindsGiveTheSameIndex) {
+  struct File {
+    const char* domain;
+    const char* path;
+  } files[] = {{"HomeDomain", "Library/SMS/sms.db"},
+               {"CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.JPG"},
+               {"AppDomain-net.whatsapp.WhatsApp", "Documents/ChatStorage.sqlite"},
+               {"HomeDomain", "Library/Notes/Zoë 山田.txt"},
+               {"HomeDomain", "Library/Caches/file11817.dat"}};
+  ManifestIndex fromDb;
+  ManifestIndex fromMbdb;
+  for (ManifestLayout layout : {ManifestLayout::kDb, ManifestLayout::kMbdb}) {
+    BackupBuilder b(folder(layout == ManifestLayout::kDb ? "db" : "mbdb"), layout);
+    for (const File& f : files) b.addFile(f.domain, f.path, "bytes");
+    ASSERT_EQ(b.finish(), 0);
+    if (layout == ManifestLayout::kDb) {
+      ASSERT_EQ(readManifestDb(manifestOf(b), &fromDb), kOk);
+    } else {
+      ASSERT_EQ(readManifestMbdb(platform::toWide(platform::joinPath(b.folder(), "Manifest.mbdb")),
+                                 &fromMbdb),
+                kOk);
+    }
+  }
+  ASSERT_EQ(fromDb.size(), std::size(files));
+  ASSERT_EQ(fromMbdb.size(), std::size(files));
+  for (std::size_t i = 0; i < fromDb.size(); ++i) {
+    EXPECT_EQ(fromDb[i].key, fromMbdb[i].key);
+    EXPECT_EQ(fromDb[i].fileId, fromMbdb[i].fileId);
+    EXPECT_EQ(fromDb[i].key, std::string(files[i].domain) + "-" + files[i].path);
+  }
+}
+
+}  // namespace
+}  // namespace qv::backup
