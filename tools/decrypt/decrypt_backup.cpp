@@ -239,7 +239,7 @@ class BackupDecryptor {
     }
     DecipherOutcome outcome;
     int rc = decipherFile(request, scratch_, &outcome);
-    if (rc == kInvalid) return skip(fileId + ": the stored file is cut short (not whole cipher blocks)");
+    if (rc == kInvalid) return skip(fileId + ": the stored file is cut short");
     if (rc != kOk) return skip(fileId + ": reading or writing failed [code " + std::to_string(rc) + "]");
     if (outcome.sizeMismatch) report_.note(fileId + ": deciphered length differs from the recorded size");
     report_.filesDone(++summary_->written);

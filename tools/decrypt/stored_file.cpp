@@ -60,6 +60,8 @@ int decipherFile(const DecipherRequest& request, std::vector<unsigned char>& scr
   if (rc != kOk) return rc;
   // CBC works on whole blocks: anything else was cut short or appended to.
   if (!plain && total % kBlock != 0) return corrupt("stored file: length is not a multiple of 16");
+  // Whole blocks, but fewer than the recorded size needs: the end of the file is gone.
+  if (!plain && request.sizeKnown && total < request.size) return corrupt("stored file: shorter than its recorded size");
 
   CbcDecryptor cipher;
   if (!plain && (rc = cipher.start(request.key)) != kOk) return rc;

@@ -36,7 +36,8 @@ struct DecipherOutcome {
 
 constexpr const char* kPartialSuffix = ".qvtmp";
 
-// 0; kInvalid for a ciphertext whose length is not a multiple of 16 (cut short) or, with
+// 0; kInvalid for a ciphertext whose length is not a multiple of 16 or is below the recorded
+// size (cut short) or, with
 // kDatabase, a plaintext that is not an SQLite file (wrong key); otherwise the system's code.
 // scratch is a reusable buffer.
 int decipherFile(const DecipherRequest& request, std::vector<unsigned char>& scratch, DecipherOutcome* outcome);

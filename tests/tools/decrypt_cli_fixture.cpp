@@ -1,0 +1,105 @@
+// Helper of the command-line tests of quenvale-decrypt: writes an encrypted backup whose
+// password is fixed here in the source, and checks what the tool wrote. CTest runs the real
+// program between the two with the password as a command-line argument, so the path from the
+// command line to the key derivation is tested as the reading program will use it.
+//
+//   decrypt_cli_fixture make FOLDER CASE     -> FOLDER/backup
+//   decrypt_cli_fixture check FOLDER CASE    <- FOLDER/out, FOLDER/backup/Manifest.db-decypted
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+#include "platform/folders.h"
+#include "platform/text.h"
+#include "tests/fixtures/encrypt_backup.h"
+
+namespace {
+
+struct Case {
+  const char* name;
+  const char* password;
+  qv::fixtures::EncryptedEra era;
+};
+
+const Case kCases[] = {
+    {"spaces", "correct horse  battery staple", qv::fixtures::EncryptedEra::kManifestDb},
+    {"quotes", "say \"hi\" and \"\"", qv::fixtures::EncryptedEra::kManifestDb},
+    {"backslashes", "tricky \\\" \\\\\" end\\", qv::fixtures::EncryptedEra::kManifestMbdb},
+    {"nonascii", "p\xC3\xA4ssw\xC3\xB6rd \xC3\xB1 \xE5\xAF\x86\xE7\xA0\x81 \xF0\x9F\x94\x91",
+     qv::fixtures::EncryptedEra::kManifestDb},
+};
+
+struct File {
+  const char* domain;
+  const char* path;
+  const char* content;
+};
+
+const File kFiles[] = {
+    {"HomeDomain", "Library/SMS/sms.db", "messages"},
+    {"HomeDomain", "Library/empty", ""},
+    {"MediaDomain", "Media/Recordings/memo.m4a", "0123456789abcdef"},
+};
+
+int make(const std::string& folder, const Case& c) {
+  std::error_code ec;
+  std::filesystem::remove_all(std::filesystem::u8path(folder), ec);
+  qv::fixtures::EncryptOptions o;
+  o.password = c.password;
+  o.era = c.era;
+  qv::fixtures::EncryptedBackupWriter writer(qv::platform::joinPath(folder, "backup"), o);
+  for (const File& f : kFiles) writer.addFile(f.domain, f.path, f.content);
+  return writer.finish() == 0 ? 0 : 1;
+}
+
+int check(const std::string& folder, const Case& c) {
+  std::string out = qv::platform::joinPath(folder, "out");
+  int failures = 0;
+  std::vector<std::string> names;
+  qv::platform::listFolder(out, &names);
+  if (names.size() != std::size(kFiles)) {
+    std::fprintf(stderr, "expected %zu output files, found %zu\n", std::size(kFiles), names.size());
+    ++failures;
+  }
+  for (const File& f : kFiles) {
+    std::string bytes;
+    std::string id = qv::fixtures::EncryptedBackupWriter::fileIdOf(f.domain, f.path);
+    if (qv::platform::readWholeFile(qv::platform::joinPath(out, id), 1 << 20, &bytes) != 0 || bytes != f.content) {
+      std::fprintf(stderr, "%s/%s did not come back\n", f.domain, f.path);
+      ++failures;
+    }
+  }
+  bool manifest = qv::platform::isFile(qv::platform::joinPath(qv::platform::joinPath(folder, "backup"), "Manifest.db-decypted"));
+  if (manifest != (c.era != qv::fixtures::EncryptedEra::kManifestMbdb)) {
+    std::fprintf(stderr, "Manifest.db-decypted %s\n", manifest ? "written for a Manifest.mbdb backup" : "missing");
+    ++failures;
+  }
+  return failures == 0 ? 0 : 1;
+}
+
+int run(const std::vector<std::string>& args) {
+  if (args.size() != 3) {
+    std::fprintf(stderr, "usage: decrypt_cli_fixture make|check FOLDER CASE\n");
+    return 2;
+  }
+  for (const Case& c : kCases) {
+    if (args[2] != c.name) continue;
+    return args[0] == "make" ? make(args[1], c) : check(args[1], c);
+  }
+  std::fprintf(stderr, "unknown case %s\n", args[2].c_str());
+  return 2;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(qv::platform::toUtf8(argv[i]));
+  return run(args);
+}
+#else
+int main(int argc, char** argv) { return run(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif
