@@ -1,0 +1,28 @@
+# Runs one command and checks its exit status, stdout and stderr.
+#   -DPROGRAM=path  -DARGS=a|b|c  [-DEMULATOR=wine64]
+#   -DEXPECT_RC=n  [-DEXPECT_OUT=regex] [-DEXPECT_ERR=regex]
+#   [-DCOUNT_OF=text -DEXPECT_COUNT=n]   (occurrences of text in stdout)
+string(REPLACE "|" ";" ARGS "${ARGS}")
+execute_process(COMMAND ${EMULATOR} ${PROGRAM} ${ARGS}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+set(report "command: ${PROGRAM} ${ARGS}\nexit: ${rc}\nstdout:\n${out}\nstderr:\n${err}")
+if(NOT rc EQUAL EXPECT_RC)
+  message(FATAL_ERROR "expected exit ${EXPECT_RC}\n${report}")
+endif()
+if(DEFINED EXPECT_OUT AND NOT out MATCHES "${EXPECT_OUT}")
+  message(FATAL_ERROR "stdout does not match '${EXPECT_OUT}'\n${report}")
+endif()
+if(DEFINED EXPECT_ERR AND NOT err MATCHES "${EXPECT_ERR}")
+  message(FATAL_ERROR "stderr does not match '${EXPECT_ERR}'\n${report}")
+endif()
+if(DEFINED COUNT_OF)
+  string(REPLACE "${COUNT_OF}" "\n" marked "${out}")
+  string(REGEX MATCHALL "\n" hits "${marked}")
+  string(REGEX MATCHALL "\n" plain "${out}")
+  list(LENGTH hits n_marked)
+  list(LENGTH plain n_plain)
+  math(EXPR found "${n_marked} - ${n_plain}")
+  if(NOT found EQUAL EXPECT_COUNT)
+    message(FATAL_ERROR "'${COUNT_OF}' occurs ${found} times, expected ${EXPECT_COUNT}\n${report}")
+  endif()
+endif()
