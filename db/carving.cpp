@@ -53,6 +53,17 @@ class PageCarver {
     select(out);
   }
 
+  // A page with no b-tree header whose bytes from `begin` on are old content (a freelist
+  // trunk page past its leaf list): only the free-space sweep applies.
+  void runRegion(std::size_t begin, std::vector<CarvedCandidate>* out) {
+    if (begin + 4 >= end_) return;
+    arrayEnd_ = begin;
+    h_.contentStart = static_cast<std::uint32_t>(end_);
+    free_.push_back({begin, end_});
+    sweepFreeSpace();
+    select(out);
+  }
+
  private:
   // ---- page facts ----------------------------------------------------------------------
 
@@ -304,10 +315,13 @@ class PageCarver {
 
   // ---- the free-space sweep --------------------------------------------------------------
 
-  // Intact headers anywhere in free space, and overwritten ones at each freeblock start.
+  // Intact headers anywhere in free space, and overwritten ones at each freeblock start,
+  // including the stale freeblock headers a rebuilt page leaves in its gap.
   void sweepFreeSpace() {
     const std::size_t n = width();
-    for (const Interval& block : freeblocks_) anchored(block.begin, 5);
+    if (n == 0) return;  // without a width, short headers match everywhere
+    findStaleFreeblocks();
+    for (const Interval& block : freeblocks_) anchored(block.begin, 5, 2);
     for (const Interval& f : free_) {
       for (std::size_t p = f.begin; p < f.end; ++p) {
         std::size_t d = 0;
@@ -323,10 +337,34 @@ class PageCarver {
     }
   }
 
+  // A freeblock header (next offset, size) left in free space by an earlier life of the page:
+  // its size must end the block exactly at a boundary the page still shows (a live cell, the
+  // content start, the end of free space or of the page), and its next offset lie past it.
+  void findStaleFreeblocks() {
+    std::vector<std::size_t> bounds;
+    for (const Interval& f : free_) bounds.push_back(f.end);
+    bounds.push_back(end_);
+    if (h_.contentStart <= end_) bounds.push_back(h_.contentStart);
+    std::sort(bounds.begin(), bounds.end());
+    const std::size_t known = freeblocks_.size();
+    for (const Interval& f : free_) {
+      for (std::size_t q = f.begin; q + 4 <= f.end; ++q) {
+        const std::size_t next = be16(page_ + q);
+        const std::size_t size = be16(page_ + q + 2);
+        if (size < 8 || size > f.end - q) continue;
+        if (next != 0 && (next < q + size || next >= end_)) continue;
+        if (!std::binary_search(bounds.begin(), bounds.end(), q + size)) continue;
+        bool listed = false;
+        for (std::size_t k = 0; k < known && !listed; ++k) listed = freeblocks_[k].begin == q;
+        if (!listed && freeblocks_.size() < kMaxProposals) freeblocks_.push_back({q, q + size});
+      }
+    }
+  }
+
   // A freed cell starting at `cellStart` with its first four bytes overwritten: the header
   // size may have survived a few bytes in (long payload-length and row-id varints), or the
   // serial types begin right at cellStart + 4.
-  void anchored(std::size_t cellStart, int pass) {
+  void anchored(std::size_t cellStart, int pass, int score) {
     const std::size_t n = width();
     for (std::size_t p = cellStart + 4; p < cellStart + 19 && p < end_; ++p) {
       std::size_t d = 0;
@@ -335,9 +373,9 @@ class PageCarver {
       if (n != 0 && (v - d < n || v - d > 9 * n)) continue;
       const std::size_t types = countVarints(p + d, static_cast<std::size_t>(v - d));
       if (types == 0 || (n != 0 && types != n)) continue;
-      propose(p + d, 0, types, 3, pass);
+      propose(p + d, 0, types, score + 1, pass);
     }
-    if (n != 0) propose(cellStart + 4, -1, 0, 1, pass);
+    if (n != 0) propose(cellStart + 4, -1, 0, score, pass);
   }
 
   // The number of varints that exactly fill `len` bytes at pos, or 0 when they do not.
@@ -484,10 +522,10 @@ class PageCarver {
       if (!measure(proposals_[i], &s)) continue;
       s.order = i;
       scored.push_back(s);
-      if (s.candidate.score >= 3 && s.extentEnd + 4 < end_ && chased_.size() < kMaxProposals &&
+      if (s.candidate.score >= 2 && s.extentEnd + 4 < end_ && chased_.size() < kMaxProposals &&
           std::find(chased_.begin(), chased_.end(), s.extentEnd) == chased_.end()) {
         chased_.push_back(s.extentEnd);
-        anchored(s.extentEnd, 5);
+        anchored(s.extentEnd, 5, 1);
       }
     }
     std::stable_sort(scored.begin(), scored.end(), [](const Scored& a, const Scored& b) {
@@ -499,7 +537,11 @@ class PageCarver {
       const std::size_t b = s.candidate.offset;
       bool overlaps = false;
       for (const Interval& t : taken) {
-        if (b < t.end && t.begin < s.extentEnd) {
+        // Records written at different times may share the few bytes where one's overwritten
+        // prefix meets the other's tail; more than that is the same bytes read twice.
+        const std::size_t lo = std::max(b, t.begin);
+        const std::size_t hi = std::min(s.extentEnd, t.end);
+        if (hi > lo && hi - lo > 4) {
           overlaps = true;
           break;
         }
@@ -531,6 +573,16 @@ void carvePage(const std::uint8_t* page, const CarveContext& ctx,
                std::vector<CarvedCandidate>* out) {
   if (ctx.geometry.usableSize < 480 || ctx.geometry.usableSize > ctx.geometry.pageSize) return;
   PageCarver(page, ctx).run(out);
+}
+
+void carveTrunkPage(const std::uint8_t* page, const CarveContext& ctx,
+                    std::vector<CarvedCandidate>* out) {
+  if (ctx.geometry.usableSize < 480 || ctx.geometry.usableSize > ctx.geometry.pageSize) return;
+  // Trunk header: next trunk (4 bytes), leaf count (4 bytes), the leaf page numbers.
+  const std::uint64_t count = be32(page + 4);
+  const std::uint64_t listEnd = 8 + 4 * count;
+  if (listEnd >= ctx.geometry.usableSize) return;
+  PageCarver(page, ctx).runRegion(static_cast<std::size_t>(listEnd), out);
 }
 
 }  // namespace qv::db

@@ -51,4 +51,9 @@ struct CarvedCandidate {
 void carvePage(const std::uint8_t* page, const CarveContext& ctx,
                std::vector<CarvedCandidate>* out);
 
+// The same for a freelist trunk page: the bytes past its list of leaf pages are what the page
+// held before it was freed.
+void carveTrunkPage(const std::uint8_t* page, const CarveContext& ctx,
+                    std::vector<CarvedCandidate>* out);
+
 }  // namespace qv::db

@@ -124,6 +124,7 @@ void SqlitePageReader::Close() {
   geometry_ = PageGeometry();
   pageCount_ = 0;
   freelist_.clear();
+  trunks_.clear();
   freelistStatus_ = 0;
 }
 
@@ -183,6 +184,7 @@ int SqlitePageReader::openSource(std::unique_ptr<Source> source) {
 // before the damage and makes later freelist scans report 87.
 int SqlitePageReader::readFreelist() {
   freelist_.clear();
+  trunks_.clear();
   freelistStatus_ = kOk;
   PageBuffer header(geometry_.pageSize);
   int rc = ReadPage(0, header.data());
@@ -200,6 +202,7 @@ int SqlitePageReader::readFreelist() {
       return kInvalid;
     }
     seen[trunk - 1] = true;
+    trunks_.push_back(trunk - 1);
     rc = ReadPage(trunk - 1, page.data());
     if (rc != kOk) return rc;
     const std::uint32_t next = be32(page.data());
@@ -700,6 +703,18 @@ int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool wi
     deliverCells(index, offsets, RowKind::kFreelist, sink);
     std::vector<CarvedCandidate> list;
     carvePage(page.data(), carveContext(index), &list);
+    deliverCandidates(index, list, sink);
+  }
+  // Trunk pages keep what they held before they were freed behind their list of leaves.
+  for (std::uint32_t index : trunks_) {
+    if (width == 0) break;
+    rc = ReadPage(index, page.data());
+    if (rc != kOk) {
+      note(rc);
+      continue;
+    }
+    std::vector<CarvedCandidate> list;
+    carveTrunkPage(page.data(), carveContext(index), &list);
     deliverCandidates(index, list, sink);
   }
   return result;

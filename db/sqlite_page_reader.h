@@ -165,6 +165,7 @@ class SqlitePageReader {
   std::uint32_t pageCount_ = 0;
   TextEncoding encoding_ = TextEncoding::kUtf8;
   std::vector<std::uint32_t> freelist_;
+  std::vector<std::uint32_t> trunks_;  // freelist trunk pages, 0-based
   int freelistStatus_ = 0;  // 87 when the trunk chain was damaged
   std::string currentTable_;
   int lastColumnCount_ = 0;

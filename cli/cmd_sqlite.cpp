@@ -1,0 +1,286 @@
+// `quenvale sqlite FILE [TABLE] [--json] [--deleted-only]`: every row image the page reader
+// finds in one table, or in every table of the schema: live cells, cells of freelist pages
+// and records carved from free space.
+//
+// A freelist or carved row whose values equal a live row's of the same table is marked stale:
+// a copy the database left behind when it moved a row, not a deleted row. Live rows of a table
+// always come before its other rows in a scan, so the live values are known by then.
+#include <algorithm>
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/cli_io.h"
+#include "cli/commands.h"
+#include "db/create_table.h"
+#include "db/record.h"
+#include "db/sqlite_page_reader.h"
+#include "db/varint.h"
+#include "platform/result.h"
+
+namespace qv::cli {
+
+namespace {
+
+const char kUsage[] =
+    "usage: quenvale sqlite FILE [TABLE] [--json] [--deleted-only]\n"
+    "  Reads FILE with the program's own page reader. Without TABLE every table of the\n"
+    "  schema is listed. --json prints JSON Lines, one object per row image;\n"
+    "  --deleted-only leaves out the live rows.\n";
+
+// Output is gathered and written in large pieces.
+constexpr std::size_t kFlushAt = 1 << 20;
+
+const char* kindName(db::RowKind kind) {
+  switch (kind) {
+    case db::RowKind::kLive: return "live";
+    case db::RowKind::kFreelist: return "freelist";
+    case db::RowKind::kCarved: return "carved";
+  }
+  return "?";
+}
+
+void appendHex(std::string& out, const std::uint8_t* p, std::size_t n) {
+  static const char kDigits[] = "0123456789abcdef";
+  for (std::size_t i = 0; i < n; ++i) {
+    out += kDigits[p[i] >> 4];
+    out += kDigits[p[i] & 15];
+  }
+}
+
+void appendReal(std::string& out, double d, bool json) {
+  if (!std::isfinite(d)) {
+    out += json ? "null" : (std::isnan(d) ? "NaN" : (d > 0 ? "Inf" : "-Inf"));
+    return;
+  }
+  char buf[40];
+  // The shortest of 15 or 17 significant digits that reads back as the same value.
+  std::snprintf(buf, sizeof buf, "%.15g", d);
+  if (std::strtod(buf, nullptr) != d) std::snprintf(buf, sizeof buf, "%.17g", d);
+  out += buf;
+  const std::string_view s(buf);
+  if (s.find_first_of(".eEn") == std::string_view::npos) out += ".0";
+}
+
+// 64-bit FNV-1a, for comparing row values with the live rows.
+struct Fnv {
+  std::uint64_t h = 1469598103934665603ull;
+  void add(const void* data, std::size_t n) {
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
+  }
+};
+
+class ListingSink : public db::RowSink {
+ public:
+  ListingSink(bool json, bool deletedOnly) : json_(json), deletedOnly_(deletedOnly) {}
+
+  void startTable(const std::string& table) {
+    table_ = table;
+    tableJson_ = jsonString(table);
+    liveHashes_.clear();
+    sorted_ = true;
+  }
+
+  int onRow(db::SqlitePageReader& reader, const db::RowImage& row) override {
+    if (db::walkRow(row, &record_) != kOk) return kInvalid;
+    const db::TextEncoding encoding = reader.textEncoding();
+    // Carved records must read as a row SQLite could have written: text in the database's
+    // encoding. Bytes that merely parse as a header are not shown.
+    if (row.kind == db::RowKind::kCarved && encoding == db::TextEncoding::kUtf8) {
+      for (const db::RecordColumn& c : record_.columns) {
+        if (db::isTextType(c.serialType) &&
+            !db::isValidUtf8(std::string_view(reinterpret_cast<const char*>(row.data + c.offset),
+                                              c.width)))
+          return kInvalid;
+      }
+    }
+    const std::uint64_t hash = valuesHash(row);
+    bool stale = false;
+    if (row.kind == db::RowKind::kLive) {
+      liveHashes_.push_back(hash);
+      sorted_ = false;
+    } else {
+      if (!sorted_) {
+        std::sort(liveHashes_.begin(), liveHashes_.end());
+        sorted_ = true;
+      }
+      stale = std::binary_search(liveHashes_.begin(), liveHashes_.end(), hash);
+    }
+    if (deletedOnly_ && row.deleted == 0) return kOk;
+    if (json_) {
+      appendJson(row, encoding, stale);
+    } else {
+      appendText(row, encoding, stale);
+    }
+    ++rows_;
+    if (out_.size() >= kFlushAt) flush();
+    return kOk;
+  }
+
+  void flush() {
+    writeOut(out_);
+    out_.clear();
+  }
+  std::uint64_t rows() const { return rows_; }
+
+ private:
+  // Values from column 1 on: column 0 is the row-id alias in most tables and is lost in carved
+  // rows whose header was overwritten.
+  std::uint64_t valuesHash(const db::RowImage& row) const {
+    Fnv f;
+    for (const db::RecordColumn& c : record_.columns) {
+      if (c.column == 0) continue;
+      const std::uint64_t type = db::isIntegerType(c.serialType) || c.serialType == 8 ||
+                                         c.serialType == 9
+                                     ? 1
+                                     : c.serialType;
+      f.add(&type, sizeof type);
+      if (type == 1) {
+        const std::int64_t v = db::integerValue(row.data + c.offset, c.serialType);
+        f.add(&v, sizeof v);
+      } else {
+        f.add(row.data + c.offset, c.width);
+      }
+    }
+    return f.h;
+  }
+
+  void appendValue(const db::RowImage& row, const db::RecordColumn& c, db::TextEncoding enc) {
+    const std::uint8_t* p = row.data + c.offset;
+    const std::uint64_t t = c.serialType;
+    if (t == 0 || t == 10 || t == 11) {
+      out_ += json_ ? "null" : "NULL";
+    } else if (t <= 6 || t == 8 || t == 9) {
+      char buf[24];
+      std::snprintf(buf, sizeof buf, "%" PRId64, db::integerValue(p, t));
+      out_ += buf;
+    } else if (t == 7) {
+      appendReal(out_, db::realValue(p), json_);
+    } else if (db::isTextType(t)) {
+      const std::string_view bytes(reinterpret_cast<const char*>(p), c.width);
+      if (json_) {
+        out_ += enc == db::TextEncoding::kUtf8 ? jsonString(bytes)
+                                               : jsonString(db::textToUtf8(bytes, enc));
+      } else {
+        // One line per row: line breaks and tabs are shown escaped.
+        for (char ch : enc == db::TextEncoding::kUtf8 ? std::string(bytes)
+                                                      : db::textToUtf8(bytes, enc)) {
+          if (ch == '\n') out_ += "\\n";
+          else if (ch == '\r') out_ += "\\r";
+          else if (ch == '\t') out_ += "\\t";
+          else out_ += ch;
+        }
+      }
+    } else {
+      out_ += json_ ? "{\"blob\": \"" : "x'";
+      appendHex(out_, p, c.width);
+      out_ += json_ ? "\"}" : "'";
+    }
+  }
+
+  void appendJson(const db::RowImage& row, db::TextEncoding enc, bool stale) {
+    char buf[160];
+    out_ += "{\"table\": ";
+    out_ += tableJson_;
+    std::snprintf(buf, sizeof buf,
+                  ", \"kind\": \"%s\", \"deleted\": %u, \"page\": %u, \"offset\": %u, "
+                  "\"rowid\": %" PRId64 ", \"stale\": %s, \"values\": [",
+                  kindName(row.kind), row.deleted, row.pageIndex, row.offset, row.rowId,
+                  stale ? "true" : "false");
+    out_ += buf;
+    bool first = true;
+    // A carved row whose first serial type was overwritten starts at column 1.
+    for (int k = 0; row.carvedLayout && k < row.firstColumn; ++k) {
+      out_ += first ? "null" : ", null";
+      first = false;
+    }
+    for (const db::RecordColumn& c : record_.columns) {
+      if (!first) out_ += ", ";
+      first = false;
+      appendValue(row, c, enc);
+    }
+    out_ += "]}\n";
+  }
+
+  void appendText(const db::RowImage& row, db::TextEncoding enc, bool stale) {
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "%-20s %-8s %u %8u %5u %12" PRId64 " %-5s ",
+                  table_.c_str(), kindName(row.kind), row.deleted, row.pageIndex, row.offset,
+                  row.rowId, stale ? "stale" : "-");
+    out_ += buf;
+    bool first = true;
+    for (int k = 0; row.carvedLayout && k < row.firstColumn; ++k) {
+      out_ += first ? "NULL" : " | NULL";
+      first = false;
+    }
+    for (const db::RecordColumn& c : record_.columns) {
+      if (!first) out_ += " | ";
+      first = false;
+      appendValue(row, c, enc);
+    }
+    out_ += "\n";
+  }
+
+  bool json_;
+  bool deletedOnly_;
+  std::string table_;
+  std::string tableJson_;
+  std::string out_;
+  db::Record record_;
+  std::vector<std::uint64_t> liveHashes_;
+  bool sorted_ = true;
+  std::uint64_t rows_ = 0;
+};
+
+}  // namespace
+
+int runSqlite(const Args& args) {
+  ArgScanner scan(args, {"--json", "--deleted-only"}, {});
+  if (scan.wantsHelp()) {
+    writeOut(kUsage);
+    return 0;
+  }
+  if (!scan.error().empty()) return reportUsage(scan.error(), kUsage);
+  const std::vector<std::string>& words = scan.positional();
+  if (words.empty() || words.size() > 2) return reportUsage("sqlite needs FILE [TABLE]", kUsage);
+  const std::string& path = words[0];
+
+  db::SqlitePageReader reader;
+  int rc = reader.Open(path);
+  if (rc != kOk) return reportFailure(rc, path);
+  std::vector<db::SchemaEntry> schema;
+  int schemaRc = reader.ReadSchema(&schema);
+
+  std::vector<const db::SchemaEntry*> tables;
+  for (const db::SchemaEntry& e : schema) {
+    if (e.type != "table" || e.rootPage == 0) continue;
+    if (words.size() == 2 && e.name != words[1]) continue;
+    tables.push_back(&e);
+  }
+  if (words.size() == 2 && tables.empty()) {
+    if (schemaRc != kOk) return reportFailure(schemaRc, path);
+    return reportFailure(kQueryFailed, "no table " + words[1] + " in " + path);
+  }
+
+  ListingSink sink(scan.has("--json"), scan.has("--deleted-only"));
+  int result = schemaRc;
+  for (const db::SchemaEntry* table : tables) {
+    // Tables the width table does not know are carved with their declared column count.
+    if (reader.ColumnCount(table->name) == 0)
+      reader.SetFallbackWidth(table->name, db::createTableColumnCount(table->sql));
+    sink.startTable(table->name);
+    rc = reader.ScanTable(table->name, &sink, true);
+    sink.flush();
+    if (rc != kOk && result == kOk) result = rc;
+  }
+  sink.flush();
+  std::fflush(stdout);
+  if (result != kOk) return reportFailure(result, path);
+  return 0;
+}
+
+}  // namespace qv::cli
