@@ -13,15 +13,18 @@
 namespace qv::backup {
 namespace {
 
-bool isSeparator(wchar_t c) { return c == static_cast<wchar_t>(platform::kSep) || c == L'/'; }
+bool isSeparator(wchar_t c) {
+  return c == static_cast<wchar_t>(platform::kSep) || c == L'/';
+}
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool lessIgnoringCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(lowerAscii(x)) < static_cast<unsigned char>(lowerAscii(y));
-      });
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(lowerAscii(x)) < static_cast<unsigned char>(lowerAscii(y));
+  });
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ bool startsWithSqliteIgnoringCase(const char* head) {
 }  // namespace
 
 bool probeEncrypted(const std::wstring& folder) {
-  std::string path = platform::toUtf8(
-      storedFilePath(folder, kAddressBookFileId, false, hasManifestDb(folder)));
+  std::string path =
+      platform::toUtf8(storedFilePath(folder, kAddressBookFileId, false, hasManifestDb(folder)));
   platform::File file;
   if (file.openRead(path) != 0 && file.openRead(path + ".mddata") != 0) return false;
 

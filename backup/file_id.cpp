@@ -41,10 +41,17 @@ std::string fileIdOf(std::string_view key) {
 
 bool isFileId(std::string_view text) {
   if (text.size() != 40) return false;
-  for (char c : text) {
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  }
-  return true;
+  // Every manifest row goes through here, so one table look-up per character.
+  static const struct LowerHex {
+    bool is[256] = {};
+    LowerHex() {
+      for (const char* c = "0123456789abcdef"; *c != '\0'; ++c)
+        is[static_cast<unsigned char>(*c)] = true;
+    }
+  } kLowerHex;
+  bool ok = true;
+  for (char c : text) ok &= kLowerHex.is[static_cast<unsigned char>(c)];
+  return ok;
 }
 
 }  // namespace qv::backup

@@ -108,10 +108,14 @@ bool appendReference(std::string_view ref, std::string* out) {
   char32_t cp = 0;
   for (char c : digits) {
     int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return false;
+    if (c >= '0' && c <= '9')
+      d = c - '0';
+    else if (hex && c >= 'a' && c <= 'f')
+      d = c - 'a' + 10;
+    else if (hex && c >= 'A' && c <= 'F')
+      d = c - 'A' + 10;
+    else
+      return false;
     cp = cp * (hex ? 16 : 10) + static_cast<char32_t>(d);
   }
   if (cp == 0) return false;  // a NUL would cut the text short further on

@@ -1,9 +1,9 @@
 #include "backup/manifest_choice.h"
 
+#include <sqlite3.h>
 #include "backup/manifest_db.h"
 #include "backup/manifest_mbdb.h"
 #include "backup/stored_path.h"
-#include <sqlite3.h>
 
 #include "platform/error_text.h"
 #include "platform/file.h"
@@ -20,11 +20,16 @@ std::string manifestResultText(ManifestKind kind, int code) {
   if (kind == ManifestKind::kDb && code != kOk && code != kInvalid && code != kQueryFailed)
     return std::string("SQLite: ") + sqlite3_errstr(code);
   switch (code) {
-    case kOk: return "read";
-    case kInvalid: return "missing, too large or not a manifest";
-    case kQueryFailed: return "the manifest query failed (not a manifest database?)";
-    case kMbdbOpenFailed: return "Manifest.mbdb cannot be opened";
-    default: return platform::errorMessage(code);
+    case kOk:
+      return "read";
+    case kInvalid:
+      return "missing, too large or not a manifest";
+    case kQueryFailed:
+      return "the manifest query failed (not a manifest database?)";
+    case kMbdbOpenFailed:
+      return "Manifest.mbdb cannot be opened";
+    default:
+      return platform::errorMessage(code);
   }
 }
 

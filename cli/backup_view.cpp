@@ -17,7 +17,9 @@ bool isWide(char32_t c) {
          (c >= 0x20000 && c <= 0x3FFFD);
 }
 
-const char* boolText(bool b) { return b ? "true" : "false"; }
+const char* boolText(bool b) {
+  return b ? "true" : "false";
+}
 
 }  // namespace
 
@@ -37,7 +39,8 @@ std::size_t displayWidth(std::string_view utf8) {
   std::size_t cells = 0;
   for (wchar_t w : platform::toWide(utf8)) {
     auto c = static_cast<char32_t>(w);
-    if (c >= 0xDC00 && c <= 0xDFFF) continue;  // second half of a UTF-16 pair: counted with the first
+    if (c >= 0xDC00 && c <= 0xDFFF)
+      continue;  // second half of a UTF-16 pair: counted with the first
     if (c >= 0xD800 && c <= 0xDBFF) {
       cells += 2;  // astral characters shown here (emoji, rare CJK) are wide
       continue;

@@ -60,10 +60,10 @@ int runInfo(const Args& args) {
   std::size_t entries = engine.index().size();
 
   if (scan.has("--json")) {
-    writeOut("{" + backupJsonMembers(info) + ", \"manifest\": {\"kind\": " +
-             jsonString(backup::manifestKindName(kind)) + ", \"entries\": " +
-             std::to_string(entries) + ", \"result\": " + std::to_string(manifestResult) +
-             "}}\n");
+    writeOut("{" + backupJsonMembers(info) +
+             ", \"manifest\": {\"kind\": " + jsonString(backup::manifestKindName(kind)) +
+             ", \"entries\": " + std::to_string(entries) +
+             ", \"result\": " + std::to_string(manifestResult) + "}}\n");
   } else {
     writeOut(infoText(info, kind, entries, manifestResult));
   }

@@ -42,7 +42,8 @@ int writeBroken(const std::string& root) {
   check(writeFile(platform::joinPath(cut, "Manifest.mbdb"), bytes.substr(0, bytes.size() - 20)));
 
   std::string notSqlite = backup("not-sqlite-db", ManifestLayout::kDb);
-  check(writeFile(platform::joinPath(notSqlite, "Manifest.db"), qv::fixtures::pseudoRandomBytes(4096, 9)));
+  check(writeFile(platform::joinPath(notSqlite, "Manifest.db"),
+                  qv::fixtures::pseudoRandomBytes(4096, 9)));
 
   // Enciphered: the address book and the manifest database are both unreadable bytes.
   BackupBuilder enc(platform::joinPath(root, "enciphered"), ManifestLayout::kDb);
@@ -50,7 +51,8 @@ int writeBroken(const std::string& root) {
   enc.addFile("HomeDomain", "Library/AddressBook/AddressBook.sqlitedb",
               qv::fixtures::pseudoRandomBytes(8192, 4));
   check(enc.finish());
-  check(writeFile(platform::joinPath(enc.folder(), "Manifest.db"), qv::fixtures::pseudoRandomBytes(4096, 8)));
+  check(writeFile(platform::joinPath(enc.folder(), "Manifest.db"),
+                  qv::fixtures::pseudoRandomBytes(4096, 8)));
 
   std::string garbled = backup("garbled-plist", ManifestLayout::kMbdb);
   check(writeFile(platform::joinPath(garbled, "Info.plist"),

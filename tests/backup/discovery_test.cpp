@@ -25,7 +25,9 @@ using fixtures::ManifestLayout;
 using fixtures::StoredAs;
 using testing::FixedZone;
 
-std::wstring W(const std::string& s) { return platform::toWide(s); }
+std::wstring W(const std::string& s) {
+  return platform::toWide(s);
+}
 
 // A backup folder with an Info.plist and an empty manifest of the given layout.
 void writeBackup(const std::string& folder, const DeviceInfo& device,
@@ -42,7 +44,8 @@ const char kAddressBookKey[] = "Library/AddressBook/AddressBook.sqlitedb";
 class BackupRootTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = platform::joinPath(platform::joinPath(temp_.path(), "Usuário Zoë"), "山田のバックアップ");
+    root_ =
+        platform::joinPath(platform::joinPath(temp_.path(), "Usuário Zoë"), "山田のバックアップ");
     ASSERT_EQ(platform::createFolders(root_), 0);
   }
   std::string at(const std::string& name) const { return platform::joinPath(root_, name); }
@@ -211,7 +214,8 @@ TEST_F(BackupRootTest, EncryptionProbeFollowsTheLayout) {
 
   // The real database, made by SQLite, is plain.
   BackupBuilder real(at("real-sqlite"), ManifestLayout::kDb);
-  real.addDatabase("HomeDomain", kAddressBookKey, "CREATE TABLE ABPerson (ROWID INTEGER PRIMARY KEY);");
+  real.addDatabase("HomeDomain", kAddressBookKey,
+                   "CREATE TABLE ABPerson (ROWID INTEGER PRIMARY KEY);");
   ASSERT_EQ(real.finish(), 0);
   EXPECT_FALSE(probeEncrypted(W(real.folder())));
 
@@ -227,7 +231,8 @@ TEST_F(BackupRootTest, EncryptionProbeFollowsTheLayout) {
 
   // The record of a whole folder carries the probe's answer.
   BackupInfo info;
-  ASSERT_EQ(fixtures::writeInfoPlist(at("db-enciphered"), fixtures::infoPlistText(DeviceInfo())), 0);
+  ASSERT_EQ(fixtures::writeInfoPlist(at("db-enciphered"), fixtures::infoPlistText(DeviceInfo())),
+            0);
   ASSERT_EQ(readBackupFolder(&info, W(at("db-enciphered"))), kOk);
   EXPECT_TRUE(info.encrypted);
 }

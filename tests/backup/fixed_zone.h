@@ -15,7 +15,8 @@ namespace qv::backup::testing {
 
 class FixedZone {
  public:
-  FixedZone(int biasMinutes, bool usDaylightSaving) : scope_(makeCalls(biasMinutes, usDaylightSaving)) {}
+  FixedZone(int biasMinutes, bool usDaylightSaving)
+      : scope_(makeCalls(biasMinutes, usDaylightSaving)) {}
 
  private:
   static int& bias() {
@@ -39,7 +40,8 @@ class FixedZone {
       platform::CivilTime t = platform::unixToCivil(local);
       platform::CivilTime start{t.year, 3, nthSunday(t.year, 3, 2), 2, 0, 0};
       platform::CivilTime end{t.year, 11, nthSunday(t.year, 11, 1), 1, 0, 0};
-      if (local >= platform::civilToUnix(start) && local < platform::civilToUnix(end)) local += 3600;
+      if (local >= platform::civilToUnix(start) && local < platform::civilToUnix(end))
+        local += 3600;
     }
     *out = platform::unixToCivil(local);
     return kOk;

@@ -41,9 +41,9 @@ TEST(InfoPlistTest, VersionAbove11ByTheIntegerPart) {
   struct Case {
     const char* version;
     bool above;
-  } cases[] = {{"9.3.5", false}, {"11.4", false}, {"11.99", false}, {"12.0", true},
-               {"12.4.1", true}, {"14.3", true},  {"", false},      {"beta", false},
-               {"99999999999999999999", true}};
+  } cases[] = {{"9.3.5", false}, {"11.4", false},  {"11.99", false},
+               {"12.0", true},   {"12.4.1", true}, {"14.3", true},
+               {"", false},      {"beta", false},  {"99999999999999999999", true}};
   for (const Case& c : cases) {
     fixtures::DeviceInfo device;
     device.productVersion = c.version;
@@ -61,9 +61,8 @@ TEST(InfoPlistTest, KeysAfterSerialNumberAreNeverRead) {
   fixtures::DeviceInfo device;
   device.displayName = "Real";
   device.phoneNumber.reset();
-  device.keysAfterSerial = {{"Display Name", "Impostor"},
-                            {"Phone Number", "+1 555 0000"},
-                            {"Serial Number", "SECOND"}};
+  device.keysAfterSerial = {
+      {"Display Name", "Impostor"}, {"Phone Number", "+1 555 0000"}, {"Serial Number", "SECOND"}};
   BackupInfo info = readText(fixtures::infoPlistText(device));
   EXPECT_EQ(info.displayName, L"Real");
   EXPECT_EQ(info.phoneNumber, "");
@@ -106,10 +105,15 @@ TEST(InfoPlistTest, MalformedLinesLeaveFieldsAlone) {
        "<key>Serial Number</key>\n<string>S</string>\n",
        "kept", "S", L"V"},
       {"empty string", "<key>Phone Number</key>\n<string></string>\n", "", "kept", L""},
-      {"invalid UTF-8 name", "<key>Display Name</key>\n<string>a\xff\xfe" "b</string>\n", "kept",
-       "kept", L"a\uFFFD\uFFFDb"},
+      {"invalid UTF-8 name",
+       "<key>Display Name</key>\n<string>a\xff\xfe"
+       "b</string>\n",
+       "kept", "kept", L"a\uFFFD\uFFFDb"},
       {"NUL bytes", "<key>Phone Number</key>\n<string>1" + std::string(1, '\0') + "2</string>\n",
-       std::string("1\0" "2", 3), "kept", L""},
+       std::string("1\0"
+                   "2",
+                   3),
+       "kept", L""},
   };
   for (const Case& c : cases) {
     BackupInfo info = readText(c.text, start);

@@ -39,20 +39,20 @@ TEST(LocalBackupDateTest, SummerDatesIncludeDaylightSaving) {
 TEST(LocalBackupDateTest, TextThatDoesNotParseGivesNothing) {
   FixedZone zone(0, false);
   const char* bad[] = {
-      "",                       // nothing
-      "2016-05-01",             // no time
-      "2016-05-01T23:30:00",    // no space before the hour
-      "2016/05/01 23:30:00",    // wrong separators
-      "2016-05-01 23.30.00",    //
-      "2016-13-01 10:00:00",    // month 13
-      "2016-02-30 10:00:00",    // no such day
-      "2015-02-29 10:00:00",    // not a leap year
-      "2016-05-01 24:00:00",    // hour 24
-      "2016-05-01 23:60:00",    //
-      "2016-05-01 23:30:61",    //
-      "0-05-01 23:30:00",       // year 0
-      "x016-05-01 23:30:00",    // no digits
-      "2016-05- 23:30:00",      //
+      "",                     // nothing
+      "2016-05-01",           // no time
+      "2016-05-01T23:30:00",  // no space before the hour
+      "2016/05/01 23:30:00",  // wrong separators
+      "2016-05-01 23.30.00",  //
+      "2016-13-01 10:00:00",  // month 13
+      "2016-02-30 10:00:00",  // no such day
+      "2015-02-29 10:00:00",  // not a leap year
+      "2016-05-01 24:00:00",  // hour 24
+      "2016-05-01 23:60:00",  //
+      "2016-05-01 23:30:61",  //
+      "0-05-01 23:30:00",     // year 0
+      "x016-05-01 23:30:00",  // no digits
+      "2016-05- 23:30:00",    //
       "99999999999-05-01 23:30:00",
   };
   for (const char* text : bad) EXPECT_EQ(localBackupDate(text), "") << text;

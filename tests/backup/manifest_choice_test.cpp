@@ -22,7 +22,7 @@ TEST(StoredPathTest, LayoutRulesInOrder) {
   const std::wstring sep(1, static_cast<wchar_t>(platform::kSep));
   const std::string id = "3d0d7e5fb2ce288813306e4d4636395e047a3d28";
   const std::wstring wid = platform::toWide(id);
-  EXPECT_EQ(storedFilePath(folder, id, true, true), folder + sep + wid);   // enciphered: flat
+  EXPECT_EQ(storedFilePath(folder, id, true, true), folder + sep + wid);  // enciphered: flat
   EXPECT_EQ(storedFilePath(folder, id, true, false), folder + sep + wid);
   EXPECT_EQ(storedFilePath(folder, id, false, true), folder + sep + L"3d" + sep + wid);
   EXPECT_EQ(storedFilePath(folder, id, false, false), folder + sep + wid);
@@ -31,7 +31,9 @@ TEST(StoredPathTest, LayoutRulesInOrder) {
 
 class ManifestChoiceTest : public ::testing::Test {
  protected:
-  std::string folder(const std::string& name) const { return platform::joinPath(temp_.path(), name); }
+  std::string folder(const std::string& name) const {
+    return platform::joinPath(temp_.path(), name);
+  }
   fixtures::TempFolder temp_;
 };
 
@@ -85,7 +87,8 @@ TEST_F(ManifestChoiceTest, MbdbWhenThereIsNoDatabase) {
   ASSERT_EQ(index.size(), 1u);
   EXPECT_TRUE(platform::isFile(platform::toUtf8(storedFilePath(w, index[0].fileId, false, false))));
   EXPECT_EQ(manifestResultText(ManifestKind::kDb, 14).rfind("SQLite: ", 0), 0u);
-  EXPECT_EQ(manifestResultText(ManifestKind::kMbdb, kMbdbOpenFailed), "Manifest.mbdb cannot be opened");
+  EXPECT_EQ(manifestResultText(ManifestKind::kMbdb, kMbdbOpenFailed),
+            "Manifest.mbdb cannot be opened");
 }
 
 }  // namespace

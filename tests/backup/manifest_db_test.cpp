@@ -22,7 +22,9 @@ using fixtures::ManifestLayout;
 
 class ManifestDbTest : public ::testing::Test {
  protected:
-  std::string folder(const std::string& name) const { return platform::joinPath(temp_.path(), name); }
+  std::string folder(const std::string& name) const {
+    return platform::joinPath(temp_.path(), name);
+  }
   static std::wstring manifestOf(const BackupBuilder& b) {
     return platform::toWide(platform::joinPath(b.folder(), "Manifest.db"));
   }
@@ -34,7 +36,7 @@ TEST_F(ManifestDbTest, RowsInTableOrderWithNullAndEmptyPaths) {
   b.addFile("HomeDomain", "Library/SMS/sms.db", "x");
   b.addDirectory("HomeDomain", "Library/SMS");
   const std::string rootId = fixtures::fileIdFor("HomeDomain", "");
-  b.addDbRow(rootId, std::string("HomeDomain"), std::string(""), 2);     // empty path
+  b.addDbRow(rootId, std::string("HomeDomain"), std::string(""), 2);                 // empty path
   b.addDbRow(std::string(40, 'a'), std::string("KeychainDomain"), std::nullopt, 1);  // NULL path
   b.addDbRow(std::string(40, 'b'), std::nullopt, std::string("orphan"), 1);          // NULL domain
   b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.JPG", "jpeg");
@@ -102,7 +104,8 @@ TEST_F(ManifestDbTest, FilesThatAreNotAManifest) {
 TEST_F(ManifestDbTest, DamagedDatabaseKeepsTheRowsBeforeTheDamage) {
   BackupBuilder b(folder("cut"), ManifestLayout::kDb);
   b.setDbFileBlobSize(400);
-  for (int i = 0; i < 3000; ++i) b.addFile("HomeDomain", "Library/f" + std::to_string(i), "", fixtures::StoredAs::kNone);
+  for (int i = 0; i < 3000; ++i)
+    b.addFile("HomeDomain", "Library/f" + std::to_string(i), "", fixtures::StoredAs::kNone);
   ASSERT_EQ(b.finish(), 0);
   std::string path = platform::toUtf8(manifestOf(b));
   std::string bytes;

@@ -106,7 +106,8 @@ TEST(ManifestMbdbTest, TruncatedFilesKeepTheWholeRecordsBeforeTheCut) {
   const std::string bytes = fixtures::encodeMbdb(records);
   std::vector<std::size_t> recordEnds;
   std::size_t end = 6;
-  for (const MbdbRecord& r : records) recordEnds.push_back(end += fixtures::encodeMbdbRecord(r).size());
+  for (const MbdbRecord& r : records)
+    recordEnds.push_back(end += fixtures::encodeMbdbRecord(r).size());
   ASSERT_EQ(recordEnds.back(), bytes.size());
 
   for (std::size_t cut = 6; cut <= bytes.size(); ++cut) {
@@ -125,7 +126,13 @@ TEST(ManifestMbdbTest, StringsRunningPastTheEnd) {
   ManifestIndex index;
   EXPECT_EQ(parseManifestMbdb(past, &index), kOk);
   EXPECT_EQ(index.size(), 1u);
-  std::string pastPath = bytes + std::string("\x00\x01" "d" "\xFF\xFE", 5) + std::string(10, 'p');
+  std::string pastPath = bytes +
+                         std::string(
+                             "\x00\x01"
+                             "d"
+                             "\xFF\xFE",
+                             5) +
+                         std::string(10, 'p');
   EXPECT_EQ(parseManifestMbdb(pastPath, &index), kOk);
   EXPECT_EQ(index.size(), 1u);
   // 255 properties announced, none there.
@@ -151,8 +158,10 @@ TEST(ManifestMbdbTest, DamagedManifestsNeverYieldInconsistentEntries) {
   for (std::size_t round = 0; round < 3000; ++round) {
     std::string bytes = clean;
     for (std::size_t k = 0; k < 1 + round % 4; ++k) {
-      std::size_t at = 4 + (static_cast<unsigned char>(noise[(round * 5 + k) % noise.size()]) * 257 +
-                            round * 31 + k * 7919) % (bytes.size() - 4);
+      std::size_t at =
+          4 + (static_cast<unsigned char>(noise[(round * 5 + k) % noise.size()]) * 257 +
+               round * 31 + k * 7919) %
+                  (bytes.size() - 4);
       bytes[at] = noise[(round * 3 + k * 17) % noise.size()];
     }
     ManifestIndex index;

@@ -16,7 +16,9 @@
 namespace qv::engine {
 namespace {
 
-std::wstring W(const std::string& s) { return platform::toWide(s); }
+std::wstring W(const std::string& s) {
+  return platform::toWide(s);
+}
 
 class EngineTest : public ::testing::Test {
  protected:

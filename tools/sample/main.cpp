@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/folders.h"
 #include "platform/error_text.h"
+#include "platform/folders.h"
 #include "platform/text.h"
 #include "tests/fixtures/backup_sample.h"
 
@@ -18,8 +18,8 @@ int run(const std::vector<std::string>& args) {
   }
   int rc = qv::fixtures::writeSampleRoot(args[0]);
   if (rc != 0) {
-    std::fprintf(stderr, "quenvale-sample: %d: %s (writing %s)\n", rc, qv::platform::errorMessage(rc).c_str(),
-                 args[0].c_str());
+    std::fprintf(stderr, "quenvale-sample: %d: %s (writing %s)\n", rc,
+                 qv::platform::errorMessage(rc).c_str(), args[0].c_str());
     return 1;
   }
   for (const auto& b : qv::fixtures::sampleBackups()) {
@@ -38,5 +38,7 @@ int wmain(int argc, wchar_t** argv) {
   return run(args);
 }
 #else
-int main(int argc, char** argv) { return run(std::vector<std::string>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) {
+  return run(std::vector<std::string>(argv + 1, argv + argc));
+}
 #endif
