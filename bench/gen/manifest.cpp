@@ -1,0 +1,120 @@
+// Input and in-process timings for bench/manifest.
+//   bench_manifest make DIR N   writes DIR/Manifest.mbdb and DIR/db/Manifest.db, N entries each
+//   bench_manifest time DIR     times the Manifest.mbdb parse (SHA-1 of every key included) on
+//                               the bytes in memory, and readManifestDb on DIR/db/Manifest.db;
+//                               prints key=value lines, best of several runs
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "backup/manifest_db.h"
+#include "backup/manifest_mbdb.h"
+#include "platform/file.h"
+#include "platform/folders.h"
+#include "platform/text.h"
+#include "tests/fixtures/backup_builder.h"
+
+namespace {
+
+using qv::fixtures::BackupBuilder;
+using qv::fixtures::ManifestLayout;
+using qv::fixtures::MbdbRecord;
+namespace platform = qv::platform;
+
+// A record shaped like those of a real device: a spread of domains, cache and media paths of
+// typical length, a data hash on files, a property on some.
+MbdbRecord recordFor(std::size_t i) {
+  static const char* kDomains[] = {
+      "HomeDomain",     "CameraRollDomain",
+      "MediaDomain",    "AppDomainGroup-group.net.whatsapp.WhatsApp.shared",
+      "KeychainDomain", "SystemPreferencesDomain"};
+  char path[160];
+  MbdbRecord r;
+  if (i % 5 == 0) {
+    r.domain = "AppDomain-com.example.app" + std::to_string(i % 97);
+    std::snprintf(path, sizeof path,
+                  "Library/Caches/com.example.app%zu/fsCachedData/%08zX-%04zX-4%03zX", i % 97,
+                  i * 2654435761u % 0xFFFFFFFFu, i % 0xFFFF, i % 0xFFF);
+  } else if (i % 5 == 1) {
+    r.domain = kDomains[1];
+    std::snprintf(path, sizeof path, "Media/DCIM/%zuAPPLE/IMG_%07zu.JPG", 100 + i / 1000 % 50, i);
+  } else {
+    r.domain = kDomains[i % 6];
+    std::snprintf(path, sizeof path, "Library/Application Support/Data/%zu/Item %zu.plist", i % 400,
+                  i);
+  }
+  r.relativePath = std::string(path);
+  if (i % 10 == 3) {
+    r.mode = qv::fixtures::kModeDirectory;
+  } else {
+    r.dataHash = qv::fixtures::pseudoRandomBytes(20, static_cast<std::uint32_t>(i));
+    r.size = i * 37 % 5000000;
+  }
+  if (i % 7 == 0) r.properties = {{"com.apple.assetsd.UUID", std::string(16, '\x5A')}};
+  r.inode = i;
+  return r;
+}
+
+double seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
+  return std::chrono::duration<double>(b - a).count();
+}
+
+int make(const std::string& dir, std::size_t n) {
+  std::string mbdb("mbdb\x05\x00", 6);
+  BackupBuilder db(platform::joinPath(dir, "db"), ManifestLayout::kDb);
+  db.setDbFileBlobSize(300);
+  for (std::size_t i = 0; i < n; ++i) {
+    MbdbRecord r = recordFor(i);
+    mbdb += qv::fixtures::encodeMbdbRecord(r);
+    db.addRecord(r);
+  }
+  int rc =
+      platform::writeWholeFile(platform::joinPath(dir, "Manifest.mbdb"), mbdb.data(), mbdb.size());
+  if (rc == 0) rc = db.finish();
+  if (rc != 0) std::fprintf(stderr, "bench_manifest: writing failed with %d\n", rc);
+  return rc == 0 ? 0 : 1;
+}
+
+int time(const std::string& dir) {
+  std::string bytes;
+  int rc = platform::readWholeFile(platform::joinPath(dir, "Manifest.mbdb"), 1ull << 32, &bytes);
+  if (rc != 0)
+    return std::fprintf(stderr, "bench_manifest: cannot read Manifest.mbdb (%d)\n", rc), 1;
+  qv::backup::ManifestIndex index;
+  double best = 1e9;
+  for (int run = 0; run < 5; ++run) {
+    index = qv::backup::ManifestIndex();
+    auto t0 = std::chrono::steady_clock::now();
+    rc = qv::backup::parseManifestMbdb(bytes, &index);
+    auto t1 = std::chrono::steady_clock::now();
+    if (rc != 0) return std::fprintf(stderr, "bench_manifest: parse failed (%d)\n", rc), 1;
+    best = std::min(best, seconds(t0, t1));
+  }
+  std::printf("mbdb_bytes=%zu\nmbdb_entries=%zu\nmbdb_seconds=%.6f\n", bytes.size(), index.size(),
+              best);
+
+  const std::wstring db =
+      platform::toWide(platform::joinPath(platform::joinPath(dir, "db"), "Manifest.db"));
+  best = 1e9;
+  for (int run = 0; run < 5; ++run) {
+    index = qv::backup::ManifestIndex();  // the reader fills a fresh index, as on opening a backup
+    auto t0 = std::chrono::steady_clock::now();
+    rc = qv::backup::readManifestDb(db, &index);
+    auto t1 = std::chrono::steady_clock::now();
+    if (rc != 0) return std::fprintf(stderr, "bench_manifest: readManifestDb failed (%d)\n", rc), 1;
+    best = std::min(best, seconds(t0, t1));
+  }
+  std::printf("db_entries=%zu\ndb_seconds=%.6f\n", index.size(), best);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "make")
+    return make(argv[2], std::strtoul(argv[3], nullptr, 10));
+  if (argc == 3 && std::string(argv[1]) == "time") return time(argv[2]);
+  std::fprintf(stderr, "usage: bench_manifest make DIR N | bench_manifest time DIR\n");
+  return 2;
+}
