@@ -84,6 +84,7 @@ class BackupDecryptor {
       : backup_(backup), output_(output), report_(report), summary_(summary) {}
 
   int run(std::string_view password) {
+    lastCorruption() = "";
     int rc = initCrypto();
     if (rc != kOk) return fail(rc, "the cryptography library is unusable");
     std::string plistBytes;
@@ -114,7 +115,9 @@ class BackupDecryptor {
  private:
   int fail(int rc, const std::string& what) {
     std::string text = what;
+    // The reader's own words on what was broken, when this failure came from a reader.
     if (rc == kInvalid && *lastCorruption()) text += std::string(" (") + lastCorruption() + ")";
+    lastCorruption() = "";
     report_.note(text + " [code " + std::to_string(rc) + "]");
     return rc;
   }
@@ -196,6 +199,7 @@ class BackupDecryptor {
   }
 
   void skip(const std::string& why) {
+    lastCorruption() = "";
     ++summary_->skipped;
     report_.note("skipped " + why);
   }
