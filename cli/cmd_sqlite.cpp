@@ -6,11 +6,15 @@
 // a copy the database left behind when it moved a row, not a deleted row. Live rows of a table
 // always come before its other rows in a scan, so the live values are known by then.
 #include <algorithm>
+#include <charconv>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/cli_io.h"
@@ -65,12 +69,49 @@ void appendReal(std::string& out, double d, bool json) {
   if (s.find_first_of(".eEn") == std::string_view::npos) out += ".0";
 }
 
-// 64-bit FNV-1a, for comparing row values with the live rows.
-struct Fnv {
+void appendInt(std::string& out, std::int64_t v) {
+  char buf[24];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v);
+  out.append(buf, r.ptr);
+}
+
+// Text that JSON takes as it is: valid UTF-8 without quotes, backslashes or control bytes.
+bool isPlainText(std::string_view s) {
+  bool ascii = true;
+  for (char ch : s) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == '"' || c == '\\' || c == 0x7F) return false;
+    ascii = ascii && c < 0x80;
+  }
+  return ascii || db::isValidUtf8(s);
+}
+
+// A JSON string of text: most texts need no escaping, and are copied as they are (exactly
+// what jsonString would give them); the others go through jsonString.
+void appendJsonText(std::string& out, std::string_view utf8) {
+  for (char ch : utf8) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == '"' || c == '\\' || c == 0x7F) {
+      out += jsonString(utf8);
+      return;
+    }
+  }
+  if (!db::isValidUtf8(utf8)) {
+    out += jsonString(utf8);
+    return;
+  }
+  out += '"';
+  out += utf8;
+  out += '"';
+}
+
+// A 64-bit hash of row values, for comparing freelist and carved rows with the live rows.
+struct Hasher {
   std::uint64_t h = 1469598103934665603ull;
   void add(const void* data, std::size_t n) {
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
+    const std::size_t part =
+        std::hash<std::string_view>()(std::string_view(static_cast<const char*>(data), n));
+    h = (h ^ part) * 1099511628211ull + 0x9E3779B97F4A7C15ull;
   }
 };
 
@@ -129,23 +170,19 @@ class ListingSink : public db::RowSink {
 
  private:
   // Values from column 1 on: column 0 is the row-id alias in most tables and is lost in carved
-  // rows whose header was overwritten.
-  std::uint64_t valuesHash(const db::RowImage& row) const {
-    Fnv f;
+  // rows whose header was overwritten. Equal values have equal serial types and content bytes.
+  std::uint64_t valuesHash(const db::RowImage& row) {
+    types_.clear();
+    std::size_t from = 0, to = 0;
     for (const db::RecordColumn& c : record_.columns) {
       if (c.column == 0) continue;
-      const std::uint64_t type = db::isIntegerType(c.serialType) || c.serialType == 8 ||
-                                         c.serialType == 9
-                                     ? 1
-                                     : c.serialType;
-      f.add(&type, sizeof type);
-      if (type == 1) {
-        const std::int64_t v = db::integerValue(row.data + c.offset, c.serialType);
-        f.add(&v, sizeof v);
-      } else {
-        f.add(row.data + c.offset, c.width);
-      }
+      if (types_.empty()) from = c.offset;
+      types_.push_back(c.serialType);
+      to = c.offset + c.width;
     }
+    Hasher f;
+    f.add(types_.data(), types_.size() * sizeof(std::uint64_t));
+    f.add(row.data + from, to - from);
     return f.h;
   }
 
@@ -155,16 +192,17 @@ class ListingSink : public db::RowSink {
     if (t == 0 || t == 10 || t == 11) {
       out_ += json_ ? "null" : "NULL";
     } else if (t <= 6 || t == 8 || t == 9) {
-      char buf[24];
-      std::snprintf(buf, sizeof buf, "%" PRId64, db::integerValue(p, t));
-      out_ += buf;
+      appendInt(out_, db::integerValue(p, t));
     } else if (t == 7) {
       appendReal(out_, db::realValue(p), json_);
     } else if (db::isTextType(t)) {
       const std::string_view bytes(reinterpret_cast<const char*>(p), c.width);
       if (json_) {
-        out_ += enc == db::TextEncoding::kUtf8 ? jsonString(bytes)
-                                               : jsonString(db::textToUtf8(bytes, enc));
+        if (enc == db::TextEncoding::kUtf8) {
+          appendJsonText(out_, bytes);
+        } else {
+          appendJsonText(out_, db::textToUtf8(bytes, enc));
+        }
       } else {
         // One line per row: line breaks and tabs are shown escaped.
         for (char ch : enc == db::TextEncoding::kUtf8 ? std::string(bytes)
@@ -182,28 +220,80 @@ class ListingSink : public db::RowSink {
     }
   }
 
+  // JSON of one row, written through a raw pointer into room reserved for the worst case:
+  // rows are the bulk of the output, and an append per value costs more than the formatting.
   void appendJson(const db::RowImage& row, db::TextEncoding enc, bool stale) {
-    char buf[160];
-    out_ += "{\"table\": ";
-    out_ += tableJson_;
-    std::snprintf(buf, sizeof buf,
-                  ", \"kind\": \"%s\", \"deleted\": %u, \"page\": %u, \"offset\": %u, "
-                  "\"rowid\": %" PRId64 ", \"stale\": %s, \"values\": [",
-                  kindName(row.kind), row.deleted, row.pageIndex, row.offset, row.rowId,
-                  stale ? "true" : "false");
-    out_ += buf;
+    std::size_t bound = 200 + tableJson_.size() + 8 * static_cast<std::size_t>(row.firstColumn);
+    for (const db::RecordColumn& c : record_.columns) bound += 40 + 6 * c.width;
+    const std::size_t old = out_.size();
+    out_.resize(old + bound);
+    char* p = &out_[old];
+    auto put = [&p](std::string_view s) {
+      std::memcpy(p, s.data(), s.size());
+      p += s.size();
+    };
+    auto putInt = [&p](std::int64_t v) { p = std::to_chars(p, p + 24, v).ptr; };
+    put("{\"table\": ");
+    put(tableJson_);
+    put(", \"kind\": \"");
+    put(kindName(row.kind));
+    put("\", \"deleted\": ");
+    putInt(row.deleted);
+    put(", \"page\": ");
+    putInt(row.pageIndex);
+    put(", \"offset\": ");
+    putInt(row.offset);
+    put(", \"rowid\": ");
+    putInt(row.rowId);
+    put(stale ? ", \"stale\": true, \"values\": [" : ", \"stale\": false, \"values\": [");
     bool first = true;
     // A carved row whose first serial type was overwritten starts at column 1.
     for (int k = 0; row.carvedLayout && k < row.firstColumn; ++k) {
-      out_ += first ? "null" : ", null";
+      put(first ? "null" : ", null");
       first = false;
     }
     for (const db::RecordColumn& c : record_.columns) {
-      if (!first) out_ += ", ";
+      if (!first) put(", ");
       first = false;
-      appendValue(row, c, enc);
+      const std::uint8_t* v = row.data + c.offset;
+      const std::uint64_t t = c.serialType;
+      if (t == 0 || t == 10 || t == 11) {
+        put("null");
+      } else if (t <= 6 || t == 8 || t == 9) {
+        putInt(db::integerValue(v, t));
+      } else if (t == 7) {
+        std::string real;
+        appendReal(real, db::realValue(v), true);
+        put(real);
+      } else if (db::isTextType(t)) {
+        const std::string_view bytes(reinterpret_cast<const char*>(v), c.width);
+        if (enc == db::TextEncoding::kUtf8 && isPlainText(bytes)) {
+          *p++ = '"';
+          put(bytes);
+          *p++ = '"';
+        } else {
+          std::string text;
+          appendJsonText(text, enc == db::TextEncoding::kUtf8 ? std::string(bytes)
+                                                              : db::textToUtf8(bytes, enc));
+          if (text.size() > 6 * c.width + 38) {  // cannot happen; keep the bound honest
+            const std::size_t at = static_cast<std::size_t>(p - out_.data());
+            out_.resize(at + text.size() + bound);
+            p = &out_[at];
+          }
+          put(text);
+        }
+      } else {
+        put("{\"blob\": \"");
+        static const char kDigits[] = "0123456789abcdef";
+        for (std::size_t i = 0; i < c.width; ++i) {
+          *p++ = kDigits[v[i] >> 4];
+          *p++ = kDigits[v[i] & 15];
+        }
+        put("\"}");
+      }
     }
-    out_ += "]}\n";
+    put("]}\n");
+    out_.resize(static_cast<std::size_t>(p - out_.data()));
   }
 
   void appendText(const db::RowImage& row, db::TextEncoding enc, bool stale) {
@@ -231,6 +321,7 @@ class ListingSink : public db::RowSink {
   std::string tableJson_;
   std::string out_;
   db::Record record_;
+  std::vector<std::uint64_t> types_;
   std::vector<std::uint64_t> liveHashes_;
   bool sorted_ = true;
   std::uint64_t rows_ = 0;

@@ -322,14 +322,25 @@ class PageCarver {
     if (n == 0) return;  // without a width, short headers match everywhere
     findStaleFreeblocks();
     for (const Interval& block : freeblocks_) anchored(block.begin, 5, 2);
+    // terminal[i]: how many bytes before offset i end a varint (high bit clear). The n serial
+    // types of a header end in exactly n such bytes, which rules out most offsets at once.
     for (const Interval& f : free_) {
+      const std::size_t base = f.begin;
+      terminal_.assign(f.end - base + 1, 0);
+      for (std::size_t i = base; i < f.end; ++i)
+        terminal_[i - base + 1] = terminal_[i - base] + ((page_[i] & 0x80) == 0);
       for (std::size_t p = f.begin; p < f.end; ++p) {
-        std::size_t d = 0;
-        const std::uint64_t v = varintAt(p, f.end, &d);
+        std::size_t d = 1;
+        std::uint64_t v = page_[p];
+        if (v & 0x80) v = varintAt(p, f.end, &d);
         if (d == 0 || v <= d) continue;
         // A header of n serial types takes between n and 9n bytes after its size varint.
-        if (n != 0 && (v - d < n || v - d > 9 * n)) continue;
+        if (v - d < n || v - d > 9 * n) continue;
         if (v - d > f.end - p - d) continue;
+        const std::size_t typesEnd = p + static_cast<std::size_t>(v);
+        if (terminal_[typesEnd - base] - terminal_[p + d - base] != n ||
+            (page_[typesEnd - 1] & 0x80))
+          continue;
         const std::size_t types = countVarints(p + d, static_cast<std::size_t>(v - d));
         if (types == 0 || (n != 0 && types != n)) continue;
         propose(p + d, 0, types, 2, 5);
@@ -565,6 +576,7 @@ class PageCarver {
   std::vector<Interval> freeblocks_;
   std::vector<Proposal> proposals_;
   std::vector<std::size_t> chased_;
+  std::vector<std::uint32_t> terminal_;
 };
 
 }  // namespace

@@ -44,6 +44,14 @@ bool isValidUtf8(std::string_view s) {
   const std::size_t n = s.size();
   std::size_t i = 0;
   while (i < n) {
+    // Runs of ASCII, eight bytes at a time.
+    while (n - i >= 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, p + i, 8);
+      if (word & 0x8080808080808080ull) break;
+      i += 8;
+    }
+    if (i >= n) break;
     const unsigned c = p[i];
     if (c < 0x80) {
       ++i;

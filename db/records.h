@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace qv::db {
 
@@ -88,5 +90,11 @@ struct FriendRow {
   std::wstring userName;
   std::wstring nickname;
 };
+
+// WhatsApp conversations: conversation id -> its messages in date order.
+using WhatsAppChatMap = std::map<std::int32_t, std::vector<ChatRecord>>;
+// QQ and WeChat conversations: the friend's user name or QQ number ("Unknown" for deleted rows
+// whose conversation is not known) -> its messages in date order.
+using ChatRowMap = std::map<std::wstring, std::vector<ChatRow>>;
 
 }  // namespace qv::db

@@ -121,6 +121,7 @@ SqlitePageReader::~SqlitePageReader() = default;
 
 void SqlitePageReader::Close() {
   source_.reset();
+  for (ChunkSlot& slot : chunks_) slot = ChunkSlot();
   geometry_ = PageGeometry();
   pageCount_ = 0;
   freelist_.clear();
@@ -230,6 +231,27 @@ int SqlitePageReader::ReadPage(std::uint32_t pageIndex, std::uint8_t* buffer) {
   std::memset(buffer + geometry_.pageSize, 0, kBufferPad);
   if (pageIndex >= pageCount_) return kShortRead;
   const std::uint64_t offset = std::uint64_t{pageIndex} * geometry_.pageSize;
+  // Scans read pages mostly in ascending order, several times over: a few 64 KiB chunks kept
+  // in memory save most of the system calls. A chunk holds whole pages only.
+  const std::size_t chunkBytes = std::max(kReadChunk, geometry_.pageSize);
+  const std::uint64_t chunk = offset / chunkBytes;
+  ChunkSlot& slot = chunks_[chunk % kChunkSlots];
+  if (!slot.valid || slot.index != chunk) {
+    slot.valid = false;
+    slot.bytes.resize(chunkBytes);
+    std::size_t got = 0;
+    int rc = source_->readAt(chunk * chunkBytes, slot.bytes.data(), chunkBytes, &got);
+    if (rc != kOk) return rc;
+    slot.valid = true;
+    slot.index = chunk;
+    slot.size = got;
+  }
+  const std::size_t within = static_cast<std::size_t>(offset - chunk * chunkBytes);
+  if (slot.size >= within + geometry_.pageSize) {
+    std::memcpy(buffer, slot.bytes.data() + within, geometry_.pageSize);
+    return kOk;
+  }
+  // The chunk ended early (the end of the file): read the page on its own.
   std::size_t done = 0;
   while (done < geometry_.pageSize) {
     const std::size_t want = std::min(kReadChunk, geometry_.pageSize - done);

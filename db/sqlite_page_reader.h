@@ -160,7 +160,16 @@ class SqlitePageReader {
   CarveContext carveContext(std::uint32_t pageIndex) const;
   bool encodedNameEquals(const std::string& encoded, const std::uint8_t* p, std::size_t n) const;
 
+  struct ChunkSlot {
+    bool valid = false;
+    std::uint64_t index = 0;
+    std::size_t size = 0;
+    std::vector<std::uint8_t> bytes;
+  };
+  static constexpr std::size_t kChunkSlots = 8;
+
   std::unique_ptr<Source> source_;
+  ChunkSlot chunks_[kChunkSlots];
   PageGeometry geometry_;
   std::uint32_t pageCount_ = 0;
   TextEncoding encoding_ = TextEncoding::kUtf8;

@@ -2,7 +2,7 @@
 
 namespace qv::db {
 
-std::size_t readVarint(const std::uint8_t* p, std::size_t avail, std::uint64_t* value) {
+std::size_t readVarintSlow(const std::uint8_t* p, std::size_t avail, std::uint64_t* value) {
   std::uint64_t v = 0;
   for (std::size_t i = 0; i < avail; ++i) {
     if (i == 8) {
@@ -36,17 +36,6 @@ std::size_t varintSize(std::uint64_t value) {
     ++n;
   }
   return n;
-}
-
-std::uint64_t serialTypeWidth(std::uint64_t t) {
-  switch (t) {
-    case 1: case 2: case 3: case 4: return t;
-    case 5: return 6;
-    case 6: case 7: return 8;
-    default: break;
-  }
-  if (t < 14) return 0;
-  return (t & 1) ? (t - 13) / 2 : (t - 12) / 2;
 }
 
 }  // namespace qv::db
