@@ -3,7 +3,9 @@
 namespace qv::app {
 namespace {
 
-std::wstring number(std::int64_t v) { return std::to_wstring(v); }
+std::wstring number(std::int64_t v) {
+  return std::to_wstring(v);
+}
 
 // value / 2^shift with two decimals, rounded half up. value is positive, shift is 10 to 40.
 std::wstring scaled(std::int64_t value, int shift) {

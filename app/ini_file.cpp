@@ -14,10 +14,13 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 std::size_t bomLength(TextEncoding e) {
   switch (e) {
-    case TextEncoding::kUtf8Bom: return 3;
+    case TextEncoding::kUtf8Bom:
+      return 3;
     case TextEncoding::kUtf16Le:
-    case TextEncoding::kUtf16Be: return 2;
-    case TextEncoding::kUtf8: break;
+    case TextEncoding::kUtf16Be:
+      return 2;
+    case TextEncoding::kUtf8:
+      break;
   }
   return 0;
 }
@@ -120,7 +123,9 @@ std::vector<RawLine> splitLines(std::string_view bytes, TextEncoding e) {
   return lines;
 }
 
-bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+bool isBlank(wchar_t c) {
+  return c == L' ' || c == L'\t';
+}
 
 std::wstring_view trim(std::wstring_view s) {
   while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
@@ -128,7 +133,9 @@ std::wstring_view trim(std::wstring_view s) {
   return s;
 }
 
-wchar_t foldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; }
+wchar_t foldAscii(wchar_t c) {
+  return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+}
 
 enum class LineKind { kSkip, kHeader, kEntry };
 

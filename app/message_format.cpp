@@ -17,7 +17,9 @@ struct Spec {
   bool supported() const { return conversion != 0; }
 };
 
-bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool isDigit(wchar_t c) {
+  return c >= L'0' && c <= L'9';
+}
 
 int readNumber(std::wstring_view p, std::size_t* i) {
   int v = 0;
@@ -36,21 +38,20 @@ bool startsWith(std::wstring_view p, std::size_t i, std::wstring_view prefix) {
 Spec readSpec(std::wstring_view p, std::size_t start) {
   Spec s;
   std::size_t i = start + 1;
-  for (; i < p.size(); ++i) {
-    const wchar_t c = p[i];
-    if (c == L'-') s.leftAlign = true;
-    else if (c == L'0') s.zeroPad = true;
-    else if (c == L'+') s.sign = L'+';
-    else if (c == L' ') s.sign = s.sign ? s.sign : L' ';
-    else if (c != L'#') break;
+  while (i < p.size() && std::wstring_view(L"-+ 0#").find(p[i]) != std::wstring_view::npos) {
+    if (p[i] == L'-') s.leftAlign = true;
+    if (p[i] == L'0') s.zeroPad = true;
+    if (p[i] == L'+') s.sign = L'+';
+    if (p[i] == L' ' && s.sign == 0) s.sign = L' ';
+    ++i;
   }
   s.width = readNumber(p, &i);
   if (i < p.size() && p[i] == L'.') {
     ++i;
     s.precision = readNumber(p, &i);
   }
-  for (std::wstring_view prefix : {L"I64", L"I32", L"ll", L"hh", L"l", L"h", L"z", L"j", L"t",
-                                   L"w", L"L"}) {
+  for (std::wstring_view prefix :
+       {L"I64", L"I32", L"ll", L"hh", L"l", L"h", L"z", L"j", L"t", L"w", L"L"}) {
     if (startsWith(p, i, prefix)) {
       i += prefix.size();
       break;
@@ -62,7 +63,13 @@ Spec readSpec(std::wstring_view p, std::size_t start) {
   }
   s.length = i + 1 - start;
   switch (p[i]) {
-    case L's': case L'S': case L'd': case L'i': case L'u': case L'x': case L'X':
+    case L's':
+    case L'S':
+    case L'd':
+    case L'i':
+    case L'u':
+    case L'x':
+    case L'X':
       s.conversion = p[i];
       break;
     default:
@@ -104,10 +111,13 @@ void appendNumber(std::wstring& out, const Spec& s, std::int64_t v) {
     body = digitsOf(static_cast<std::uint64_t>(v), 10, false);
   } else {
     // Negated in unsigned arithmetic so that the lowest value has no overflow.
-    const auto magnitude = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    const auto magnitude =
+        v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
     body = digitsOf(magnitude, 10, false);
-    if (v < 0) sign = L"-";
-    else if (s.sign) sign.assign(1, s.sign);
+    if (v < 0)
+      sign = L"-";
+    else if (s.sign)
+      sign.assign(1, s.sign);
   }
   if (s.precision > 0 && body.size() < static_cast<std::size_t>(s.precision)) {
     body.insert(0, static_cast<std::size_t>(s.precision) - body.size(), L'0');
@@ -176,8 +186,10 @@ std::string conversionKinds(std::wstring_view pattern) {
       continue;
     }
     const Spec s = readSpec(pattern, i);
-    if (!s.supported()) kinds.push_back('?');
-    else kinds.push_back((s.conversion == L's' || s.conversion == L'S') ? 's' : 'd');
+    if (!s.supported())
+      kinds.push_back('?');
+    else
+      kinds.push_back((s.conversion == L's' || s.conversion == L'S') ? 's' : 'd');
     i += s.length;
   }
   return kinds;

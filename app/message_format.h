@@ -22,8 +22,8 @@ constexpr int kMaxFieldWidth = 256;
 
 class MessageArg {
  public:
-  MessageArg(std::wstring_view text) : text_(text) {}  // NOLINT: implicit by design
-  MessageArg(const wchar_t* text) : text_(text) {}     // NOLINT
+  MessageArg(std::wstring_view text) : text_(text) {}    // NOLINT: implicit by design
+  MessageArg(const wchar_t* text) : text_(text) {}       // NOLINT
   MessageArg(const std::wstring& text) : text_(text) {}  // NOLINT
   template <typename Int, typename = std::enable_if_t<std::is_integral_v<Int>>>
   MessageArg(Int value) : isNumber_(true), number_(static_cast<std::int64_t>(value)) {}  // NOLINT

@@ -22,7 +22,8 @@ std::wstring cutText(std::wstring_view text, std::size_t n) {
 
 bool isUsableLanguageName(std::wstring_view name) {
   if (name.empty() || name.size() > kMaxLanguageName) return false;
-  if (name.front() == L' ' || name.front() == L'\t' || name.back() == L' ' || name.back() == L'\t') {
+  if (name.front() == L' ' || name.front() == L'\t' || name.back() == L' ' ||
+      name.back() == L'\t') {
     return false;
   }
   for (wchar_t c : name) {
@@ -146,7 +147,9 @@ std::wstring Settings::text(LanguageSection& section, std::wstring_view key) {
   return section.try_emplace(std::wstring(key)).first->second;
 }
 
-std::wstring Settings::message(std::wstring_view id) { return text(section(L"Messages"), id); }
+std::wstring Settings::message(std::wstring_view id) {
+  return text(section(L"Messages"), id);
+}
 
 int Settings::setLanguage(std::wstring_view name) {
   if (!isUsableLanguageName(name)) return kInvalid;

@@ -21,7 +21,9 @@ bool textAt(const std::uint8_t* d, std::size_t size, std::size_t offset, const c
 }
 
 // Callers check that the bytes are there first.
-std::uint32_t le16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
+std::uint32_t le16(const std::uint8_t* p) {
+  return p[0] | (p[1] << 8);
+}
 std::uint32_t le32(const std::uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
@@ -73,7 +75,7 @@ int detect3gp(const std::uint8_t* d, std::size_t size) {
 int detectMp3(const std::uint8_t* d, std::size_t size) {
   if (!textAt(d, size, 0, "ID3") || size < 10) return kTypeUnknown;
   if (d[3] == 0xFF || d[4] == 0xFF) return kTypeUnknown;  // version bytes
-  if ((d[5] & 0x1F) != 0) return kTypeUnknown;             // undefined flag bits set
+  if ((d[5] & 0x1F) != 0) return kTypeUnknown;            // undefined flag bits set
   for (int i = 6; i < 10; ++i) {
     if (d[i] >= 0x80) return kTypeUnknown;  // the tag size is four 7-bit bytes
   }
@@ -112,11 +114,12 @@ int detectGif(const std::uint8_t* d, std::size_t size) {
 int detectBmp(const std::uint8_t* d, std::size_t size) {
   if (size < 18 || !(textAt(d, size, 0, "BM") || textAt(d, size, 0, "BA"))) return kTypeUnknown;
   if (le16(d + 6) != 0 || le16(d + 8) != 0) return kTypeUnknown;  // reserved words
-  return le32(d + 14) == 40 ? 29 : kTypeUnknown;                   // info header size
+  return le32(d + 14) == 40 ? 29 : kTypeUnknown;                  // info header size
 }
 
 int detectJpeg(const std::uint8_t* d, std::size_t size) {
-  static const std::uint8_t kJfif[4] = {0xFF, 0xD8, 0xFF, 0xE0}, kExif[4] = {0xFF, 0xD8, 0xFF, 0xE1};
+  static const std::uint8_t kJfif[4] = {0xFF, 0xD8, 0xFF, 0xE0},
+                            kExif[4] = {0xFF, 0xD8, 0xFF, 0xE1};
   if (hasAt(d, size, 0, kJfif, 4) && textAt(d, size, 6, "JFIF")) return 10;
   if (hasAt(d, size, 0, kExif, 4) && textAt(d, size, 6, "Exif")) return 10;
   return kTypeUnknown;
@@ -154,13 +157,13 @@ int detectHeif(const std::uint8_t* d, std::size_t size) {
 }
 
 const FileTypeRow kRows[] = {
-    {"mpeg", 15, detectMpeg}, {"mpg", 15, detectMpeg},  {"vob", 15, detectMpeg},
-    {"mp4", 18, detectMp4},   {"rmvb", 23, detectRmvb}, {"wmv", 24, detectAsf},
-    {"wma", 24, detectAsf},   {"avi", 22, detectAvi},   {"3gp", 16, detect3gp},
-    {"mp3", 12, detectMp3},   {"mid", 13, detectMidi},  {"wav", 21, detectWav},
-    {"mov", 17, detectMov},   {"gif", 31, detectGif},   {"bmp", 29, detectBmp},
-    {"jpg", 10, detectJpeg},  {"jpeg", 10, detectJpeg}, {"jpe", 10, detectJpeg},
-    {"png", 30, detectPng},   {"ico", 46, detectIco},   {"heic", 32, detectHeif},
+    {"mpeg", 15, detectMpeg},    {"mpg", 15, detectMpeg},  {"vob", 15, detectMpeg},
+    {"mp4", 18, detectMp4},      {"rmvb", 23, detectRmvb}, {"wmv", 24, detectAsf},
+    {"wma", 24, detectAsf},      {"avi", 22, detectAvi},   {"3gp", 16, detect3gp},
+    {"mp3", 12, detectMp3},      {"mid", 13, detectMidi},  {"wav", 21, detectWav},
+    {"mov", 17, detectMov},      {"gif", 31, detectGif},   {"bmp", 29, detectBmp},
+    {"jpg", 10, detectJpeg},     {"jpeg", 10, detectJpeg}, {"jpe", 10, detectJpeg},
+    {"png", 30, detectPng},      {"ico", 46, detectIco},   {"heic", 32, detectHeif},
     {"", kTypeUnknown, nullptr},
 };
 constexpr std::size_t kRowCount = sizeof(kRows) / sizeof(kRows[0]);
@@ -173,7 +176,9 @@ void nameDetection(int typeId, DetectionCounter* counter, std::wstring* out) {
   ++counter->recognised;
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char lowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 }  // namespace
 
@@ -189,7 +194,9 @@ const char kVideoExtensions[] =
     "*.3g2|*.m4b|*.mkv|*.mts|*.divx|*.ogm|*.moi|*.vob|*.ajp|*.f4v|*.mqv|*.svi|*.vid|*.tod|"
     "*.hdmov|*.mod|*.m2t|*.lrv";
 
-FileTypeTable fileTypeTable() { return {kRows, kRowCount}; }
+FileTypeTable fileTypeTable() {
+  return {kRows, kRowCount};
+}
 
 int detectTypeId(const std::uint8_t* data, std::size_t size) {
   for (const FileTypeRow& row : kRows) {

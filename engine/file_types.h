@@ -52,7 +52,7 @@ using Detector = int (*)(const std::uint8_t* data, std::size_t size);
 struct FileTypeRow {
   const char* extension;  // lower case, without the dot; empty in the closing row
   int typeId;
-  Detector detect;        // null in the closing row
+  Detector detect;  // null in the closing row
 };
 
 // The rows in detection order, the closing row of kTypeUnknown included.

@@ -10,7 +10,9 @@ bool contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
 
-bool isHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isHighSurrogate(wchar_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
 
 // The first n code units, stepping back over a lone high surrogate at the cut.
 std::wstring_view headOf(std::wstring_view s, std::size_t n) {
@@ -24,7 +26,9 @@ std::string_view nameOfKey(std::string_view key) {
   return slash == std::string_view::npos ? key : key.substr(slash + 1);
 }
 
-wchar_t foldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; }
+wchar_t foldAscii(wchar_t c) {
+  return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+}
 
 }  // namespace
 
@@ -34,9 +38,15 @@ PhotoList photoListOfKey(std::string_view key) {
   return PhotoList::kNone;
 }
 
-bool isAttachmentKey(std::string_view key) { return contains(key, "/Attachments/"); }
-bool isAppFileKey(std::string_view key) { return contains(key, "AppDomain-"); }
-bool isWhatsAppKey(std::string_view key) { return contains(key, "net.whatsapp.WhatsApp"); }
+bool isAttachmentKey(std::string_view key) {
+  return contains(key, "/Attachments/");
+}
+bool isAppFileKey(std::string_view key) {
+  return contains(key, "AppDomain-");
+}
+bool isWhatsAppKey(std::string_view key) {
+  return contains(key, "net.whatsapp.WhatsApp");
+}
 
 std::wstring capItemName(std::wstring name) {
   if (name.size() <= kMaxItemName) return name;

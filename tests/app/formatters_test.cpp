@@ -19,8 +19,7 @@ TEST(FormatDurationTest, Boundaries) {
   // Far beyond a 32-bit count of hours, as a damaged database can give.
   EXPECT_EQ(formatDuration(std::numeric_limits<std::int64_t>::max()),
             L"2562047788015215 Hour 30 Min");
-  EXPECT_EQ(formatDuration(std::numeric_limits<std::int64_t>::min()),
-            L"-9223372036854775808 Sec");
+  EXPECT_EQ(formatDuration(std::numeric_limits<std::int64_t>::min()), L"-9223372036854775808 Sec");
 }
 
 TEST(FormatSizeTest, Boundaries) {

@@ -15,8 +15,10 @@ std::string encode(const std::string& text, TextEncoding e) {
   std::string out;
   const auto unit = [&](unsigned u) {
     const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
-    if (e == TextEncoding::kUtf16Le) out += {lo, hi};
-    else out += {hi, lo};
+    if (e == TextEncoding::kUtf16Le)
+      out += {lo, hi};
+    else
+      out += {hi, lo};
   };
   if (e == TextEncoding::kUtf8Bom) out = "\xEF\xBB\xBF";
   if (e == TextEncoding::kUtf16Le) out = "\xFF\xFE";
@@ -24,8 +26,10 @@ std::string encode(const std::string& text, TextEncoding e) {
   const bool utf16 = e == TextEncoding::kUtf16Le || e == TextEncoding::kUtf16Be;
   for (char c : text) {
     if (c == '\x01') {
-      if (utf16) unit(0x4E2D);
-      else out += "\xE4\xB8\xAD";
+      if (utf16)
+        unit(0x4E2D);
+      else
+        out += "\xE4\xB8\xAD";
     } else if (c == '\x02') {
       if (utf16) {
         unit(0xD83D);
@@ -77,8 +81,10 @@ TEST(IniParseTest, EveryEncodingAndLineEndGivesTheSameDocument) {
   for (const char* eol : {"\n", "\r\n", "\r"}) {
     std::string text;
     for (const char* p = kSample; *p; ++p) {
-      if (*p == '\n') text += eol;
-      else text += *p;
+      if (*p == '\n')
+        text += eol;
+      else
+        text += *p;
     }
     for (TextEncoding e : encodings) {
       SCOPED_TRACE(static_cast<int>(e));
@@ -91,8 +97,8 @@ TEST(IniParseTest, EveryEncodingAndLineEndGivesTheSameDocument) {
       ASSERT_EQ(main.entries.size(), 7u);
       EXPECT_EQ(*main.find(L"Title"), wide(U"Hello \u4E2D"));  // first occurrence wins
       EXPECT_EQ(*main.find(L"Smile"), wide(U"\U0001F600"));
-      EXPECT_EQ(*main.find(L"formula"), L"a=b=c");              // split at the first "="
-      EXPECT_EQ(*main.find(L"just a line"), L"just a line");    // no "=": key and text alike
+      EXPECT_EQ(*main.find(L"formula"), L"a=b=c");            // split at the first "="
+      EXPECT_EQ(*main.find(L"just a line"), L"just a line");  // no "=": key and text alike
       EXPECT_EQ(*main.find(L"late"), L"from the repeated block");
       EXPECT_EQ(main.find(L"orphan"), nullptr);
       EXPECT_EQ(main.find(L"title"), nullptr);  // exact by default
@@ -112,7 +118,9 @@ TEST(IniParseTest, DamagedTextDecodesWithReplacementCharacters) {
   // UTF-8 without a mark: a stray continuation byte.
   const IniDocument doc8 = parseIni("[S]\nk=a\x80z\n");
   EXPECT_EQ(*doc8.sections[0].find(L"k"), L"a\xFFFDz");
-  EXPECT_EQ(decodeText("\xEF\xBB\xBF" "abc"), L"abc");
+  EXPECT_EQ(decodeText("\xEF\xBB\xBF"
+                       "abc"),
+            L"abc");
   EXPECT_TRUE(parseIni("").sections.empty());
   EXPECT_TRUE(parseIni("\xFF\xFE").sections.empty());
 }
@@ -151,7 +159,8 @@ TEST(IniEditTest, ReplacingTheValueTouchesOnlyItsLine) {
   const std::size_t at = before.find("DEFAULT = English");
   EXPECT_EQ(after, before.substr(0, at) + "Default=German" + before.substr(at + 17));
   // What the program reads back (a case-insensitive look-up) is the new value.
-  EXPECT_EQ(*parseIni(after).section(L"DefaultLanguage", NameMatch::kIgnoreAsciiCase)
+  EXPECT_EQ(*parseIni(after)
+                 .section(L"DefaultLanguage", NameMatch::kIgnoreAsciiCase)
                  ->find(L"Default", NameMatch::kIgnoreAsciiCase),
             L"German");
 }
@@ -159,8 +168,9 @@ TEST(IniEditTest, ReplacingTheValueTouchesOnlyItsLine) {
 TEST(IniEditTest, MissingKeyIsAddedAfterTheSectionsLastEntry) {
   const std::string before = "[DefaultLanguage]\nother=1\n; note\n\n[Languages]\nEnglish=English\n";
   const std::string after = setIniValue(before, L"DefaultLanguage", L"Default", L"English");
-  EXPECT_EQ(after,
-            "[DefaultLanguage]\nother=1\nDefault=English\n; note\n\n[Languages]\nEnglish=English\n");
+  EXPECT_EQ(
+      after,
+      "[DefaultLanguage]\nother=1\nDefault=English\n; note\n\n[Languages]\nEnglish=English\n");
   // The section as the very last line, without a line end.
   EXPECT_EQ(setIniValue("[A]\r\nk=v\r\n[DefaultLanguage]", L"DefaultLanguage", L"Default", L"X"),
             "[A]\r\nk=v\r\n[DefaultLanguage]\r\nDefault=X\r\n");
@@ -175,8 +185,10 @@ TEST(IniEditTest, MissingSectionIsAppended) {
 }
 
 TEST(IniEditTest, Utf16FileStaysUtf16AndKeepsItsOtherBytes) {
-  const std::string before = encode("[Languages]\r\nEnglish=English\r\nZh=\x01\x02\r\n"
-                                    "[DefaultLanguage]\r\nDefault=English\r\n", TextEncoding::kUtf16Le);
+  const std::string before = encode(
+      "[Languages]\r\nEnglish=English\r\nZh=\x01\x02\r\n"
+      "[DefaultLanguage]\r\nDefault=English\r\n",
+      TextEncoding::kUtf16Le);
   const std::string after = setIniValue(before, L"DefaultLanguage", L"Default", wide(U"\u4E2D"));
   const Change c = diff(before, after);
   EXPECT_EQ(c.removed, std::string("E\0n\0g\0l\0i\0s\0h\0", 14));

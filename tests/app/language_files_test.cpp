@@ -27,29 +27,35 @@ const struct {
   const wchar_t* section;
   std::set<std::wstring> controls;
 } kWindows[] = {
-    {L"MainWnd", {L"LblProductName", L"OptStep1", L"OptStep2", L"OptStep3", L"BtnScanPause",
-                  L"BtnScanStop", L"LblScanType", L"LblRemark", L"LblWaitDesc"}},
-    {L"PageItunesBackup", {L"BackupListHeader1", L"BackupListHeader2", L"BackupListHeader3",
-                           L"BtnSelDir", L"BtnNext1", L"ItunesBackupDesc1", L"ItunesBackupDesc2",
-                           L"ItunesBackupDesc3"}},
-    {L"PageSpecifyFile", {L"OptCameraRoll", L"OptPhotoStream", L"OptAppPhotos", L"OptAppVideos",
-                          L"OptMessages", L"OptMessageAtts", L"OptContacts", L"OptCallHistory",
-                          L"OptNotes", L"WhatsApp", L"OptWhatsAppAtts", L"OptReminder",
-                          L"OptCalendar", L"SafariBookmark", L"ChkSelAll", L"BtnNext2"}},
-    {L"PageScan", {L"PageScanDesc1", L"PageScanDesc2", L"PageScanDesc3", L"PageScanDesc4",
-                   L"BtnPrint", L"LblFilterCount", L"BtnBackAppDir", L"BtnHome", L"BtnRecovery"}},
+    {L"MainWnd",
+     {L"LblProductName", L"OptStep1", L"OptStep2", L"OptStep3", L"BtnScanPause", L"BtnScanStop",
+      L"LblScanType", L"LblRemark", L"LblWaitDesc"}},
+    {L"PageItunesBackup",
+     {L"BackupListHeader1", L"BackupListHeader2", L"BackupListHeader3", L"BtnSelDir", L"BtnNext1",
+      L"ItunesBackupDesc1", L"ItunesBackupDesc2", L"ItunesBackupDesc3"}},
+    {L"PageSpecifyFile",
+     {L"OptCameraRoll", L"OptPhotoStream", L"OptAppPhotos", L"OptAppVideos", L"OptMessages",
+      L"OptMessageAtts", L"OptContacts", L"OptCallHistory", L"OptNotes", L"WhatsApp",
+      L"OptWhatsAppAtts", L"OptReminder", L"OptCalendar", L"SafariBookmark", L"ChkSelAll",
+      L"BtnNext2"}},
+    {L"PageScan",
+     {L"PageScanDesc1", L"PageScanDesc2", L"PageScanDesc3", L"PageScanDesc4", L"BtnPrint",
+      L"LblFilterCount", L"BtnBackAppDir", L"BtnHome", L"BtnRecovery"}},
     {L"MessageBox", {L"title", L"okbtn", L"cancelbtn"}},
-    {L"DecryptionWnd", {L"Title", L"Description", L"LblPassword", L"BtnTips", L"BtnRestoreLink",
-                        L"BtnOK", L"BtnCancel"}},
-    {L"MenuWnd", {L"item_help", L"item_language", L"item_faq", L"item_about", L"item_support",
-                  L"item_exit"}},
+    {L"DecryptionWnd",
+     {L"Title", L"Description", L"LblPassword", L"BtnTips", L"BtnRestoreLink", L"BtnOK",
+      L"BtnCancel"}},
+    {L"MenuWnd",
+     {L"item_help", L"item_language", L"item_faq", L"item_about", L"item_support", L"item_exit"}},
     {L"PreviewProcessWnd", {L"LblFileName", L"BtnCancel"}},
     {L"PrintWnd", {L"title"}},
-    {L"RecoverProcessWnd", {L"OpenBtn", L"FinishBtn", L"CancelBtn", L"DetailBtn",
-                            L"BtnUrlIOSMobileRecovery"}},
+    {L"RecoverProcessWnd",
+     {L"OpenBtn", L"FinishBtn", L"CancelBtn", L"DetailBtn", L"BtnUrlIOSMobileRecovery"}},
 };
 
-std::string sourceFile(const std::string& relative) { return joinPath(QV_SOURCE_DIR, relative); }
+std::string sourceFile(const std::string& relative) {
+  return joinPath(QV_SOURCE_DIR, relative);
+}
 
 IniDocument readShipped(const std::string& relative) {
   IniDocument doc;
@@ -77,17 +83,20 @@ void checkLanguage(const IniDocument& doc) {
   // used whole, or as the "%s" of a pattern, and must hold no conversion of its own.
   for (const IniEntry& e : messages->entries) {
     const std::string kinds = conversionKinds(e.text);
-    if (e.key == L"MSG0513") EXPECT_EQ(kinds, "sdsd");
-    else if (e.key == L"MSG1102") EXPECT_EQ(kinds, "dddd");
-    else EXPECT_EQ(kinds, "") << platform::toUtf8(e.key);
+    if (e.key == L"MSG0513")
+      EXPECT_EQ(kinds, "sdsd");
+    else if (e.key == L"MSG1102")
+      EXPECT_EQ(kinds, "dddd");
+    else
+      EXPECT_EQ(kinds, "") << platform::toUtf8(e.key);
   }
   for (const auto& window : kWindows) {
     const IniSection* s = doc.section(window.section);
     ASSERT_NE(s, nullptr) << platform::toUtf8(window.section);
     const std::set<std::wstring> keys = keysOf(*s);
     for (const std::wstring& control : window.controls) {
-      EXPECT_EQ(keys.count(control), 1u) << platform::toUtf8(window.section) << " "
-                                         << platform::toUtf8(control);
+      EXPECT_EQ(keys.count(control), 1u)
+          << platform::toUtf8(window.section) << " " << platform::toUtf8(control);
     }
   }
 }

@@ -103,8 +103,8 @@ TEST_F(SettingsTest, SetLanguageRewritesOnlyTheDefaultLineAndRefillsTheTablesInP
 TEST_F(SettingsTest, SetLanguageRefusesNamesThatCannotBeAPlainFileName) {
   Settings s(tmp.path());
   const std::string before = readFile(config());
-  for (const wchar_t* bad : {L"", L"../English", L"a\\b", L"C:English", L"two\r\nlines",
-                             L" padded", L"tab\t"}) {
+  for (const wchar_t* bad :
+       {L"", L"../English", L"a\\b", L"C:English", L"two\r\nlines", L" padded", L"tab\t"}) {
     EXPECT_EQ(s.setLanguage(bad), kInvalid) << platform::toUtf8(bad);
   }
   EXPECT_EQ(s.setLanguage(std::wstring(64, L'x')), kInvalid);

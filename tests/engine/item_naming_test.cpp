@@ -27,7 +27,8 @@ TEST(ItemNameTest, NamesComeFromTheLastPathComponent) {
   EXPECT_EQ(entryName("CameraRollDomain-Media/DCIM/100APPLE/IMG_0001.MOV"), L"IMG_0001.MOV");
   EXPECT_EQ(entryName("HomeDomain-plain"), L"HomeDomain-plain");
   EXPECT_EQ(entryName("MediaDomain-Media/"), L"");
-  EXPECT_EQ(entryName("A-Media/\xE7\x85\xA7\xE7\x89\x87.jpg"), platform::toWide("\xE7\x85\xA7\xE7\x89\x87.jpg"));
+  EXPECT_EQ(entryName("A-Media/\xE7\x85\xA7\xE7\x89\x87.jpg"),
+            platform::toWide("\xE7\x85\xA7\xE7\x89\x87.jpg"));
 
   EXPECT_EQ(detectedItemName("MediaDomain-Library/SMS/Attachments/ab/01/photo.heic", L"0.jpg"),
             L"photo.JPG");
@@ -43,8 +44,8 @@ bool hasReplacement(const std::wstring& s) {
 
 TEST(ItemNameTest, LongNamesAreCutKeepingTheirExtension) {
   const std::string stem(300, 'x');
-  const std::wstring cut = detectedItemName("MediaDomain-Library/SMS/Attachments/" + stem + ".bin",
-                                            L"1.jpeg");
+  const std::wstring cut =
+      detectedItemName("MediaDomain-Library/SMS/Attachments/" + stem + ".bin", L"1.jpeg");
   EXPECT_EQ(cut.size(), kMaxItemName);
   EXPECT_EQ(cut.substr(cut.size() - 5), L".JPEG");
   EXPECT_EQ(entryName("D-M/" + stem).size(), kMaxItemName);
@@ -81,8 +82,8 @@ struct Named {
 };
 
 TEST(SortTest, ByNameWithoutRegardToCaseKeepingEqualNamesInOrder) {
-  std::vector<Named> items = {{L"b.JPG", 0}, {L"A.jpg", 1}, {L"a.JPG", 2}, {L"_x.png", 3},
-                              {L"a", 4},     {L"B.jpg", 5}};
+  std::vector<Named> items = {{L"b.JPG", 0},  {L"A.jpg", 1}, {L"a.JPG", 2},
+                              {L"_x.png", 3}, {L"a", 4},     {L"B.jpg", 5}};
   sortItemsByName(&items);
   std::vector<int> order;
   for (const Named& n : items) order.push_back(n.order);
