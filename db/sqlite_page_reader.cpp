@@ -354,10 +354,13 @@ CarveContext SqlitePageReader::carveContext(std::uint32_t pageIndex) const {
   ctx.geometry = geometry_;
   ctx.pageIndex = pageIndex;
   auto it = fallbackWidths_.find(currentTable_);
-  const int known = widthOfTable(currentTable_, widths);
+  auto declared = declaredWidths_.find(currentTable_);
+  const int known = declared != declaredWidths_.end() ? declared->second
+                                                      : widthOfTable(currentTable_, widths);
   ctx.width = known != 0 ? known : (it != fallbackWidths_.end() ? it->second : 0);
   const int adjusted = callAdjustedWidth(currentTable_, widths);
-  ctx.callWidth = currentTable_ == "call" ? adjusted : ctx.width;
+  ctx.callWidth = currentTable_ == "call" && declared == declaredWidths_.end() ? adjusted
+                                                                               : ctx.width;
   ctx.messageTable = currentTable_ == "message";
   ctx.pageCount = pageCount_;
   return ctx;
@@ -505,7 +508,8 @@ int SqlitePageReader::FindRootPages(const std::string& table, RootPageMap* roots
 // ---- widths ---------------------------------------------------------------------------------
 
 int SqlitePageReader::ColumnCount(const std::string& table) {
-  int n = widthOfTable(table, widths);
+  auto declared = declaredWidths_.find(table);
+  int n = declared != declaredWidths_.end() ? declared->second : widthOfTable(table, widths);
   if (n == 0) {
     auto it = fallbackWidths_.find(table);
     if (it != fallbackWidths_.end()) n = it->second;
@@ -516,6 +520,14 @@ int SqlitePageReader::ColumnCount(const std::string& table) {
 
 void SqlitePageReader::SetFallbackWidth(const std::string& table, int columns) {
   fallbackWidths_[table] = columns;
+}
+
+void SqlitePageReader::SetDeclaredWidth(const std::string& table, int columns) {
+  if (columns > 0) {
+    declaredWidths_[table] = columns;
+  } else {
+    declaredWidths_.erase(table);
+  }
 }
 
 int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint32_t pageIndex,

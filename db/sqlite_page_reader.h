@@ -122,6 +122,10 @@ class SqlitePageReader {
 
   // For `quenvale sqlite` only: the width to use for a table the width table does not know.
   void SetFallbackWidth(const std::string& table, int columns);
+  // The width a table's own CREATE statement declares (0 forgets it). It takes the width
+  // table's place for that table: the app databases add columns from one phone version to the
+  // next, and a carver or freelist test that expects another count misreads every row.
+  void SetDeclaredWidth(const std::string& table, int columns);
 
   std::size_t pageSize() const { return geometry_.pageSize; }
   std::size_t usableSize() const { return geometry_.usableSize; }
@@ -179,6 +183,7 @@ class SqlitePageReader {
   std::string currentTable_;
   int lastColumnCount_ = 0;
   std::map<std::string, int> fallbackWidths_;
+  std::map<std::string, int> declaredWidths_;
   std::vector<char> workBuffer_;
   std::vector<std::uint8_t> payload_;  // assembly buffer reused across rows
 };
