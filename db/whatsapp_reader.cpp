@@ -1,0 +1,393 @@
+// ChatStorage.sqlite as this reader uses it (a Core Data store; column positions are taken
+// from each table's CREATE statement by name, the positions below being those of the 34-column
+// message table, used when a statement cannot be read):
+//
+//   ZWAMESSAGE      12 ZISFROMME      constant 1 (or integer 1): sent by the owner
+//                   19 ZCHATSESSION   -> ZWACHATSESSION row id
+//                   20 ZGROUPMEMBER   -> ZWAGROUPMEMBER row id (group chats)
+//                   22 ZMEDIAITEM     -> ZWAMEDIAITEM row id (tables of 29 columns or more)
+//                   25 ZMESSAGEDATE   seconds since 2001-01-01, integer or double
+//                   32 ZTEXT          UTF-8 text
+//   ZWACHATSESSION  20 ZCONTACTJID    "<number>@s.whatsapp.net", "<id>@g.us" for groups
+//                   23 ZPARTNERNAME   the partner's or group's name
+//   ZWAGROUPMEMBER   7 ZCHATSESSION   -> ZWACHATSESSION row id
+//                   10 ZCONTACTNAME   the member's name
+//                   12 ZMEMBERJID     "<number>@s.whatsapp.net"
+//   ZWAMEDIAITEM    18 ZTITLE         the text shown for a media message
+//
+// Column 0 of every table is Z_PK, the row-id alias, stored as NULL. The message table's
+// column count (which the carver needs to rebuild a freed row's header) is asked of the SQLite
+// library; SQLite stores the integers 0 and 1 as constants (serial types 8 and 9), so row
+// references read both forms.
+#include "db/whatsapp_reader.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <tuple>
+#include <unordered_map>
+#include <vector>
+
+#include "db/chat_columns.h"
+#include "db/sqlite_page_reader.h"
+#include "db/timestamp.h"
+#include "platform/result.h"
+
+namespace qv::db {
+
+namespace {
+
+// The message width before the library has reported one, and the width from which a message
+// table has the newer layout (with the media item reference).
+constexpr int kDefaultMessageWidth = 23;
+constexpr int kNewerLayoutWidth = 29;
+
+struct MessageColumns {
+  int fromMe = 12, session = 19, member = 20, media = 22, date = 25, text = 32;
+};
+struct SessionColumns {
+  int jid = 20, partnerName = 23;
+};
+struct MemberColumns {
+  int session = 7, name = 10, jid = 12;
+};
+struct MediaColumns {
+  int title = 18;
+};
+
+struct Conversation {
+  std::uint32_t deleted = 0;
+  std::uint32_t rowId = 0;
+  std::wstring partnerNumber;
+  std::wstring partnerName;
+  std::wstring memberNames;
+  std::wstring memberNumbers;
+};
+
+struct Member {
+  std::uint32_t deleted = 0;
+  std::uint32_t rowId = 0;
+  std::int64_t conversation = -1;
+  std::wstring number;
+  std::wstring name;
+};
+
+struct MediaItem {
+  std::uint32_t deleted = 0;
+  std::uint32_t rowId = 0;
+  std::wstring text;
+};
+
+// The text before the first at sign; `whole` is returned when there is none.
+std::wstring beforeAt(const std::wstring& jid, bool whole) {
+  const std::size_t at = jid.find(L'@');
+  if (at == std::wstring::npos) return whole ? jid : std::wstring();
+  return jid.substr(0, at);
+}
+
+// Reads a taken text column; false when it fails the text tests (the row is dropped).
+bool takeText(const RowColumns& cols, int column, std::wstring* out) {
+  return cols.text(column, out) != RowColumns::Text::kBad;
+}
+
+// Seconds since 2001-01-01 from an integer or a double (truncated toward zero).
+bool messageSeconds(const RowColumns& cols, int column, std::int64_t* seconds) {
+  if (cols.integer(column, seconds)) return true;
+  double d = 0;
+  // Dates past what the formatter shows (and NaN) give no date rather than an overflow.
+  if (!cols.real(column, &d) || !(std::fabs(d) < 1e15)) return false;
+  *seconds = static_cast<std::int64_t>(d);
+  return true;
+}
+
+class WhatsAppRead {
+ public:
+  explicit WhatsAppRead(int messageWidth) : messageWidth_(messageWidth) {}
+
+  int run(const std::string& path, WhatsAppChatMap* chats);
+
+ private:
+  void choosePositions(const std::vector<SchemaEntry>& schema);
+  int scanSessions();
+  int scanMembers();
+  int scanMedia();
+  int scanMessages();
+  void joinMembers();
+  void joinMessages();
+
+  SqlitePageReader reader_;
+  int messageWidth_;
+  MessageColumns messageCols_;
+  SessionColumns sessionCols_;
+  MemberColumns memberCols_;
+  MediaColumns mediaCols_;
+  std::vector<Conversation> conversations_;
+  std::vector<Member> members_;
+  std::vector<MediaItem> media_;
+  std::vector<ChatRecord> messages_;
+};
+
+void WhatsAppRead::choosePositions(const std::vector<SchemaEntry>& schema) {
+  const auto m = columnsOfTable(schema, "ZWAMESSAGE");
+  messageCols_.fromMe = positionOf(m, {"ZISFROMME"}, 12);
+  messageCols_.session = positionOf(m, {"ZCHATSESSION"}, 19);
+  messageCols_.member = positionOf(m, {"ZGROUPMEMBER"}, 20);
+  // Without a statement, only the newer layout is known to hold the media reference.
+  messageCols_.media =
+      positionOf(m, {"ZMEDIAITEM"}, messageWidth_ >= kNewerLayoutWidth ? 22 : -1);
+  messageCols_.date = positionOf(m, {"ZMESSAGEDATE"}, 25);
+  messageCols_.text = positionOf(m, {"ZTEXT"}, 32);
+  const auto s = columnsOfTable(schema, "ZWACHATSESSION");
+  sessionCols_.jid = positionOf(s, {"ZCONTACTJID"}, 20);
+  sessionCols_.partnerName = positionOf(s, {"ZPARTNERNAME"}, 23);
+  const auto g = columnsOfTable(schema, "ZWAGROUPMEMBER");
+  memberCols_.session = positionOf(g, {"ZCHATSESSION"}, 7);
+  memberCols_.name = positionOf(g, {"ZCONTACTNAME"}, 10);
+  memberCols_.jid = positionOf(g, {"ZMEMBERJID"}, 12);
+  const auto d = columnsOfTable(schema, "ZWAMEDIAITEM");
+  mediaCols_.title = positionOf(d, {"ZTITLE"}, 18);
+}
+
+int WhatsAppRead::scanSessions() {
+  auto sink = makeSink([this](SqlitePageReader& r, const RowImage& row) {
+    RowColumns cols;
+    if (cols.load(row, r.textEncoding()) != kOk) return kInvalid;
+    Conversation c;
+    c.deleted = row.deleted;
+    c.rowId = static_cast<std::uint32_t>(row.rowId);
+    std::wstring jid;
+    if (!takeText(cols, sessionCols_.jid, &jid) ||
+        !takeText(cols, sessionCols_.partnerName, &c.partnerName))
+      return kInvalid;
+    // Only an identifier with an at sign has a number before it.
+    c.partnerNumber = beforeAt(jid, false);
+    conversations_.push_back(std::move(c));
+    return kOk;
+  });
+  int rc = reader_.ScanTable("ZWACHATSESSION", &sink);
+  dropStaleCopies(&conversations_, [](const Conversation& c) {
+    return std::make_tuple(c.partnerNumber, c.partnerName);
+  });
+  return rc;
+}
+
+int WhatsAppRead::scanMembers() {
+  auto sink = makeSink([this](SqlitePageReader& r, const RowImage& row) {
+    RowColumns cols;
+    if (cols.load(row, r.textEncoding()) != kOk) return kInvalid;
+    Member m;
+    m.deleted = row.deleted;
+    m.rowId = static_cast<std::uint32_t>(row.rowId);
+    std::int64_t session = 0;
+    if (cols.reference(memberCols_.session, &session)) m.conversation = session;
+    std::wstring jid;
+    if (!takeText(cols, memberCols_.jid, &jid) || !takeText(cols, memberCols_.name, &m.name))
+      return kInvalid;
+    m.number = beforeAt(jid, true);
+    members_.push_back(std::move(m));
+    return kOk;
+  });
+  int rc = reader_.ScanTable("ZWAGROUPMEMBER", &sink);
+  dropStaleCopies(&members_, [](const Member& m) {
+    return std::make_tuple(m.conversation, m.number, m.name);
+  });
+  return rc;
+}
+
+int WhatsAppRead::scanMedia() {
+  auto sink = makeSink([this](SqlitePageReader& r, const RowImage& row) {
+    RowColumns cols;
+    if (cols.load(row, r.textEncoding()) != kOk) return kInvalid;
+    MediaItem m;
+    m.deleted = row.deleted;
+    m.rowId = static_cast<std::uint32_t>(row.rowId);
+    if (!takeText(cols, mediaCols_.title, &m.text)) return kInvalid;
+    media_.push_back(std::move(m));
+    return kOk;
+  });
+  int rc = reader_.ScanTable("ZWAMEDIAITEM", &sink);
+  dropStaleCopies(&media_, [](const MediaItem& m) { return std::make_tuple(m.text); });
+  return rc;
+}
+
+int WhatsAppRead::scanMessages() {
+  auto sink = makeSink([this](SqlitePageReader& r, const RowImage& row) {
+    RowColumns cols;
+    if (cols.load(row, r.textEncoding()) != kOk) return kInvalid;
+    ChatRecord m;
+    m.deleted = row.deleted;
+    m.rowId = static_cast<std::uint32_t>(row.rowId);
+    std::int64_t v = 0;
+    if (cols.integer(messageCols_.fromMe, &v) && v == 1) m.fromMe = 1;
+    if (cols.reference(messageCols_.session, &v)) m.conversationId = static_cast<std::int32_t>(v);
+    if (cols.reference(messageCols_.member, &v)) m.memberId = static_cast<std::int32_t>(v);
+    if (cols.reference(messageCols_.media, &v)) m.mediaId = static_cast<std::int32_t>(v);
+    std::int64_t seconds = 0;
+    if (messageSeconds(cols, messageCols_.date, &seconds)) m.date = formatAppleTime(seconds);
+    if (!takeText(cols, messageCols_.text, &m.text)) return kInvalid;
+    messages_.push_back(std::move(m));
+    return kOk;
+  });
+  int rc = reader_.ScanTable("ZWAMESSAGE", &sink);
+  dropStaleCopies(&messages_, [](const ChatRecord& m) {
+    return std::make_tuple(m.fromMe, m.conversationId, m.memberId, m.mediaId, m.date, m.text);
+  });
+  return rc;
+}
+
+// Each conversation lists its members: numbers and names, comma-separated, in member order.
+void WhatsAppRead::joinMembers() {
+  std::unordered_map<std::int64_t, std::vector<const Member*>> byConversation;
+  for (const Member& m : members_) byConversation[m.conversation].push_back(&m);
+  for (Conversation& c : conversations_) {
+    // A carved conversation's row id is unknown (0): no member refers to it.
+    if (c.rowId == 0) continue;
+    auto it = byConversation.find(c.rowId);
+    if (it == byConversation.end()) continue;
+    bool first = true;
+    for (const Member* m : it->second) {
+      if (first) {
+        c.memberNumbers = m->number;
+        c.memberNames = m->name;
+        first = false;
+        continue;
+      }
+      c.memberNumbers += L',';
+      c.memberNumbers += m->number;
+      if (!m->name.empty()) {
+        c.memberNames += L',';
+        c.memberNames += m->name;
+      }
+    }
+  }
+}
+
+void WhatsAppRead::joinMessages() {
+  // The first row of each id is the one a message joins with; carved rows (id 0) join none.
+  std::unordered_map<std::int32_t, const Conversation*> conversationById;
+  for (const Conversation& c : conversations_) {
+    if (c.rowId != 0) conversationById.emplace(static_cast<std::int32_t>(c.rowId), &c);
+  }
+  std::unordered_map<std::int32_t, const Member*> memberById;
+  for (const Member& m : members_) {
+    if (m.rowId != 0) memberById.emplace(static_cast<std::int32_t>(m.rowId), &m);
+  }
+  std::unordered_map<std::int32_t, const MediaItem*> mediaById;
+  for (const MediaItem& m : media_) {
+    if (m.rowId != 0) mediaById.emplace(static_cast<std::int32_t>(m.rowId), &m);
+  }
+
+  for (ChatRecord& m : messages_) {
+    auto conv = conversationById.find(m.conversationId);
+    if (conv != conversationById.end()) {
+      const Conversation& c = *conv->second;
+      m.senderNumber = c.partnerNumber;
+      m.senderName = c.partnerName;
+      m.partnerName = c.partnerName;
+      m.memberNumbers = c.memberNumbers.empty() ? c.partnerNumber : c.memberNumbers;
+      m.memberNames = c.memberNames.empty() ? c.partnerName : c.memberNames;
+      if (m.fromMe == 1) {
+        m.senderName = L"Me";
+        m.senderNumber.clear();
+      } else if (m.memberId != 0) {
+        auto member = memberById.find(m.memberId);
+        if (member != memberById.end()) {
+          m.senderName = member->second->name;
+          m.senderNumber = member->second->number;
+        }
+      }
+    }
+    if (m.mediaId != 0 && m.text.empty()) {
+      auto item = mediaById.find(m.mediaId);
+      if (item != mediaById.end()) m.text = item->second->text;
+    }
+  }
+}
+
+int WhatsAppRead::run(const std::string& path, WhatsAppChatMap* chats) {
+  int rc = reader_.Open(path);
+  if (rc != kOk) return rc;
+  reader_.widths.whatsAppMessage = messageWidth_;
+  std::vector<SchemaEntry> schema;
+  reader_.ReadSchema(&schema);  // a damaged schema leaves the fixed positions
+  choosePositions(schema);
+
+  rc = scanMedia();
+  if (rc == kOk) rc = scanSessions();
+  if (rc == kOk) rc = scanMembers();
+  if (rc != kOk) return rc;
+  joinMembers();
+  rc = scanMessages();
+  if (rc != kOk) return rc;
+  joinMessages();
+
+  std::vector<ChatRecord> shown;
+  shown.reserve(messages_.size());
+  for (ChatRecord& m : messages_) {
+    if (!m.text.empty()) shown.push_back(std::move(m));
+  }
+  sortByDate(&shown);
+  for (ChatRecord& m : shown) {
+    const std::int32_t id = m.conversationId;
+    (*chats)[id].push_back(std::move(m));
+  }
+  return kOk;
+}
+
+// The path as an SQLite URI filename: characters with a meaning in URIs percent-encoded,
+// backslashes turned into slashes, a drive letter or an absolute path behind "file://".
+std::string sqliteUri(const std::string& path) {
+  std::string uri = "file:";
+  const bool drive = path.size() >= 2 && path[1] == ':' &&
+                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  const bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\');
+  if (drive) uri += "///";
+  if (absolute) uri += "//";
+  static const char kHex[] = "0123456789ABCDEF";
+  for (char ch : path) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == '\\') {
+      uri += '/';
+    } else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+               c == '-' || c == '.' || c == '_' || c == '~' || c == '/' || c == ':') {
+      uri += static_cast<char>(c);
+    } else {
+      uri += '%';
+      uri += kHex[c >> 4];
+      uri += kHex[c & 15];
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+}  // namespace
+
+int whatsAppMessageWidth(const std::string& path, int* width) {
+  sqlite3* db = nullptr;
+  // Read-only and immutable: a missing file is an error, never a new empty database, and a
+  // database in write-ahead-log mode (as the phone keeps this one) gets no -wal and -shm files
+  // beside it. Nothing is ever written into the backup folder.
+  int rc = sqlite3_open_v2(sqliteUri(path).c_str(), &db,
+                           SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_close(db);
+    return rc;
+  }
+  // Preparing the query is enough to learn its columns; a table without rows has them too.
+  sqlite3_stmt* stmt = nullptr;
+  rc = sqlite3_prepare_v2(db, "select * from ZWAMESSAGE;", -1, &stmt, nullptr);
+  if (rc == SQLITE_OK && stmt != nullptr) *width = sqlite3_column_count(stmt);
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return rc == SQLITE_OK ? kOk : kQueryFailed;
+}
+
+int ReadWhatsApp(const std::string& path, WhatsAppChatMap* chats) {
+  int width = kDefaultMessageWidth;
+  int rc = whatsAppMessageWidth(path, &width);
+  if (rc != kOk) return rc;
+  WhatsAppRead read(width);
+  return read.run(path, chats);
+}
+
+}  // namespace qv::db
