@@ -27,7 +27,8 @@ void fillPattern(std::string& buf, std::uint64_t seed) {
     x ^= x << 13;
     x ^= x >> 7;
     x ^= x << 17;
-    for (std::size_t k = 0; k < 8 && i + k < buf.size(); ++k) buf[i + k] = static_cast<char>(x >> (8 * k));
+    for (std::size_t k = 0; k < 8 && i + k < buf.size(); ++k)
+      buf[i + k] = static_cast<char>(x >> (8 * k));
   }
 }
 
@@ -60,12 +61,15 @@ int run(const std::vector<std::string>& args) {
   std::uint64_t written = 0;
   std::string content;
   for (std::uint64_t i = 0; i < fileCount; ++i) {
-    std::uint64_t size = i + 1 == fileCount ? totalBytes - written : mean / 2 + (i * 7919 % (mean + 1));
+    std::uint64_t size =
+        i + 1 == fileCount ? totalBytes - written : mean / 2 + (i * 7919 % (mean + 1));
     if (size > totalBytes - written) size = totalBytes - written;
     content.resize(static_cast<std::size_t>(size));
     fillPattern(content, i);
-    std::string domain = i % 3 == 0 ? "CameraRollDomain" : "AppDomain-com.example.app" + std::to_string(i % 7);
-    std::string id = writer.addFile(domain, "Media/DCIM/100APPLE/IMG_" + std::to_string(i) + ".JPG", content);
+    std::string domain =
+        i % 3 == 0 ? "CameraRollDomain" : "AppDomain-com.example.app" + std::to_string(i % 7);
+    std::string id =
+        writer.addFile(domain, "Media/DCIM/100APPLE/IMG_" + std::to_string(i) + ".JPG", content);
     if (id.empty()) return 1;
     sums += qv::fixtures::enc::sha1Hex(content) + "  " + id + "\n";
     written += size;
@@ -80,12 +84,13 @@ int run(const std::vector<std::string>& args) {
   stream.encryptInPlace(carry.data(), carry.size());
   if (streamFile.write(carry.data(), carry.size()) != 0 || streamFile.close() != 0) return 1;
   if (writer.finish() != 0) return 1;
-  if (qv::platform::writeWholeFile(qv::platform::joinPath(folder, "expected.sha1"), sums.data(), sums.size()) != 0) {
+  if (qv::platform::writeWholeFile(qv::platform::joinPath(folder, "expected.sha1"), sums.data(),
+                                   sums.size()) != 0) {
     return 1;
   }
   std::printf("password=%s\nstream-key=%s\nfiles=%llu bytes=%llu\n", kPassword,
-              qv::fixtures::enc::toHex(streamKey).c_str(), static_cast<unsigned long long>(fileCount),
-              static_cast<unsigned long long>(written));
+              qv::fixtures::enc::toHex(streamKey).c_str(),
+              static_cast<unsigned long long>(fileCount), static_cast<unsigned long long>(written));
   return 0;
 }
 
@@ -98,5 +103,7 @@ int wmain(int argc, wchar_t** argv) {
   return run(args);
 }
 #else
-int main(int argc, char** argv) { return run(std::vector<std::string>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) {
+  return run(std::vector<std::string>(argv + 1, argv + argc));
+}
 #endif

@@ -66,14 +66,17 @@ int check(const std::string& folder, const Case& c) {
   for (const File& f : kFiles) {
     std::string bytes;
     std::string id = qv::fixtures::EncryptedBackupWriter::fileIdOf(f.domain, f.path);
-    if (qv::platform::readWholeFile(qv::platform::joinPath(out, id), 1 << 20, &bytes) != 0 || bytes != f.content) {
+    if (qv::platform::readWholeFile(qv::platform::joinPath(out, id), 1 << 20, &bytes) != 0 ||
+        bytes != f.content) {
       std::fprintf(stderr, "%s/%s did not come back\n", f.domain, f.path);
       ++failures;
     }
   }
-  bool manifest = qv::platform::isFile(qv::platform::joinPath(qv::platform::joinPath(folder, "backup"), "Manifest.db-decypted"));
+  bool manifest = qv::platform::isFile(
+      qv::platform::joinPath(qv::platform::joinPath(folder, "backup"), "Manifest.db-decypted"));
   if (manifest != (c.era != qv::fixtures::EncryptedEra::kManifestMbdb)) {
-    std::fprintf(stderr, "Manifest.db-decypted %s\n", manifest ? "written for a Manifest.mbdb backup" : "missing");
+    std::fprintf(stderr, "Manifest.db-decypted %s\n",
+                 manifest ? "written for a Manifest.mbdb backup" : "missing");
     ++failures;
   }
   return failures == 0 ? 0 : 1;
@@ -101,5 +104,7 @@ int wmain(int argc, wchar_t** argv) {
   return run(args);
 }
 #else
-int main(int argc, char** argv) { return run(std::vector<std::string>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) {
+  return run(std::vector<std::string>(argv + 1, argv + argc));
+}
 #endif

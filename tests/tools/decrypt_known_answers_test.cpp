@@ -18,7 +18,8 @@ namespace {
 
 std::string unhex(const std::string& hex) {
   std::string out;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    out.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
   return out;
 }
 
@@ -46,8 +47,8 @@ std::string be32(std::uint32_t v) {
 }
 
 // A keybag with one passcode-wrapped class, as a published hash line describes it.
-std::string keybagFor(const std::string& wpky, std::uint32_t iter, const std::string& salt, std::uint32_t dpic,
-                      const std::string& dpsl) {
+std::string keybagFor(const std::string& wpky, std::uint32_t iter, const std::string& salt,
+                      std::uint32_t dpic, const std::string& dpsl) {
   std::string bag;
   tlv(bag, "VERS", be32(5));
   tlv(bag, "TYPE", be32(1));
@@ -80,10 +81,12 @@ TEST(DecryptKnownAnswers, Pbkdf2MatchesRfc6070AndRfc7914) {
       {PbkdfHash::kSha1, "password", "salt", 2, 20, "ea6c014dc72d6f8ccd1ed92ace1d41f0d8de8957"},
       {PbkdfHash::kSha1, "password", "salt", 4096, 20, "4b007901b765489abead49d926f721d065a429c1"},
       {PbkdfHash::kSha256, "passwd", "salt", 1, 64,
-       "55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc49ca9cccf179b645991664b39d77ef317c71b845b1e30bd5"
+       "55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc49ca9cccf179b645991664b39d7"
+       "7ef317c71b845b1e30bd5"
        "09112041d3a19783"},
       {PbkdfHash::kSha256, "Password", "NaCl", 80000, 64,
-       "4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56a1d425a1225833549adb841b51c9b3176a272bdebba1d078"
+       "4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56a1d425a1225833549adb841b51c"
+       "9b3176a272bdebba1d078"
        "478f62b397f33c8d"},
   };
   for (const Case& c : cases) {
@@ -95,8 +98,11 @@ TEST(DecryptKnownAnswers, Pbkdf2MatchesRfc6070AndRfc7914) {
 
 TEST(DecryptKnownAnswers, Rfc3394UnwrapAndItsIntegrityCheck) {
   KeyUnwrapper unwrapper;
-  ASSERT_EQ(unwrapper.setKey(unhex("000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F")), kOk);
-  std::string wrapped = unhex("28C9F404C4B810F4CBCCB35CFB87F8263F5786E2D80ED326CBC7F0E71A99F43BFB988B9B7A02DD21");
+  ASSERT_EQ(
+      unwrapper.setKey(unhex("000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F")),
+      kOk);
+  std::string wrapped =
+      unhex("28C9F404C4B810F4CBCCB35CFB87F8263F5786E2D80ED326CBC7F0E71A99F43BFB988B9B7A02DD21");
   std::string key;
   ASSERT_EQ(unwrapper.unwrap(wrapped, &key), kOk);
   EXPECT_EQ(hex(key), "00112233445566778899aabbccddeeff000102030405060708090a0b0c0d0e0f");
@@ -135,7 +141,9 @@ TEST(DecryptKnownAnswers, PublishedKeybagLinesGiveTheirPasscodeKeyAndRejectAnoth
   for (const Line& l : lines) {
     SCOPED_TRACE(l.name);
     Keybag bag;
-    ASSERT_EQ(parseKeybag(keybagFor(unhex(l.wpky), l.iter, unhex(l.salt), l.dpic, unhex(l.dpsl)), &bag), kOk);
+    ASSERT_EQ(
+        parseKeybag(keybagFor(unhex(l.wpky), l.iter, unhex(l.salt), l.dpic, unhex(l.dpsl)), &bag),
+        kOk);
     EXPECT_EQ(bag.hasDataProtection, l.dpic != 0);
     std::string pk;
     ASSERT_EQ(derivePasscodeKey(bag, "hashcat", &pk), kOk);
@@ -152,7 +160,8 @@ TEST(DecryptKnownAnswers, PublishedKeybagLinesGiveTheirPasscodeKeyAndRejectAnoth
 TEST(DecryptKnownAnswers, SyntheticChainFromPasswordToFileBytes) {
   // Pre-10.2 keybag: zero salt, ITER 10000, password "0000".
   Keybag bag;
-  std::string wpky = unhex("eba582ae3f5731863d270bd875e4c15566bd7847f98536f6674cf6cadc113f8b5bb7a71ebc48b7a5");
+  std::string wpky =
+      unhex("eba582ae3f5731863d270bd875e4c15566bd7847f98536f6674cf6cadc113f8b5bb7a71ebc48b7a5");
   ASSERT_EQ(parseKeybag(keybagFor(wpky, 10000, std::string(20, '\0'), 0, ""), &bag), kOk);
   std::string pk;
   ASSERT_EQ(derivePasscodeKey(bag, "0000", &pk), kOk);
@@ -165,9 +174,11 @@ TEST(DecryptKnownAnswers, SyntheticChainFromPasswordToFileBytes) {
   KeyUnwrapper classUnwrapper;
   ASSERT_EQ(classUnwrapper.setKey(std::string(32, '\0')), kOk);
   DecipherRequest request;
-  ASSERT_EQ(classUnwrapper.unwrap(unhex("97317494343807e690fd1e431413963dc0e3deb4907fb89fa36ce65126d0ea1301381fb3a2941e2f"),
-                                  &request.key),
-            kOk);
+  ASSERT_EQ(
+      classUnwrapper.unwrap(
+          unhex("97317494343807e690fd1e431413963dc0e3deb4907fb89fa36ce65126d0ea1301381fb3a2941e2f"),
+          &request.key),
+      kOk);
   EXPECT_EQ(request.key, std::string(32, '\0'));
 
   testing::ScratchFolder scratch;

@@ -26,8 +26,9 @@ PlistOut sampleTree() {
   return PlistOut::dict({
       {"IsEncrypted", PlistOut::boolean_(true)},
       {"BackupKeyBag", PlistOut::data(std::string("\x00\x01\xFF tlv bytes with \x00 inside", 27))},
-      {"Lockdown", PlistOut::dict({{"ProductVersion", PlistOut::string_("14.2")},
-                                   {"Nested", PlistOut::array({PlistOut::dict({}), PlistOut::array({})})}})},
+      {"Lockdown",
+       PlistOut::dict({{"ProductVersion", PlistOut::string_("14.2")},
+                       {"Nested", PlistOut::array({PlistOut::dict({}), PlistOut::array({})})}})},
       {"Name <&> \"quoted\"", PlistOut::string_("caf\xC3\xA9 \xF0\x9F\x94\x91 & <tag>")},
       {"Negative", PlistOut::integer_(-5)},
       {"Big", PlistOut::integer_(0x123456789ALL)},
@@ -40,7 +41,8 @@ void expectSampleTree(const PlistValue& v) {
   ASSERT_TRUE(v.is(PlistKind::kDict));
   ASSERT_NE(v.find("IsEncrypted"), nullptr);
   EXPECT_TRUE(v.find("IsEncrypted")->boolean);
-  EXPECT_EQ(v.find("BackupKeyBag")->bytes, std::string("\x00\x01\xFF tlv bytes with \x00 inside", 27));
+  EXPECT_EQ(v.find("BackupKeyBag")->bytes,
+            std::string("\x00\x01\xFF tlv bytes with \x00 inside", 27));
   EXPECT_EQ(v.find("Lockdown")->find("ProductVersion")->bytes, "14.2");
   EXPECT_EQ(v.find("Lockdown")->find("Nested")->items.size(), 2u);
   EXPECT_EQ(v.find("Name <&> \"quoted\"")->bytes, "caf\xC3\xA9 \xF0\x9F\x94\x91 & <tag>");
@@ -77,10 +79,10 @@ TEST(DecryptPlist, XmlDetailsThatWritersProduce) {
 
 TEST(DecryptPlist, DamagedXmlIsRefused) {
   const char* damaged[] = {
-      "<plist><dict><key>a</key></dict></plist>",             // key without value
-      "<plist><dict><key>a</key><string>x</dict></plist>",    // closed by another name
-      "<plist><dict><string>x</string></dict></plist>",       // value without key
-      "<plist><data>QU*J</data></plist>",                     // outside the base64 alphabet
+      "<plist><dict><key>a</key></dict></plist>",           // key without value
+      "<plist><dict><key>a</key><string>x</dict></plist>",  // closed by another name
+      "<plist><dict><string>x</string></dict></plist>",     // value without key
+      "<plist><data>QU*J</data></plist>",                   // outside the base64 alphabet
       "<plist><integer>99999999999999999999</integer></plist>",
       "<plist><string>&bogus;</string></plist>",
       "<plist><string>never closed",
@@ -98,8 +100,8 @@ TEST(DecryptPlist, DamagedXmlIsRefused) {
 }
 
 // A binary plist assembled by hand: objects, then an offset table, then the trailer.
-std::string handBinaryPlist(const std::string& objects, const std::vector<unsigned>& offsets, unsigned refSize,
-                            std::uint64_t top = 0) {
+std::string handBinaryPlist(const std::string& objects, const std::vector<unsigned>& offsets,
+                            unsigned refSize, std::uint64_t top = 0) {
   std::string out = "bplist00" + objects;
   std::uint64_t table = out.size();
   for (unsigned off : offsets) out.push_back(static_cast<char>(off));
@@ -115,7 +117,8 @@ std::string handBinaryPlist(const std::string& objects, const std::vector<unsign
 TEST(DecryptPlist, DamagedBinaryIsRefused) {
   PlistValue v;
   // Sanity: a one-element array holding an integer reads.
-  ASSERT_EQ(readBinaryPlist(handBinaryPlist(std::string("\xA1\x01\x10\x07", 4), {8, 10}, 1), &v), kOk);
+  ASSERT_EQ(readBinaryPlist(handBinaryPlist(std::string("\xA1\x01\x10\x07", 4), {8, 10}, 1), &v),
+            kOk);
   EXPECT_EQ(v.items.at(0).integer, 7);
 
   struct Case {
@@ -123,15 +126,20 @@ TEST(DecryptPlist, DamagedBinaryIsRefused) {
     std::string bytes;
   } cases[] = {
       {"array containing itself", handBinaryPlist(std::string("\xA1\x00", 2), {8}, 1)},
-      {"two arrays containing each other", handBinaryPlist(std::string("\xA1\x01\xA1\x00", 4), {8, 10}, 1)},
+      {"two arrays containing each other",
+       handBinaryPlist(std::string("\xA1\x01\xA1\x00", 4), {8, 10}, 1)},
       {"reference past the object count", handBinaryPlist(std::string("\xA1\x05", 2), {8}, 1)},
       {"offset into the header", handBinaryPlist(std::string("\x10\x01", 2), {3}, 1)},
       {"offset into the offset table", handBinaryPlist(std::string("\x10\x01", 2), {10}, 1)},
       {"top object out of range", handBinaryPlist(std::string("\x10\x01", 2), {8}, 1, 4)},
       {"data longer than the file", handBinaryPlist(std::string("\x4F\x10\x7F", 3), {8}, 1)},
-      {"string count past the object area", handBinaryPlist(std::string("\x5E" "abc", 4), {8}, 1)},
+      {"string count past the object area", handBinaryPlist(std::string("\x5E"
+                                                                        "abc",
+                                                                        4),
+                                                            {8}, 1)},
       {"bad reference width", handBinaryPlist(std::string("\x10\x01", 2), {8}, 3)},
-      {"dict key that is not a string", handBinaryPlist(std::string("\xD1\x01\x01\x10\x01", 5), {8, 11}, 1)},
+      {"dict key that is not a string",
+       handBinaryPlist(std::string("\xD1\x01\x01\x10\x01", 5), {8, 11}, 1)},
       {"unknown marker", handBinaryPlist(std::string("\xE0", 1), {8}, 1)},
       {"trailer only", std::string("bplist00") + std::string(20, '\0')},
   };
@@ -168,18 +176,21 @@ TEST(DecryptParsers, KeybagLayoutIsEnforced) {
   EXPECT_EQ(bag.iterations, 10000u);
   EXPECT_FALSE(bag.hasDataProtection);
 
-  EXPECT_EQ(parseKeybag(good.substr(0, good.size() - 1), &bag), kInvalid);               // record cut short
-  EXPECT_EQ(parseKeybag(good + tlv("DPIC", four), &bag), kInvalid);                      // DPIC without DPSL
-  EXPECT_EQ(parseKeybag(good + tlv("WPKY", std::string(39, 'k')), &bag), kInvalid);      // short wrapped key
-  EXPECT_EQ(parseKeybag(good + tlv("ITER", "\x01"), &bag), kInvalid);                    // numeric not 4 bytes
-  EXPECT_EQ(parseKeybag(tlv("UUID", std::string(16, 'a')) + tlv("ITER", four), &bag), kInvalid);  // no salt
+  EXPECT_EQ(parseKeybag(good.substr(0, good.size() - 1), &bag), kInvalid);  // record cut short
+  EXPECT_EQ(parseKeybag(good + tlv("DPIC", four), &bag), kInvalid);         // DPIC without DPSL
+  EXPECT_EQ(parseKeybag(good + tlv("WPKY", std::string(39, 'k')), &bag),
+            kInvalid);                                                 // short wrapped key
+  EXPECT_EQ(parseKeybag(good + tlv("ITER", "\x01"), &bag), kInvalid);  // numeric not 4 bytes
+  EXPECT_EQ(parseKeybag(tlv("UUID", std::string(16, 'a')) + tlv("ITER", four), &bag),
+            kInvalid);  // no salt
   EXPECT_TRUE(bag.classes.empty());
 }
 
 TEST(DecryptParsers, ManifestPlistNeedsA44ByteManifestKey) {
   ManifestPlist m;
-  std::string key43 = fixtures::enc::toXmlPlist(PlistOut::dict(
-      {{"IsEncrypted", PlistOut::boolean_(true)}, {"ManifestKey", PlistOut::data(std::string(43, 'k'))}}));
+  std::string key43 = fixtures::enc::toXmlPlist(
+      PlistOut::dict({{"IsEncrypted", PlistOut::boolean_(true)},
+                      {"ManifestKey", PlistOut::data(std::string(43, 'k'))}}));
   EXPECT_EQ(readManifestPlist(key43, &m), kInvalid);
   std::string key44 = fixtures::enc::toBinaryPlist(PlistOut::dict(
       {{"IsEncrypted", PlistOut::boolean_(true)},
@@ -193,17 +204,18 @@ TEST(DecryptParsers, ManifestPlistNeedsA44ByteManifestKey) {
 
 TEST(DecryptParsers, MbdbRecordsAndTheirDamage) {
   auto str = [](const std::string& s) {
-    return std::string(1, static_cast<char>(s.size() >> 8)) + static_cast<char>(s.size() & 0xFF) + s;
+    return std::string(1, static_cast<char>(s.size() >> 8)) + static_cast<char>(s.size() & 0xFF) +
+           s;
   };
   std::string absent("\xFF\xFF", 2);
   std::string fixed(40, '\0');
-  fixed[0] = '\x81';                // mode 0x81A4: regular file
+  fixed[0] = '\x81';  // mode 0x81A4: regular file
   fixed[1] = '\xA4';
-  fixed[37] = '\x05';               // size 5 (last byte of the 8-byte size at 30..37)
-  fixed[38] = '\x03';               // protection class
-  fixed[39] = '\x01';               // one property
-  std::string record = str("HomeDomain") + str("Library/a") + absent + absent + str(std::string(44, 'k')) + fixed +
-                       str("name") + str("value");
+  fixed[37] = '\x05';  // size 5 (last byte of the 8-byte size at 30..37)
+  fixed[38] = '\x03';  // protection class
+  fixed[39] = '\x01';  // one property
+  std::string record = str("HomeDomain") + str("Library/a") + absent + absent +
+                       str(std::string(44, 'k')) + fixed + str("name") + str("value");
   std::string file = std::string("mbdb\x05\x00", 6) + record + record;
   std::vector<MbdbRecord> records;
   ASSERT_EQ(readMbdb(file, &records), kOk);
@@ -222,15 +234,17 @@ TEST(DecryptParsers, ArchivedFileRecordResolvesItsKeyThroughUids) {
   // $objects: 0 "$null", 1 record, 2 key wrapper dict, 3 the data behind a UID, 4 a UID loop.
   PlistOut objects = PlistOut::array({
       PlistOut::string_("$null"),
-      PlistOut::dict({{"EncryptionKey", PlistOut::uid(2)}, {"Size", PlistOut::uid(5)},
-                      {"ProtectionClass", PlistOut::integer_(2)}, {"Loop", PlistOut::uid(4)}}),
+      PlistOut::dict({{"EncryptionKey", PlistOut::uid(2)},
+                      {"Size", PlistOut::uid(5)},
+                      {"ProtectionClass", PlistOut::integer_(2)},
+                      {"Loop", PlistOut::uid(4)}}),
       PlistOut::dict({{"NS.data", PlistOut::uid(3)}}),
       PlistOut::data(std::string(44, 'k')),
       PlistOut::uid(4),
       PlistOut::integer_(123),
   });
-  std::string blob = fixtures::enc::toBinaryPlist(
-      PlistOut::dict({{"$top", PlistOut::dict({{"root", PlistOut::uid(1)}})}, {"$objects", objects}}));
+  std::string blob = fixtures::enc::toBinaryPlist(PlistOut::dict(
+      {{"$top", PlistOut::dict({{"root", PlistOut::uid(1)}})}, {"$objects", objects}}));
   ArchivedFile f;
   ASSERT_EQ(readArchivedFile(blob, &f), kOk);
   EXPECT_TRUE(f.hasKey);
@@ -240,11 +254,11 @@ TEST(DecryptParsers, ArchivedFileRecordResolvesItsKeyThroughUids) {
 
   // An EncryptionKey that loops or points outside $objects is damage, not a missing key.
   for (std::uint64_t target : {4u, 99u}) {
-    PlistOut bad = PlistOut::array({PlistOut::string_("$null"),
-                                    PlistOut::dict({{"EncryptionKey", PlistOut::uid(target)}}), PlistOut::string_("x"),
-                                    PlistOut::string_("y"), PlistOut::uid(4)});
-    std::string badBlob = fixtures::enc::toBinaryPlist(
-        PlistOut::dict({{"$top", PlistOut::dict({{"root", PlistOut::uid(1)}})}, {"$objects", bad}}));
+    PlistOut bad = PlistOut::array(
+        {PlistOut::string_("$null"), PlistOut::dict({{"EncryptionKey", PlistOut::uid(target)}}),
+         PlistOut::string_("x"), PlistOut::string_("y"), PlistOut::uid(4)});
+    std::string badBlob = fixtures::enc::toBinaryPlist(PlistOut::dict(
+        {{"$top", PlistOut::dict({{"root", PlistOut::uid(1)}})}, {"$objects", bad}}));
     EXPECT_EQ(readArchivedFile(badBlob, &f), kInvalid) << target;
   }
 }
@@ -253,7 +267,7 @@ TEST(DecryptParsers, TailRuleKeepsTheRightLength) {
   unsigned char padded[16];
   for (unsigned char& b : padded) b = 0x10;  // a whole block of padding
   unsigned char dataEnd[16] = {0};
-  dataEnd[15] = 0x01;                        // looks like one byte of padding
+  dataEnd[15] = 0x01;  // looks like one byte of padding
   bool mismatch = false;
   // Recorded size inside the last block wins.
   EXPECT_EQ(keptLength(32, padded, TailRule::kStoredFile, true, 16, 0, &mismatch), 16u);

@@ -26,7 +26,9 @@ ScratchFolder::~ScratchFolder() {
   fs::remove_all(fs::u8path(path_), ec);
 }
 
-std::string ScratchFolder::operator/(const std::string& name) const { return platform::joinPath(path_, name); }
+std::string ScratchFolder::operator/(const std::string& name) const {
+  return platform::joinPath(path_, name);
+}
 
 std::int64_t CapturingConsole::lastCount() const {
   for (auto it = outLines.rbegin(); it != outLines.rend(); ++it) {

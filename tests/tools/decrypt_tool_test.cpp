@@ -40,7 +40,8 @@ struct PlainFile {
 std::vector<PlainFile> sampleFiles() {
   return {
       {"HomeDomain", "Library/SMS/sms.db", testing::patternBytes(5000, 1), 3},
-      {"CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.JPG", testing::patternBytes((4u << 20) + 35, 2), 3},
+      {"CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.JPG",
+       testing::patternBytes((4u << 20) + 35, 2), 3},
       {"HomeDomain", "Library/Preferences/empty.plist", "", 3},
       {"HomeDomain", "Library/one-byte", "x", 1},
       {"HomeDomain", "Library/fifteen", testing::patternBytes(15, 3), 2},
@@ -62,7 +63,8 @@ Backup writeBackup(const ScratchFolder& scratch, const EncryptOptions& options,
   b.folder = scratch / "backup";
   b.files = std::move(files);
   EncryptedBackupWriter writer(b.folder, options);
-  for (const PlainFile& f : b.files) b.ids.push_back(writer.addFile(f.domain, f.path, f.content, f.protectionClass));
+  for (const PlainFile& f : b.files)
+    b.ids.push_back(writer.addFile(f.domain, f.path, f.content, f.protectionClass));
   EXPECT_EQ(writer.finish(), 0);
   return b;
 }
@@ -84,7 +86,8 @@ std::int64_t rowsWithKey(const std::string& dbPath) {
   std::int64_t n = -1;
   if (sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Files WHERE flags = 1", -1, &st, nullptr) == SQLITE_OK &&
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Files WHERE flags = 1", -1, &st, nullptr) ==
+            SQLITE_OK &&
         sqlite3_step(st) == SQLITE_ROW) {
       n = sqlite3_column_int64(st, 0);
     }
@@ -119,7 +122,8 @@ TEST_P(DecryptRoundTrip, EveryStoredFileComesBackByteForByte) {
   std::string out = scratch / "out";
 
   CapturingConsole console;
-  ASSERT_EQ(runDecrypt(b.folder, out, o.password, &console), kExitOk) << ::testing::PrintToString(console.errLines);
+  ASSERT_EQ(runDecrypt(b.folder, out, o.password, &console), kExitOk)
+      << ::testing::PrintToString(console.errLines);
   EXPECT_EQ(console.lastCount(), static_cast<std::int64_t>(b.files.size()));
   EXPECT_FALSE(console.saidWrongPassword());
   for (std::size_t i = 0; i < b.files.size(); ++i) {
@@ -144,16 +148,16 @@ TEST_P(DecryptRoundTrip, EveryStoredFileComesBackByteForByte) {
 INSTANTIATE_TEST_SUITE_P(
     Eras, DecryptRoundTrip,
     ::testing::Values(
-        Variant{"ManifestDbBinary", EncryptedEra::kManifestDb, EncryptedPlistForm::kBinary, true, false,
-                EmptyFileForm::kPaddingBlock},
+        Variant{"ManifestDbBinary", EncryptedEra::kManifestDb, EncryptedPlistForm::kBinary, true,
+                false, EmptyFileForm::kPaddingBlock},
         Variant{"ManifestDbXml", EncryptedEra::kManifestDb, EncryptedPlistForm::kXml, true, false,
                 EmptyFileForm::kPaddingBlock},
-        Variant{"ManifestDbUnpaddedKeyBehindUid", EncryptedEra::kManifestDb, EncryptedPlistForm::kBinary, false, true,
-                EmptyFileForm::kZeroBytes},
-        Variant{"ManifestDbEmptyFilesAbsent", EncryptedEra::kManifestDb, EncryptedPlistForm::kXml, true, false,
-                EmptyFileForm::kAbsent},
-        Variant{"PlainManifestDb", EncryptedEra::kPlainManifestDb, EncryptedPlistForm::kBinary, true, false,
-                EmptyFileForm::kPaddingBlock},
+        Variant{"ManifestDbUnpaddedKeyBehindUid", EncryptedEra::kManifestDb,
+                EncryptedPlistForm::kBinary, false, true, EmptyFileForm::kZeroBytes},
+        Variant{"ManifestDbEmptyFilesAbsent", EncryptedEra::kManifestDb, EncryptedPlistForm::kXml,
+                true, false, EmptyFileForm::kAbsent},
+        Variant{"PlainManifestDb", EncryptedEra::kPlainManifestDb, EncryptedPlistForm::kBinary,
+                true, false, EmptyFileForm::kPaddingBlock},
         Variant{"MbdbBinary", EncryptedEra::kManifestMbdb, EncryptedPlistForm::kBinary, true, false,
                 EmptyFileForm::kPaddingBlock},
         Variant{"MbdbXml", EncryptedEra::kManifestMbdb, EncryptedPlistForm::kXml, true, false,
@@ -211,9 +215,12 @@ TEST(DecryptTool, CutShortAndMissingStoredFilesAreSkippedAndTheRestWritten) {
     EncryptOptions o;
     o.era = era;
     EncryptedBackupWriter writer(scratch / "backup", o);
-    std::string cutInBlock = writer.addFile("HomeDomain", "Library/cut-in-block", testing::patternBytes(100, 7));
-    std::string cutAtBlock = writer.addFile("HomeDomain", "Library/cut-at-block", testing::patternBytes(100, 8));
-    std::string missing = writer.addFile("HomeDomain", "Library/missing", testing::patternBytes(50, 9));
+    std::string cutInBlock =
+        writer.addFile("HomeDomain", "Library/cut-in-block", testing::patternBytes(100, 7));
+    std::string cutAtBlock =
+        writer.addFile("HomeDomain", "Library/cut-at-block", testing::patternBytes(100, 8));
+    std::string missing =
+        writer.addFile("HomeDomain", "Library/missing", testing::patternBytes(50, 9));
     std::string whole = writer.addFile("HomeDomain", "Library/whole", "still here");
     ASSERT_EQ(writer.finish(), 0);
     std::string bytes = testing::readFileOrEmpty(writer.storedPath(cutInBlock));
@@ -232,7 +239,8 @@ TEST(DecryptTool, CutShortAndMissingStoredFilesAreSkippedAndTheRestWritten) {
     // Each skipped file is named by its id on standard error.
     for (const std::string& id : {cutInBlock, cutAtBlock, missing}) {
       bool named = false;
-      for (const std::string& line : console.errLines) named = named || line.find(id) != std::string::npos;
+      for (const std::string& line : console.errLines)
+        named = named || line.find(id) != std::string::npos;
       EXPECT_TRUE(named) << id;
     }
   }
@@ -269,8 +277,8 @@ TEST(DecryptTool, DamagedOrForeignBackupsFailWithoutWrongPassword) {
   };
   for (const Damage& d : damages) {
     SCOPED_TRACE(d.name);
-    ASSERT_EQ(platform::writeWholeFile(platform::joinPath(b.folder, "Manifest.plist"), d.manifestPlist.data(),
-                                       d.manifestPlist.size()),
+    ASSERT_EQ(platform::writeWholeFile(platform::joinPath(b.folder, "Manifest.plist"),
+                                       d.manifestPlist.data(), d.manifestPlist.size()),
               0);
     CapturingConsole console;
     EXPECT_EQ(runDecrypt(b.folder, scratch / "out", o.password, &console), kExitFailed);
@@ -299,7 +307,8 @@ TEST(DecryptTool, ProgressCountsRiseToTheNumberOfFilesWritten) {
   EncryptOptions o;
   o.era = EncryptedEra::kManifestMbdb;
   std::vector<PlainFile> files;
-  for (int i = 0; i < 300; ++i) files.push_back({"HomeDomain", "Library/f" + std::to_string(i), std::to_string(i), 3});
+  for (int i = 0; i < 300; ++i)
+    files.push_back({"HomeDomain", "Library/f" + std::to_string(i), std::to_string(i), 3});
   Backup b = writeBackup(scratch, o, files);
   CapturingConsole console;
   ASSERT_EQ(runDecrypt(b.folder, scratch / "out", o.password, &console), kExitOk);
@@ -323,7 +332,8 @@ TEST(DecryptTool, ASecondRunReplacesEarlierOutput) {
   std::string out = scratch / "out";
   ASSERT_EQ(platform::createFolders(out), 0);
   std::string stale = "an older, longer copy of the same file";
-  ASSERT_EQ(platform::writeWholeFile(platform::joinPath(out, b.ids[0]), stale.data(), stale.size()), 0);
+  ASSERT_EQ(platform::writeWholeFile(platform::joinPath(out, b.ids[0]), stale.data(), stale.size()),
+            0);
   CapturingConsole console;
   ASSERT_EQ(runDecrypt(b.folder, out, o.password, &console), kExitOk);
   ASSERT_EQ(runDecrypt(b.folder, out, o.password, &console), kExitOk);

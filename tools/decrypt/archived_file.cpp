@@ -11,13 +11,15 @@ namespace {
 const PlistValue* resolve(const PlistValue* v, const PlistValue& objects) {
   for (int step = 0; v && step < kMaxUidSteps; ++step) {
     if (!v->is(PlistKind::kUid)) return v;
-    if (v->integer < 0 || static_cast<std::uint64_t>(v->integer) >= objects.items.size()) return nullptr;
+    if (v->integer < 0 || static_cast<std::uint64_t>(v->integer) >= objects.items.size())
+      return nullptr;
     v = &objects.items[static_cast<std::size_t>(v->integer)];
   }
   return nullptr;
 }
 
-const PlistValue* resolvedMember(const PlistValue& dict, const char* key, const PlistValue& objects) {
+const PlistValue* resolvedMember(const PlistValue& dict, const char* key,
+                                 const PlistValue& objects) {
   return resolve(dict.find(key), objects);
 }
 

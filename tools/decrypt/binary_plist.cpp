@@ -20,7 +20,8 @@ class BinaryPlistReader {
   explicit BinaryPlistReader(std::string_view bytes) : bytes_(bytes) {}
 
   int read(PlistValue* out) {
-    if (bytes_.size() < kHeaderSize + kTrailerSize) return corrupt("bplist: shorter than header and trailer");
+    if (bytes_.size() < kHeaderSize + kTrailerSize)
+      return corrupt("bplist: shorter than header and trailer");
     ByteCursor trailer(bytes_.data() + bytes_.size() - kTrailerSize, kTrailerSize);
     trailer.skip(6);
     offsetSize_ = trailer.u8();
@@ -28,10 +29,12 @@ class BinaryPlistReader {
     numObjects_ = trailer.be64();
     std::uint64_t top = trailer.be64();
     tableOffset_ = trailer.be64();
-    if (!validWidth(offsetSize_) || !validWidth(refSize_)) return corrupt("bplist: bad integer width in trailer");
+    if (!validWidth(offsetSize_) || !validWidth(refSize_))
+      return corrupt("bplist: bad integer width in trailer");
     // The offset table sits between the first object and the trailer.
     std::uint64_t tableEnd = bytes_.size() - kTrailerSize;
-    if (tableOffset_ < kHeaderSize || tableOffset_ > tableEnd) return corrupt("bplist: offset table outside the file");
+    if (tableOffset_ < kHeaderSize || tableOffset_ > tableEnd)
+      return corrupt("bplist: offset table outside the file");
     if (numObjects_ == 0 || numObjects_ > (tableEnd - tableOffset_) / offsetSize_) {
       return corrupt("bplist: object count does not fit the offset table");
     }
@@ -58,10 +61,14 @@ class BinaryPlistReader {
 
   static std::uint64_t readWidth(ByteCursor& c, unsigned width) {
     switch (width) {
-      case 1: return c.u8();
-      case 2: return c.be16();
-      case 4: return c.be32();
-      default: return c.be64();
+      case 1:
+        return c.u8();
+      case 2:
+        return c.be16();
+      case 4:
+        return c.be32();
+      default:
+        return c.be64();
     }
   }
 
@@ -110,7 +117,8 @@ class BinaryPlistReader {
       case 0x2:
       case 0x3: {
         bool isDate = (marker >> 4) == 0x3;
-        if (isDate ? marker != 0x33 : (info != 2 && info != 3)) return corrupt("bplist: bad real or date size");
+        if (isDate ? marker != 0x33 : (info != 2 && info != 3))
+          return corrupt("bplist: bad real or date size");
         out->kind = isDate ? PlistKind::kDate : PlistKind::kReal;
         if (info == 2) {
           std::uint32_t bits = c.be32();
@@ -127,7 +135,8 @@ class BinaryPlistReader {
       case 0x5:
       case 0x7: {
         std::uint64_t n = 0;
-        if (!readCount(c, marker, &n) || n > c.remaining()) return corrupt("bplist: data or string past the object area");
+        if (!readCount(c, marker, &n) || n > c.remaining())
+          return corrupt("bplist: data or string past the object area");
         std::string_view raw = c.bytes(static_cast<std::size_t>(n));
         if ((marker >> 4) == 0x4) {
           out->kind = PlistKind::kData;
@@ -145,7 +154,8 @@ class BinaryPlistReader {
       }
       case 0x6: {
         std::uint64_t units = 0;
-        if (!readCount(c, marker, &units) || units > c.remaining() / 2) return corrupt("bplist: UTF-16 string past the object area");
+        if (!readCount(c, marker, &units) || units > c.remaining() / 2)
+          return corrupt("bplist: UTF-16 string past the object area");
         out->kind = PlistKind::kString;
         decodeUtf16Be(c, static_cast<std::size_t>(units), &out->bytes);
         return kOk;
@@ -176,7 +186,8 @@ class BinaryPlistReader {
     if (!readCount(c, marker, &n)) return corrupt("bplist: container size past the object area");
     // All references must lie in the object area: n (twice for a dict) times the width.
     std::uint64_t refs = c.remaining() / refSize_;
-    if (n > (isDict ? refs / 2 : refs)) return corrupt("bplist: container references past the object area");
+    if (n > (isDict ? refs / 2 : refs))
+      return corrupt("bplist: container references past the object area");
     std::vector<std::uint64_t> keyRefs(static_cast<std::size_t>(isDict ? n : 0));
     for (auto& k : keyRefs) k = readWidth(c, refSize_);
     std::vector<std::uint64_t> valueRefs(static_cast<std::size_t>(n));
@@ -192,7 +203,8 @@ class BinaryPlistReader {
         PlistValue key;
         rc = readObject(keyRefs[i], depth + 1, &key);
         // Keys of a dict are strings.
-        if (rc == kOk && key.kind != PlistKind::kString) rc = corrupt("bplist: dict key is not a string");
+        if (rc == kOk && key.kind != PlistKind::kString)
+          rc = corrupt("bplist: dict key is not a string");
         if (rc == kOk) out->keys[i] = std::move(key.bytes);
       }
       if (rc == kOk) rc = readObject(valueRefs[i], depth + 1, &out->items[i]);
@@ -231,7 +243,9 @@ class BinaryPlistReader {
 
 }  // namespace
 
-bool looksLikeBinaryPlist(std::string_view bytes) { return bytes.substr(0, 8) == "bplist00"; }
+bool looksLikeBinaryPlist(std::string_view bytes) {
+  return bytes.substr(0, 8) == "bplist00";
+}
 
 int readBinaryPlist(std::string_view bytes, PlistValue* out) {
   *out = PlistValue();

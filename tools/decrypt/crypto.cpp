@@ -9,7 +9,9 @@ namespace qv::decrypt {
 
 namespace {
 
-gcry_cipher_hd_t hd(void* h) { return static_cast<gcry_cipher_hd_t>(h); }
+gcry_cipher_hd_t hd(void* h) {
+  return static_cast<gcry_cipher_hd_t>(h);
+}
 
 }  // namespace
 
@@ -23,13 +25,13 @@ int initCrypto() {
   return kOk;
 }
 
-int pbkdf2(PbkdfHash hash, std::string_view password, std::string_view salt, std::uint32_t iterations,
-           std::size_t outLen, std::string* out) {
+int pbkdf2(PbkdfHash hash, std::string_view password, std::string_view salt,
+           std::uint32_t iterations, std::size_t outLen, std::string* out) {
   out->assign(outLen, '\0');
   if (initCrypto() != kOk || iterations == 0) return kInvalid;
   int algo = hash == PbkdfHash::kSha1 ? GCRY_MD_SHA1 : GCRY_MD_SHA256;
-  gcry_error_t err = gcry_kdf_derive(password.data(), password.size(), GCRY_KDF_PBKDF2, algo, salt.data(),
-                                     salt.size(), iterations, outLen, out->data());
+  gcry_error_t err = gcry_kdf_derive(password.data(), password.size(), GCRY_KDF_PBKDF2, algo,
+                                     salt.data(), salt.size(), iterations, outLen, out->data());
   if (err) {
     out->clear();
     return kInvalid;
@@ -68,7 +70,8 @@ int KeyUnwrapper::unwrap(std::string_view wrapped, std::string* key) {
   key->clear();
   if (!handle_ || wrapped.size() != kWrappedKeySize) return kInvalid;
   std::string plain(kKeySize, '\0');
-  gcry_error_t err = gcry_cipher_decrypt(hd(handle_), plain.data(), plain.size(), wrapped.data(), wrapped.size());
+  gcry_error_t err =
+      gcry_cipher_decrypt(hd(handle_), plain.data(), plain.size(), wrapped.data(), wrapped.size());
   if (gcry_err_code(err) == GPG_ERR_CHECKSUM) return kWrongPassword;
   if (err) return kInvalid;
   *key = std::move(plain);

@@ -16,8 +16,8 @@ int initCrypto();
 enum class PbkdfHash { kSha1, kSha256 };
 
 // PBKDF2 with the given HMAC hash; *out gets outLen bytes. 0, or kInvalid.
-int pbkdf2(PbkdfHash hash, std::string_view password, std::string_view salt, std::uint32_t iterations,
-           std::size_t outLen, std::string* out);
+int pbkdf2(PbkdfHash hash, std::string_view password, std::string_view salt,
+           std::uint32_t iterations, std::size_t outLen, std::string* out);
 
 // Lower-case hex SHA-1 of bytes: the file id of domain + "-" + relative path.
 std::string sha1Hex(std::string_view bytes);

@@ -88,16 +88,19 @@ class BackupDecryptor {
     int rc = initCrypto();
     if (rc != kOk) return fail(rc, "the cryptography library is unusable");
     std::string plistBytes;
-    rc = platform::readWholeFile(platform::joinPath(backup_, "Manifest.plist"), kMaxManifestPlist, &plistBytes);
+    rc = platform::readWholeFile(platform::joinPath(backup_, "Manifest.plist"), kMaxManifestPlist,
+                                 &plistBytes);
     if (rc != kOk) return fail(rc, "cannot read Manifest.plist");
     ManifestPlist manifest;
-    if ((rc = readManifestPlist(plistBytes, &manifest)) != kOk) return fail(rc, "Manifest.plist is damaged");
+    if ((rc = readManifestPlist(plistBytes, &manifest)) != kOk)
+      return fail(rc, "Manifest.plist is damaged");
     if (!manifest.isEncrypted) return fail(kInvalid, "the backup is not encrypted");
     Keybag bag;
     if ((rc = parseKeybag(manifest.keybag, &bag)) != kOk) return fail(rc, "the keybag is damaged");
 
     std::string passcodeKey;
-    if ((rc = derivePasscodeKey(bag, password, &passcodeKey)) != kOk) return fail(rc, "key derivation failed");
+    if ((rc = derivePasscodeKey(bag, password, &passcodeKey)) != kOk)
+      return fail(rc, "key derivation failed");
     rc = unlockKeybag(bag, passcodeKey, &classKeys_);
     if (rc == kWrongPassword) {
       report_.wrongPassword();
@@ -131,7 +134,8 @@ class BackupDecryptor {
     if (manifest.hasManifestKey) {
       auto cls = classKeys_.find(manifest.manifestKeyClass);
       if (cls == classKeys_.end()) {
-        return fail(kInvalid, "ManifestKey names protection class " + std::to_string(manifest.manifestKeyClass) +
+        return fail(kInvalid, "ManifestKey names protection class " +
+                                  std::to_string(manifest.manifestKeyClass) +
                                   ", which the keybag does not open");
       }
       KeyUnwrapper unwrapper;
@@ -144,24 +148,29 @@ class BackupDecryptor {
     if (rc != kOk) return fail(rc, "cannot decipher Manifest.db");
     summary_->manifestWritten = true;
 
-    if ((rc = platform::createFolders(output_)) != kOk) return fail(rc, "cannot create the output folder");
+    if ((rc = platform::createFolders(output_)) != kOk)
+      return fail(rc, "cannot create the output folder");
     sqlite3* raw = nullptr;
-    int src = sqlite3_open_v2(immutableUri(request.dest).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    int src = sqlite3_open_v2(immutableUri(request.dest).c_str(), &raw,
+                              SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     std::unique_ptr<sqlite3, SqliteCloser> db(raw);
     if (src != SQLITE_OK) return fail(src, "cannot open the deciphered manifest");
     sqlite3_stmt* rawStmt = nullptr;
-    src = sqlite3_prepare_v2(db.get(), "SELECT fileID, flags, file FROM Files", -1, &rawStmt, nullptr);
+    src = sqlite3_prepare_v2(db.get(), "SELECT fileID, flags, file FROM Files", -1, &rawStmt,
+                             nullptr);
     std::unique_ptr<sqlite3_stmt, StatementFinalizer> stmt(rawStmt);
     if (src != SQLITE_OK) return fail(kQueryFailed, "the deciphered manifest has no Files table");
     while ((src = sqlite3_step(stmt.get())) == SQLITE_ROW) {
       // Only regular files carry data; folders and links have no key.
       if (sqlite3_column_int64(stmt.get(), 1) != 1) continue;
       const unsigned char* idText = sqlite3_column_text(stmt.get(), 0);
-      std::string_view id = idText ? std::string_view(reinterpret_cast<const char*>(idText),
-                                                      static_cast<std::size_t>(sqlite3_column_bytes(stmt.get(), 0)))
-                                   : std::string_view();
+      std::string_view id =
+          idText ? std::string_view(reinterpret_cast<const char*>(idText),
+                                    static_cast<std::size_t>(sqlite3_column_bytes(stmt.get(), 0)))
+                 : std::string_view();
       const void* blob = sqlite3_column_blob(stmt.get(), 2);
-      std::string_view blobBytes(static_cast<const char*>(blob), blob ? sqlite3_column_bytes(stmt.get(), 2) : 0);
+      std::string_view blobBytes(static_cast<const char*>(blob),
+                                 blob ? sqlite3_column_bytes(stmt.get(), 2) : 0);
       // The id names the output file: anything but 40 hex digits could climb out of the folder.
       if (!isFileId(id)) {
         skip("a Files row has an id that is not 40 hex digits");
@@ -173,8 +182,8 @@ class BackupDecryptor {
         skip(fileId + ": the file record has no usable key");
         continue;
       }
-      decryptOne(fileId, record.keyBlob, record.hasProtectionClass ? record.protectionClass : 0, record.hasSize,
-                 record.size, /*flat=*/false);
+      decryptOne(fileId, record.keyBlob, record.hasProtectionClass ? record.protectionClass : 0,
+                 record.hasSize, record.size, /*flat=*/false);
     }
     if (src != SQLITE_DONE) return fail(kQueryFailed, "reading the Files table failed");
     return kOk;
@@ -214,8 +223,8 @@ class BackupDecryptor {
     return (unwrappers_[cls] = std::move(unwrapper)).get();
   }
 
-  void decryptOne(const std::string& fileId, std::string_view keyBlob, std::uint32_t recordClass, bool sizeKnown,
-                  std::uint64_t size, bool flat) {
+  void decryptOne(const std::string& fileId, std::string_view keyBlob, std::uint32_t recordClass,
+                  bool sizeKnown, std::uint64_t size, bool flat) {
     if (keyBlob.size() != kKeyBlobSize) return skip(fileId + ": the wrapped key is not 44 bytes");
     ByteCursor c(keyBlob);
     std::uint32_t blobClass = c.le32();
@@ -225,10 +234,12 @@ class BackupDecryptor {
     if (!unwrapper && recordClass != blobClass) unwrapper = unwrapperFor(recordClass);
     if (!unwrapper) return skip(fileId + ": its protection class is not opened by the password");
     DecipherRequest request;
-    if (unwrapper->unwrap(wrapped, &request.key) != kOk) return skip(fileId + ": its key does not unwrap");
+    if (unwrapper->unwrap(wrapped, &request.key) != kOk)
+      return skip(fileId + ": its key does not unwrap");
 
     std::string inFolder = platform::joinPath(backup_, fileId);
-    std::string inSubfolder = platform::joinPath(platform::joinPath(backup_, fileId.substr(0, 2)), fileId);
+    std::string inSubfolder =
+        platform::joinPath(platform::joinPath(backup_, fileId.substr(0, 2)), fileId);
     request.source = flat ? inFolder : inSubfolder;
     if (!platform::isFile(request.source)) request.source = flat ? inSubfolder : inFolder;
     request.dest = platform::joinPath(output_, fileId);
@@ -237,15 +248,18 @@ class BackupDecryptor {
     if (!platform::isFile(request.source)) {
       // An empty file may have been stored as nothing at all.
       if (!(sizeKnown && size == 0)) return skip(fileId + ": the stored file is missing");
-      if (platform::writeWholeFile(request.dest, "", 0) != kOk) return skip(fileId + ": cannot write the output");
+      if (platform::writeWholeFile(request.dest, "", 0) != kOk)
+        return skip(fileId + ": cannot write the output");
       report_.filesDone(++summary_->written);
       return;
     }
     DecipherOutcome outcome;
     int rc = decipherFile(request, scratch_, &outcome);
     if (rc == kInvalid) return skip(fileId + ": the stored file is cut short");
-    if (rc != kOk) return skip(fileId + ": reading or writing failed [code " + std::to_string(rc) + "]");
-    if (outcome.sizeMismatch) report_.note(fileId + ": deciphered length differs from the recorded size");
+    if (rc != kOk)
+      return skip(fileId + ": reading or writing failed [code " + std::to_string(rc) + "]");
+    if (outcome.sizeMismatch)
+      report_.note(fileId + ": deciphered length differs from the recorded size");
     report_.filesDone(++summary_->written);
   }
 
@@ -260,8 +274,8 @@ class BackupDecryptor {
 
 }  // namespace
 
-int decryptBackup(const std::string& backupFolder, const std::string& outputFolder, std::string_view password,
-                  DecryptReport& report, DecryptSummary* summary) {
+int decryptBackup(const std::string& backupFolder, const std::string& outputFolder,
+                  std::string_view password, DecryptReport& report, DecryptSummary* summary) {
   *summary = DecryptSummary();
   BackupDecryptor decryptor(backupFolder, outputFolder, report, summary);
   return decryptor.run(password);

@@ -30,8 +30,8 @@ class DecryptReport {
 
 struct DecryptSummary {
   std::uint64_t written = 0;
-  std::uint64_t skipped = 0;        // regular files with a key that could not be written
-  bool manifestWritten = false;     // Manifest.db-decypted
+  std::uint64_t skipped = 0;     // regular files with a key that could not be written
+  bool manifestWritten = false;  // Manifest.db-decypted
 };
 
 constexpr const char* kDecipheredManifestName = "Manifest.db-decypted";
@@ -39,7 +39,7 @@ constexpr const char* kDecipheredManifestName = "Manifest.db-decypted";
 // 0 when the backup was deciphered (summary.skipped tells whether every file was);
 // kWrongPassword; kInvalid for a backup that is not encrypted or whose manifest or keybag is
 // damaged; kMbdbOpenFailed / a system code when a manifest cannot be read.
-int decryptBackup(const std::string& backupFolder, const std::string& outputFolder, std::string_view password,
-                  DecryptReport& report, DecryptSummary* summary);
+int decryptBackup(const std::string& backupFolder, const std::string& outputFolder,
+                  std::string_view password, DecryptReport& report, DecryptSummary* summary);
 
 }  // namespace qv::decrypt

@@ -7,7 +7,9 @@ namespace qv::decrypt {
 
 namespace {
 
-bool tagIs(std::string_view tag, const char* name) { return tag == std::string_view(name, 4); }
+bool tagIs(std::string_view tag, const char* name) {
+  return tag == std::string_view(name, 4);
+}
 
 }  // namespace
 
@@ -26,8 +28,9 @@ int parseKeybag(std::string_view blob, Keybag* out) {
     std::string_view value = c.bytes(len);
     ByteCursor v(value);
     std::uint32_t number = len == 4 ? v.be32() : 0;
-    bool numeric = tagIs(tag, "CLAS") || tagIs(tag, "WRAP") || tagIs(tag, "KTYP") || tagIs(tag, "ITER") ||
-                   tagIs(tag, "DPIC") || tagIs(tag, "TYPE") || tagIs(tag, "VERS") || tagIs(tag, "DPWT");
+    bool numeric = tagIs(tag, "CLAS") || tagIs(tag, "WRAP") || tagIs(tag, "KTYP") ||
+                   tagIs(tag, "ITER") || tagIs(tag, "DPIC") || tagIs(tag, "TYPE") ||
+                   tagIs(tag, "VERS") || tagIs(tag, "DPWT");
     // Numeric records are one 4-byte big-endian number.
     if (numeric && len != 4) return corrupt("keybag: numeric record is not 4 bytes");
 
@@ -65,7 +68,8 @@ int parseKeybag(std::string_view blob, Keybag* out) {
   if (bag.salt.empty() || bag.iterations == 0) return corrupt("keybag: no SALT or ITER");
   // The SHA-256 stage needs both its salt and its count.
   if (sawDpic != sawDpsl) return corrupt("keybag: DPSL without DPIC or the reverse");
-  if (sawDpic && (bag.dpIterations == 0 || bag.dpSalt.empty())) return corrupt("keybag: empty DPSL or DPIC");
+  if (sawDpic && (bag.dpIterations == 0 || bag.dpSalt.empty()))
+    return corrupt("keybag: empty DPSL or DPIC");
   bag.hasDataProtection = sawDpic;
   *out = std::move(bag);
   return kOk;

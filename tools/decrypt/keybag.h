@@ -29,11 +29,11 @@ struct KeybagClass {
 
 struct Keybag {
   std::uint32_t type = 0;
-  std::string salt;                 // SALT
-  std::uint32_t iterations = 0;     // ITER, SHA-1 stage
-  bool hasDataProtection = false;   // DPSL and DPIC present: the SHA-256 stage runs first
-  std::string dpSalt;               // DPSL
-  std::uint32_t dpIterations = 0;   // DPIC
+  std::string salt;                // SALT
+  std::uint32_t iterations = 0;    // ITER, SHA-1 stage
+  bool hasDataProtection = false;  // DPSL and DPIC present: the SHA-256 stage runs first
+  std::string dpSalt;              // DPSL
+  std::uint32_t dpIterations = 0;  // DPIC
   std::vector<KeybagClass> classes;
 };
 

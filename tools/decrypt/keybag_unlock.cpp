@@ -8,7 +8,8 @@ namespace qv::decrypt {
 
 int derivePasscodeKey(const Keybag& bag, std::string_view password, std::string* key) {
   key->clear();
-  if (!bag.hasDataProtection) return pbkdf2(PbkdfHash::kSha1, password, bag.salt, bag.iterations, kKeySize, key);
+  if (!bag.hasDataProtection)
+    return pbkdf2(PbkdfHash::kSha1, password, bag.salt, bag.iterations, kKeySize, key);
   std::string stage1;
   int rc = pbkdf2(PbkdfHash::kSha256, password, bag.dpSalt, bag.dpIterations, kKeySize, &stage1);
   if (rc != kOk) return rc;

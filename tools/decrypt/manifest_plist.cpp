@@ -16,7 +16,8 @@ int readManifestPlist(std::string_view bytes, ManifestPlist* out) {
   ManifestPlist m;
   if (const PlistValue* v = root.find("IsEncrypted")) {
     // Some writers store the flag as an integer.
-    m.isEncrypted = v->is(PlistKind::kBool) ? v->boolean : v->is(PlistKind::kInteger) && v->integer != 0;
+    m.isEncrypted =
+        v->is(PlistKind::kBool) ? v->boolean : v->is(PlistKind::kInteger) && v->integer != 0;
   }
   const PlistValue* bag = root.find("BackupKeyBag");
   if (bag) {

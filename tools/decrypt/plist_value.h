@@ -17,9 +17,9 @@ enum class PlistKind { kNull, kBool, kInteger, kReal, kDate, kData, kString, kUi
 struct PlistValue {
   PlistKind kind = PlistKind::kNull;
   bool boolean = false;
-  std::int64_t integer = 0;  // integers, and UIDs (an index into $objects)
-  double real = 0;           // reals, and dates (seconds since 2001-01-01)
-  std::string bytes;         // strings (UTF-8) and data
+  std::int64_t integer = 0;       // integers, and UIDs (an index into $objects)
+  double real = 0;                // reals, and dates (seconds since 2001-01-01)
+  std::string bytes;              // strings (UTF-8) and data
   std::vector<PlistValue> items;  // array items, or dict values
   std::vector<std::string> keys;  // dict keys, one per item
 

@@ -35,8 +35,9 @@ std::uint32_t sqlitePageSize(const unsigned char* header) {
 
 }  // namespace
 
-std::uint64_t keptLength(std::uint64_t total, const unsigned char* lastBlock, TailRule tail, bool sizeKnown,
-                         std::uint64_t size, std::uint32_t pageSize, bool* sizeMismatch) {
+std::uint64_t keptLength(std::uint64_t total, const unsigned char* lastBlock, TailRule tail,
+                         bool sizeKnown, std::uint64_t size, std::uint32_t pageSize,
+                         bool* sizeMismatch) {
   *sizeMismatch = false;
   if (total == 0) return 0;
   if (tail == TailRule::kDatabase) {
@@ -49,7 +50,8 @@ std::uint64_t keptLength(std::uint64_t total, const unsigned char* lastBlock, Ta
   return pkcs7Length(total, lastBlock);
 }
 
-int decipherFile(const DecipherRequest& request, std::vector<unsigned char>& scratch, DecipherOutcome* outcome) {
+int decipherFile(const DecipherRequest& request, std::vector<unsigned char>& scratch,
+                 DecipherOutcome* outcome) {
   *outcome = DecipherOutcome();
   bool plain = request.key.empty();
   platform::File in;
@@ -61,7 +63,8 @@ int decipherFile(const DecipherRequest& request, std::vector<unsigned char>& scr
   // CBC works on whole blocks: anything else was cut short or appended to.
   if (!plain && total % kBlock != 0) return corrupt("stored file: length is not a multiple of 16");
   // Whole blocks, but fewer than the recorded size needs: the end of the file is gone.
-  if (!plain && request.sizeKnown && total < request.size) return corrupt("stored file: shorter than its recorded size");
+  if (!plain && request.sizeKnown && total < request.size)
+    return corrupt("stored file: shorter than its recorded size");
 
   CbcDecryptor cipher;
   if (!plain && (rc = cipher.start(request.key)) != kOk) return rc;
@@ -88,8 +91,9 @@ int decipherFile(const DecipherRequest& request, std::vector<unsigned char>& scr
     }
     std::size_t keep = n;
     if (!plain && offset + n == total) {
-      std::uint64_t kept = keptLength(total, scratch.data() + n - kBlock, request.tail, request.sizeKnown,
-                                      request.size, pageSize, &outcome->sizeMismatch);
+      std::uint64_t kept =
+          keptLength(total, scratch.data() + n - kBlock, request.tail, request.sizeKnown,
+                     request.size, pageSize, &outcome->sizeMismatch);
       keep = static_cast<std::size_t>(kept - offset);  // kept >= total - 16 >= offset
     }
     rc = out.write(scratch.data(), keep);

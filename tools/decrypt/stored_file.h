@@ -40,11 +40,13 @@ constexpr const char* kPartialSuffix = ".qvtmp";
 // size (cut short) or, with
 // kDatabase, a plaintext that is not an SQLite file (wrong key); otherwise the system's code.
 // scratch is a reusable buffer.
-int decipherFile(const DecipherRequest& request, std::vector<unsigned char>& scratch, DecipherOutcome* outcome);
+int decipherFile(const DecipherRequest& request, std::vector<unsigned char>& scratch,
+                 DecipherOutcome* outcome);
 
 // Plaintext bytes to keep of a deciphered stream of `total` bytes whose last 16 bytes are
 // lastBlock. pageSize is the SQLite page size for kDatabase (0 when unknown).
-std::uint64_t keptLength(std::uint64_t total, const unsigned char* lastBlock, TailRule tail, bool sizeKnown,
-                         std::uint64_t size, std::uint32_t pageSize, bool* sizeMismatch);
+std::uint64_t keptLength(std::uint64_t total, const unsigned char* lastBlock, TailRule tail,
+                         bool sizeKnown, std::uint64_t size, std::uint32_t pageSize,
+                         bool* sizeMismatch);
 
 }  // namespace qv::decrypt

@@ -50,7 +50,8 @@ class ConsoleReport : public DecryptReport {
 int runTool(const std::vector<std::string>& args, ToolConsole& console) {
   if (args.size() != 3 || args[0].empty() || args[1].empty()) {
     console.err("usage: quenvale-decrypt BACKUP_FOLDER OUTPUT_FOLDER PASSWORD");
-    console.err("  Deciphers an encrypted device backup into OUTPUT_FOLDER (one file per file id).");
+    console.err(
+        "  Deciphers an encrypted device backup into OUTPUT_FOLDER (one file per file id).");
     console.err("  A password with spaces must be quoted as one argument.");
     return kExitUsage;
   }
@@ -61,8 +62,8 @@ int runTool(const std::vector<std::string>& args, ToolConsole& console) {
   report.finish();
   if (rc != kOk) return kExitFailed;
   if (summary.skipped != 0) {
-    report.note(std::to_string(summary.written) + " files written, " + std::to_string(summary.skipped) +
-                " skipped");
+    report.note(std::to_string(summary.written) + " files written, " +
+                std::to_string(summary.skipped) + " skipped");
     return kExitSomeSkipped;
   }
   return kExitOk;

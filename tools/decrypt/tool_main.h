@@ -20,8 +20,8 @@ enum ExitStatus {
   kExitOk = 0,             // every stored file was written
   kExitWrongPassword = 1,  // nothing was written
   kExitUsage = 2,
-  kExitFailed = 3,         // the backup could not be deciphered (damaged, not encrypted, unreadable)
-  kExitSomeSkipped = 4,    // deciphered, but some stored files could not be written
+  kExitFailed = 3,       // the backup could not be deciphered (damaged, not encrypted, unreadable)
+  kExitSomeSkipped = 4,  // deciphered, but some stored files could not be written
 };
 
 class ToolConsole {

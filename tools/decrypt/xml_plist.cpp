@@ -11,12 +11,14 @@ namespace qv::decrypt {
 
 namespace {
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 struct Tag {
   std::string_view name;
-  bool closing = false;       // </name>
-  bool selfClosing = false;   // <name/>
+  bool closing = false;      // </name>
+  bool selfClosing = false;  // <name/>
 };
 
 class XmlPlistReader {
@@ -33,7 +35,8 @@ class XmlPlistReader {
       int rc = readValue(valueTag, 0, out);
       if (rc != kOk) return rc;
       Tag end;
-      if (!nextTag(&end) || !end.closing || end.name != "plist") return corrupt("xml plist: plist not closed");
+      if (!nextTag(&end) || !end.closing || end.name != "plist")
+        return corrupt("xml plist: plist not closed");
       return kOk;
     }
     return readValue(tag, 0, out);  // a bare value without the plist wrapper
@@ -111,8 +114,10 @@ class XmlPlistReader {
       } else if (c == '&') {
         std::size_t semi = s_.find(';', pos_);
         // An entity name is short; a lone '&' is an error in XML.
-        if (semi == std::string_view::npos || semi - pos_ > 12) return corrupt("xml plist: bad entity");
-        if (!appendEntity(s_.substr(pos_ + 1, semi - pos_ - 1), out)) return corrupt("xml plist: unknown entity");
+        if (semi == std::string_view::npos || semi - pos_ > 12)
+          return corrupt("xml plist: bad entity");
+        if (!appendEntity(s_.substr(pos_ + 1, semi - pos_ - 1), out))
+          return corrupt("xml plist: unknown entity");
         pos_ = semi + 1;
       } else {
         out->push_back(c);
@@ -134,9 +139,10 @@ class XmlPlistReader {
     if (digits.empty()) return false;
     std::uint32_t cp = 0;
     for (char d : digits) {
-      int v = (d >= '0' && d <= '9') ? d - '0'
+      int v = (d >= '0' && d <= '9')          ? d - '0'
               : hex && (d >= 'a' && d <= 'f') ? d - 'a' + 10
-              : hex && (d >= 'A' && d <= 'F') ? d - 'A' + 10 : -1;
+              : hex && (d >= 'A' && d <= 'F') ? d - 'A' + 10
+                                              : -1;
       if (v < 0) return false;
       cp = cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
       if (cp > 0x10FFFF) return false;
@@ -152,7 +158,8 @@ class XmlPlistReader {
     int rc = readText(text);
     if (rc != kOk) return rc;
     Tag end;
-    if (!readTagHere(&end) || !end.closing || end.name != open.name) return corrupt("xml plist: element not closed by its name");
+    if (!readTagHere(&end) || !end.closing || end.name != open.name)
+      return corrupt("xml plist: element not closed by its name");
     return kOk;
   }
 
@@ -251,13 +258,21 @@ class XmlPlistReader {
     for (char c : t) {
       if (isSpace(c)) continue;
       int v;
-      if (c >= 'A' && c <= 'Z') v = c - 'A';
-      else if (c >= 'a' && c <= 'z') v = c - 'a' + 26;
-      else if (c >= '0' && c <= '9') v = c - '0' + 52;
-      else if (c == '+') v = 62;
-      else if (c == '/') v = 63;
-      else if (c == '=') { ended = true; continue; }
-      else return false;
+      if (c >= 'A' && c <= 'Z')
+        v = c - 'A';
+      else if (c >= 'a' && c <= 'z')
+        v = c - 'a' + 26;
+      else if (c >= '0' && c <= '9')
+        v = c - '0' + 52;
+      else if (c == '+')
+        v = 62;
+      else if (c == '/')
+        v = 63;
+      else if (c == '=') {
+        ended = true;
+        continue;
+      } else
+        return false;
       if (ended) return false;  // data after the padding
       acc = (acc << 6) | static_cast<std::uint32_t>(v);
       bits += 6;
