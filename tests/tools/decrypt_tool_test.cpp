@@ -11,6 +11,8 @@
 
 #include "platform/file.h"
 #include "platform/folders.h"
+#include "platform/os_calls.h"
+#include "platform/result.h"
 #include "tests/fixtures/encrypt_backup.h"
 #include "tests/tools/decrypt_test_support.h"
 #include "tools/decrypt/decrypt_backup.h"
@@ -243,6 +245,43 @@ TEST(DecryptTool, CutShortAndMissingStoredFilesAreSkippedAndTheRestWritten) {
         named = named || line.find(id) != std::string::npos;
       EXPECT_TRUE(named) << id;
     }
+  }
+}
+
+// A read or write that fails half way through a stored file: the file is skipped, and neither
+// its final name nor a temporary file is left for the reading program to pick up.
+TEST(DecryptTool, AFailureHalfWayThroughAFileLeavesNothingUnderItsName) {
+  using platform::NativeHandle;
+  platform::OsCalls readFails = platform::realOsCalls();
+  readFails.readAt = [](NativeHandle h, std::uint64_t off, void* buf, std::size_t n, std::size_t* got) {
+    if (off >= (4u << 20)) {  // only the large stored file is read this far
+      *got = 0;
+      return kErrReadFault;
+    }
+    return platform::realOsCalls().readAt(h, off, buf, n, got);
+  };
+  platform::OsCalls diskFull = platform::realOsCalls();
+  diskFull.write = [](NativeHandle h, const void* buf, std::size_t n, std::size_t* put) {
+    if (n >= (1u << 20)) {  // only chunks of the large file are this big
+      *put = 0;
+      return kErrDiskFull;
+    }
+    return platform::realOsCalls().write(h, buf, n, put);
+  };
+  for (const platform::OsCalls* calls : {&readFails, &diskFull}) {
+    ScratchFolder scratch;
+    EncryptOptions o;
+    Backup b = writeBackup(scratch, o,
+                           {{"CameraRollDomain", "Media/big.MOV", testing::patternBytes((4u << 20) + 100, 1), 3},
+                            {"HomeDomain", "Library/small", "small", 3}});
+    CapturingConsole console;
+    std::string out = scratch / "out";
+    {
+      platform::ScopedOsCalls scope(*calls);
+      EXPECT_EQ(runDecrypt(b.folder, out, o.password, &console), kExitSomeSkipped);
+    }
+    EXPECT_EQ(testing::sortedEntries(out), std::vector<std::string>{b.ids[1]});
+    EXPECT_EQ(console.lastCount(), 1);
   }
 }
 
