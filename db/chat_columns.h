@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string_view>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -91,23 +92,32 @@ void sortByDate(std::vector<Row>* rows) {
 // such copies behind on freelist pages and in free space when it moves a cell, and they are
 // not deletions. A deleted row is a copy when its decoded fields (key(row)) equal a live
 // row's and, when it carries a row id (freelist cells do; carved rows carry 0), that row id is
-// the live row's too. A deleted row that differs in any field stays.
+// the live row's too. A deleted row that differs in any field stays. Copies of one deleted row
+// (a cell moved before it was deleted leaves one behind) are shown once, the first found.
 template <class Row, class Key>
 void dropStaleCopies(std::vector<Row>* rows, Key key) {
   using K = decltype(key(rows->front()));
-  std::set<K> liveFields;
-  std::set<std::pair<std::uint32_t, K>> liveWithId;
+  // Per distinct fields, the row ids seen (0 for a row without one).
+  std::map<K, std::set<std::uint32_t>> live;
   for (const Row& r : *rows) {
-    if (r.deleted != 0) continue;
-    liveFields.insert(key(r));
-    liveWithId.insert({r.rowId, key(r)});
+    if (r.deleted == 0) live[key(r)].insert(r.rowId);
   }
-  if (liveFields.empty()) return;
+  std::map<K, std::set<std::uint32_t>> kept;
+  // A row without an id matches any row of the same fields; one with an id matches the same
+  // id or a row without one.
+  auto matches = [](const std::set<std::uint32_t>& ids, std::uint32_t id) {
+    return id == 0 || ids.count(id) != 0 || ids.count(0) != 0;
+  };
   rows->erase(std::remove_if(rows->begin(), rows->end(),
                              [&](const Row& r) {
                                if (r.deleted == 0) return false;
-                               if (r.rowId == 0) return liveFields.count(key(r)) != 0;
-                               return liveWithId.count({r.rowId, key(r)}) != 0;
+                               const K k = key(r);
+                               auto l = live.find(k);
+                               if (l != live.end() && matches(l->second, r.rowId)) return true;
+                               std::set<std::uint32_t>& ids = kept[k];
+                               if (!ids.empty() && matches(ids, r.rowId)) return true;
+                               ids.insert(r.rowId);
+                               return false;
                              }),
               rows->end());
 }

@@ -165,6 +165,7 @@ int ReadWeChat(const std::string& path, ChatRowMap* chats) {
                                  return liveMessagesWithId.count({m.rowId, messageFields(m)}) != 0;
                                }),
                 unknown.end());
+  dropStaleCopies(&unknown, [](const ChatRow& m) { return messageFields(m); });
   if (!unknown.empty()) {
     sortByDate(&unknown);
     std::vector<ChatRow>& list = (*chats)[kUnknownFriend];
