@@ -49,9 +49,11 @@ int make(const std::string& folder, const Case& c) {
   qv::fixtures::EncryptOptions o;
   o.password = c.password;
   o.era = c.era;
-  qv::fixtures::EncryptedBackupWriter writer(qv::platform::joinPath(folder, "backup"), o);
-  for (const File& f : kFiles) writer.addFile(f.domain, f.path, f.content);
-  return writer.finish() == 0 ? 0 : 1;
+  std::vector<qv::fixtures::PlainBackupFile> files;
+  for (const File& f : kFiles) files.push_back({f.domain, f.path, f.content});
+  return qv::fixtures::writeEncryptedBackup(qv::platform::joinPath(folder, "backup"), files, o) == 0
+             ? 0
+             : 1;
 }
 
 int check(const std::string& folder, const Case& c) {
