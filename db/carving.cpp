@@ -1,6 +1,8 @@
 #include "db/carving.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string_view>
 
 #include "db/record.h"
 #include "db/sqlite_format.h"
@@ -22,6 +24,8 @@ struct Proposal {
   std::size_t count = 0;  // serial types to read; 0: the width less the first column
   int score = 0;          // evidence the proposing pass brings
   int pass = 0;
+  std::size_t mustFill = 0;  // when set: the record must end here (give or take 3 bytes)
+  bool needsCellPrefix = false;
 };
 
 struct Scored {
@@ -119,9 +123,10 @@ class PageCarver {
     return v;
   }
 
-  void propose(std::size_t start, int firstColumn, std::size_t count, int score, int pass) {
-    if (proposals_.size() >= kMaxProposals || start >= end_) return;
-    proposals_.push_back({start, firstColumn, count, score, pass});
+  bool propose(std::size_t start, int firstColumn, std::size_t count, int score, int pass) {
+    if (proposals_.size() >= kMaxProposals || start >= end_) return false;
+    proposals_.push_back({start, firstColumn, count, score, pass, 0, false});
+    return true;
   }
 
   // ---- pass 1: the freeblock chain -------------------------------------------------------
@@ -322,6 +327,11 @@ class PageCarver {
     if (n == 0) return;  // without a width, short headers match everywhere
     findStaleFreeblocks();
     for (const Interval& block : freeblocks_) anchored(block.begin, 5, 2);
+    for (const Interval& block : looseBlocks_) {
+      const std::size_t before = proposals_.size();
+      anchored(block.begin, 5, 0);
+      for (std::size_t i = before; i < proposals_.size(); ++i) proposals_[i].mustFill = block.end;
+    }
     // terminal[i]: how many bytes before offset i end a varint (high bit clear). The n serial
     // types of a header end in exactly n such bytes, which rules out most offsets at once.
     for (const Interval& f : free_) {
@@ -343,7 +353,9 @@ class PageCarver {
           continue;
         const std::size_t types = countVarints(p + d, static_cast<std::size_t>(v - d));
         if (types == 0 || (n != 0 && types != n)) continue;
-        propose(p + d, 0, types, 2, 5);
+        // A header of one to three serial types is found by chance in any bytes: such a
+        // record must also have its payload-length and row-id varints in front of it.
+        if (propose(p + d, 0, types, 2, 5) && n < 4) proposals_.back().needsCellPrefix = true;
       }
     }
   }
@@ -364,7 +376,12 @@ class PageCarver {
         const std::size_t size = be16(page_ + q + 2);
         if (size < 8 || size > f.end - q) continue;
         if (next != 0 && (next < q + size || next >= end_)) continue;
-        if (!std::binary_search(bounds.begin(), bounds.end(), q + size)) continue;
+        if (!std::binary_search(bounds.begin(), bounds.end(), q + size)) {
+          // The block may have ended at a cell the page no longer has: such a header counts
+          // only when a record fills it exactly.
+          if (next == 0 && looseBlocks_.size() < kMaxProposals) looseBlocks_.push_back({q, q + size});
+          continue;
+        }
         bool listed = false;
         for (std::size_t k = 0; k < known && !listed; ++k) listed = freeblocks_[k].begin == q;
         if (!listed && freeblocks_.size() < kMaxProposals) freeblocks_.push_back({q, q + size});
@@ -426,6 +443,7 @@ class PageCarver {
     // Serial types: all complete, none reserved.
     std::size_t typesLen = 0;
     std::uint64_t content = 0;
+    types_.clear();
     for (std::size_t i = 0; i < count; ++i) {
       if (typesLen >= end_ - start) return false;
       std::uint64_t t = 0;
@@ -434,6 +452,7 @@ class PageCarver {
       if (l == 0 || (l < 9 && (page_[start + typesLen + l - 1] & 0x80))) return false;
       if (t == 10 || t == 11) return false;
       typesLen += l;
+      types_.push_back(t);
       content += serialTypeWidth(t);
       if (content > kMaxPayload) return false;
     }
@@ -474,28 +493,74 @@ class PageCarver {
     // The record must lie in the free interval it starts in: bytes under a live cell are not
     // a deleted row's.
     if (extentEnd > room->end) return false;
+    if (pr.mustFill != 0 && (extentEnd > pr.mustFill || pr.mustFill - extentEnd > 3)) return false;
     c.localEnd = static_cast<std::uint16_t>(std::min(extentEnd, end_));
     if (ctx_.messageTable) {
-      // The message guid, 36 non-zero bytes, leads the content.
-      if (contentStart + 36 > extentEnd) return false;
+      // The message guid, a text of 36 non-zero characters, leads the content.
+      const std::size_t unit = ctx_.utf16 ? 2 : 1;
+      const std::size_t guidType = 13 + 2 * 36 * unit;
+      const std::size_t at = firstColumn == 0 ? 1 : 0;
+      if (types_.size() <= at || types_[at] != guidType) return false;
+      const std::size_t guid = contentStart + static_cast<std::size_t>(serialTypeWidth(types_[0])) *
+                                                  (at == 1 ? 1 : 0);
+      if (guid + 36 * unit > extentEnd) return false;
       for (std::size_t i = 0; i < 36; ++i) {
-        if (page_[contentStart + i] == 0) return false;
+        const std::uint8_t* ch = page_ + guid + i * unit;
+        if (ch[0] == 0 && (unit == 1 || ch[1] == 0)) return false;
       }
     }
+    // Texts are judged on what lies on this page (before the overflow page number).
+    const std::size_t onPage = c.firstOverflow != 0 ? extentEnd - 4 : extentEnd;
+    if (!textsPlausible(contentStart, std::min(onPage, end_))) return false;
 
     int score = pr.score;
+    bool prefix = false;
     if (payloadStart >= 0 && firstColumn == 0) {
       std::size_t hl = 0;
       const auto ps = static_cast<std::size_t>(payloadStart);
       if (varintAt(ps, end_, &hl) == headerSize && hl == d) {
         score += 2;  // the header size survived and agrees
-        if (cellPrefixAgrees(ps, payload)) score += 2;
+        prefix = cellPrefixAgrees(ps, payload);
+        if (prefix) score += 2;
       }
     }
+    if (pr.needsCellPrefix && !prefix) return false;
     if (fillsBlock(extentEnd, *room)) score += 2;
     c.score = static_cast<std::uint8_t>(std::min(score, 255));
     out->candidate = c;
     out->extentEnd = extentEnd;
+    return true;
+  }
+
+  // The texts of a record found in free space must read as text an application wrote: no NUL
+  // characters, and valid UTF-8 in a UTF-8 database. Old page numbers and pointer arrays that
+  // happen to parse as a header fail this.
+  bool textsPlausible(std::size_t contentStart, std::size_t limit) const {
+    std::size_t at = contentStart;
+    for (std::uint64_t t : types_) {
+      const std::size_t w = static_cast<std::size_t>(serialTypeWidth(t));
+      if (isTextType(t) && at < limit) {
+        const std::size_t n = std::min(w, limit - at);
+        const std::uint8_t* p = page_ + at;
+        if (ctx_.utf16) {
+          for (std::size_t i = 0; i + 1 < n; i += 2) {
+            if (p[i] == 0 && p[i + 1] == 0) return false;
+          }
+        } else {
+          if (std::memchr(p, 0, n) != nullptr) return false;
+          // A text cut by the page end (it spills) may end inside a character.
+          std::size_t whole = n;
+          if (n < w) {
+            while (whole > 0 && (p[whole - 1] & 0xC0) == 0x80) --whole;
+            if (whole > 0 && p[whole - 1] >= 0xC0) --whole;
+          }
+          if (!isValidUtf8(std::string_view(reinterpret_cast<const char*>(p), whole)))
+            return false;
+        }
+      }
+      at += w;
+      if (at >= limit) break;
+    }
     return true;
   }
 
@@ -574,9 +639,11 @@ class PageCarver {
   std::vector<std::uint16_t> cells_;
   std::vector<Interval> free_;
   std::vector<Interval> freeblocks_;
+  std::vector<Interval> looseBlocks_;
   std::vector<Proposal> proposals_;
   std::vector<std::size_t> chased_;
   std::vector<std::uint32_t> terminal_;
+  mutable std::vector<std::uint64_t> types_;  // serial types of the proposal being measured
 };
 
 }  // namespace

@@ -30,7 +30,8 @@ struct CarveContext {
   std::uint32_t pageIndex = 0;
   int width = 0;         // the table's width from the width table (0: unknown)
   int callWidth = 0;     // the same, call-adjusted
-  bool messageTable = false;  // "message": a 36-byte guid text leads the content
+  bool messageTable = false;  // "message": a 36-character guid text leads the content
+  bool utf16 = false;         // texts are UTF-16 (2 bytes a unit)
   std::uint32_t pageCount = 0;  // pages in the file, for overflow page numbers (0: none)
 };
 

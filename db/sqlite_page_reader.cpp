@@ -292,7 +292,7 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
                      int depth) -> void {
     PageHeader h;
     if (!readPageHeader(image, geometry_, index, &h)) return note(kInvalid);
-    if (h.type == kLeafTable) return visitLeaf(image, index, h);
+    if (h.type == kLeafTable) return note(visitLeaf(image, index, h));
     if (h.type != kInteriorTable) return;
     if (depth >= kMaxTreeDepth) return note(kInvalid);
     std::vector<std::uint16_t> cells;
@@ -345,7 +345,7 @@ int SqlitePageReader::CollectLiveCells(const std::uint8_t* page, std::uint32_t p
   return walkTable(page, pageIndex,
                    [&](const std::uint8_t* image, std::uint32_t index, const PageHeader& h) {
                      std::vector<std::uint16_t>& list = (*cells)[index];
-                     cellPointers(image, geometry_, h, &list);
+                     return cellPointers(image, geometry_, h, &list);
                    });
 }
 
@@ -362,6 +362,7 @@ CarveContext SqlitePageReader::carveContext(std::uint32_t pageIndex) const {
   ctx.callWidth = currentTable_ == "call" && declared == declaredWidths_.end() ? adjusted
                                                                                : ctx.width;
   ctx.messageTable = currentTable_ == "message";
+  ctx.utf16 = encoding_ != TextEncoding::kUtf8;
   ctx.pageCount = pageCount_;
   return ctx;
 }
@@ -373,6 +374,7 @@ int SqlitePageReader::CollectCarvedCandidates(const std::uint8_t* page, std::uin
                      std::vector<CarvedCandidate> list;
                      carvePage(image, carveContext(index), &list);
                      if (!list.empty()) (*candidates)[index] = std::move(list);
+                     return kOk;
                    });
 }
 

@@ -1,0 +1,37 @@
+// Fuzz target: the carving passes on one page image. The first byte picks the table width,
+// the second the page size (512 << (b % 7)) and whether the page is read as page 1 or as the
+// message table; the rest is the page, cut or zero-filled to that size.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "db/carving.h"
+#include "db/record.h"
+#include "db/sqlite_format.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  const int width = data[0] % 64;
+  const std::size_t pageSize = std::size_t{512} << (data[1] % 7);
+  std::vector<std::uint8_t> page(pageSize + qv::db::kBufferPad, 0);
+  for (std::size_t i = 2; i < size && i - 2 < pageSize; ++i) page[i - 2] = data[i];
+
+  qv::db::CarveContext ctx;
+  ctx.geometry.pageSize = pageSize;
+  ctx.geometry.usableSize = pageSize - (data[1] & 0x80 ? 32 : 0);
+  ctx.pageIndex = (data[1] & 0x08) ? 0 : 7;
+  ctx.width = width;
+  ctx.callWidth = width + (data[1] & 0x10 ? 1 : 0);
+  ctx.messageTable = (data[1] & 0x20) != 0;
+  ctx.pageCount = 64;
+  std::vector<qv::db::CarvedCandidate> list;
+  qv::db::carvePage(page.data(), ctx, &list);
+  qv::db::carveTrunkPage(page.data(), ctx, &list);
+  for (const qv::db::CarvedCandidate& c : list) {
+    if (c.offset >= ctx.geometry.usableSize) __builtin_trap();
+    qv::db::Record rec;
+    qv::db::walkCarved(page.data() + c.offset, ctx.geometry.usableSize - c.offset, c.firstColumn,
+                       c.typeCount, &rec);
+  }
+  return 0;
+}

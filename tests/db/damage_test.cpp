@@ -1,0 +1,139 @@
+// Damaged files: every walk ends, nothing is read outside a buffer (the sanitizer build checks
+// that), and the damage shows as a result code while the sound tables are still read.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "db/sqlite_page_reader.h"
+#include "platform/result.h"
+#include "tests/db/row_collector.h"
+#include "tests/fixtures/sqlite_damage.h"
+#include "tests/fixtures/temp_folder.h"
+
+namespace qv::db {
+namespace {
+
+using fixtures::Damage;
+using testing::RowCollector;
+
+struct Outcome {
+  int open = 0;
+  int small = 0, big = 0, filler = 0;  // scan results
+  std::size_t smallLive = 0, bigLive = 0, fillerLive = 0;
+};
+
+std::size_t liveRows(const RowCollector& c) {
+  std::size_t n = 0;
+  for (const auto& r : c.rows) n += r.kind == RowKind::kLive;
+  return n;
+}
+
+Outcome readDamaged(Damage damage) {
+  fixtures::TempFolder dir;
+  const std::string path = dir.file("damaged.db");
+  EXPECT_EQ(fixtures::makeDamagedDatabase(path, damage), 0) << fixtures::damageName(damage);
+  Outcome o;
+  SqlitePageReader reader;
+  o.open = reader.Open(path);
+  if (o.open != kOk) return o;
+  RowCollector small, big, filler;
+  reader.SetFallbackWidth("small", 3);
+  reader.SetFallbackWidth("big", 2);
+  reader.SetFallbackWidth("filler", 2);
+  o.small = reader.ScanTable("small", &small);
+  o.big = reader.ScanTable("big", &big);
+  o.filler = reader.ScanTable("filler", &filler);
+  o.smallLive = liveRows(small);
+  o.bigLive = liveRows(big);
+  o.fillerLive = liveRows(filler);
+  return o;
+}
+
+TEST(DamagedFiles, TheUndamagedBaseReadsClean) {
+  const Outcome o = readDamaged(Damage::kNone);
+  EXPECT_EQ(o.open, kOk);
+  EXPECT_EQ(o.small, kOk);
+  EXPECT_EQ(o.big, kOk);
+  EXPECT_EQ(o.filler, kOk);
+  EXPECT_EQ(o.smallLive, 4u);
+  EXPECT_EQ(o.bigLive, 1u);
+  EXPECT_EQ(o.fillerLive, 179u);
+}
+
+TEST(DamagedFiles, HeaderDamageIsRefusedAtOpen) {
+  EXPECT_EQ(readDamaged(Damage::kPageSizeOne).open, kInvalid);
+  EXPECT_EQ(readDamaged(Damage::kPageSizeOdd).open, kInvalid);
+}
+
+TEST(DamagedFiles, PageDamageGivesACodeAndTheOtherTablesStillRead) {
+  Outcome o = readDamaged(Damage::kCellCountFFFF);
+  EXPECT_EQ(o.small, kInvalid);
+  EXPECT_EQ(o.bigLive, 1u);
+  EXPECT_EQ(o.fillerLive, 179u);
+
+  o = readDamaged(Damage::kCellPastPageEnd);
+  EXPECT_EQ(o.small, kInvalid);
+  EXPECT_EQ(o.smallLive, 3u);  // the three cells whose pointers are sound
+  EXPECT_EQ(o.fillerLive, 179u);
+
+  o = readDamaged(Damage::kRootPastEnd);
+  EXPECT_EQ(o.small, kInvalid);
+  EXPECT_EQ(o.smallLive, 0u);
+  EXPECT_EQ(o.fillerLive, 179u);
+
+  o = readDamaged(Damage::kFreeblockPastPageEnd);
+  EXPECT_EQ(o.open, kOk);
+  EXPECT_EQ(o.smallLive, 4u);  // free space damage is the carver's to skip
+}
+
+TEST(DamagedFiles, ChainsThatLoopOrLeaveTheFileEnd) {
+  Outcome o = readDamaged(Damage::kLoopingOverflowChain);
+  EXPECT_EQ(o.big, kInvalid);  // the long row is dropped: its payload cannot be assembled
+  EXPECT_EQ(o.bigLive, 0u);
+  EXPECT_EQ(o.smallLive, 4u);
+
+  o = readDamaged(Damage::kOverflowPastEnd);
+  EXPECT_EQ(o.big, kInvalid);
+  EXPECT_EQ(o.fillerLive, 179u);
+
+  o = readDamaged(Damage::kChildCycle);
+  EXPECT_EQ(o.filler, kInvalid);
+  EXPECT_GT(o.fillerLive, 0u);  // the children reached before the cycle are read
+  EXPECT_EQ(o.smallLive, 4u);
+
+  // A damaged freelist still opens; the live rows read, the freelist phase reports it.
+  o = readDamaged(Damage::kFreelistTrunkSelf);
+  EXPECT_EQ(o.open, kOk);
+  EXPECT_EQ(o.filler, kInvalid);
+  EXPECT_EQ(o.fillerLive, 179u);
+
+  o = readDamaged(Damage::kTrunkCountHuge);
+  EXPECT_EQ(o.open, kOk);
+  EXPECT_EQ(o.small, kInvalid);
+  EXPECT_EQ(o.smallLive, 4u);
+}
+
+TEST(DamagedFiles, EveryDamageEndsWithACode) {
+  for (Damage d : fixtures::allDamages()) {
+    if (d == Damage::kNone) continue;
+    const Outcome o = readDamaged(d);
+    const bool coded = o.open != kOk || o.small != kOk || o.big != kOk || o.filler != kOk;
+    // A freeblock past the page end is free space the carver steps over: no code is owed.
+    if (d != Damage::kFreeblockPastPageEnd) {
+      EXPECT_TRUE(coded) << fixtures::damageName(d);
+    }
+  }
+}
+
+TEST(DamagedFiles, ReadsWithNoOpenFileFail) {
+  SqlitePageReader reader;
+  std::vector<std::uint8_t> page(4096 + kBufferPad);
+  EXPECT_EQ(reader.ReadPage(0, page.data()), kInvalid);
+  RowCollector rows;
+  EXPECT_EQ(reader.ScanTable("t", &rows), kInvalid);
+  std::vector<SchemaEntry> schema;
+  EXPECT_EQ(reader.ReadSchema(&schema), kInvalid);
+}
+
+}  // namespace
+}  // namespace qv::db

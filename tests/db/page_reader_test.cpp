@@ -1,0 +1,296 @@
+#include "db/sqlite_page_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+#include "platform/result.h"
+#include "tests/db/row_collector.h"
+#include "tests/fixtures/sqlite_fixture.h"
+#include "tests/fixtures/temp_folder.h"
+
+namespace qv::db {
+namespace {
+
+using fixtures::SqlRow;
+using fixtures::SqlValue;
+using testing::RowCollector;
+
+// Rows with every storage class and integer width, texts of every script, and payloads from a
+// few bytes to several overflow pages of the smallest page size.
+SqlRow mixedRow(int n) {
+  static const std::int64_t kIntegers[] = {0, 1, -1, 127, -128, 32767, -32768, 8388607,
+                                           -8388608, 2147483647, -2147483648LL,
+                                           140737488355327LL, -140737488355328LL,
+                                           INT64_MAX, INT64_MIN, 1000};
+  std::string text = "row " + std::to_string(n) + " Grüße 😀 ";
+  const std::size_t length = n % 9 == 0 ? 3000 + 97 * static_cast<std::size_t>(n) : 10 + 13 * static_cast<std::size_t>(n % 20);
+  while (text.size() < length) text += "lorem ipsum ";
+  std::string blob;
+  for (int i = 0; i < n % 40; ++i) blob += static_cast<char>(i * 7 + n);
+  return {SqlValue::null(),
+          SqlValue::of(kIntegers[n % 16]),
+          SqlValue::ofReal(n + 0.25),
+          SqlValue::text(text),
+          n % 3 ? SqlValue::blob(blob) : SqlValue::null(),
+          SqlValue::of(n % 2)};
+}
+
+struct Variant {
+  int pageSize;
+  const char* encoding;
+};
+
+class EncodingVariants : public ::testing::TestWithParam<Variant> {};
+
+// One truth for every page size and text encoding: the live rows the reader returns are the
+// rows SQLite holds, value for value, row id for row id.
+TEST_P(EncodingVariants, LiveRowsEqualWhatSqliteHolds) {
+  const Variant v = GetParam();
+  fixtures::TempFolder dir;
+  const std::string path = dir.file("mixed.db");
+  fixtures::SqliteFixture db;
+  fixtures::SqliteOptions options;
+  options.pageSize = v.pageSize;
+  options.encoding = v.encoding;
+  ASSERT_EQ(db.create(path, options), 0);
+  ASSERT_EQ(db.exec("CREATE TABLE mixed (id INTEGER PRIMARY KEY, i INTEGER, r REAL, t TEXT, "
+                    "b BLOB, flag INTEGER); CREATE INDEX mixed_t ON mixed(t);"),
+            0);
+  ASSERT_EQ(db.begin(), 0);
+  for (int n = 1; n <= 120; ++n) ASSERT_EQ(db.insert("mixed", mixedRow(n)), 0);
+  ASSERT_EQ(db.commit(), 0);
+  const std::map<std::int64_t, SqlRow> truth = db.live("mixed");
+  ASSERT_EQ(db.close(), 0);
+
+  RowCollector rows;
+  ASSERT_EQ(testing::scanFile(path, "mixed", &rows, false), kOk);
+  std::map<std::int64_t, SqlRow> live;
+  for (const auto& r : rows.rows) {
+    if (r.kind == RowKind::kLive) live[r.rowId] = r.values;
+  }
+  ASSERT_EQ(live.size(), truth.size());
+  for (const auto& [id, row] : truth) {
+    ASSERT_TRUE(live.count(id)) << "row " << id;
+    EXPECT_TRUE(live[id] == row) << "row " << id << " differs";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PageSizesAndEncodings, EncodingVariants,
+    ::testing::Values(Variant{512, "UTF-8"}, Variant{1024, "UTF-16le"}, Variant{2048, "UTF-16be"},
+                      Variant{4096, "UTF-8"}, Variant{8192, "UTF-16le"},
+                      Variant{16384, "UTF-8"}, Variant{32768, "UTF-16be"}),
+    [](const ::testing::TestParamInfo<Variant>& p) {
+      std::string name = std::to_string(p.param.pageSize) + "_" + p.param.encoding;
+      for (char& c : name) {
+        if (c == '-') c = '_';
+      }
+      return name;
+    });
+
+TEST(PageReaderOpen, RefusesWhatIsNotADatabaseItCanRead) {
+  fixtures::TempFolder dir;
+  SqlitePageReader reader;
+  EXPECT_EQ(reader.Open(dir.file("missing.db")), kErrFileNotFound);
+  EXPECT_FALSE(reader.isOpen());
+
+  const std::string text = dir.file("text.db");
+  ASSERT_EQ(platform::writeWholeFile(text, "hello, this is not a database", 29), 0);
+  EXPECT_EQ(reader.Open(text), kInvalid);
+
+  fixtures::SqliteFixture db;
+  const std::string path = dir.file("ok.db");
+  ASSERT_EQ(db.create(path, {}), 0);
+  ASSERT_EQ(db.exec("CREATE TABLE t (a)"), 0);
+  ASSERT_EQ(db.close(), 0);
+  EXPECT_EQ(reader.Open(path), kOk);
+  EXPECT_EQ(reader.pageSize(), 4096u);
+
+  // The magic compared without regard to case.
+  ASSERT_EQ(fixtures::patchFile(path, 0, "sqlite FORMAT 3"), 0);
+  EXPECT_EQ(reader.Open(path), kOk);
+
+  const std::string bytes = fixtures::readFileBytes(path);
+  EXPECT_EQ(reader.OpenMemory(bytes.substr(0, 60)), kShortRead);
+  EXPECT_EQ(reader.OpenMemory(bytes.substr(0, 2000)), kShortRead);  // less than one page
+  EXPECT_EQ(reader.ReadPage(0, nullptr), kInvalid);  // closed by the failed open
+}
+
+TEST(PageReaderTables, IndexRowsMatchButYieldNoRowsAndTriggersAreSkipped) {
+  fixtures::TempFolder dir;
+  const std::string path = dir.file("idx.db");
+  fixtures::SqliteFixture db;
+  ASSERT_EQ(db.create(path, {}), 0);
+  // The trigger's schema row names the table and has root page 0: it is not a b-tree.
+  ASSERT_EQ(db.exec("CREATE TABLE people (id INTEGER PRIMARY KEY, name TEXT UNIQUE, age INT);"
+                    "CREATE INDEX people_age ON people(age);"
+                    "CREATE TABLE log (what TEXT);"
+                    "CREATE TRIGGER people_log AFTER INSERT ON people BEGIN "
+                    "INSERT INTO log VALUES (new.name); END;"),
+            0);
+  for (int i = 0; i < 50; ++i)
+    ASSERT_EQ(db.insert("people", {SqlValue::null(), SqlValue::text("p" + std::to_string(i)),
+                                   SqlValue::of(20 + i)}),
+              0);
+  const std::uint32_t tableRoot = db.rootPage("people");
+  ASSERT_EQ(db.close(), 0);
+
+  SqlitePageReader reader;
+  ASSERT_EQ(reader.Open(path), kOk);
+  RootPageMap roots;
+  ASSERT_EQ(reader.FindRootPages("people", &roots), kOk);
+  EXPECT_EQ(roots.size(), 3u);  // the table, its unique index and people_age
+  EXPECT_TRUE(roots.count(tableRoot - 1));
+  EXPECT_EQ(reader.currentTable(), "people");
+
+  RowCollector rows;
+  ASSERT_EQ(reader.ScanTable("people", &rows), kOk);
+  EXPECT_EQ(rows.rows.size(), 50u);
+  RowCollector log;
+  ASSERT_EQ(reader.ScanTable("log", &log), kOk);
+  EXPECT_EQ(log.rows.size(), 50u);
+  RowCollector none;
+  EXPECT_EQ(reader.ScanTable("no_such_table", &none), kOk);
+  EXPECT_TRUE(none.rows.empty());
+}
+
+TEST(PageReaderTables, DeepTreeOfSmallPagesIsReadWhole) {
+  fixtures::TempFolder dir;
+  const std::string path = dir.file("deep.db");
+  fixtures::SqliteFixture db;
+  fixtures::SqliteOptions options;
+  options.pageSize = 512;
+  ASSERT_EQ(db.create(path, options), 0);
+  ASSERT_EQ(db.exec("CREATE TABLE deep (id INTEGER PRIMARY KEY, t TEXT)"), 0);
+  ASSERT_EQ(db.begin(), 0);
+  for (int i = 0; i < 20000; ++i)
+    ASSERT_EQ(db.insert("deep", {SqlValue::null(), SqlValue::text(std::string(40, 'a' + i % 26))}), 0);
+  ASSERT_EQ(db.commit(), 0);
+  ASSERT_EQ(db.close(), 0);
+
+  // Three levels: the root's children are interior pages themselves.
+  const std::string bytes = fixtures::readFileBytes(path);
+  SqlitePageReader reader;
+  ASSERT_EQ(reader.Open(path), kOk);
+  RootPageMap roots;
+  ASSERT_EQ(reader.FindRootPages("deep", &roots), kOk);
+  const std::uint32_t root = roots.begin()->first;
+  ASSERT_EQ(static_cast<unsigned char>(bytes[root * 512]), 5);
+  const std::uint32_t child = static_cast<std::uint32_t>(
+      (static_cast<unsigned char>(bytes[root * 512 + 8]) << 24) |
+      (static_cast<unsigned char>(bytes[root * 512 + 9]) << 16) |
+      (static_cast<unsigned char>(bytes[root * 512 + 10]) << 8) |
+      static_cast<unsigned char>(bytes[root * 512 + 11]));
+  EXPECT_EQ(static_cast<unsigned char>(bytes[(child - 1) * 512]), 5);
+
+  RowCollector rows;
+  ASSERT_EQ(reader.ScanTable("deep", &rows), kOk);
+  EXPECT_EQ(rows.rows.size(), 20000u);
+}
+
+TEST(PageReaderTables, SingleCellLeafIsReadThroughItsPointer) {
+  // A leaf with one cell whose content-area start field says something else (as a rebuilt page
+  // can leave it): the reader follows the pointer array, as SQLite does.
+  fixtures::TempFolder dir;
+  const std::string path = dir.file("one.db");
+  fixtures::SqliteFixture db;
+  ASSERT_EQ(db.create(path, {}), 0);
+  ASSERT_EQ(db.exec("CREATE TABLE one (id INTEGER PRIMARY KEY, t TEXT)"), 0);
+  ASSERT_EQ(db.insert("one", {SqlValue::null(), SqlValue::text("the only row")}), 0);
+  const std::uint32_t root = db.rootPage("one");
+  ASSERT_EQ(db.close(), 0);
+  const std::uint64_t page = std::uint64_t{root - 1} * 4096;
+  const std::string bytes = fixtures::readFileBytes(path);
+  const unsigned cell = (static_cast<unsigned char>(bytes[page + 8]) << 8) |
+                        static_cast<unsigned char>(bytes[page + 9]);
+  ASSERT_EQ(fixtures::patchFile(path, page + 5, fixtures::be16Bytes(static_cast<std::uint16_t>(cell - 20))), 0);
+
+  RowCollector rows;
+  ASSERT_EQ(testing::scanFile(path, "one", &rows), kOk);
+  ASSERT_GE(rows.rows.size(), 1u);
+  EXPECT_EQ(rows.rows[0].kind, RowKind::kLive);
+  EXPECT_EQ(rows.rows[0].values[1].bytes, "the only row");
+}
+
+TEST(PageReaderFreelist, OnlyPagesOfTheTablesWidthAreTaken) {
+  fixtures::TempFolder dir;
+  const std::string path = dir.file("free.db");
+  fixtures::SqliteFixture db;
+  fixtures::SqliteOptions options;
+  options.pageSize = 1024;
+  ASSERT_EQ(db.create(path, options), 0);
+  ASSERT_EQ(db.exec("CREATE TABLE wide (id INTEGER PRIMARY KEY, a TEXT, b TEXT, c INT);"
+                    "CREATE TABLE narrow (id INTEGER PRIMARY KEY, a TEXT)"),
+            0);
+  std::vector<std::int64_t> ids;
+  ASSERT_EQ(db.begin(), 0);
+  for (int i = 0; i < 300; ++i) {
+    std::int64_t id = 0;
+    ASSERT_EQ(db.insert("wide", {SqlValue::null(), SqlValue::text("wide a " + std::to_string(i)),
+                                 SqlValue::text(std::string(50, 'w')), SqlValue::of(i)},
+                        &id),
+              0);
+    ids.push_back(id);
+  }
+  ASSERT_EQ(db.commit(), 0);
+  ASSERT_EQ(db.deleteRows("wide", ids), 0);
+  ASSERT_EQ(db.insert("narrow", {SqlValue::null(), SqlValue::text("n")}), 0);
+  ASSERT_EQ(db.close(), 0);
+
+  SqlitePageReader reader;
+  ASSERT_EQ(reader.Open(path), kOk);
+  ASSERT_FALSE(reader.freelistLeafPages().empty());
+  // `narrow` has a width only through the fallback; the freed pages held 4-column rows.
+  reader.SetFallbackWidth("narrow", 2);
+  RowCollector narrow;
+  ASSERT_EQ(reader.ScanTable("narrow", &narrow), kOk);
+  for (const auto& r : narrow.rows) EXPECT_EQ(r.kind, RowKind::kLive);
+  reader.SetFallbackWidth("wide", 4);
+  RowCollector wide;
+  ASSERT_EQ(reader.ScanTable("wide", &wide), kOk);
+  std::size_t freelistRows = 0;
+  for (const auto& r : wide.rows) freelistRows += r.kind == RowKind::kFreelist;
+  EXPECT_GT(freelistRows, 0u);
+
+  // A database without a freelist gives no freelist rows.
+  fixtures::SqliteFixture plain;
+  const std::string plainPath = dir.file("plain.db");
+  ASSERT_EQ(plain.create(plainPath, {}), 0);
+  ASSERT_EQ(plain.exec("CREATE TABLE wide (id INTEGER PRIMARY KEY, a TEXT, b TEXT, c INT)"), 0);
+  ASSERT_EQ(plain.insert("wide", {SqlValue::null(), SqlValue::text("x"), SqlValue::text("y"),
+                                  SqlValue::of(1)}),
+            0);
+  ASSERT_EQ(plain.close(), 0);
+  SqlitePageReader other;
+  ASSERT_EQ(other.Open(plainPath), kOk);
+  EXPECT_TRUE(other.freelistLeafPages().empty());
+}
+
+TEST(PageReaderWidths, WidthTableAndFallback) {
+  SqlitePageReader reader;
+  EXPECT_EQ(reader.ColumnCount("MESSAGE"), 38);
+  reader.widths.message = 51;
+  EXPECT_EQ(reader.ColumnCount("message"), 51);
+  EXPECT_EQ(reader.lastColumnCount(), 51);
+  EXPECT_EQ(reader.ColumnCount("Chat_0123"), 9);
+  EXPECT_EQ(reader.ColumnCount("chat_0123"), 0);  // the prefix is case-sensitive
+  EXPECT_EQ(reader.ColumnCount("tb_c2cMsg_42"), 50);
+  EXPECT_EQ(reader.ColumnCount("ABPersonFullTextSearch_content"), 24);
+  reader.widths.contactsIndicator = 30;
+  EXPECT_EQ(reader.ColumnCount("ABPersonFullTextSearch_content"), 25);
+  EXPECT_EQ(reader.ColumnCount("zwamessage"), 28);
+  EXPECT_EQ(reader.ColumnCount("anything"), 0);
+  reader.SetFallbackWidth("anything", 7);
+  EXPECT_EQ(reader.ColumnCount("anything"), 7);
+  reader.SetFallbackWidth("handle", 9);  // the width table wins for the tables it knows
+  EXPECT_EQ(reader.ColumnCount("handle"), 5);
+}
+
+}  // namespace
+}  // namespace qv::db

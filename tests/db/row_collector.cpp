@@ -1,0 +1,58 @@
+#include "tests/db/row_collector.h"
+
+#include "db/record.h"
+#include "db/varint.h"
+#include "platform/result.h"
+
+namespace qv::db::testing {
+
+int RowCollector::onRow(SqlitePageReader& reader, const RowImage& row) {
+  Record rec;
+  if (walkRow(row, &rec) != kOk) {
+    ++dropped;
+    return kInvalid;
+  }
+  CollectedRow out;
+  out.kind = row.kind;
+  out.pageIndex = row.pageIndex;
+  out.offset = row.offset;
+  out.rowId = row.rowId;
+  if (row.carvedLayout) out.values.resize(static_cast<std::size_t>(row.firstColumn));
+  for (const RecordColumn& c : rec.columns) {
+    const std::uint8_t* p = row.data + c.offset;
+    const std::uint64_t t = c.serialType;
+    if (t == 0) {
+      out.values.push_back(fixtures::SqlValue::null());
+    } else if (t <= 6 || t == 8 || t == 9) {
+      out.values.push_back(fixtures::SqlValue::of(integerValue(p, t)));
+    } else if (t == 7) {
+      out.values.push_back(fixtures::SqlValue::ofReal(realValue(p)));
+    } else if (isTextType(t)) {
+      out.values.push_back(fixtures::SqlValue::text(textToUtf8(
+          std::string_view(reinterpret_cast<const char*>(p), c.width), reader.textEncoding())));
+    } else {
+      out.values.push_back(
+          fixtures::SqlValue::blob(std::string(reinterpret_cast<const char*>(p), c.width)));
+    }
+  }
+  rows.push_back(std::move(out));
+  return kOk;
+}
+
+bool sameValuesFromColumn1(const fixtures::SqlRow& a, const fixtures::SqlRow& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 1; i < a.size(); ++i) {
+    if (!(a[i] == b[i])) return false;
+  }
+  return true;
+}
+
+int scanFile(const std::string& path, const std::string& table, RowCollector* out,
+             bool withFreelist) {
+  SqlitePageReader reader;
+  int rc = reader.Open(path);
+  if (rc != kOk) return rc;
+  return reader.ScanTable(table, out, withFreelist);
+}
+
+}  // namespace qv::db::testing
