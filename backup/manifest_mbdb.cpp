@@ -24,36 +24,58 @@ std::string_view readString(ByteCursor* cur) {
   return cur->bytes(len);
 }
 
+// The parts of one record the index uses.
+struct Record {
+  std::string_view domain;
+  std::string_view path;
+  std::uint16_t mode = 0;
+  bool isEntry() const {
+    return !domain.empty() && !path.empty() && (mode & kTypeMask) != kTypeDirectory;
+  }
+};
+
+// False when the record runs past the end of the bytes: it is no entry, and nothing after it
+// can be read.
+bool readRecord(ByteCursor* cur, Record* r) {
+  r->domain = readString(cur);
+  r->path = readString(cur);
+  readString(cur);  // link target
+  readString(cur);  // data hash
+  readString(cur);  // encryption key
+  r->mode = cur->be16();
+  cur->skip(kFixedAfterMode);
+  unsigned properties = cur->u8();
+  for (unsigned i = 0; i < properties && cur->ok(); ++i) {
+    readString(cur);
+    readString(cur);
+  }
+  return cur->ok();
+}
+
 }  // namespace
 
 int parseManifestMbdb(std::string_view bytes, ManifestIndex* index) {
   index->clear();
   if (bytes.size() < 4 || bytes.substr(0, 4) != "mbdb") return kInvalid;
 
-  ByteCursor cur(bytes);
-  if (!cur.seek(6)) return kOk;  // the signature alone: no records
-  while (cur.pos() < cur.size()) {
-    std::string_view domain = readString(&cur);
-    std::string_view path = readString(&cur);
-    readString(&cur);  // link target
-    readString(&cur);  // data hash
-    readString(&cur);  // encryption key
-    std::uint16_t mode = cur.be16();
-    cur.skip(kFixedAfterMode);
-    unsigned properties = cur.u8();
-    for (unsigned i = 0; i < properties && cur.ok(); ++i) {
-      readString(&cur);
-      readString(&cur);
-    }
-    // A record cut short by the end of the file is not an entry, and nothing can follow it.
-    if (!cur.ok()) break;
-    if (domain.empty() || path.empty() || (mode & kTypeMask) == kTypeDirectory) continue;
+  // A first pass counts the entries, so the index is allocated once: growing it step by step
+  // costs as much as the digests.
+  Record r;
+  std::size_t entries = 0;
+  ByteCursor count(bytes);
+  if (!count.seek(6)) return kOk;  // the signature alone: no records
+  while (count.pos() < count.size() && readRecord(&count, &r)) entries += r.isEntry() ? 1 : 0;
+  index->reserve(entries);
 
+  ByteCursor cur(bytes);
+  cur.seek(6);
+  while (cur.pos() < cur.size() && readRecord(&cur, &r)) {
+    if (!r.isEntry()) continue;
     ManifestEntry& entry = index->emplace_back();
-    entry.key.reserve(domain.size() + 1 + path.size());
-    entry.key.assign(domain);
+    entry.key.reserve(r.domain.size() + 1 + r.path.size());
+    entry.key.assign(r.domain);
     entry.key.push_back('-');
-    entry.key.append(path);
+    entry.key.append(r.path);
     fileIdOf(entry.key, &entry.fileId);
   }
   return kOk;
