@@ -19,7 +19,7 @@ using fixtures::SqlValue;
 
 constexpr int kPage = 1024;
 
-// A table of width 3 on one leaf page; `ids` rows inserted, `gone` deleted. Returns the page
+// A table of width 4 on one leaf page; `ids` rows inserted, `gone` deleted. Returns the page
 // image (with its pad) and its 0-based index.
 std::vector<std::uint8_t> leafPage(const std::vector<std::int64_t>& ids,
                                    const std::vector<std::int64_t>& gone, std::uint32_t* index) {
@@ -29,10 +29,10 @@ std::vector<std::uint8_t> leafPage(const std::vector<std::int64_t>& ids,
   fixtures::SqliteOptions options;
   options.pageSize = kPage;
   EXPECT_EQ(db.create(path, options), 0);
-  EXPECT_EQ(db.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, n INT)"), 0);
+  EXPECT_EQ(db.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, n INT, flag INT)"), 0);
   for (std::int64_t id : ids)
     EXPECT_EQ(db.insert("t", {SqlValue::of(id), SqlValue::text("name of " + std::to_string(id)),
-                              SqlValue::of(id * 3)}),
+                              SqlValue::of(id * 3), SqlValue::of(id % 2)}),
               0);
   EXPECT_EQ(db.deleteRows("t", gone), 0);
   *index = db.rootPage("t") - 1;
@@ -82,7 +82,7 @@ TEST(CarvePage, FreedCellIsFoundWhetherItsHeaderSizeSurvivedOrNot) {
   std::uint32_t index = 0;
   auto page = leafPage({1, 5, 9, 99999, 100000, 100001}, {5, 100000}, &index);
   std::vector<CarvedCandidate> list;
-  carvePage(page.data(), contextFor(index, 3), &list);
+  carvePage(page.data(), contextFor(index, 4), &list);
   const auto names = carvedNames(page, list);
   EXPECT_TRUE(contains(names, "name of 5"));
   EXPECT_TRUE(contains(names, "name of 100000"));
@@ -108,7 +108,7 @@ TEST(CarvePage, FreeblockRunningPastThePageStillLetsTheChainGoOn) {
   page[first + 2] = 0xff;  // its size now runs far past the page end
   page[first + 3] = 0xf0;
   std::vector<CarvedCandidate> list;
-  carvePage(page.data(), contextFor(index, 3), &list);
+  carvePage(page.data(), contextFor(index, 4), &list);
   EXPECT_TRUE(contains(carvedNames(page, list), "name of 2"));
   for (const CarvedCandidate& c : list) EXPECT_LE(c.localEnd, kPage);
 }
@@ -126,7 +126,7 @@ TEST(CarvePage, StalePointersNearOneAnotherGiveOneCandidate) {
   page[at + 2] = static_cast<std::uint8_t>((block + 2) >> 8);
   page[at + 3] = static_cast<std::uint8_t>(block + 2);
   std::vector<CarvedCandidate> list;
-  carvePage(page.data(), contextFor(index, 3), &list);
+  carvePage(page.data(), contextFor(index, 4), &list);
   const auto names = carvedNames(page, list);
   EXPECT_EQ(std::count(names.begin(), names.end(), "name of 3"), 1);
 }
@@ -149,20 +149,20 @@ TEST(CarvePage, ZeroedSpaceAndUnknownWidthsYieldNothing) {
   }
   const unsigned count = be16(page.data() + 3);
   std::fill(page.begin() + 8 + 2 * count, page.begin() + be16(page.data() + 5), 0);
-  carvePage(page.data(), contextFor(index, 3), &list);
+  carvePage(page.data(), contextFor(index, 4), &list);
   EXPECT_TRUE(list.empty());
 
   // Not a table leaf: nothing.
   std::vector<std::uint8_t> interior(kPage + kBufferPad, 0);
   interior[0] = kInteriorTable;
-  carvePage(interior.data(), contextFor(1, 3), &list);
+  carvePage(interior.data(), contextFor(1, 4), &list);
   EXPECT_TRUE(list.empty());
 }
 
 TEST(CarvePage, MessageRowsNeedTheirGuid) {
   std::uint32_t index = 0;
   auto page = leafPage({1, 2, 3, 4}, {2}, &index);
-  CarveContext ctx = contextFor(index, 3);
+  CarveContext ctx = contextFor(index, 4);
   ctx.messageTable = true;  // "name of 2" is no 36-byte guid
   std::vector<CarvedCandidate> list;
   carvePage(page.data(), ctx, &list);
@@ -177,14 +177,14 @@ TEST(CarveTrunkPage, OldContentBehindTheLeafListIsCarved) {
   const std::uint8_t trunk[12] = {0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 9};
   std::copy(trunk, trunk + 12, page.begin());
   std::vector<CarvedCandidate> list;
-  carveTrunkPage(page.data(), contextFor(index, 3), &list);
+  carveTrunkPage(page.data(), contextFor(index, 4), &list);
   const auto names = carvedNames(page, list);
   EXPECT_TRUE(contains(names, "name of 1"));
   EXPECT_TRUE(contains(names, "name of 6"));
   // A count that overruns the page gives nothing rather than a read past it.
   page[4] = 0x7f;
   list.clear();
-  carveTrunkPage(page.data(), contextFor(index, 3), &list);
+  carveTrunkPage(page.data(), contextFor(index, 4), &list);
   EXPECT_TRUE(list.empty());
 }
 
