@@ -92,6 +92,47 @@ int positionOf(const std::vector<std::string>& columns,
   return columns.empty() ? fallback : -1;
 }
 
+int scanCellLessFreelistPages(SqlitePageReader& reader, int width, RowSink* sink) {
+  if (width <= 0 || !reader.isOpen()) return kOk;
+  CarveContext ctx;
+  ctx.geometry.pageSize = reader.pageSize();
+  ctx.geometry.usableSize = reader.usableSize();
+  ctx.width = width;
+  ctx.callWidth = width;
+  ctx.pageCount = reader.pageCount();
+  std::vector<std::uint8_t> page(reader.pageSize() + kBufferPad);
+  int result = kOk;
+  for (std::uint32_t index : reader.freelistLeafPages()) {
+    const int rc = reader.ReadPage(index, page.data());
+    if (rc != kOk) {
+      if (result == kOk) result = rc;
+      continue;
+    }
+    PageHeader h;
+    if (!readPageHeader(page.data(), ctx.geometry, index, &h) || h.type != kLeafTable ||
+        h.cellCount != 0)
+      continue;
+    ctx.pageIndex = index;
+    std::vector<CarvedCandidate> candidates;
+    carvePage(page.data(), ctx, &candidates);
+    for (const CarvedCandidate& c : candidates) {
+      RowImage row;
+      row.kind = RowKind::kCarved;
+      row.deleted = 1;
+      row.pageIndex = index;
+      row.offset = c.offset;
+      row.carvedLayout = true;
+      row.firstColumn = c.firstColumn;
+      row.typeCount = c.typeCount;
+      row.data = page.data() + c.offset;
+      row.size = ctx.geometry.usableSize - c.offset;
+      row.complete = c.firstOverflow == 0;
+      sink->onRow(reader, row);
+    }
+  }
+  return result;
+}
+
 bool dateTextLess(const std::wstring& a, const std::wstring& b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {

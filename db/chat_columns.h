@@ -53,6 +53,14 @@ class RowColumns {
   Record record_;
 };
 
+// Hands the sink the rows carved from the freelist leaf pages that hold no cell at all, with
+// the marker 1. A page whose rows were deleted one by one until it emptied goes to the freelist
+// without a cell, and the table scan's freelist test (the column count of a page's first cell)
+// cannot admit it; its rows still lie in its free space. Candidates are measured with `width`
+// columns, so rows of tables of another width rarely pass; the decoder's own tests do the rest.
+// Records that spilled to overflow pages are handed over with the bytes of the page alone.
+int scanCellLessFreelistPages(SqlitePageReader& reader, int width, RowSink* sink);
+
 // A RowSink that hands each row image to a function.
 template <class F>
 class FunctionSink final : public RowSink {

@@ -89,7 +89,9 @@ int scanMessages(SqlitePageReader& reader, const Listing& listing, std::vector<C
     out->push_back(std::move(m));
     return kOk;
   });
-  return reader.ScanTable(listing.table, &sink);
+  int rc = reader.ScanTable(listing.table, &sink);
+  const int more = scanCellLessFreelistPages(reader, reader.ColumnCount(listing.table), &sink);
+  return rc != kOk ? rc : more;
 }
 
 }  // namespace

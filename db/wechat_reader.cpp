@@ -16,6 +16,7 @@
 #include <gcrypt.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -33,6 +34,7 @@ namespace {
 // A name no table has: its scan reads nothing but the freelist pages of the Chat_ width.
 constexpr char kFreePagesTable[] = "Chat_FreePageNumber";
 constexpr wchar_t kUnknownFriend[] = L"Unknown";
+constexpr std::size_t kChatWidth = 9;
 
 struct FriendColumns {
   int userName = 1, nickname = 2, type = 6;
@@ -79,7 +81,16 @@ int scanFriends(SqlitePageReader& reader, const FriendColumns& fc, std::vector<F
 // One message row of a Chat_ table.
 int decodeMessage(SqlitePageReader& r, const RowImage& row, std::vector<ChatRow>* out) {
   RowColumns cols;
-  if (cols.load(row, r.textEncoding()) != kOk) return kInvalid;
+  RowImage image = row;
+  if (row.carvedLayout && row.size > 0) {
+    // The row-id alias of these tables is column 1, not 0: column 0 (TableVer) holds a value.
+    // A freed cell whose serial types now begin with a zero (the alias's NULL) begins at
+    // column 1 with eight types left; one that begins with anything else still has column 0.
+    const bool fromAlias = row.data[0] == 0;
+    image.firstColumn = fromAlias ? 1 : 0;
+    image.typeCount = fromAlias ? kChatWidth - 1 : kChatWidth;
+  }
+  if (cols.load(image, r.textEncoding()) != kOk) return kInvalid;
   ChatRow m;
   m.deleted = row.deleted;
   m.rowId = static_cast<std::uint32_t>(row.rowId);
@@ -94,6 +105,51 @@ int decodeMessage(SqlitePageReader& r, const RowImage& row, std::vector<ChatRow>
   if (m.text.empty()) return kInvalid;
   out->push_back(std::move(m));
   return kOk;
+}
+
+// Freed cells of a Chat_ table whose first four bytes took the header up to the alias: their
+// serial types begin with the alias's NULL and eight types are left. The carver counts from
+// column 0 by its first-byte rule and measures nine types there, so it misses them; they are
+// carved again here, measured with eight.
+int carveFromAlias(SqlitePageReader& reader, const std::string& table, RowSink* sink) {
+  RootPageMap roots;
+  int result = reader.FindRootPages(table, &roots);
+  std::vector<std::uint8_t> page(reader.pageSize() + kBufferPad);
+  CarveContext ctx;
+  ctx.geometry.pageSize = reader.pageSize();
+  ctx.geometry.usableSize = reader.usableSize();
+  ctx.width = static_cast<int>(kChatWidth) - 1;
+  ctx.callWidth = ctx.width;
+  ctx.pageCount = reader.pageCount();
+  for (const auto& root : roots) {
+    int rc = reader.ReadPage(root.first, page.data());
+    LiveCellMap leaves;
+    if (rc == kOk) rc = reader.CollectLiveCells(page.data(), root.first, &leaves);
+    if (rc != kOk && result == kOk) result = rc;
+    for (const auto& leaf : leaves) {
+      rc = reader.ReadPage(leaf.first, page.data());
+      if (rc != kOk) {
+        if (result == kOk) result = rc;
+        continue;
+      }
+      ctx.pageIndex = leaf.first;
+      std::vector<CarvedCandidate> candidates;
+      carvePage(page.data(), ctx, &candidates);
+      for (const CarvedCandidate& c : candidates) {
+        if (page[c.offset] != 0 || c.firstOverflow != 0) continue;
+        RowImage row;
+        row.kind = RowKind::kCarved;
+        row.deleted = 1;
+        row.pageIndex = leaf.first;
+        row.offset = c.offset;
+        row.carvedLayout = true;
+        row.data = page.data() + c.offset;
+        row.size = ctx.geometry.usableSize - c.offset;
+        sink->onRow(reader, row);
+      }
+    }
+  }
+  return result;
 }
 
 auto messageFields(const ChatRow& m) { return std::make_tuple(m.sent, m.date, m.text); }
@@ -124,11 +180,10 @@ int ReadWeChat(const std::string& path, ChatRowMap* chats) {
   if (rc != kOk) return rc;
 
   int result = kOk;
-  // Live messages of every friend's table: a freelist row equal to one of them is a copy the
-  // database left behind when it moved the cell, not a deleted message.
+  // Messages listed under every friend: a freelist row equal to one of them is a copy the
+  // database left behind when it moved the cell, not another message.
   using Fields = decltype(messageFields(ChatRow()));
-  std::set<Fields> liveMessages;
-  std::set<std::pair<std::uint32_t, Fields>> liveMessagesWithId;
+  std::map<Fields, std::set<std::uint32_t>> listed;  // fields -> row ids (0: carved)
   // A friend listed twice (a deleted copy of its row) has its table read once.
   std::set<std::wstring> done;
   for (const FriendRow& f : friends) {
@@ -137,14 +192,17 @@ int ReadWeChat(const std::string& path, ChatRowMap* chats) {
     auto sink = makeSink([&](SqlitePageReader& r, const RowImage& row) {
       return decodeMessage(r, row, &rows);
     });
-    rc = reader.ScanTable(weChatTableName(platform::toUtf8(f.userName)), &sink, false);
+    const std::string table = weChatTableName(platform::toUtf8(f.userName));
+    rc = reader.ScanTable(table, &sink, false);
+    if (rc != kOk && result == kOk) result = rc;
+    rc = carveFromAlias(reader, table, &sink);
     if (rc != kOk && result == kOk) result = rc;
     dropStaleCopies(&rows, [](const ChatRow& m) { return messageFields(m); });
     if (rows.empty()) continue;
+    // Deleted rows already listed under their friend count too: a freelist page can hold
+    // another copy of them.
     for (const ChatRow& m : rows) {
-      if (m.deleted != 0) continue;
-      liveMessages.insert(messageFields(m));
-      liveMessagesWithId.insert({m.rowId, messageFields(m)});
+      listed[messageFields(m)].insert(m.rowId);
     }
     sortByDate(&rows);
     std::vector<ChatRow>& list = (*chats)[f.userName];
@@ -157,12 +215,16 @@ int ReadWeChat(const std::string& path, ChatRowMap* chats) {
   });
   rc = reader.ScanTable(kFreePagesTable, &sink, true);
   if (rc != kOk && result == kOk) result = rc;
+  rc = scanCellLessFreelistPages(reader, reader.ColumnCount(kFreePagesTable), &sink);
+  if (rc != kOk && result == kOk) result = rc;
   unknown.erase(std::remove_if(unknown.begin(), unknown.end(),
                                [&](const ChatRow& m) {
                                  // Cells of freelist pages keep their row id; carved rows
                                  // have none to compare.
-                                 if (m.rowId == 0) return liveMessages.count(messageFields(m)) != 0;
-                                 return liveMessagesWithId.count({m.rowId, messageFields(m)}) != 0;
+                                 auto it = listed.find(messageFields(m));
+                                 if (it == listed.end()) return false;
+                                 return m.rowId == 0 || it->second.count(0) != 0 ||
+                                        it->second.count(m.rowId) != 0;
                                }),
                 unknown.end());
   dropStaleCopies(&unknown, [](const ChatRow& m) { return messageFields(m); });

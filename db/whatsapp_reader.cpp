@@ -229,6 +229,7 @@ int WhatsAppRead::scanMessages() {
     return kOk;
   });
   int rc = reader_.ScanTable("ZWAMESSAGE", &sink);
+  if (rc == kOk) rc = scanCellLessFreelistPages(reader_, reader_.ColumnCount("ZWAMESSAGE"), &sink);
   dropStaleCopies(&messages_, [](const ChatRecord& m) {
     return std::make_tuple(m.fromMe, m.conversationId, m.memberId, m.mediaId, m.date, m.text);
   });
