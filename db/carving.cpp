@@ -526,6 +526,11 @@ class PageCarver {
     }
     if (pr.needsCellPrefix && !prefix) return false;
     if (fillsBlock(extentEnd, *room)) score += 2;
+    // A freeblock header inside the record: a cell freed later lay over its tail, so the
+    // record's last columns are that cell's bytes. It yields to any record it overlaps.
+    for (const Interval& b : freeblocks_) {
+      if (b.begin > start && b.begin + 4 < extentEnd) score = 0;
+    }
     c.score = static_cast<std::uint8_t>(std::min(score, 255));
     out->candidate = c;
     out->extentEnd = extentEnd;
