@@ -1,0 +1,99 @@
+#include "db/contact_lines.h"
+
+#include <vector>
+
+#include "db/app_row.h"
+#include "db/leftover_copies.h"
+#include "db/sqlite_page_reader.h"
+#include "db/value_lines.h"
+#include "db/varint.h"
+#include "platform/result.h"
+
+namespace qv::db {
+
+namespace {
+
+const char kContactsTable[] = "ABPersonFullTextSearch_content";
+constexpr int kLastColumn = 23;
+
+struct LineRow {
+  std::uint32_t deleted = 0;
+  std::int64_t rowId = 0;
+  std::string values;  // the value texts of the row's columns, the last comma included
+  std::wstring key;
+};
+
+int readLineRow(SqlitePageReader& reader, const RowImage& image, LineRow* out) {
+  AppRow row;
+  int rc = row.load(image, reader.textEncoding());
+  if (rc != kOk) return rc;
+  std::string& v = out->values;
+  // A carved row whose column 0 was overwritten still needs the row id's separator.
+  if (row.column(0) == nullptr) v += ',';
+  for (const RecordColumn& c : row.record().columns) {
+    const std::uint64_t t = c.serialType;
+    if (t == 10 || t == 11) return kInvalid;  // never in a sound record
+    if (isTextType(t) && c.width > 0) {
+      std::wstring wide;
+      if (row.text(c.column, &wide) != AppRow::Text::kGood) return kInvalid;
+    }
+    if (c.column > kLastColumn) continue;
+    const std::uint8_t* content = row.data() + c.offset;
+    if (t == 0) {
+      v += c.column == 0 ? "," : "NULL,";
+    } else if (t >= 1 && t <= 4) {
+      appendNumber(v, integerValue(content, t));
+      v += ',';
+    } else if (t >= 5 && t <= 7) {
+      v += ',';
+    } else if (t == 8 || t == 9) {
+      v += t == 8 ? "0," : "1,";
+    } else if (t == 13) {
+      v += "NULL,";
+    } else {
+      appendQuotedValue(v, std::string_view(reinterpret_cast<const char*>(content), c.width));
+      v += ',';
+    }
+  }
+  out->deleted = image.deleted;
+  out->rowId = image.rowId;
+  out->key = rawColumnsKey(row, 1, kLastColumn);
+  return kOk;
+}
+
+}  // namespace
+
+int WriteContactLines(const std::string& addressBookPath, const std::string& outputPath,
+                      std::uint64_t startRowId) {
+  SqlitePageReader reader;
+  int rc = reader.Open(addressBookPath);
+  if (rc != kOk) return rc;
+  reader.maxContactRowId = startRowId;
+  declareTableWidth(reader, readSchemaOf(reader), kContactsTable);
+  std::vector<ScannedRow<LineRow>> rows;
+  auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
+    ScannedRow<LineRow> row;
+    const int decoded = readLineRow(r, image, &row.record);
+    if (decoded != kOk) return decoded;
+    row.rowId = static_cast<std::uint32_t>(image.rowId);
+    rows.push_back(std::move(row));
+    return kOk;
+  });
+  // A damaged page ends the scan; the rows read before it are written.
+  reader.ScanTable(kContactsTable, &sink);
+  dropLeftoverCopies(&rows, [](const LineRow& r) { return r.key; });
+
+  std::string text;
+  for (auto& scanned : rows) {
+    LineRow& r = scanned.record;
+    if (r.rowId == 0) r.rowId = static_cast<std::int64_t>(++reader.maxContactRowId);
+    appendNumber(text, r.rowId);
+    text += r.values;
+    if (!text.empty() && text.back() == ',') text.pop_back();
+    text += "\r\n";
+  }
+  if (text.empty()) return kOk;
+  return appendToFile(outputPath, text);
+}
+
+}  // namespace qv::db

@@ -1,0 +1,233 @@
+#include "db/message_reader.h"
+
+#include <algorithm>
+#include <type_traits>
+#include <unordered_map>
+
+#include "db/app_row.h"
+#include "db/contact_reader.h"
+#include "db/leftover_copies.h"
+#include "db/message_row.h"
+#include "db/phone_lookup.h"
+#include "db/sqlite_page_reader.h"
+#include "db/varint.h"
+#include "platform/result.h"
+
+namespace qv::db {
+
+namespace {
+
+// Address book content tables of this many columns or more put the phone text at 17.
+constexpr int kShiftedContactColumns = 26;
+
+struct HandleRow {
+  std::uint32_t deleted = 0;
+  std::wstring address;
+};
+
+struct AttachmentRow {
+  std::uint32_t deleted = 0;
+  std::uint32_t messageId = 0;  // filled by the join
+  std::wstring fileName;
+};
+
+struct JoinRow {
+  std::uint32_t deleted = 0;
+  std::uint32_t attachmentId = 0;
+  std::uint32_t messageId = 0;
+};
+
+std::wstring messageKey(const MessageRecord& m) {
+  std::wstring key;
+  appendKeyNumber(key, m.fromMe);
+  appendKeyNumber(key, m.handleId);
+  appendKeyText(key, m.date);
+  appendKeyText(key, m.text);
+  return key;
+}
+
+int decodeNamed(SqlitePageReader& reader, const RowImage& image, int column, std::wstring* text) {
+  AppRow row;
+  int rc = row.load(image, reader.textEncoding());
+  if (rc != kOk) return rc;
+  // Rows without a usable text are of no use to the joins.
+  return row.text(column, text) == AppRow::Text::kGood ? kOk : kInvalid;
+}
+
+int decodeJoin(SqlitePageReader& reader, const RowImage& image, ScannedRow<JoinRow>* out) {
+  // The join table has no row-id alias: its first column is stored. A carved record whose
+  // first serial type was overwritten would read the message id as the attachment id.
+  if (image.carvedLayout && image.firstColumn != 0) return kInvalid;
+  AppRow row;
+  int rc = row.load(image, reader.textEncoding());
+  if (rc != kOk) return rc;
+  out->record.deleted = image.deleted;
+  out->rowId = static_cast<std::uint32_t>(image.rowId);
+  row.smallUnsigned(0, &out->record.messageId);
+  row.smallUnsigned(1, &out->record.attachmentId);
+  return kOk;
+}
+
+template <class Record, class Decode, class Key>
+int scanTable(SqlitePageReader& reader, const std::string& table, Decode decode, Key key,
+              std::vector<ScannedRow<Record>>* rows) {
+  auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
+    ScannedRow<Record> row;
+    const int rc = decode(r, image, &row);
+    if (rc == kOk) rows->push_back(std::move(row));
+    return rc;
+  });
+  const int rc = reader.ScanTable(table, &sink);
+  dropLeftoverCopies(rows, key);
+  return rc;
+}
+
+// Every text-bearing row of handle or attachment keeps its text; the deleted marker is the
+// scan's.
+template <class Row>
+auto namedDecoder(int column) {
+  return [column](SqlitePageReader& r, const RowImage& image, ScannedRow<Row>* out) {
+    std::wstring text;
+    const int rc = decodeNamed(r, image, column, &text);
+    if (rc != kOk) return rc;
+    out->record.deleted = image.deleted;
+    out->rowId = static_cast<std::uint32_t>(image.rowId);
+    if constexpr (std::is_same_v<Row, HandleRow>) {
+      out->record.address = std::move(text);
+    } else {
+      out->record.fileName = std::move(text);
+    }
+    return kOk;
+  };
+}
+
+class ProgressReporter {
+ public:
+  explicit ProgressReporter(const ReadProgress& p) : p_(p) {}
+  // Reports base + step / divisor; the callback's answer (0: go on).
+  int report(std::uint32_t divisor) const {
+    if (p_.callback == nullptr) return 0;
+    return p_.callback(p_.user, p_.base + p_.step / divisor);
+  }
+
+ private:
+  const ReadProgress& p_;
+};
+
+}  // namespace
+
+int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
+                 ConversationMap* conversations, const ReadProgress& progress,
+                 std::uint64_t* maxMessageRowId) {
+  const ProgressReporter reporter(progress);
+  SqlitePageReader reader;
+  int result = reader.Open(smsPath);
+  std::vector<ScannedRow<MessageRecord>> messages;
+  std::vector<ScannedRow<HandleRow>> handles;
+  std::vector<ScannedRow<AttachmentRow>> attachments;
+  std::vector<ScannedRow<JoinRow>> joins;
+  std::vector<ContactRecord> contacts;
+
+  // Each step runs only while everything before it succeeded; the last report always goes.
+  auto run = [&]() -> int {
+    if (result != kOk) return result;
+    const std::vector<SchemaEntry> schema = readSchemaOf(reader);
+    for (const char* table : {"message", "handle", "attachment", "message_attachment_join"})
+      declareTableWidth(reader, schema, table);
+    const int declared = declaredColumnCount(schema, "message");
+    if (declared != 0) reader.widths.message = declared;
+
+    // A damaged page ends one table's scan; the rows read before it are used.
+    scanTable(
+        reader, "message",
+        [&](SqlitePageReader& r, const RowImage& image, ScannedRow<MessageRecord>* out) {
+          return decodeMessage(r, image, declared == 0, out);
+        },
+        [](const MessageRecord& m) { return messageKey(m); }, &messages);
+    if (int answer = reporter.report(5)) return answer;
+    *maxMessageRowId = reader.maxMessageRowId;
+    scanTable(
+        reader, "handle", namedDecoder<HandleRow>(1), [](const HandleRow& h) { return h.address; },
+        &handles);
+    if (int answer = reporter.report(4)) return answer;
+    scanTable(
+        reader, "attachment", namedDecoder<AttachmentRow>(4),
+        [](const AttachmentRow& a) { return a.fileName; }, &attachments);
+    if (int answer = reporter.report(3)) return answer;
+    scanTable(
+        reader, "message_attachment_join", decodeJoin,
+        [](const JoinRow& j) {
+          std::wstring key;
+          appendKeyNumber(key, j.messageId);
+          appendKeyNumber(key, j.attachmentId);
+          return key;
+        },
+        &joins);
+    if (int answer = reporter.report(2)) return answer;
+
+    const int opened = reader.Open(addressBookPath);
+    if (opened != kOk) return opened;
+    // The address book's layout by its own column count: the newer table moved the phone
+    // text one column on.
+    reader.versionFlag =
+        declaredColumnCount(readSchemaOf(reader), "ABPersonFullTextSearch_content") >=
+                kShiftedContactColumns
+            ? 1
+            : 0;
+    ScanContacts(reader, &contacts);
+    return reporter.report(1);
+  };
+  result = run();
+  if (result == kOk) {
+    // Attachments: the first join row naming an attachment gives it its message.
+    std::unordered_map<std::uint32_t, std::uint32_t> messageOfAttachment;
+    for (const auto& j : joins)
+      messageOfAttachment.emplace(j.record.attachmentId, j.record.messageId);
+    // Messages: the first attachment naming a message gives it its file name. Carved rows
+    // carry no row id and take part in neither join.
+    std::unordered_map<std::uint32_t, const std::wstring*> fileOfMessage;
+    for (auto& a : attachments) {
+      if (a.rowId == 0) continue;
+      auto it = messageOfAttachment.find(a.rowId);
+      if (it == messageOfAttachment.end()) continue;
+      a.record.messageId = it->second;
+      if (a.record.messageId != 0) fileOfMessage.emplace(a.record.messageId, &a.record.fileName);
+    }
+    std::unordered_map<std::uint32_t, const std::wstring*> addressOfHandle;
+    for (const auto& h : handles) {
+      if (h.rowId != 0) addressOfHandle.emplace(h.rowId, &h.record.address);
+    }
+    std::vector<const std::wstring*> phones;
+    phones.reserve(contacts.size());
+    for (const ContactRecord& c : contacts) phones.push_back(&c.phone);
+    PhoneLookup lookup(phones);
+
+    std::vector<MessageRecord> list;
+    list.reserve(messages.size());
+    for (auto& scanned : messages) {
+      MessageRecord& m = scanned.record;
+      m.address.clear();
+      m.contactName.clear();
+      m.attachment.clear();
+      auto h = addressOfHandle.find(static_cast<std::uint32_t>(m.handleId));
+      if (h != addressOfHandle.end()) m.address = *h->second;
+      if (!m.address.empty()) {
+        const long at = lookup.firstContaining(m.address);
+        if (at >= 0) m.contactName = contacts[static_cast<std::size_t>(at)].name;
+      }
+      if (m.rowId != 0) {
+        auto f = fileOfMessage.find(m.rowId);
+        if (f != fileOfMessage.end()) m.attachment = *f->second;
+      }
+      list.push_back(std::move(m));
+    }
+    std::stable_sort(list.begin(), list.end(), [](const MessageRecord& a, const MessageRecord& b) {
+      return lessNoCase(a.date, b.date);
+    });
+    for (MessageRecord& m : list) (*conversations)[m.handleId].push_back(std::move(m));
+  }
+  if (progress.callback != nullptr) progress.callback(progress.user, progress.base + progress.step);
+  return result;
+}
+
+}  // namespace qv::db

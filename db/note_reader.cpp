@@ -1,0 +1,151 @@
+#include "db/note_reader.h"
+
+#include <cmath>
+#include <deque>
+#include <unordered_map>
+
+#include "db/app_row.h"
+#include "db/leftover_copies.h"
+#include "db/sqlite_page_reader.h"
+#include "db/timestamp.h"
+#include "platform/result.h"
+
+namespace qv::db {
+
+namespace {
+
+constexpr int kContentColumn = 4;  // ZNOTEBODY
+constexpr int kBodyColumn = 11;    // ZNOTE
+constexpr int kDateColumn = 14;
+constexpr int kTitleColumn = 19;
+
+int decodeBody(SqlitePageReader& reader, const RowImage& image, ScannedRow<NoteRecord>* out) {
+  AppRow row;
+  int rc = row.load(image, reader.textEncoding());
+  if (rc != kOk) return rc;
+  NoteRecord& n = out->record;
+  n = NoteRecord();
+  n.deleted = image.deleted;
+  n.id = static_cast<std::uint32_t>(image.rowId);
+  out->rowId = n.id;
+  if (row.text(kContentColumn, &n.content) == AppRow::Text::kBad) return kInvalid;
+  return kOk;
+}
+
+int decodeNote(SqlitePageReader& reader, const RowImage& image, ScannedRow<NoteRecord>* out) {
+  AppRow row;
+  int rc = row.load(image, reader.textEncoding());
+  if (rc != kOk) return rc;
+  NoteRecord& n = out->record;
+  n = NoteRecord();
+  n.deleted = image.deleted;
+  out->rowId = static_cast<std::uint32_t>(image.rowId);
+  row.smallUnsigned(kBodyColumn, &n.id);
+  const RecordColumn* date = row.column(kDateColumn);
+  double d = 0;
+  if (date != nullptr && date->serialType >= 1 && date->serialType <= 4) {
+    std::uint32_t seconds = 0;
+    row.smallUnsigned(kDateColumn, &seconds);
+    n.date = formatAppleTime(seconds);
+  } else if (row.real(kDateColumn, &d) && std::isfinite(d) && std::fabs(d) < 1e15) {
+    // Core Data writes its dates as floating values with fractions of a second.
+    n.date = formatAppleTime(static_cast<std::int64_t>(std::trunc(d)));
+  }
+  if (row.text(kTitleColumn, &n.title) == AppRow::Text::kBad) return kInvalid;
+  return kOk;
+}
+
+std::wstring noteKey(const NoteRecord& n) {
+  std::wstring key;
+  appendKeyNumber(key, n.id);
+  appendKeyText(key, n.date);
+  appendKeyText(key, n.title);
+  appendKeyText(key, n.content);
+  return key;
+}
+
+template <class Decode>
+int scanInto(SqlitePageReader& reader, const std::string& table, Decode decode,
+             std::vector<ScannedRow<NoteRecord>>* rows) {
+  auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
+    ScannedRow<NoteRecord> row;
+    const int rc = decode(r, image, &row);
+    if (rc == kOk) rows->push_back(std::move(row));
+    return rc;
+  });
+  const int rc = reader.ScanTable(table, &sink);
+  dropLeftoverCopies(rows, noteKey);
+  return rc;
+}
+
+void replaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to) {
+  std::wstring out;
+  std::size_t start = 0;
+  for (std::size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, start)) {
+    out.append(text, start, at - start);
+    out += to;
+    start = at + from.size();
+  }
+  if (start == 0) return;
+  out.append(text, start, std::wstring::npos);
+  text = std::move(out);
+}
+
+}  // namespace
+
+std::wstring noteHtmlToText(std::wstring text) {
+  static const wchar_t* const kPairs[][2] = {
+      {L"&#39;", L"'"}, {L"&quot;", L"\""}, {L"&lt;", L"<"},  {L"&gt;", L">"},  {L"&nbsp;", L" "},
+      {L"&amp;", L"&"}, {L"<div>", L"\n"},  {L"</div>", L""}, {L"<br>", L"\n"},
+  };
+  for (const auto& pair : kPairs) replaceAll(text, pair[0], pair[1]);
+  return text;
+}
+
+int ReadNotes(const std::string& notesPath, std::vector<NoteRecord>* notes) {
+  SqlitePageReader reader;
+  const int rc = reader.Open(notesPath);
+  if (rc != kOk) return rc;
+  const std::vector<SchemaEntry> schema = readSchemaOf(reader);
+  declareTableWidth(reader, schema, "ZNOTEBODY");
+  declareTableWidth(reader, schema, "ZNOTE");
+  // A damaged page ends a table's scan; the rows read before it are used.
+  std::vector<ScannedRow<NoteRecord>> bodies, heads;
+  scanInto(reader, "ZNOTEBODY", decodeBody, &bodies);
+  scanInto(reader, "ZNOTE", decodeNote, &heads);
+
+  // Note rows by the body they name, in reading order; each is used once.
+  std::unordered_map<std::uint32_t, std::deque<std::size_t>> byBody;
+  for (std::size_t i = 0; i < heads.size(); ++i) {
+    if (heads[i].record.id != 0) byBody[heads[i].record.id].push_back(i);
+  }
+  std::vector<bool> used(heads.size(), false);
+  std::vector<NoteRecord> all = *notes;
+  for (auto& b : bodies) {
+    NoteRecord n = std::move(b.record);
+    // A carved body has no row id: it names no note, and no note names it.
+    auto it = n.id != 0 ? byBody.find(n.id) : byBody.end();
+    if (it != byBody.end() && !it->second.empty()) {
+      const std::size_t h = it->second.front();
+      it->second.pop_front();
+      used[h] = true;
+      n.title = heads[h].record.title;
+      n.date = heads[h].record.date;
+    }
+    all.push_back(std::move(n));
+  }
+  for (std::size_t i = 0; i < heads.size(); ++i) {
+    if (!used[i]) all.push_back(std::move(heads[i].record));
+  }
+  std::vector<NoteRecord> kept;
+  for (NoteRecord& n : all) {
+    if (n.title.empty() && n.content.empty()) continue;
+    n.content = noteHtmlToText(std::move(n.content));
+    n.title = noteHtmlToText(std::move(n.title));
+    kept.push_back(std::move(n));
+  }
+  *notes = std::move(kept);
+  return kOk;
+}
+
+}  // namespace qv::db

@@ -1,0 +1,28 @@
+// Notes: notes.sqlite (the notes store of iOS up to 8, which later backups can still hold).
+//
+// ZNOTEBODY (7 columns; Z_PK at 0 stored as NULL): 4 ZCONTENT, the note's text as HTML.
+// ZNOTE, 20-column layout (ZEXTERNALSEQUENCENUMBER at 7):
+//   11 ZBODY               the Z_PK of the note's body row
+//   14 ZMODIFICATIONDATE   seconds since 2001-01-01 UTC (an integer or an 8-byte float)
+//   19 ZTITLE
+// Both tables are read with the page reader: live rows, freelist rows and carved rows.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "db/records.h"
+
+namespace qv::db {
+
+// Pairs each body with the first note row that names it (title and date), adds the note rows
+// without a body that have a title, drops notes with neither title nor content, and reduces
+// the HTML to text. The caller's list is replaced on success. Returns the open result.
+int ReadNotes(const std::string& notesPath, std::vector<NoteRecord>* notes);
+
+// The HTML reduction of a note text: the entities &#39; &quot; &lt; &gt; &nbsp; and, last,
+// &amp; become their characters, then <div> becomes a line break, </div> nothing and <br> a
+// line break.
+std::wstring noteHtmlToText(std::wstring text);
+
+}  // namespace qv::db
