@@ -1,0 +1,77 @@
+#include "tests/db/phone_test_support.h"
+
+#include <sqlite3.h>
+
+#include "db/record.h"
+#include "platform/text.h"
+
+namespace qv::db::phonetest {
+
+using fixtures::SqlRow;
+using fixtures::SqlValue;
+
+std::vector<SqlRow> sqlRows(const std::string& path, const std::string& sql) {
+  std::vector<SqlRow> rows;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return rows;
+  }
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      SqlRow row;
+      for (int i = 0; i < sqlite3_column_count(st); ++i) {
+        switch (sqlite3_column_type(st, i)) {
+          case SQLITE_INTEGER:
+            row.push_back(SqlValue::of(sqlite3_column_int64(st, i)));
+            break;
+          case SQLITE_FLOAT:
+            row.push_back(SqlValue::ofReal(sqlite3_column_double(st, i)));
+            break;
+          case SQLITE_TEXT:
+            row.push_back(SqlValue::text(
+                std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
+                            static_cast<std::size_t>(sqlite3_column_bytes(st, i)))));
+            break;
+          case SQLITE_BLOB: {
+            const char* p = static_cast<const char*>(sqlite3_column_blob(st, i));
+            row.push_back(SqlValue::blob(
+                p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(st, i))) : ""));
+            break;
+          }
+          default:
+            row.push_back(SqlValue::null());
+            break;
+        }
+      }
+      rows.push_back(std::move(row));
+    }
+  }
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return rows;
+}
+
+bool takenText(const SqlValue& v) {
+  if (v.kind != SqlValue::kText || v.bytes.empty()) return false;
+  if (v.bytes.find('\0') != std::string::npos || !isValidUtf8(v.bytes)) return false;
+  return v.bytes.find("\xEF\xBF\xBD") == std::string::npos;
+}
+
+bool bytesRemain(const std::string& fileBytes, const SqlRow& row, std::size_t pageSize) {
+  const std::string content = fixtures::recordContent(row, "UTF-8");
+  if (content.size() + 35 > pageSize) return fixtures::contentIntact(fileBytes, row, "UTF-8");
+  return fileBytes.find(content) != std::string::npos;
+}
+
+std::wstring wide(const SqlValue& v) {
+  if (v.kind != SqlValue::kText && v.kind != SqlValue::kBlob) return {};
+  return platform::toWide(v.bytes);
+}
+
+std::wstring wide(const std::string& utf8) {
+  return platform::toWide(utf8);
+}
+
+}  // namespace qv::db::phonetest
