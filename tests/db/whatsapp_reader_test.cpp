@@ -7,12 +7,18 @@
 #include <set>
 #include <thread>
 
+#include "db/qq_reader.h"
+#include "db/wechat_reader.h"
 #include "db/whatsapp_reader.h"
+#include "platform/folders.h"
 #include "platform/file.h"
 #include "platform/result.h"
 #include "tests/db/chat_test_support.h"
 #include "tests/fixtures/appdb_whatsapp.h"
+#include "tests/fixtures/appdb_qq.h"
+#include "tests/fixtures/appdb_wechat.h"
 #include "tests/fixtures/backup_builder.h"
+#include "tests/fixtures/backup_sample.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::db {
@@ -382,6 +388,36 @@ TEST(WhatsAppReader, WriteAheadLogDatabaseIsReadWithoutWritingBesideIt) {
   std::vector<std::string> entriesAfter;
   ASSERT_EQ(platform::listFolder(b->folder.path(), &entriesAfter), 0);
   EXPECT_EQ(entriesAfter.size(), entriesBefore.size()) << "files were created beside the database";
+}
+
+}  // namespace
+}  // namespace qv::db
+
+namespace qv::db {
+namespace {
+
+TEST(WhatsAppReader, SampleBackupHoldsTheChatDatabasesUnderTheirRealPaths) {
+  fixtures::TempFolder root;
+  ASSERT_EQ(fixtures::writeSampleRoot(root.path()), 0);
+  const fixtures::SampleBackup& phone = fixtures::sampleBackups().back();
+  ASSERT_TRUE(phone.manifestDb);
+  const std::string folder = platform::joinPath(root.path(), phone.folderName);
+  auto stored = [&](const std::string& domain, const std::string& path) {
+    const std::string id = fixtures::fileIdFor(domain, path);
+    return platform::joinPath(platform::joinPath(folder, id.substr(0, 2)), id);
+  };
+  // The engine finds the chat database by "ChatStorage.sqlite" in the manifest key.
+  WhatsAppChatMap chats;
+  ASSERT_EQ(ReadWhatsApp(stored(fixtures::kWhatsAppDomain, fixtures::kWhatsAppRelativePath), &chats), 0);
+  std::size_t live = 0, deleted = 0;
+  for (const ChatRecord& r : all(chats)) (r.deleted ? deleted : live) += 1;
+  EXPECT_GT(live, 10u);
+  EXPECT_GT(deleted, 10u);
+  ChatRowMap wechat, qq;
+  EXPECT_EQ(ReadWeChat(stored(fixtures::kWeChatDomain, fixtures::weChatRelativePath()), &wechat), 0);
+  EXPECT_EQ(ReadQQ(stored(fixtures::kQqDomain, fixtures::qqRelativePath()), &qq), 0);
+  EXPECT_EQ(wechat.size(), 4u);
+  EXPECT_EQ(qq.size(), 3u);
 }
 
 }  // namespace
