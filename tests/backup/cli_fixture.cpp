@@ -65,14 +65,24 @@ int writeBroken(const std::string& root) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
+int run(const std::vector<std::string>& args) {
+  if (args.size() != 1) {
     std::fprintf(stderr, "usage: backup_cli_fixture DIR\n");
     return 2;
   }
-  const std::string dir = argv[1];
+  const std::string& dir = args[0];
   int failures = qv::fixtures::writeSampleRoot(platform::joinPath(dir, "sample")) != 0;
   failures += writeBroken(platform::joinPath(dir, "broken"));
   if (failures != 0) std::fprintf(stderr, "backup_cli_fixture: %d steps failed\n", failures);
   return failures == 0 ? 0 : 1;
 }
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(platform::toUtf8(argv[i]));
+  return run(args);
+}
+#else
+int main(int argc, char** argv) { return run(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif
