@@ -24,7 +24,8 @@ namespace qv::decrypt {
 namespace {
 
 constexpr std::uint64_t kMaxManifestPlist = 64u << 20;
-constexpr std::uint64_t kMaxMbdb = 1u << 30;
+// About a million records; a larger file would not fit the 32-bit program anyway.
+constexpr std::uint64_t kMaxMbdb = 256u << 20;
 constexpr std::size_t kKeyBlobSize = 4 + kWrappedKeySize;
 
 bool isFileId(std::string_view id) {
