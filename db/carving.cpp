@@ -603,7 +603,10 @@ class PageCarver {
       if (!measure(proposals_[i], &s)) continue;
       s.order = i;
       scored.push_back(s);
-      if (s.candidate.score >= 2 && s.extentEnd + 4 < end_ && chased_.size() < kMaxProposals &&
+      // A record found by chasing keeps the run going: each freed cell of a run merged into
+      // one freeblock lost its first bytes to a header of its own and scores low.
+      if ((s.candidate.score >= 2 || s.candidate.pass == 5) && s.extentEnd + 4 < end_ &&
+          chased_.size() < kMaxProposals &&
           std::find(chased_.begin(), chased_.end(), s.extentEnd) == chased_.end()) {
         chased_.push_back(s.extentEnd);
         anchored(s.extentEnd, 5, 1);
