@@ -375,7 +375,7 @@ TEST(WhatsAppReader, WriteAheadLogDatabaseIsReadWithoutWritingBesideIt) {
   auto b = build(WhatsAppLayout::kNewer);
   WhatsAppChatMap before;
   ASSERT_EQ(ReadWhatsApp(b->path, &before), 0);
-  const std::string odd = b->folder.file("Chat #1 ?50% Ørsted.sqlite");
+  const std::string odd = b->folder.file("Chat #1 &50% Ørsted.sqlite");
   const std::string bytes = fixtures::readFileBytes(b->path);
   ASSERT_EQ(platform::writeWholeFile(odd, bytes.data(), bytes.size()), 0);
   ASSERT_EQ(fixtures::patchFile(odd, 18, std::string("\x02\x02", 2)), 0);
