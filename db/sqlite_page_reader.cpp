@@ -628,10 +628,18 @@ int SqlitePageReader::assembleCarved(const std::uint8_t* page, const CarvedCandi
 
 int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
                                    const std::vector<std::uint16_t>& offsets, RowKind kind,
-                                   RowSink* sink) {
+                                   RowSink* sink, CarvedCandidateMap* carveInto) {
   PageBuffer page(geometry_.pageSize);
   int rc = ReadPage(pageIndex, page.data());
   if (rc != kOk) return rc;
+  if (carveInto != nullptr) {
+    // The page is in hand: its candidates are found now and handed over after every live
+    // row of the tree (the decoders have then seen this page's live rows and any width they
+    // teach). This saves reading every leaf a second time.
+    std::vector<CarvedCandidate> list;
+    carvePage(page.data(), carveContext(pageIndex), &list);
+    if (!list.empty()) (*carveInto)[pageIndex] = std::move(list);
+  }
   int result = kOk;
   for (std::uint16_t off : offsets) {
     LeafCell cell;
@@ -710,10 +718,11 @@ int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool wi
     }
     LiveCellMap cells;
     note(CollectLiveCells(page.data(), root.first, &cells));
-    for (const auto& leaf : cells) note(deliverCells(leaf.first, leaf.second, RowKind::kLive, sink));
-    // The live rows are decoded first: a decoder may learn a width the carving then uses.
+    // Every leaf of the tree is in `cells` (with or without cells), so carving them as their
+    // live rows are delivered covers the same pages CollectCarvedCandidates would.
     CarvedCandidateMap candidates;
-    note(CollectCarvedCandidates(page.data(), root.first, &candidates));
+    for (const auto& leaf : cells)
+      note(deliverCells(leaf.first, leaf.second, RowKind::kLive, sink, &candidates));
     for (const auto& leaf : candidates) note(deliverCandidates(leaf.first, leaf.second, sink));
   }
 
@@ -736,7 +745,7 @@ int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool wi
     int columns = 0;
     if (CellColumnCount(page.data(), index, offsets.front(), &columns) != kOk) continue;
     if (columns != width) continue;
-    deliverCells(index, offsets, RowKind::kFreelist, sink);
+    deliverCells(index, offsets, RowKind::kFreelist, sink, nullptr);
     std::vector<CarvedCandidate> list;
     carvePage(page.data(), carveContext(index), &list);
     deliverCandidates(index, list, sink);

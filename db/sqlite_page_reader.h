@@ -158,7 +158,7 @@ class SqlitePageReader {
   int assembleCarved(const std::uint8_t* page, const CarvedCandidate& c,
                      std::vector<std::uint8_t>* out);
   int deliverCells(std::uint32_t pageIndex, const std::vector<std::uint16_t>& offsets,
-                   RowKind kind, RowSink* sink);
+                   RowKind kind, RowSink* sink, CarvedCandidateMap* carveInto);
   int deliverCandidates(std::uint32_t pageIndex, const std::vector<CarvedCandidate>& list,
                         RowSink* sink);
   CarveContext carveContext(std::uint32_t pageIndex) const;
