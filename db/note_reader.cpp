@@ -55,6 +55,14 @@ int decodeNote(SqlitePageReader& reader, const RowImage& image, ScannedRow<NoteR
   return kOk;
 }
 
+// A body's id is its row id, which the filter compares itself (carved rows have none); a note
+// row's id is the body it names, one of its decoded fields.
+std::wstring bodyKey(const NoteRecord& n) {
+  std::wstring key;
+  appendKeyText(key, n.content);
+  return key;
+}
+
 std::wstring noteKey(const NoteRecord& n) {
   std::wstring key;
   appendKeyNumber(key, n.id);
@@ -64,8 +72,8 @@ std::wstring noteKey(const NoteRecord& n) {
   return key;
 }
 
-template <class Decode>
-int scanInto(SqlitePageReader& reader, const std::string& table, Decode decode,
+template <class Decode, class Key>
+int scanInto(SqlitePageReader& reader, const std::string& table, Decode decode, Key key,
              std::vector<ScannedRow<NoteRecord>>* rows) {
   auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
     ScannedRow<NoteRecord> row;
@@ -74,7 +82,7 @@ int scanInto(SqlitePageReader& reader, const std::string& table, Decode decode,
     return rc;
   });
   const int rc = reader.ScanTable(table, &sink);
-  dropLeftoverCopies(rows, noteKey);
+  dropLeftoverCopies(rows, key);
   return rc;
 }
 
@@ -111,8 +119,8 @@ int ReadNotes(const std::string& notesPath, std::vector<NoteRecord>* notes) {
   declareTableWidth(reader, schema, "ZNOTE");
   // A damaged page ends a table's scan; the rows read before it are used.
   std::vector<ScannedRow<NoteRecord>> bodies, heads;
-  scanInto(reader, "ZNOTEBODY", decodeBody, &bodies);
-  scanInto(reader, "ZNOTE", decodeNote, &heads);
+  scanInto(reader, "ZNOTEBODY", decodeBody, bodyKey, &bodies);
+  scanInto(reader, "ZNOTE", decodeNote, noteKey, &heads);
 
   // Note rows by the body they name, in reading order; each is used once.
   std::unordered_map<std::uint32_t, std::deque<std::size_t>> byBody;

@@ -23,6 +23,12 @@ bool takenText(const fixtures::SqlValue& v);
 bool bytesRemain(const std::string& fileBytes, const fixtures::SqlRow& row,
                  std::size_t pageSize = 4096);
 
+// Whether every copy of a row's content lies on an interior b-tree page: a page that was a
+// leaf until it became the parent of its split halves keeps its old cells in free space, and
+// the carver reads leaf pages only.
+bool onlyOnInteriorPages(const std::string& fileBytes, const fixtures::SqlRow& row,
+                         std::size_t pageSize = 4096);
+
 std::wstring wide(const fixtures::SqlValue& v);  // empty for non-texts
 std::wstring wide(const std::string& utf8);
 
