@@ -28,7 +28,7 @@ struct ScannedRow {
 };
 
 // key(record) gives the decoded fields as one text (the deleted marker and the row id left
-// out). Rows keep their order.
+// out).
 template <class Record, class Key>
 void dropLeftoverCopies(std::vector<ScannedRow<Record>>* rows, Key key) {
   std::unordered_set<std::wstring> fields;        // live and kept deleted rows
@@ -58,13 +58,18 @@ void dropLeftoverCopies(std::vector<ScannedRow<Record>>* rows, Key key) {
     if (r.record.deleted == 0 || r.rowId != 0) continue;
     drop[i] = !fields.insert(keys[i]).second;
   }
-  std::size_t out = 0;
-  for (std::size_t i = 0; i < rows->size(); ++i) {
-    if (drop[i]) continue;
-    if (out != i) (*rows)[out] = std::move((*rows)[i]);
-    ++out;
+  // What remains goes live rows first, each part in reading order: the order of a scan that
+  // hands over every live row before any deleted one, which the first-match joins and the
+  // date sort's ties follow whatever order the page reader delivers its rows in.
+  std::vector<ScannedRow<Record>> kept;
+  kept.reserve(rows->size());
+  for (int pass = 0; pass < 2; ++pass) {
+    for (std::size_t i = 0; i < rows->size(); ++i) {
+      if (drop[i] || ((*rows)[i].record.deleted != 0) != (pass == 1)) continue;
+      kept.push_back(std::move((*rows)[i]));
+    }
   }
-  rows->resize(out);
+  rows->swap(kept);
 }
 
 // Appends a number to a key text.
