@@ -253,7 +253,8 @@ TEST(DecryptTool, CutShortAndMissingStoredFilesAreSkippedAndTheRestWritten) {
 TEST(DecryptTool, AFailureHalfWayThroughAFileLeavesNothingUnderItsName) {
   using platform::NativeHandle;
   platform::OsCalls readFails = platform::realOsCalls();
-  readFails.readAt = [](NativeHandle h, std::uint64_t off, void* buf, std::size_t n, std::size_t* got) {
+  readFails.readAt = [](NativeHandle h, std::uint64_t off, void* buf, std::size_t n,
+                        std::size_t* got) {
     if (off >= (4u << 20)) {  // only the large stored file is read this far
       *got = 0;
       return kErrReadFault;
@@ -271,9 +272,10 @@ TEST(DecryptTool, AFailureHalfWayThroughAFileLeavesNothingUnderItsName) {
   for (const platform::OsCalls* calls : {&readFails, &diskFull}) {
     ScratchFolder scratch;
     EncryptOptions o;
-    Backup b = writeBackup(scratch, o,
-                           {{"CameraRollDomain", "Media/big.MOV", testing::patternBytes((4u << 20) + 100, 1), 3},
-                            {"HomeDomain", "Library/small", "small", 3}});
+    Backup b = writeBackup(
+        scratch, o,
+        {{"CameraRollDomain", "Media/big.MOV", testing::patternBytes((4u << 20) + 100, 1), 3},
+         {"HomeDomain", "Library/small", "small", 3}});
     CapturingConsole console;
     std::string out = scratch / "out";
     {
@@ -326,6 +328,25 @@ TEST(DecryptTool, DamagedOrForeignBackupsFailWithoutWrongPassword) {
   }
   CapturingConsole console;
   EXPECT_EQ(runDecrypt(scratch / "no-such-backup", scratch / "out", "x", &console), kExitFailed);
+}
+
+// Folder names with spaces, non-ASCII letters and the characters that mean something in an
+// SQLite URI ('#', '%', '&') reach the files and the deciphered manifest intact.
+TEST(DecryptTool, FolderNamesWithSpacesAndSymbols) {
+  ScratchFolder scratch;
+  EncryptOptions o;
+  std::string backup = scratch /
+                       "B\xC3\xA4"
+                       "ckup #1 100% & \xE5\xA4\x87\xE4\xBB\xBD";
+  std::string out = scratch / "Ausgabe \xC3\xA9t\xC3\xA9 #2";
+  EncryptedBackupWriter writer(backup, o);
+  std::string id = writer.addFile("HomeDomain", "Library/a", "alpha");
+  ASSERT_EQ(writer.finish(), 0);
+  CapturingConsole console;
+  ASSERT_EQ(runDecrypt(backup, out, o.password, &console), kExitOk)
+      << ::testing::PrintToString(console.errLines);
+  EXPECT_EQ(testing::readFileOrEmpty(platform::joinPath(out, id)), "alpha");
+  EXPECT_TRUE(platform::isFile(platform::joinPath(backup, kDecipheredManifestName)));
 }
 
 TEST(DecryptTool, CommandLineNeedsExactlyThreeArguments) {
