@@ -325,8 +325,14 @@ class PageCarver {
   void sweepFreeSpace() {
     const std::size_t n = width();
     if (n == 0) return;  // without a width, short headers match everywhere
-    findStaleFreeblocks();
+    // What the passes and the freeblock chain already found for sure needs no byte-by-byte
+    // search: measure those first and skip the bytes they cover.
     for (const Interval& block : freeblocks_) anchored(block.begin, 5, 2);
+    measurePending();
+    collectCovered();
+    const std::size_t chained = freeblocks_.size();
+    findStaleFreeblocks();
+    for (std::size_t k = chained; k < freeblocks_.size(); ++k) anchored(freeblocks_[k].begin, 5, 2);
     for (const Interval& block : looseBlocks_) {
       const std::size_t before = proposals_.size();
       anchored(block.begin, 5, 0);
@@ -339,7 +345,10 @@ class PageCarver {
       terminal_.assign(f.end - base + 1, 0);
       for (std::size_t i = base; i < f.end; ++i)
         terminal_[i - base + 1] = terminal_[i - base] + ((page_[i] & 0x80) == 0);
+      std::size_t cover = 0;
       for (std::size_t p = f.begin; p < f.end; ++p) {
+        p = skipCovered(p, &cover);
+        if (p >= f.end) break;
         std::size_t d = 1;
         std::uint64_t v = page_[p];
         if (v & 0x80) v = varintAt(p, f.end, &d);
@@ -371,7 +380,10 @@ class PageCarver {
     std::sort(bounds.begin(), bounds.end());
     const std::size_t known = freeblocks_.size();
     for (const Interval& f : free_) {
+      std::size_t cover = 0;
       for (std::size_t q = f.begin; q + 4 <= f.end; ++q) {
+        q = skipCovered(q, &cover);
+        if (q + 4 > f.end) break;
         const std::size_t next = be16(page_ + q);
         const std::size_t size = be16(page_ + q + 2);
         if (size < 8 || size > f.end - q) continue;
@@ -424,7 +436,39 @@ class PageCarver {
 
   // ---- measuring and choosing ------------------------------------------------------------
 
+  // What a proposal's place says, whoever proposed it: the same start, first column and count
+  // give the same answer, so select() measures each place once.
+  struct Core {
+    bool ok = false;
+    Scored scored;
+    bool prefix = false;   // an intact payload-length and row-id in front
+    bool yields = false;   // a freeblock header lies inside the record
+    int evidence = 0;      // score from the bytes around the record
+  };
+
   bool measure(const Proposal& pr, Scored* out) const {
+    const std::uint64_t key = (std::uint64_t{pr.start} << 24) ^
+                              (static_cast<std::uint64_t>(pr.firstColumn + 1) << 20) ^ pr.count;
+    if (!coreValid_ || key != coreKey_) {
+      core_ = Core();
+      core_.ok = measureCore(pr, &core_);
+      coreKey_ = key;
+      coreValid_ = true;
+    }
+    if (!core_.ok) return false;
+    if (pr.mustFill != 0 &&
+        (core_.scored.extentEnd > pr.mustFill || pr.mustFill - core_.scored.extentEnd > 3))
+      return false;
+    if (pr.needsCellPrefix && !core_.prefix) return false;
+    *out = core_.scored;
+    out->candidate.pass = static_cast<std::uint8_t>(pr.pass);
+    const int score = core_.yields ? 0 : std::min(pr.score + core_.evidence, 255);
+    out->candidate.score = static_cast<std::uint8_t>(score);
+    return true;
+  }
+
+  bool measureCore(const Proposal& pr, Core* core) const {
+    Scored* out = &core->scored;
     const std::size_t start = pr.start;
     if (start < arrayEnd_ || start >= end_) return false;
     const Interval* room = freeIntervalAt(start);
@@ -493,7 +537,6 @@ class PageCarver {
     // The record must lie in the free interval it starts in: bytes under a live cell are not
     // a deleted row's.
     if (extentEnd > room->end) return false;
-    if (pr.mustFill != 0 && (extentEnd > pr.mustFill || pr.mustFill - extentEnd > 3)) return false;
     c.localEnd = static_cast<std::uint16_t>(std::min(extentEnd, end_));
     if (ctx_.messageTable) {
       // The message guid, a text of 36 non-zero characters, leads the content.
@@ -513,7 +556,7 @@ class PageCarver {
     const std::size_t onPage = c.firstOverflow != 0 ? extentEnd - 4 : extentEnd;
     if (!textsPlausible(contentStart, std::min(onPage, end_))) return false;
 
-    int score = pr.score;
+    int score = 0;
     bool prefix = false;
     if (payloadStart >= 0 && firstColumn == 0) {
       std::size_t hl = 0;
@@ -524,14 +567,14 @@ class PageCarver {
         if (prefix) score += 2;
       }
     }
-    if (pr.needsCellPrefix && !prefix) return false;
     if (fillsBlock(extentEnd, *room)) score += 2;
     // A freeblock header inside the record: a cell freed later lay over its tail, so the
     // record's last columns are that cell's bytes. It yields to any record it overlaps.
     for (const Interval& b : freeblocks_) {
-      if (b.begin > start && b.begin + 4 < extentEnd) score = 0;
+      if (b.begin > start && b.begin + 4 < extentEnd) core->yields = true;
     }
-    c.score = static_cast<std::uint8_t>(std::min(score, 255));
+    core->prefix = prefix;
+    core->evidence = score;
     out->candidate = c;
     out->extentEnd = extentEnd;
     return true;
@@ -594,24 +637,79 @@ class PageCarver {
     return false;
   }
 
+  // Extents of records measured with strong evidence, ascending: the sweeps step over them.
+  void collectCovered() {
+    covered_.clear();
+    for (const Scored& s : scored_) {
+      if (s.candidate.score >= 4) covered_.push_back({s.candidate.offset, s.extentEnd});
+    }
+    std::sort(covered_.begin(), covered_.end(),
+              [](const Interval& a, const Interval& b) { return a.begin < b.begin; });
+  }
+
+  // The first position at or after p outside every covered extent; *at walks the list.
+  std::size_t skipCovered(std::size_t p, std::size_t* at) const {
+    while (*at < covered_.size()) {
+      const Interval& c = covered_[*at];
+      if (p < c.begin) break;
+      if (p < c.end) p = c.end;
+      ++*at;
+    }
+    return p;
+  }
+
   void select(std::vector<CarvedCandidate>* out) {
-    std::vector<Scored> scored;
-    scored.reserve(proposals_.size());
-    // Measuring may reveal where the next freed cell of a run begins: chase those anchors.
-    for (std::size_t i = 0; i < proposals_.size(); ++i) {
-      Scored s;
-      if (!measure(proposals_[i], &s)) continue;
-      s.order = i;
-      scored.push_back(s);
-      // A record found by chasing keeps the run going: each freed cell of a run merged into
-      // one freeblock lost its first bytes to a header of its own and scores low.
-      if ((s.candidate.score >= 2 || s.candidate.pass == 5) && s.extentEnd + 4 < end_ &&
-          chased_.size() < kMaxProposals &&
-          std::find(chased_.begin(), chased_.end(), s.extentEnd) == chased_.end()) {
-        chased_.push_back(s.extentEnd);
-        anchored(s.extentEnd, 5, 1);
+    measurePending();
+    choose(out);
+  }
+
+  void measurePending() {
+    std::vector<Scored>& scored = scored_;
+    // Measuring may reveal where the next freed cell of a run begins: chase those anchors, in
+    // rounds. Within a round equal proposals sit next to each other and are measured once.
+    std::vector<std::size_t> order;
+    for (std::size_t done = measured_; done < proposals_.size();) {
+      const std::size_t roundEnd = proposals_.size();
+      order.clear();
+      for (std::size_t i = done; i < roundEnd; ++i) order.push_back(i);
+      std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+        const Proposal& x = proposals_[a];
+        const Proposal& y = proposals_[b];
+        if (x.start != y.start) return x.start < y.start;
+        if (x.firstColumn != y.firstColumn) return x.firstColumn < y.firstColumn;
+        if (x.count != y.count) return x.count < y.count;
+        return a < b;
+      });
+      done = roundEnd;
+      for (std::size_t i : order) {
+        Scored s;
+        if (!measure(proposals_[i], &s)) continue;
+        s.order = i;
+        scored.push_back(s);
+        // A record found by chasing keeps the run going: each freed cell of a run merged into
+        // one freeblock lost its first bytes to a header of its own and scores low.
+        if ((s.candidate.score >= 2 || s.candidate.pass == 5) && s.extentEnd + 4 < end_ &&
+            chased_.size() < kMaxProposals &&
+            std::find(chased_.begin(), chased_.end(), s.extentEnd) == chased_.end()) {
+          chased_.push_back(s.extentEnd);
+          anchored(s.extentEnd, 5, 1);
+        }
       }
     }
+    measured_ = proposals_.size();
+  }
+
+  void choose(std::vector<CarvedCandidate>* out) {
+    std::vector<Scored>& scored = scored_;
+    // The yielding rule again, now that the stale freeblock headers are known too.
+    for (Scored& s : scored) {
+      for (const Interval& b : freeblocks_) {
+        if (b.begin > s.candidate.offset && b.begin + 4 < s.extentEnd) s.candidate.score = 0;
+      }
+    }
+    // Equal scores are settled by the order of proposing (the passes' order).
+    std::sort(scored.begin(), scored.end(),
+              [](const Scored& a, const Scored& b) { return a.order < b.order; });
     std::stable_sort(scored.begin(), scored.end(), [](const Scored& a, const Scored& b) {
       return a.candidate.score > b.candidate.score;
     });
@@ -652,6 +750,12 @@ class PageCarver {
   std::vector<std::size_t> chased_;
   std::vector<std::uint32_t> terminal_;
   mutable std::vector<std::uint64_t> types_;  // serial types of the proposal being measured
+  std::vector<Scored> scored_;
+  std::size_t measured_ = 0;
+  std::vector<Interval> covered_;
+  mutable Core core_;
+  mutable std::uint64_t coreKey_ = 0;
+  mutable bool coreValid_ = false;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "db/record.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "db/varint.h"
@@ -17,21 +18,28 @@ int layColumns(const std::uint8_t* p, std::size_t headerLen, std::size_t content
   std::size_t pos = 0;
   std::uint64_t content = contentStart;
   int column = firstColumn;
-  while (pos < headerLen && out->columns.size() < count) {
+  // At most one column per header byte: size the list once and fill it by index.
+  const std::size_t most = std::min(count, headerLen);
+  out->columns.resize(most);
+  std::size_t k = 0;
+  while (pos < headerLen && k < most) {
     std::uint64_t type = 0;
     std::size_t len = readVarint(p + pos, headerLen - pos, &type);
     pos += len;
     std::uint64_t width = serialTypeWidth(type);
     // A content past the bytes held ends the row: the invariant is content end <= n.
-    if (width > n - content) return kInvalid;
-    RecordColumn c;
+    if (width > n - content) {
+      out->columns.resize(k);
+      return kInvalid;
+    }
+    RecordColumn& c = out->columns[k++];
     c.column = column++;
     c.serialType = type;
     c.offset = static_cast<std::size_t>(content);
     c.width = static_cast<std::size_t>(width);
-    out->columns.push_back(c);
     content += width;
   }
+  out->columns.resize(k);
   out->contentStart = contentStart;
   out->end = static_cast<std::size_t>(content);
   return kOk;

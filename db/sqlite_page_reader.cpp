@@ -629,7 +629,8 @@ int SqlitePageReader::assembleCarved(const std::uint8_t* page, const CarvedCandi
 int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
                                    const std::vector<std::uint16_t>& offsets, RowKind kind,
                                    RowSink* sink, CarvedCandidateMap* carveInto) {
-  PageBuffer page(geometry_.pageSize);
+  std::vector<std::uint8_t>& page = deliverPage_;
+  page.resize(geometry_.pageSize + kBufferPad);
   int rc = ReadPage(pageIndex, page.data());
   if (rc != kOk) return rc;
   if (carveInto != nullptr) {
@@ -672,7 +673,8 @@ int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
 int SqlitePageReader::deliverCandidates(std::uint32_t pageIndex,
                                         const std::vector<CarvedCandidate>& list,
                                         RowSink* sink) {
-  PageBuffer page(geometry_.pageSize);
+  std::vector<std::uint8_t>& page = deliverPage_;
+  page.resize(geometry_.pageSize + kBufferPad);
   int rc = ReadPage(pageIndex, page.data());
   if (rc != kOk) return rc;
   for (const CarvedCandidate& c : list) {

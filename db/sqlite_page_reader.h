@@ -186,6 +186,7 @@ class SqlitePageReader {
   std::map<std::string, int> declaredWidths_;
   std::vector<char> workBuffer_;
   std::vector<std::uint8_t> payload_;  // assembly buffer reused across rows
+  std::vector<std::uint8_t> deliverPage_;  // the page whose rows are being handed over
 };
 
 }  // namespace qv::db
