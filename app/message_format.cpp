@@ -6,7 +6,7 @@
 namespace qv::app {
 namespace {
 
-struct Spec {
+struct Conversion {
   std::size_t length = 0;  // characters from the "%" to the conversion letter, both included
   bool leftAlign = false;
   bool zeroPad = false;
@@ -35,8 +35,8 @@ bool startsWith(std::wstring_view p, std::size_t i, std::wstring_view prefix) {
 }
 
 // Reads the conversion that starts with the "%" at p[start] (not "%%").
-Spec readSpec(std::wstring_view p, std::size_t start) {
-  Spec s;
+Conversion readConversion(std::wstring_view p, std::size_t start) {
+  Conversion s;
   std::size_t i = start + 1;
   while (i < p.size() && std::wstring_view(L"-+ 0#").find(p[i]) != std::wstring_view::npos) {
     if (p[i] == L'-') s.leftAlign = true;
@@ -89,7 +89,7 @@ std::wstring digitsOf(std::uint64_t v, unsigned base, bool upper) {
   return out;
 }
 
-void appendPadded(std::wstring& out, const Spec& s, std::wstring_view sign, std::wstring body) {
+void appendPadded(std::wstring& out, const Conversion& s, std::wstring_view sign, std::wstring body) {
   const std::size_t width = static_cast<std::size_t>(s.width);
   const std::size_t used = sign.size() + body.size();
   const std::size_t pad = width > used ? width - used : 0;
@@ -102,7 +102,7 @@ void appendPadded(std::wstring& out, const Spec& s, std::wstring_view sign, std:
   }
 }
 
-void appendNumber(std::wstring& out, const Spec& s, std::int64_t v) {
+void appendNumber(std::wstring& out, const Conversion& s, std::int64_t v) {
   std::wstring sign;
   std::wstring body;
   if (s.conversion == L'x' || s.conversion == L'X') {
@@ -125,11 +125,11 @@ void appendNumber(std::wstring& out, const Spec& s, std::int64_t v) {
   appendPadded(out, s, sign, std::move(body));
 }
 
-void appendText(std::wstring& out, const Spec& s, std::wstring_view text) {
+void appendText(std::wstring& out, const Conversion& s, std::wstring_view text) {
   if (s.precision >= 0 && text.size() > static_cast<std::size_t>(s.precision)) {
     text = text.substr(0, static_cast<std::size_t>(s.precision));
   }
-  Spec plain = s;
+  Conversion plain = s;
   plain.zeroPad = false;
   plain.precision = -1;
   appendPadded(out, plain, L"", std::wstring(text));
@@ -154,14 +154,14 @@ std::wstring formatMessage(std::wstring_view pattern, std::initializer_list<Mess
       i += 2;
       continue;
     }
-    const Spec s = readSpec(pattern, i);
+    const Conversion s = readConversion(pattern, i);
     if (!s.supported() || next == args.end()) {
       out.append(pattern.substr(i, s.length));
     } else {
       const MessageArg& arg = *next++;
       const bool wantsText = s.conversion == L's' || s.conversion == L'S';
       if (arg.isNumber()) {
-        Spec asNumber = s;
+        Conversion asNumber = s;
         if (wantsText) asNumber.conversion = L'd';
         appendNumber(out, asNumber, arg.number());
       } else {
@@ -185,7 +185,7 @@ std::string conversionKinds(std::wstring_view pattern) {
       i += 2;
       continue;
     }
-    const Spec s = readSpec(pattern, i);
+    const Conversion s = readConversion(pattern, i);
     if (!s.supported())
       kinds.push_back('?');
     else
