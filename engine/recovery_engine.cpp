@@ -5,11 +5,25 @@
 #include "backup/encryption_probe.h"
 #include "backup/manifest_choice.h"
 #include "backup/stored_path.h"
+#include "db/call_reader.h"
+#include "db/contact_reader.h"
+#include "db/note_reader.h"
+#include "db/whatsapp_reader.h"
+#include "engine/chat_database.h"
 #include "platform/file.h"
 #include "platform/folders.h"
+#include "platform/result.h"
 #include "platform/text.h"
 
 namespace qv::engine {
+namespace {
+
+// The message reader reports through a plain function of its own; this one hands its values on.
+int forwardReport(void* engine, std::uint32_t value) {
+  return static_cast<RecoveryEngine*>(engine)->report(static_cast<int>(value));
+}
+
+}  // namespace
 
 RecoveryEngine::RecoveryEngine(const EngineSetup& setup) {
   workFolder_ = setup.workFolder;
@@ -23,9 +37,14 @@ RecoveryEngine::RecoveryEngine(const EngineSetup& setup) {
     int rc = platform::createFolders(platform::toUtf8(workFolder_));
     if (startResult_ == 0) startResult_ = rc;
   }
+  removeTemporaryFiles();
   if (!setup.findBackups) return;
   int rc = setup.backupRoot.empty() ? findBackups() : findBackupsIn(setup.backupRoot);
   if (startResult_ == 0) startResult_ = rc;
+}
+
+RecoveryEngine::~RecoveryEngine() {
+  removeTemporaryFiles();
 }
 
 bool RecoveryEngine::enumerateFolder(const std::wstring& folder,
@@ -82,6 +101,133 @@ std::wstring RecoveryEngine::storedFilePath(std::string_view fileId) const {
 int RecoveryEngine::loadManifest() {
   hasManifestDb_ = backup::hasManifestDb(backupFolder_);
   return backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_);
+}
+
+void RecoveryEngine::setCallback(ProgressCallback callback, void* user) {
+  callback_ = callback;
+  callbackUser_ = user;
+}
+
+int RecoveryEngine::report(int value) {
+  if (callback_ == nullptr) return 0;
+  const int answer = callback_(callbackUser_, value);
+  if (answer != 0) stopAnswered_ = true;
+  return answer;
+}
+
+int RecoveryEngine::advance(int share) {
+  progress_ += share;
+  return report(progress_);
+}
+
+int RecoveryEngine::open(const std::wstring& password) {
+  progress_ = 0;
+  step_ = 11;
+  stopAnswered_ = false;
+  report(0);
+  // Nothing of the previous open survives: its results, and the row-id marks that the value-line
+  // exports would otherwise continue from another backup's numbers.
+  conversations_.clear();
+  backupFiles_.clear();
+  backupEntries_.clear();
+  index_.clear();
+  whatsappAttachments_.clear();
+  whatsappChats_.clear();
+  qqChats_.clear();
+  wechatChats_.clear();
+  maxMessageRowId_ = kInitialMaxRowId;
+  maxContactRowId_ = kInitialMaxRowId;
+  hasManifestDb_ = backup::hasManifestDb(backupFolder_);
+
+  std::wstring outputFolder;
+  if (currentBackup_.encrypted) {
+    step_ = 10;
+    const int rc = decryptBackup(password, &outputFolder);
+    if (rc != kOk) return rc;
+  } else {
+    progress_ = 1;
+    report(1);
+  }
+  const int result = backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_);
+  // The deciphered copy is flat and holds every stored file: from now on paths lead there.
+  if (!outputFolder.empty()) {
+    backupFolder_ = outputFolder;
+    currentBackup_.folder = outputFolder;
+  }
+  advance(step_);
+  return result;
+}
+
+std::string RecoveryEngine::databasePath(const char* fileId) const {
+  return platform::toUtf8(storedFilePath(fileId));
+}
+
+int RecoveryEngine::databaseStepResult(int readerResult) const {
+  if (readerResult == kCancelled && !stopAnswered_) return kInvalid;
+  return readerResult;
+}
+
+int RecoveryEngine::readMessages(db::ConversationMap* conversations) {
+  stopAnswered_ = false;
+  conversations_.clear();
+  db::ReadProgress progress;
+  progress.callback = callback_ != nullptr ? forwardReport : nullptr;
+  progress.user = this;
+  progress.base = static_cast<std::uint32_t>(progress_);
+  progress.step = static_cast<std::uint32_t>(step_);
+  std::uint64_t maxRowId = maxMessageRowId_;
+  int rc = db::ReadMessages(databasePath(kSmsFileId), databasePath(kAddressBookFileId),
+                            &conversations_, progress, &maxRowId);
+  if (rc == kOk) maxMessageRowId_ = maxRowId;
+  rc = databaseStepResult(rc);
+  *conversations = conversations_;
+  advance(step_ / 2);
+  return rc;
+}
+
+int RecoveryEngine::readContacts(std::vector<db::ContactRecord>* contacts) {
+  stopAnswered_ = false;
+  std::uint64_t maxRowId = maxContactRowId_;
+  int rc = db::ReadContacts(databasePath(kAddressBookFileId), currentBackup_.versionAbove11 ? 1 : 0,
+                            contacts, &maxRowId);
+  if (rc == kOk) maxContactRowId_ = maxRowId;
+  rc = databaseStepResult(rc);
+  advance(step_ / 2);
+  return rc;
+}
+
+int RecoveryEngine::readCalls(std::vector<db::CallRecord>* calls) {
+  stopAnswered_ = false;
+  std::string path = databasePath(kCallHistoryFileId);
+  if (!platform::isFile(path)) path = databasePath(kOldCallHistoryFileId);
+  int rc = db::ReadCalls(path, databasePath(kAddressBookFileId),
+                         currentBackup_.versionAbove11 ? 1 : 0, calls);
+  rc = databaseStepResult(rc);
+  advance(step_ / 2);
+  return rc;
+}
+
+int RecoveryEngine::readNotes(std::vector<db::NoteRecord>* notes) {
+  stopAnswered_ = false;
+  int rc = db::ReadNotes(databasePath(kNotesFileId), notes);
+  rc = databaseStepResult(rc);
+  advance(step_ / 2);
+  return rc;
+}
+
+int RecoveryEngine::readWhatsApp(db::WhatsAppChatMap* chats) {
+  stopAnswered_ = false;
+  whatsappChats_.clear();
+  const backup::ManifestEntry* chatDb = findChatDatabase(index_, ChatDatabase::kWhatsApp);
+  // Without a chat database the category stays empty; the reader's code is not the step's.
+  if (chatDb != nullptr) db::ReadWhatsApp(platform::toUtf8(storedFilePath(chatDb->fileId)), chats);
+  whatsappChats_ = *chats;
+  return advance(step_);
+}
+
+int RecoveryEngine::takeWhatsAppAttachments(std::vector<FileItem>* items) {
+  *items = whatsappAttachments_;
+  return advance(step_);
 }
 
 }  // namespace qv::engine

@@ -1,8 +1,24 @@
-// The extraction engine: opens one backup and answers everything the pages and the CLI ask of
-// it. This is the start of the class: the state and operations of backup discovery and of the
-// manifest index. The logic itself lives in backup/; the engine holds the state between calls.
+// The extraction engine: opens one backup and answers everything the pages, the export job and
+// the CLI ask of it. One engine lives as long as the program; recovery sources point to it and
+// never own it.
+//
+// What it keeps between calls: the backup list (backup/ does the finding and reading), the
+// current backup and its manifest index, the progress arithmetic of a scan, the row-id marks
+// that the value-line exports continue from, and copies of the chat results that the chat text
+// writers read. Operations are grouped by file:
+//   recovery_engine.cpp   start-up, backups, open, progress, the database steps
+//   media_walks.cpp       Camera Roll / Photo Stream, message attachments, app files
+//   stored_copy.cpp       preview files, copying stored files out, removing temporary files
+//   chat_exports.cpp      QQ and WeChat accounts, chat text, the value-line exports
+//   decryption.cpp        password-protected backups
+//
+// Progress. A scan adds to `progress` step by step; `step` is the share of one step (11, or 10
+// for a password-protected backup). Shares: open 1 then step; photos 2 x step; messages,
+// contacts, calls, notes step / 2 each; attachments, app files, WhatsApp and WhatsApp
+// attachments step each. A plain backup with every category chosen ends at 98.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +26,10 @@
 #include "backup/backup_info.h"
 #include "backup/manifest_choice.h"
 #include "backup/manifest_entry.h"
+#include "db/message_reader.h"
+#include "db/records.h"
+#include "engine/items.h"
+#include "engine/progress.h"
 
 namespace qv::engine {
 
@@ -23,17 +43,38 @@ struct EngineSetup {
   bool findBackups = true;
 };
 
+// Row ids the value-line exports number new rows after until a read raises them.
+constexpr std::uint64_t kInitialMaxRowId = 20000;
+
+// Stored files of the app databases, by the SHA-1 of their keys.
+inline constexpr char kSmsFileId[] = "3d0d7e5fb2ce288813306e4d4636395e047a3d28";
+inline constexpr char kAddressBookFileId[] = "31bb7ba8914766d4ba40d6dfb6113c8b614be442";
+inline constexpr char kCallHistoryFileId[] = "5a4935c78a5255723f707230a451d79c540d2741";
+inline constexpr char kOldCallHistoryFileId[] = "2b2b0084a1bc3a5ac8c27afdf14afb42c61a19ca";
+inline constexpr char kNotesFileId[] = "ca3bc056d4da0bbf88b5fb3be254f3b7147e639c";
+
+// The preview files in the work folder.
+inline constexpr char kPicturePreviewName[] = "tmp.jpg";
+inline constexpr char kSoundPreviewName[] = "tmp.wav";
+inline constexpr char kVideoPreviewName[] = "tmp.avi";
+
 class RecoveryEngine {
  public:
-  // Creates the work folder and finds the backups under the root. Neither failing is fatal: a
-  // computer without an application-data folder or a default backup root still gets an engine,
-  // with an empty backup list and startResult() telling why.
+  // Creates the work folder, removes temporary files an earlier run left, and finds the backups
+  // under the root. Neither failing is fatal: a computer without an application-data folder or
+  // a default backup root still gets an engine, with an empty backup list and startResult()
+  // telling why.
   RecoveryEngine() : RecoveryEngine(EngineSetup()) {}
   explicit RecoveryEngine(const EngineSetup& setup);
+  // Removes the temporary files (preview copies, decryption output).
+  ~RecoveryEngine();
+  RecoveryEngine(const RecoveryEngine&) = delete;
+  RecoveryEngine& operator=(const RecoveryEngine&) = delete;
 
   // 0, or the first failure of the start-up (work folder, backup root).
   int startResult() const { return startResult_; }
 
+  // --- Backups (backup/discovery.h) ---
   bool enumerateFolder(const std::wstring& folder, std::vector<std::wstring>* out) const;
   // Makes the system's default backup root the backup folder and lists its entries; the code
   // of the application-data lookup when there is no default root.
@@ -57,20 +98,134 @@ class RecoveryEngine {
     return hasManifestDb_ ? backup::ManifestKind::kDb : backup::ManifestKind::kMbdb;
   }
 
+  // --- A scan ---
+  // The callback every report goes to (null: none) and its user value.
+  void setCallback(ProgressCallback callback, void* user);
+  // Opens the current backup: forgets every result of the previous open, decrypts a
+  // password-protected backup, reads the manifest. Returns the manifest reader's result, or
+  // decryption's (-110 wrong password, its failure, or the callback's stop answer) at once.
+  int open(const std::wstring& password);
+
+  // The database steps. Each reads its stored database and then adds its share to the progress
+  // and reports it. A database the backup does not hold gives 87 and an empty category; the
+  // result 2 always means that the callback asked to stop (see databaseStepResult).
+  int readMessages(db::ConversationMap* conversations);
+  int readContacts(std::vector<db::ContactRecord>* contacts);
+  int readCalls(std::vector<db::CallRecord>* calls);
+  int readNotes(std::vector<db::NoteRecord>* notes);
+  // WhatsApp's chat database; the callback's answer to the closing report is the result.
+  int readWhatsApp(db::WhatsAppChatMap* chats);
+
+  // The manifest walks (media_walks.cpp). Each examines every index entry once, reports after
+  // each, and ends early with the callback's stop answer; otherwise 0.
+  int gatherPhotos(std::vector<FileItem>* cameraRoll, std::vector<FileItem>* photoStream);
+  int gatherMessageAttachments(std::vector<FileItem>* items);
+  // App media into the list; WhatsApp's attachments are kept for takeWhatsAppAttachments.
+  int gatherAppFiles(std::vector<AppFileItem>* items);
+  // Hands over what the app-file walk of this open kept (nothing when it did not run), adds
+  // `step` and reports; the callback's answer (0 without a callback).
+  int takeWhatsAppAttachments(std::vector<FileItem>* items);
+
+  // --- Preview and export primitives (stored_copy.cpp, chat_exports.cpp) ---
+  // Copies a stored file of a recognised type to the preview file of its kind (picture, sound,
+  // video) in the work folder; *previewPath names it (empty when the type is not recognised).
+  // 0; 87 for an unrecognised type or a file that cannot be opened; 30 for a short read; the
+  // system's code for a failed write; or the callback's stop answer. The callback always gets a
+  // last call with 100.
+  int makePreviewFile(const std::wstring& storedPath, std::wstring* previewPath,
+                      PreviewCallback callback, void* user);
+  // Copies a stored file to the destination (its folder created with parents), reporting after
+  // each 64 KiB piece. 0; 87 when either file cannot be opened (reported once with 100); 30 for
+  // a short read; the system's code for a failed write; or the callback's stop answer. An empty
+  // source gives an empty destination and no call at all.
+  int copyStoredFile(const std::wstring& source, const std::wstring& destination,
+                     CopyCallback callback, void* user);
+  // The message (address-book) rows as value lines appended to outputPath (UTF-8), new rows
+  // numbered after the highest row id the last read met. The writer's code.
+  int exportMessageLines(const std::string& outputPath);
+  int exportContactLines(const std::string& outputPath);
+  // Every QQ (WeChat) account database of the index, each account's chats under its key.
+  int readQqChats(AccountChatMap* chats);
+  int readWechatChats(AccountChatMap* chats);
+  // One chat of the last read as UTF-8 text with a byte-order mark and CR LF line ends: per
+  // message "<date> <speaker>:" and "    <text>" and an empty line. 0 (also for a chat that
+  // is not there: the file is then empty but for the mark), the system's code for a file that
+  // cannot be written, or the callback's stop answer.
+  int writeWhatsAppChatText(std::int32_t chatKey, const std::wstring& outputPath,
+                            CopyCallback callback, void* user);
+  int writeQqChatText(const std::wstring& accountKey, const std::wstring& chatKey,
+                      const std::wstring& outputPath, CopyCallback callback, void* user);
+  int writeWechatChatText(const std::wstring& accountKey, const std::wstring& chatKey,
+                          const std::wstring& outputPath, CopyCallback callback, void* user);
+  // Deletes the preview files and what decryption left. 0; failures are ignored.
+  int removeTemporaryFiles();
+  // The preview file of a kind: work folder + "tmp.jpg", "tmp.wav" or "tmp.avi".
+  std::wstring previewFilePath(const char* name) const;
+
+  // --- Password-protected backups (decryption.cpp) ---
+  // Runs the decryption tool on the current backup with the password; *outputFolder receives
+  // the folder the deciphered files go to. 0, -110 for a wrong password, 87 when the tool
+  // cannot start, or the callback's stop answer.
+  int decryptBackup(const std::wstring& password, std::wstring* outputFolder);
+  // The folder that receives decryption output, chosen at the first call.
+  std::wstring temporaryFolder();
+
+  // --- State ---
   const std::wstring& backupFolder() const { return backupFolder_; }
   const std::wstring& workFolder() const { return workFolder_; }
   const backup::BackupInfo& currentBackup() const { return currentBackup_; }
   const std::vector<std::wstring>& backupEntries() const { return backupEntries_; }
+  const std::vector<std::wstring>& backupFiles() const { return backupFiles_; }
   const backup::ManifestIndex& index() const { return index_; }
   bool hasManifestDb() const { return hasManifestDb_; }
+  int progress() const { return progress_; }
+  int step() const { return step_; }
+  std::uint64_t maxMessageRowId() const { return maxMessageRowId_; }
+  std::uint64_t maxContactRowId() const { return maxContactRowId_; }
+  const db::ConversationMap& conversations() const { return conversations_; }
+  const db::WhatsAppChatMap& whatsappChats() const { return whatsappChats_; }
+  const AccountChatMap& qqChats() const { return qqChats_; }
+  const AccountChatMap& wechatChats() const { return wechatChats_; }
+
+  // Reports a value: the callback's answer, 0 without a callback.
+  int report(int value);
 
  private:
+  // The UTF-8 path of an app database's stored file.
+  std::string databasePath(const char* fileId) const;
+  // The result of a database step: the reader's code, except that a 2 that no stop answer
+  // produced (a file-not-found code of the platform, numbered 2 like a cancel) becomes 87, so
+  // a missing database never ends the scan as if the user had stopped it.
+  int databaseStepResult(int readerResult) const;
+  // Adds to the progress and reports it; the callback's answer.
+  int advance(int share);
+  int readChatAccounts(bool qq, AccountChatMap* chats);
+  template <typename Speaker, typename Messages>
+  int writeChatText(const Messages* messages, Speaker speaker, const std::wstring& outputPath,
+                    CopyCallback callback, void* user);
+  void removeDecryptionOutput();
+
   std::wstring backupFolder_;
   std::wstring workFolder_;
   backup::BackupInfo currentBackup_;
   std::vector<std::wstring> backupEntries_;
+  std::vector<std::wstring> backupFiles_;
   backup::ManifestIndex index_;
+  ProgressCallback callback_ = nullptr;
+  void* callbackUser_ = nullptr;
+  int progress_ = 0;
+  int step_ = 11;
+  std::uint64_t maxMessageRowId_ = kInitialMaxRowId;
+  std::uint64_t maxContactRowId_ = kInitialMaxRowId;
   bool hasManifestDb_ = false;
+  db::ConversationMap conversations_;
+  AccountChatMap qqChats_;
+  AccountChatMap wechatChats_;
+  db::WhatsAppChatMap whatsappChats_;
+  std::vector<FileItem> whatsappAttachments_;
+  // Set when the callback answered "stop" since the current step began.
+  bool stopAnswered_ = false;
+  std::wstring temporaryFolder_;
   int startResult_ = 0;
 };
 
