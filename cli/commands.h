@@ -22,5 +22,6 @@ const std::vector<Command>& allCommands();
 int runList(const Args& args);
 int runInfo(const Args& args);
 int runSqlite(const Args& args);
+int runScan(const Args& args);
 
 }  // namespace qv::cli

@@ -26,6 +26,16 @@ const std::vector<Command>& allCommands() {
        "  schema is listed. --json prints JSON Lines, one object per row image;\n"
        "  --deleted-only leaves out the live rows.\n",
        runSqlite},
+      {"scan", "sort a backup into the fourteen categories and count each",
+       "usage: quenvale scan BACKUP_FOLDER [--only CATEGORIES] [--json]\n"
+       "  Opens the backup in BACKUP_FOLDER and runs the scan: media by their signatures,\n"
+       "  messages, contacts, calls, notes and WhatsApp from their databases (deleted rows\n"
+       "  included). --only takes category names separated by commas (as the category page\n"
+       "  or the category tree shows them, any case), e.g. --only \"camera roll,messages\".\n"
+       "  Prints the category tree with counts and sizes, or with --json one object:\n"
+       "  {\"result\", \"backup\", \"categories\": [{\"id\", \"name\", \"items\", \"deleted\",\n"
+       "  \"bytes\"}, ...]}. A progress bar goes to stderr when it is a terminal.\n",
+       runScan},
   };
   return commands;
 }
