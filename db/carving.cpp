@@ -379,11 +379,10 @@ class PageCarver {
     if (h_.contentStart <= end_) bounds.push_back(h_.contentStart);
     std::sort(bounds.begin(), bounds.end());
     const std::size_t known = freeblocks_.size();
+    // Covered records are searched too: a stale header inside one shows that a cell freed
+    // later lay over its tail (the yielding rule of choose()).
     for (const Interval& f : free_) {
-      std::size_t cover = 0;
       for (std::size_t q = f.begin; q + 4 <= f.end; ++q) {
-        q = skipCovered(q, &cover);
-        if (q + 4 > f.end) break;
         const std::size_t next = be16(page_ + q);
         const std::size_t size = be16(page_ + q + 2);
         if (size < 8 || size > f.end - q) continue;
