@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,38 @@ TEST_F(EngineTest, OpenedBackupsResolveEveryStoredFile) {
             enciphered.folder + static_cast<wchar_t>(platform::kSep) +
                 L"3d0d7e5fb2ce288813306e4d4636395e047a3d28");
 }
+
+#ifndef _WIN32
+// Without a home or data folder there is no work folder and no default root, and the engine
+// still starts: the code says why, the list is empty.
+TEST(EngineStartTest, NoApplicationDataFolderIsNotFatal) {
+  struct EnvScope {
+    std::string home, data;
+    bool hadHome, hadData;
+    EnvScope() {
+      const char* h = std::getenv("HOME");
+      const char* d = std::getenv("XDG_DATA_HOME");
+      hadHome = h != nullptr;
+      hadData = d != nullptr;
+      if (hadHome) home = h;
+      if (hadData) data = d;
+      unsetenv("HOME");
+      unsetenv("XDG_DATA_HOME");
+    }
+    ~EnvScope() {
+      if (hadHome) setenv("HOME", home.c_str(), 1);
+      if (hadData) setenv("XDG_DATA_HOME", data.c_str(), 1);
+    }
+  } env;
+  RecoveryEngine engine;
+  EXPECT_NE(engine.startResult(), 0);
+  EXPECT_TRUE(engine.workFolder().empty());
+  EXPECT_TRUE(engine.backupEntries().empty());
+  std::vector<backup::BackupInfo> backups;
+  EXPECT_EQ(engine.listBackups(&backups), 0);
+  EXPECT_TRUE(backups.empty());
+}
+#endif
 
 TEST_F(EngineTest, ReadingAFolderByHand) {
   RecoveryEngine engine(setup_);
