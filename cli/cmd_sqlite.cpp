@@ -75,30 +75,30 @@ void appendInt(std::string& out, std::int64_t v) {
 }
 
 // Text that JSON takes as it is: valid UTF-8 without quotes, backslashes or control bytes.
-// Eight ASCII bytes are tested at a time; the first non-ASCII byte hands the rest to the
-// UTF-8 check.
+// Eight bytes are tested at a time (the byte tests below are exact for words with bytes of
+// any value); UTF-8 is checked only when a byte past ASCII was seen.
 bool isPlainText(std::string_view s) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
   auto hasZero = [](std::uint64_t v) { return ((v - kOnes) & ~v & kHigh) != 0; };
-  auto hasByte = [&](std::uint64_t v, unsigned b) { return hasZero(v ^ (kOnes * b)); };
   const char* p = s.data();
-  std::size_t i = 0, n = s.size();
+  const std::size_t n = s.size();
+  std::uint64_t high = 0;
+  std::size_t i = 0;
   for (; n - i >= 8; i += 8) {
     std::uint64_t w = 0;
     std::memcpy(&w, p + i, 8);
-    if (w & kHigh) break;
-    // Bytes below 0x20: subtracting 0x20 from each sets the high bit of exactly those.
-    if (((w - kOnes * 0x20) & ~w & kHigh) != 0 || hasByte(w, '"') || hasByte(w, '\\') ||
-        hasByte(w, 0x7F))
+    high |= w;
+    // A byte below 0x20, a quote, a backslash or DEL.
+    if (((w - kOnes * 0x20) & ~w & kHigh) != 0 || hasZero(w ^ (kOnes * '"')) ||
+        hasZero(w ^ (kOnes * '\\')) || hasZero(w ^ (kOnes * 0x7F)))
       return false;
   }
-  bool ascii = true;
-  for (std::size_t k = i; k < n; ++k) {
-    const auto c = static_cast<unsigned char>(p[k]);
+  for (; i < n; ++i) {
+    const auto c = static_cast<unsigned char>(p[i]);
     if (c < 0x20 || c == '"' || c == '\\' || c == 0x7F) return false;
-    ascii = ascii && c < 0x80;
+    high |= c;
   }
-  return ascii || db::isValidUtf8(s.substr(i));
+  return (high & kHigh) == 0 || db::isValidUtf8(s);
 }
 
 // A JSON string of text: most texts need no escaping, and are copied as they are (exactly
