@@ -8,6 +8,7 @@
 // the record walk, which refuses a record whose contents run past the bytes held.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -89,5 +90,30 @@ int declareTableWidth(SqlitePageReader& reader, const std::vector<SchemaEntry>& 
 
 // Compares two texts without regard to ASCII case (the dates and names lists sort on).
 bool lessNoCase(const std::wstring& a, const std::wstring& b);
+
+// Sorts records by a text field without regard to ASCII case, keeping the order of equal ones.
+// The records are moved once each; texts without upper-case letters (every date) compare as
+// they are.
+template <class T, class Text>
+void stableSortByText(std::vector<T>* items, Text text) {
+  const std::size_t n = items->size();
+  if (n < 2) return;
+  std::vector<std::uint32_t> order(n);
+  std::vector<bool> folded(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    order[i] = static_cast<std::uint32_t>(i);
+    const std::wstring& t = text((*items)[i]);
+    folded[i] = std::any_of(t.begin(), t.end(), [](wchar_t c) { return c >= L'A' && c <= L'Z'; });
+  }
+  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+    const std::wstring& x = text((*items)[a]);
+    const std::wstring& y = text((*items)[b]);
+    return folded[a] || folded[b] ? lessNoCase(x, y) : x < y;
+  });
+  std::vector<T> sorted;
+  sorted.reserve(n);
+  for (std::uint32_t i : order) sorted.push_back(std::move((*items)[i]));
+  items->swap(sorted);
+}
 
 }  // namespace qv::db

@@ -9,9 +9,9 @@
 #include "db/app_row.h"
 #include "db/contact_reader.h"
 #include "db/leftover_copies.h"
+#include "db/local_dates.h"
 #include "db/phone_lookup.h"
 #include "db/sqlite_page_reader.h"
-#include "db/timestamp.h"
 #include "db/varint.h"
 #include "platform/result.h"
 
@@ -46,7 +46,8 @@ std::uint32_t durationOf(const AppRow& row, bool floatsToo) {
   return 0;
 }
 
-int decodeCall(SqlitePageReader& reader, const RowImage& image, ScannedRow<CallRecord>* out) {
+int decodeCall(SqlitePageReader& reader, const RowImage& image, LocalDates& dates,
+               ScannedRow<CallRecord>* out) {
   AppRow row;
   int rc = row.load(image, reader.textEncoding());
   if (rc != kOk) return rc;
@@ -63,9 +64,9 @@ int decodeCall(SqlitePageReader& reader, const RowImage& image, ScannedRow<CallR
   double d = 0;
   std::int64_t whole = 0;
   if (row.smallUnsigned(kDateColumn, &seconds) && row.column(kDateColumn)->serialType <= 4) {
-    c.date = newer ? formatAppleTime(seconds) : formatUnixTime(seconds);
+    c.date = newer ? dates.appleTime(seconds) : dates.unixTime(seconds);
   } else if (newer && row.real(kDateColumn, &d) && truncated(d, -1e15, 1e15, &whole)) {
-    c.date = formatAppleTime(whole);
+    c.date = dates.appleTime(whole);
   }
   c.duration = durationOf(row, newer);
 
@@ -127,6 +128,7 @@ int ReadCalls(const std::string& callHistoryPath, const std::string& addressBook
   if (width != 0) reader.widths.call = width;
 
   std::vector<ScannedRow<CallRecord>> rows;
+  LocalDates dates;
   auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
     if (!newer && !image.carvedLayout && width == 0) {
       // No declared width: the older table's carving falls back to the live rows' count.
@@ -136,7 +138,7 @@ int ReadCalls(const std::string& callHistoryPath, const std::string& addressBook
         r.widths.call = static_cast<int>(headerSize - 1);
     }
     ScannedRow<CallRecord> row;
-    const int decoded = decodeCall(r, image, &row);
+    const int decoded = decodeCall(r, image, dates, &row);
     if (decoded == kOk) rows.push_back(std::move(row));
     return decoded;
   });
@@ -159,9 +161,7 @@ int ReadCalls(const std::string& callHistoryPath, const std::string& addressBook
     const long at = lookup.firstContaining(call.number);
     if (at >= 0) call.name = contacts[static_cast<std::size_t>(at)].name;
   }
-  std::stable_sort(calls->begin(), calls->end(), [](const CallRecord& a, const CallRecord& b) {
-    return lessNoCase(a.date, b.date);
-  });
+  stableSortByText(calls, [](const CallRecord& c) -> const std::wstring& { return c.date; });
   return kOk;
 }
 

@@ -136,9 +136,7 @@ int ReadContacts(const std::string& addressBookPath, int versionFlag,
     c.phone = distinctPhoneNumbers(c.phone);
     kept.push_back(std::move(c));
   }
-  std::stable_sort(kept.begin(), kept.end(), [](const ContactRecord& a, const ContactRecord& b) {
-    return lessNoCase(a.name, b.name);
-  });
+  stableSortByText(&kept, [](const ContactRecord& c) -> const std::wstring& { return c.name; });
   *contacts = std::move(kept);
   *maxContactRowId = reader.maxContactRowId;
   return rc;

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -31,26 +32,35 @@ struct ScannedRow {
 // out).
 template <class Record, class Key>
 void dropLeftoverCopies(std::vector<ScannedRow<Record>>* rows, Key key) {
-  std::unordered_set<std::wstring> fields;        // live and kept deleted rows
-  std::unordered_set<std::wstring> fieldsWithId;  // the same, with the row id in front
-  auto withId = [](std::uint32_t id, const std::wstring& k) {
-    return std::to_wstring(id) + L'\x1f' + k;
+  struct IdKey {
+    std::uint32_t id;
+    std::wstring_view key;
+    bool operator==(const IdKey& o) const { return id == o.id && key == o.key; }
+  };
+  struct IdKeyHash {
+    std::size_t operator()(const IdKey& k) const {
+      return std::hash<std::wstring_view>()(k.key) ^ (std::size_t{k.id} * 0x9E3779B97F4A7C15ull);
+    }
   };
   std::vector<std::wstring> keys;
   keys.reserve(rows->size());
   for (const auto& r : *rows) keys.push_back(key(r.record));
+  std::unordered_set<std::wstring_view> fields;       // live and kept deleted rows
+  std::unordered_set<IdKey, IdKeyHash> fieldsWithId;  // the same, with their row ids
+  fields.reserve(rows->size());
+  fieldsWithId.reserve(rows->size());
   for (std::size_t i = 0; i < rows->size(); ++i) {
     const auto& r = (*rows)[i];
     if (r.record.deleted != 0) continue;
     fields.insert(keys[i]);
-    fieldsWithId.insert(withId(r.rowId, keys[i]));
+    fieldsWithId.insert({r.rowId, keys[i]});
   }
   std::vector<bool> drop(rows->size(), false);
   // Deleted rows with a row id first: they say more than a carved finding of the same bytes.
   for (std::size_t i = 0; i < rows->size(); ++i) {
     const auto& r = (*rows)[i];
     if (r.record.deleted == 0 || r.rowId == 0) continue;
-    drop[i] = !fieldsWithId.insert(withId(r.rowId, keys[i])).second;
+    drop[i] = !fieldsWithId.insert({r.rowId, keys[i]}).second;
     fields.insert(keys[i]);
   }
   for (std::size_t i = 0; i < rows->size(); ++i) {

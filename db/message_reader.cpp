@@ -127,6 +127,7 @@ int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
   std::vector<ScannedRow<AttachmentRow>> attachments;
   std::vector<ScannedRow<JoinRow>> joins;
   std::vector<ContactRecord> contacts;
+  LocalDates dates;
 
   // Each step runs only while everything before it succeeded; the last report always goes.
   auto run = [&]() -> int {
@@ -141,7 +142,7 @@ int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
     scanTable(
         reader, "message",
         [&](SqlitePageReader& r, const RowImage& image, ScannedRow<MessageRecord>* out) {
-          return decodeMessage(r, image, declared == 0, out);
+          return decodeMessage(r, image, declared == 0, dates, out);
         },
         [](const MessageRecord& m) { return messageKey(m); }, &messages);
     if (int answer = reporter.report(5)) return answer;
@@ -221,9 +222,7 @@ int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
       }
       list.push_back(std::move(m));
     }
-    std::stable_sort(list.begin(), list.end(), [](const MessageRecord& a, const MessageRecord& b) {
-      return lessNoCase(a.date, b.date);
-    });
+    stableSortByText(&list, [](const MessageRecord& m) -> const std::wstring& { return m.date; });
     for (MessageRecord& m : list) (*conversations)[m.handleId].push_back(std::move(m));
   }
   if (progress.callback != nullptr) progress.callback(progress.user, progress.base + progress.step);

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "db/app_row.h"
-#include "db/timestamp.h"
 #include "db/varint.h"
 #include "platform/result.h"
 
@@ -16,7 +15,7 @@ constexpr int kHandleColumn = 5;
 constexpr int kDateColumn = 15;
 constexpr int kFromMeColumn = 21;
 
-std::wstring messageDate(const AppRow& row) {
+std::wstring messageDate(const AppRow& row, LocalDates& dates) {
   const RecordColumn* c = row.column(kDateColumn);
   if (c == nullptr) return {};
   const std::uint8_t* content = row.data() + c->offset;
@@ -25,13 +24,13 @@ std::wstring messageDate(const AppRow& row) {
     case 2:
     case 3:
     case 4:
-      return formatAppleTime(unsignedValue(content, c->serialType));
+      return dates.appleTime(unsignedValue(content, c->serialType));
     case 6:  // nanoseconds since 2001 (iOS 11 on)
-      return formatAppleNanoseconds(integerValue(content, c->serialType));
+      return dates.appleNanoseconds(integerValue(content, c->serialType));
     case 7: {
       const double ns = realValue(content);
       if (!std::isfinite(ns) || std::fabs(ns) >= 9.2e18) return {};
-      return formatAppleNanoseconds(static_cast<std::int64_t>(std::trunc(ns)));
+      return dates.appleNanoseconds(static_cast<std::int64_t>(std::trunc(ns)));
     }
     default:
       return {};
@@ -41,7 +40,7 @@ std::wstring messageDate(const AppRow& row) {
 }  // namespace
 
 int decodeMessage(SqlitePageReader& reader, const RowImage& image, bool widthFromHeader,
-                  ScannedRow<MessageRecord>* out) {
+                  LocalDates& dates, ScannedRow<MessageRecord>* out) {
   if (!image.carvedLayout) {
     if (widthFromHeader) {
       std::uint64_t headerSize = 0;
@@ -61,7 +60,7 @@ int decodeMessage(SqlitePageReader& reader, const RowImage& image, bool widthFro
   out->rowId = m.rowId;
   std::uint32_t handle = 0;
   if (row.smallUnsigned(kHandleColumn, &handle)) m.handleId = static_cast<std::int32_t>(handle);
-  m.date = messageDate(row);
+  m.date = messageDate(row, dates);
   std::int64_t fromMe = 0;
   m.fromMe = row.integer(kFromMeColumn, &fromMe) && fromMe == 1 ? 1 : 0;
   if (row.text(kTextColumn, &m.text) != AppRow::Text::kGood) return kInvalid;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "db/leftover_copies.h"
+#include "db/local_dates.h"
 #include "db/records.h"
 #include "db/sqlite_page_reader.h"
 
@@ -14,6 +15,6 @@ namespace qv::db {
 // schema declares no width. kInvalid drops the row: a record that does not fit, or a text that
 // is missing, empty, malformed, cut by an embedded zero or holding U+FFFD.
 int decodeMessage(SqlitePageReader& reader, const RowImage& image, bool widthFromHeader,
-                  ScannedRow<MessageRecord>* out);
+                  LocalDates& dates, ScannedRow<MessageRecord>* out);
 
 }  // namespace qv::db

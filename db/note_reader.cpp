@@ -6,8 +6,8 @@
 
 #include "db/app_row.h"
 #include "db/leftover_copies.h"
+#include "db/local_dates.h"
 #include "db/sqlite_page_reader.h"
-#include "db/timestamp.h"
 #include "platform/result.h"
 
 namespace qv::db {
@@ -32,7 +32,8 @@ int decodeBody(SqlitePageReader& reader, const RowImage& image, ScannedRow<NoteR
   return kOk;
 }
 
-int decodeNote(SqlitePageReader& reader, const RowImage& image, ScannedRow<NoteRecord>* out) {
+int decodeNote(SqlitePageReader& reader, const RowImage& image, LocalDates& dates,
+               ScannedRow<NoteRecord>* out) {
   AppRow row;
   int rc = row.load(image, reader.textEncoding());
   if (rc != kOk) return rc;
@@ -46,10 +47,10 @@ int decodeNote(SqlitePageReader& reader, const RowImage& image, ScannedRow<NoteR
   if (date != nullptr && date->serialType >= 1 && date->serialType <= 4) {
     std::uint32_t seconds = 0;
     row.smallUnsigned(kDateColumn, &seconds);
-    n.date = formatAppleTime(seconds);
+    n.date = dates.appleTime(seconds);
   } else if (row.real(kDateColumn, &d) && std::isfinite(d) && std::fabs(d) < 1e15) {
     // Core Data writes its dates as floating values with fractions of a second.
-    n.date = formatAppleTime(static_cast<std::int64_t>(std::trunc(d)));
+    n.date = dates.appleTime(static_cast<std::int64_t>(std::trunc(d)));
   }
   if (row.text(kTitleColumn, &n.title) == AppRow::Text::kBad) return kInvalid;
   return kOk;
@@ -120,7 +121,13 @@ int ReadNotes(const std::string& notesPath, std::vector<NoteRecord>* notes) {
   // A damaged page ends a table's scan; the rows read before it are used.
   std::vector<ScannedRow<NoteRecord>> bodies, heads;
   scanInto(reader, "ZNOTEBODY", decodeBody, bodyKey, &bodies);
-  scanInto(reader, "ZNOTE", decodeNote, noteKey, &heads);
+  LocalDates dates;
+  scanInto(
+      reader, "ZNOTE",
+      [&dates](SqlitePageReader& r, const RowImage& image, ScannedRow<NoteRecord>* out) {
+        return decodeNote(r, image, dates, out);
+      },
+      noteKey, &heads);
 
   // Note rows by the body they name, in reading order; each is used once.
   std::unordered_map<std::uint32_t, std::deque<std::size_t>> byBody;

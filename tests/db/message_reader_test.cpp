@@ -190,9 +190,10 @@ TEST_P(MessageReaderTest, LeftoverCopiesOfLiveRowsAreNotListedAsDeleted) {
   SqlitePageReader reader;
   ASSERT_EQ(reader.Open(b.sms), 0);
   std::vector<ScannedRow<MessageRecord>> images;
+  LocalDates dates;
   auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
     ScannedRow<MessageRecord> row;
-    if (decodeMessage(r, image, true, &row) == kOk) images.push_back(row);
+    if (decodeMessage(r, image, true, dates, &row) == kOk) images.push_back(row);
     return 0;
   });
   declareTableWidth(reader, readSchemaOf(reader), "message");
@@ -278,10 +279,11 @@ TEST(MessageWidth, LiveHeadersOf51BytesOrMoreMeanTheWideLayout) {
   // The fallback for a schema without a width: the header size of the live rows.
   for (SmsLayout layout : {SmsLayout::kIos6, SmsLayout::kIos9}) {
     SqlitePageReader reader;
+    LocalDates dates;
     ASSERT_EQ(reader.Open(built(layout).sms), 0);
     auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
       ScannedRow<MessageRecord> row;
-      return decodeMessage(r, image, true, &row);
+      return decodeMessage(r, image, true, dates, &row);
     });
     reader.ScanTable("message", &sink, false);
     EXPECT_EQ(reader.widths.message, layout == SmsLayout::kIos6 ? 38 : 51);
