@@ -1,0 +1,297 @@
+#include "export/recovery_job.h"
+
+#include <ctime>
+
+#include "export/documents.h"
+#include "export/output_names.h"
+#include "platform/error_text.h"
+#include "platform/file.h"
+#include "platform/folders.h"
+#include "platform/local_time.h"
+#include "platform/result.h"
+#include "platform/text.h"
+
+namespace qv::output {
+namespace {
+
+using platform::joinPath;
+using platform::toUtf8;
+using platform::toWide;
+
+constexpr int kCameraRoll = 1;
+constexpr int kPhotoStream = 2;
+constexpr int kAppPhotos = 3;
+constexpr int kAppVideos = 4;
+constexpr int kMessages = 5;
+constexpr int kMessageAttachments = 6;
+constexpr int kContacts = 7;
+constexpr int kCallHistory = 8;
+constexpr int kNotes = 9;
+constexpr int kWhatsApp = 10;
+constexpr int kWhatsAppAttachments = 11;
+
+template <typename T>
+const T* at(const std::vector<T>& list, std::size_t index) {
+  return index < list.size() ? &list[index] : nullptr;
+}
+
+}  // namespace
+
+JobObserver::~JobObserver() = default;
+
+class RecoveryJob::PageAdapter : public PageReporter {
+ public:
+  explicit PageAdapter(RecoveryJob& job) : job_(job) {}
+  int report(int percent, int code, const std::string& path) override {
+    return job_.report(percent, code, path);
+  }
+
+ private:
+  RecoveryJob& job_;
+};
+
+RecoveryJob::RecoveryJob(JobSetup setup, JobObserver& observer)
+    : setup_(std::move(setup)), observer_(observer) {}
+
+int RecoveryJob::loadTemplates() {
+  missingTemplate_.clear();
+  struct Slot {
+    DocumentKind kind;
+    DocumentTemplate* tpl;
+  };
+  const Slot slots[] = {{DocumentKind::kCallHistory, &calls_.tpl},
+                        {DocumentKind::kNotes, &notes_.tpl},
+                        {DocumentKind::kContacts, &contacts_.tpl},
+                        {DocumentKind::kMessages, &messagesTpl_},
+                        {DocumentKind::kWhatsApp, &chatsTpl_}};
+  for (const Slot& slot : slots) {
+    const std::string path = joinPath(setup_.templateFolder, templateFileName(slot.kind));
+    const int rc = loadDocumentTemplate(path, slot.kind, setup_.deviceName, slot.tpl);
+    if (rc != kOk) {
+      missingTemplate_ = path;
+      return rc;
+    }
+  }
+  return kOk;
+}
+
+int RecoveryJob::report(int percent, int code, const std::string& path) {
+  std::lock_guard<std::mutex> held(lock_);
+  if (cancel_.load() != 0) return kCancelled;
+  if (percent == 100) {
+    ++processed_;
+    if (code != kOk) ++failed_;
+    observer_.result(path, code,
+                     code == kOk ? std::string("Success") : platform::errorMessage(code));
+  }
+  observer_.progress(percent, path, processed_, total_, failed_);
+  return kOk;
+}
+
+int QV_CALLBACK RecoveryJob::onCopy(void* user, int percent, int code, const wchar_t* destination) {
+  auto* job = static_cast<RecoveryJob*>(user);
+  return job->report(percent, code, destination != nullptr ? toUtf8(destination) : std::string());
+}
+
+int RecoveryJob::run() {
+  platform::CivilTime now;
+  if (platform::utcToLocal(static_cast<std::int64_t>(std::time(nullptr)), &now) != kOk)
+    now = platform::unixToCivil(static_cast<std::int64_t>(std::time(nullptr)));
+  return run(jobStamp(now.year, now.month, now.day, now.hour, now.minute, now.second));
+}
+
+int RecoveryJob::run(const std::string& stamp) {
+  stamp_ = stamp;
+  processed_ = 0;
+  failed_ = 0;
+  total_ =
+      setup_.statistics != nullptr ? static_cast<int>(setup_.statistics->totals().selected()) : 0;
+  if (setup_.statistics != nullptr && setup_.results != nullptr && setup_.source != nullptr) {
+    platform::createFolders(setup_.outputRoot);
+    walk();
+    finish();
+  }
+  finished_.store(1);
+  return cancel_.load() != 0 ? kCancelled : kOk;
+}
+
+std::string RecoveryJob::under(const std::string& folder) const {
+  return joinPath(setup_.outputRoot, folder);
+}
+
+bool RecoveryJob::guard(const std::string& path) {
+  if (!path.empty() && isInsideRoot(setup_.outputRoot, path)) return true;
+  report(100, path.empty() ? kErrFileExists : kErrInvalidName, path);
+  return false;
+}
+
+std::string RecoveryJob::unique(const std::string& path) {
+  return unique_.make(path);
+}
+
+void RecoveryJob::walk() {
+  const CStatisticsObj& stats = *setup_.statistics;
+  const engine::ScanResults& r = *setup_.results;
+  for (StatKey key = 0; key < stats.recordCount(); ++key) {
+    if (cancel_.load() != 0) break;
+    if (!stats.isSelected(key)) continue;
+    const StatRecord& item = stats.record(key);
+    const std::size_t i = item.index;
+    switch (item.category) {
+      case kCameraRoll:
+        if (auto* f = at(r.cameraRoll, i)) copyFile(item.category, *f);
+        break;
+      case kPhotoStream:
+        if (auto* f = at(r.photoStream, i)) copyFile(item.category, *f);
+        break;
+      case kMessageAttachments:
+        if (auto* f = at(r.messageAttachments, i)) copyFile(item.category, *f);
+        break;
+      case kWhatsAppAttachments:
+        if (auto* f = at(r.whatsappAttachments, i)) copyFile(item.category, *f);
+        break;
+      case kAppPhotos:
+      case kAppVideos: {
+        const engine::AppFileMap& apps = item.category == kAppPhotos ? r.appPhotos : r.appVideos;
+        auto app = apps.find(stats.record(item.parent).name);
+        if (app == apps.end()) break;
+        if (auto* f = at(app->second, i)) copyAppFile(item.category, *f);
+        break;
+      }
+      case kMessages:
+        if (auto* row = at(r.messageRows, i)) writeConversation(*row);
+        break;
+      case kContacts:
+        if (auto* c = at(r.contacts, i)) addRow(contacts_, kContacts, contactRow(*c));
+        break;
+      case kCallHistory:
+        if (auto* c = at(r.calls, i)) addRow(calls_, kCallHistory, callRow(*c));
+        break;
+      case kNotes:
+        if (auto* n = at(r.notes, i)) addRow(notes_, kNotes, noteRow(*n));
+        break;
+      case kWhatsApp:
+        if (auto* row = at(r.chatRows, i)) writeChat(*row);
+        break;
+      default:
+        break;  // Reminder, Calendar and Safari Bookmark write nothing
+    }
+  }
+}
+
+void RecoveryJob::copyFile(int category, const engine::FileItem& item) {
+  const std::string folder = under(categoryFolderName(category));
+  const std::string path = unique(joinPath(folder, toUtf8(safeComponent(item.name))));
+  if (!guard(path)) return;
+  setup_.source->copyStoredFile(item.storedPath, toWide(path), &RecoveryJob::onCopy, this);
+}
+
+void RecoveryJob::copyAppFile(int category, const engine::AppFileItem& item) {
+  const std::string folder =
+      joinPath(under(categoryFolderName(category)), toUtf8(safeComponent(item.appName)));
+  const std::string path = unique(joinPath(folder, toUtf8(safeComponent(item.name))));
+  if (!guard(path)) return;
+  platform::createFolders(folder);
+  setup_.source->copyStoredFile(item.storedPath, toWide(path), &RecoveryJob::onCopy, this);
+}
+
+void RecoveryJob::writeConversation(const db::MessageRecord& row) {
+  const std::wstring person = conversationPerson(row);
+  const std::string folder = joinPath(under(categoryFolderName(kMessages)),
+                                      toUtf8(safeComponent(person, L"-" + toWide(stamp_))));
+  if (!guard(folder)) return;
+  platform::createFolders(folder);
+  messagesWritten_ = true;
+
+  static const std::vector<db::MessageRecord> kNone;
+  const auto found = setup_.results->conversations.find(row.handleId);
+  const std::vector<MessageView> views =
+      messageViews(found != setup_.results->conversations.end() ? found->second : kNone);
+  const std::wstring base = conversationBase(row);
+
+  const std::string text = unique(joinPath(folder, toUtf8(safeComponent(base, L".txt"))));
+  if (!guard(text)) return;
+  writeConversationText(text, views);
+
+  const std::string page = unique(joinPath(folder, toUtf8(safeComponent(base, L".html"))));
+  if (!guard(page)) return;
+  PageAdapter adapter(*this);
+  writeConversationPage(page, fillPerson(messagesTpl_.head, person, row.address), messagesTpl_.tail,
+                        views, &adapter);
+}
+
+void RecoveryJob::writeChat(const db::ChatRecord& row) {
+  const std::wstring title = chatTitle(row);
+  const std::string folder = joinPath(under(categoryFolderName(kWhatsApp)),
+                                      toUtf8(safeComponent(title, L"-" + toWide(stamp_))));
+  if (!guard(folder)) return;
+  platform::createFolders(folder);
+
+  static const std::vector<db::ChatRecord> kNone;
+  const auto found = setup_.results->whatsappChats.find(row.conversationId);
+  const std::vector<MessageView> views =
+      chatViews(found != setup_.results->whatsappChats.end() ? found->second : kNone);
+
+  const std::string text = unique(joinPath(folder, toUtf8(safeComponent(title, L".txt"))));
+  if (!guard(text)) return;
+  writeConversationText(text, views);
+  const std::string csv = unique(joinPath(folder, toUtf8(safeComponent(title, L".csv"))));
+  if (!guard(csv)) return;
+  writeChatCsv(csv, views);
+  const std::string page = unique(joinPath(folder, toUtf8(safeComponent(title, L".html"))));
+  if (!guard(page)) return;
+  PageAdapter adapter(*this);
+  writeConversationPage(page, fillPerson(chatsTpl_.head, row.memberNames, row.memberNumbers),
+                        chatsTpl_.tail, views, &adapter);
+}
+
+void RecoveryJob::addRow(Document& doc, int category, std::string row) {
+  if (doc.path.empty()) {
+    const std::string folder = under(categoryFolderName(category));
+    if (category == kContacts) {
+      contactsFolder_ = unique(joinPath(folder, stamp_));
+      platform::createFolders(contactsFolder_);
+      doc.path = joinPath(contactsFolder_, "Contacts.html");
+    } else {
+      platform::createFolders(folder);
+      const std::string name = category == kCallHistory ? "CallHistory_" : "Notes_";
+      doc.path = unique(joinPath(folder, name + stamp_ + ".html"));
+    }
+  }
+  doc.body += row;
+  ++doc.rows;
+}
+
+void RecoveryJob::finishDocument(Document& doc) {
+  if (doc.rows == 0) return;
+  int rc = kErrInvalidName;
+  if (isInsideRoot(setup_.outputRoot, doc.path))
+    rc = writeDocument(doc.path, doc.tpl.head, doc.body, doc.tpl.tail);
+  for (int i = 0; i < doc.rows; ++i) report(100, rc, doc.path);
+}
+
+void RecoveryJob::finish() {
+  if (messagesWritten_) {
+    const std::string sms = unique(joinPath(under(categoryFolderName(kMessages)), "sms.csv"));
+    if (guard(sms)) {
+      const int rc = setup_.source->exportMessageLines(sms);
+      if (rc != kOk) report(100, rc, sms);
+    }
+  }
+  finishDocument(calls_);
+  finishDocument(notes_);
+  if (contacts_.rows > 0) {
+    platform::createFolders(contactsFolder_);
+    const std::string csv = joinPath(contactsFolder_, "Contacts.csv");
+    if (guard(csv)) {
+      // The value-line export appends; the folder is this job's own, so this only clears a file
+      // that the same job could not have written yet.
+      platform::removeFile(csv);
+      const int rc = setup_.source->exportContactLines(csv);
+      if (rc != kOk) report(100, rc, csv);
+    }
+    finishDocument(contacts_);
+  }
+}
+
+}  // namespace qv::output
