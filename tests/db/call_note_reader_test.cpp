@@ -1,6 +1,7 @@
 // ReadCalls on both call histories and ReadNotes: every live row as the SQLite library returns
 // it, every deleted row whose bytes remain, no leftover copies, and the edge cases.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +12,7 @@
 #include "db/note_reader.h"
 #include "db/timestamp.h"
 #include "platform/file.h"
+#include "platform/folders.h"
 #include "tests/db/phone_test_support.h"
 #include "tests/fixtures/appdb_calls.h"
 #include "tests/fixtures/appdb_contacts.h"
@@ -168,6 +170,31 @@ TEST(ReadCalls, TheProbeTellsTheNewerTableFromTheOlder) {
   EXPECT_TRUE(present);
   EXPECT_EQ(ProbeCallRecordTable(c.older, &present), 0);
   EXPECT_FALSE(present);
+}
+
+TEST(ReadCalls, TheProbeWritesNothingBesideAWriteAheadLogDatabaseUnderAnyName) {
+  Calls& c = calls();
+  const std::string dir = c.folder.file("a #dir% with é");
+  ASSERT_EQ(platform::createFolders(dir), 0);
+  const std::string path = platform::joinPath(dir, "CallHistory.storedata");
+  const std::string bytes = fixtures::readFileBytes(c.newer);
+  ASSERT_EQ(platform::writeWholeFile(path, bytes.data(), bytes.size()), 0);
+  {
+    // The phone keeps this database in write-ahead-log mode.
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &handle), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(handle, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_close(handle), SQLITE_OK);
+  }
+  bool present = false;
+  EXPECT_EQ(ProbeCallRecordTable(path, &present), 0);
+  EXPECT_TRUE(present);
+  EXPECT_FALSE(platform::pathExists(path + "-wal"));
+  EXPECT_FALSE(platform::pathExists(path + "-shm"));
+  std::vector<CallRecord> list;
+  EXPECT_EQ(ReadCalls(path, c.book, 0, &list), 0);
+  EXPECT_GT(list.size(), 80u);
 }
 
 TEST(ReadCalls, MissingFilesReturnTheirCodes) {
