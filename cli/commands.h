@@ -23,5 +23,7 @@ int runList(const Args& args);
 int runInfo(const Args& args);
 int runSqlite(const Args& args);
 int runScan(const Args& args);
+int runExport(const Args& args);
+int runPrint(const Args& args);
 
 }  // namespace qv::cli

@@ -36,6 +36,22 @@ const std::vector<Command>& allCommands() {
        "  {\"result\", \"backup\", \"categories\": [{\"id\", \"name\", \"items\", \"deleted\",\n"
        "  \"bytes\"}, ...]}. A progress bar goes to stderr when it is a terminal.\n",
        runScan},
+      {"export", "recover a backup's items into a folder: files, HTML, CSV and text",
+       "usage: quenvale export BACKUP_FOLDER --out DIR [--only CATEGORIES] [--deleted-only]\n"
+       "                      [--json]\n"
+       "  Scans the backup (--only as for scan), checks every item, or with --deleted-only\n"
+       "  only the rows marked deleted, and writes them into DIR: Camera Roll, Message,\n"
+       "  Contacts, ... as files, HTML pages, CSV and text files. Prints the result list\n"
+       "  (PATH<TAB>STATUS, failures first) and the count line, or with --json one object:\n"
+       "  {\"result\", \"processed\", \"failed\", \"total\", \"rows\": [{\"path\", \"status\"}]}.\n"
+       "  A progress bar goes to stderr when it is a terminal; Ctrl-C cancels.\n",
+       runExport},
+      {"print", "write the print page of one category's records",
+       "usage: quenvale print BACKUP_FOLDER --category NAME --out FILE [--deleted-only]\n"
+       "  Scans the one category (Messages, Contacts, Call History, Notes or WhatsApp) and\n"
+       "  writes its records as one HTML page to FILE; --deleted-only prints only the\n"
+       "  records marked deleted. Open FILE in a browser to print it.\n",
+       runPrint},
   };
   return commands;
 }

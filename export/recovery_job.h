@@ -83,6 +83,8 @@ class RecoveryJob {
 
   // Asks the job to stop (any thread).
   void cancel() { cancel_.store(1); }
+  // The flag cancel() sets, for a signal handler, which may only store to it.
+  std::atomic<int>* cancelFlag() { return &cancel_; }
   bool finished() const { return finished_.load() != 0; }
   // Held by the window while it asks whether to cancel.
   std::mutex& lock() { return lock_; }
