@@ -360,7 +360,7 @@ class PageCarver {
         if (terminal_[typesEnd - base] - terminal_[p + d - base] != n ||
             (page_[typesEnd - 1] & 0x80))
           continue;
-        const std::size_t types = countVarints(p + d, static_cast<std::size_t>(v - d));
+        const std::size_t types = countVarints(p + d, static_cast<std::size_t>(v - d), n);
         if (types == 0 || (n != 0 && types != n)) continue;
         // A header of one to three serial types is found by chance in any bytes: such a
         // record must also have its payload-length and row-id varints in front of it.
@@ -410,19 +410,23 @@ class PageCarver {
       const std::uint64_t v = varintAt(p, end_, &d);
       if (d == 0 || v <= d || v - d > end_ - p - d) continue;
       if (n != 0 && (v - d < n || v - d > 9 * n)) continue;
-      const std::size_t types = countVarints(p + d, static_cast<std::size_t>(v - d));
+      const std::size_t types =
+          countVarints(p + d, static_cast<std::size_t>(v - d), n != 0 ? n : static_cast<std::size_t>(-1));
       if (types == 0 || (n != 0 && types != n)) continue;
       propose(p + d, 0, types, score + 1, pass);
     }
     if (n != 0) propose(cellStart + 4, -1, 0, score, pass);
   }
 
-  // The number of varints that exactly fill `len` bytes at pos, or 0 when they do not.
-  std::size_t countVarints(std::size_t pos, std::size_t len) const {
+  // The number of varints that exactly fill `len` bytes at pos, or 0 when they do not (or
+  // when there would be more than `most` of them).
+  std::size_t countVarints(std::size_t pos, std::size_t len,
+                           std::size_t most = static_cast<std::size_t>(-1)) const {
     if (pos >= end_ || len > end_ - pos) return 0;
     std::size_t count = 0;
     std::size_t at = 0;
     while (at < len) {
+      if (count == most) return 0;
       std::uint64_t t = 0;
       const std::size_t l = readVarint(page_ + pos + at, len - at, &t);
       if (l == 0 || ((page_[pos + at + l - 1] & 0x80) && l < 9)) return 0;  // cut short
