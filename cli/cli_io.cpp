@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/error_text.h"
+#include "platform/result.h"
 #include "platform/text.h"
 
 #ifdef _WIN32
@@ -50,7 +51,9 @@ std::string ArgScanner::value(std::string_view option) const {
 }
 
 int reportFailure(int code, std::string_view context) {
-  std::string line = "quenvale: " + std::to_string(code) + ": " + platform::errorMessage(code);
+  const std::string meaning =
+      isProgramResult(code) ? resultName(code) : platform::errorMessage(code);
+  std::string line = "quenvale: " + std::to_string(code) + ": " + meaning;
   if (!context.empty()) line += " (" + std::string(context) + ")";
   line += "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);

@@ -13,9 +13,9 @@ const char* resultName(int code) {
     case kWrongPassword:
       return "wrong password";
     case kInvalid:
-      return "missing or invalid file";
+      return "a file is missing or is not what it should be";
     case kShortRead:
-      return "short read";
+      return "the file ends before its contents say it should";
     case kQueryFailed:
       return "a manifest or table query failed";
     case kMbdbOpenFailed:
@@ -23,6 +23,11 @@ const char* resultName(int code) {
     default:
       return "system error";
   }
+}
+
+bool isProgramResult(int code) {
+  return code == kSourceFailed || code == kWrongPassword || code == kInvalid ||
+         code == kQueryFailed || code == kMbdbOpenFailed;
 }
 
 }  // namespace qv

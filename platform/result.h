@@ -37,7 +37,11 @@ constexpr int kErrAlreadyExists = 183;
 constexpr int kErrFilenameTooLong = 206;
 constexpr int kErrDirectory = 267;  // "The directory name is invalid."
 
-// One line of text per code, for logs and the CLI ("87: The parameter is incorrect.").
+// What the program's own codes mean (-1, -110, 87, 30, 1006, 6009 and the rest above); the
+// system's text (error_text.h) says what an operating-system code means.
 const char* resultName(int code);
+// True for the codes the program gives itself rather than takes from the system. 2 and 30 are
+// both: callers that know which one they met say so themselves.
+bool isProgramResult(int code);
 
 }  // namespace qv
