@@ -1,0 +1,66 @@
+#include "tests/engine/scan_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/file.h"
+#include "platform/folders.h"
+#include "platform/text.h"
+#include "tests/fixtures/backup_info_plist.h"
+
+namespace qv::engine::testing {
+
+int QV_CALLBACK RecordingCallback::call(void* user, int value) {
+  auto* self = static_cast<RecordingCallback*>(user);
+  self->values.push_back(value);
+  if (self->stopAtCall > 0 && static_cast<int>(self->values.size()) >= self->stopAtCall)
+    return self->answer;
+  return 0;
+}
+
+TestBackup::TestBackup(fixtures::ManifestLayout layout, const std::string& productVersion)
+    : builder_(std::make_unique<fixtures::BackupBuilder>(platform::joinPath(temp_.path(), "backup"),
+                                                         layout)),
+      productVersion_(productVersion) {}
+
+std::string TestBackup::workFolder() const {
+  return platform::joinPath(temp_.path(), "work");
+}
+
+std::unique_ptr<RecoveryEngine> TestBackup::open(RecordingCallback* recorder) {
+  fixtures::DeviceInfo device;
+  device.productVersion = productVersion_;
+  EXPECT_EQ(fixtures::writeInfoPlist(folder(), fixtures::infoPlistText(device)), 0);
+  EXPECT_EQ(builder_->finish(), 0);
+  EngineSetup setup;
+  setup.workFolder = W(workFolder());
+  setup.findBackups = false;
+  auto engine = std::make_unique<RecoveryEngine>(setup);
+  backup::BackupInfo info;
+  EXPECT_EQ(engine->readBackupFolder(&info, W(folder())), 0);
+  engine->setCurrentBackup(info);
+  if (recorder != nullptr) engine->setCallback(&RecordingCallback::call, recorder);
+  const int rc = engine->open(L"");
+  EXPECT_EQ(rc, 0);
+  if (rc != 0) return nullptr;
+  return engine;
+}
+
+std::string builtDatabase(int (*build)(const std::string& path, fixtures::SqliteFixture* db)) {
+  fixtures::TempFolder scratch;
+  const std::string path = scratch.file("built.sqlite");
+  fixtures::SqliteFixture db;
+  EXPECT_EQ(build(path, &db), 0);
+  std::string bytes;
+  EXPECT_EQ(platform::readWholeFile(path, std::uint64_t{1} << 30, &bytes), 0);
+  return bytes;
+}
+
+std::wstring W(const std::string& utf8) {
+  return platform::toWide(utf8);
+}
+
+std::string U(const std::wstring& wide) {
+  return platform::toUtf8(wide);
+}
+
+}  // namespace qv::engine::testing

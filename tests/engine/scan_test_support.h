@@ -1,0 +1,50 @@
+// Helpers shared by the engine's scan tests: a progress callback that records what it is told
+// and can answer "stop", and a backup folder with an engine opened on it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/progress.h"
+#include "engine/recovery_engine.h"
+#include "tests/fixtures/backup_builder.h"
+#include "tests/fixtures/sqlite_fixture.h"
+#include "tests/fixtures/temp_folder.h"
+
+namespace qv::engine::testing {
+
+// Records every value; answers `answer` from the call numbered stopAtCall on (1-based; 0: never).
+struct RecordingCallback {
+  std::vector<int> values;
+  int stopAtCall = 0;
+  int answer = 2;
+  static int QV_CALLBACK call(void* user, int value);
+};
+
+// A backup folder in a temporary folder, written through a BackupBuilder, and an engine whose
+// work folder lies beside it.
+class TestBackup {
+ public:
+  explicit TestBackup(fixtures::ManifestLayout layout = fixtures::ManifestLayout::kDb,
+                      const std::string& productVersion = "14.3");
+  fixtures::BackupBuilder& builder() { return *builder_; }
+  const std::string& folder() const { return builder_->folder(); }
+  std::string workFolder() const;
+  // Finishes the manifest, makes an engine, makes this backup current and opens it. Null (with
+  // a test failure) when any of it fails.
+  std::unique_ptr<RecoveryEngine> open(RecordingCallback* recorder = nullptr);
+
+ private:
+  fixtures::TempFolder temp_;
+  std::unique_ptr<fixtures::BackupBuilder> builder_;
+  std::string productVersion_;
+};
+
+// The bytes of a database a fixture builder writes (built in a scratch file, then read back).
+std::string builtDatabase(int (*build)(const std::string& path, fixtures::SqliteFixture* db));
+
+std::wstring W(const std::string& utf8);
+std::string U(const std::wstring& wide);
+
+}  // namespace qv::engine::testing
