@@ -20,10 +20,15 @@ namespace {
 
 using platform::joinPath;
 
+// Debian's headless Chromium; a Windows build (under wine, too) has none it could drive.
 std::string findChromium() {
+#ifdef _WIN32
+  return {};
+#else
   for (const char* p : {"/usr/bin/chromium", "/usr/bin/chromium-browser", "/usr/bin/google-chrome"})
     if (platform::isFile(p)) return p;
   return {};
+#endif
 }
 
 // The DOM of a page after its scripts ran, or empty when the browser gave nothing.
