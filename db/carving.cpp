@@ -341,6 +341,8 @@ class PageCarver {
     // terminal[i]: how many bytes before offset i end a varint (high bit clear). The n serial
     // types of a header end in exactly n such bytes, which rules out most offsets at once.
     for (const Interval& f : free_) {
+      std::size_t first = 0;
+      if (skipCovered(f.begin, &first) >= f.end) continue;  // found whole already
       const std::size_t base = f.begin;
       terminal_.assign(f.end - base + 1, 0);
       for (std::size_t i = base; i < f.end; ++i)
@@ -405,6 +407,7 @@ class PageCarver {
   // serial types begin right at cellStart + 4.
   void anchored(std::size_t cellStart, int pass, int score) {
     const std::size_t n = width();
+    bool headerFound = false;
     for (std::size_t p = cellStart + 4; p < cellStart + 19 && p < end_; ++p) {
       std::size_t d = 0;
       const std::uint64_t v = varintAt(p, end_, &d);
@@ -413,9 +416,10 @@ class PageCarver {
       const std::size_t types =
           countVarints(p + d, static_cast<std::size_t>(v - d), n != 0 ? n : static_cast<std::size_t>(-1));
       if (types == 0 || (n != 0 && types != n)) continue;
-      propose(p + d, 0, types, score + 1, pass);
+      if (propose(p + d, 0, types, score + 1, pass)) headerFound = true;
     }
-    if (n != 0) propose(cellStart + 4, -1, 0, score, pass);
+    // The first-byte rule is the fallback for a header size that did not survive.
+    if (n != 0 && !headerFound) propose(cellStart + 4, -1, 0, score, pass);
   }
 
   // The number of varints that exactly fill `len` bytes at pos, or 0 when they do not (or
