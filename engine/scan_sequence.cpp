@@ -68,6 +68,10 @@ ScanSequence::ScanSequence(IPhoneRecoveryParse& source, CategorySet chosen, Scan
   source_.setCallback(&ScanSequence::onProgress, this);
 }
 
+ScanSequence::~ScanSequence() {
+  source_.setCallback(nullptr, nullptr);
+}
+
 int QV_CALLBACK ScanSequence::onProgress(void* user, int value) {
   auto* self = static_cast<ScanSequence*>(user);
   std::lock_guard<std::mutex> lock(self->control_.pauseLock);

@@ -89,9 +89,12 @@ class ScanObserver {
 
 class ScanSequence {
  public:
-  // Registers the sequence's progress callback with the source (slot 1).
+  // Registers the sequence's progress callback with the source (slot 1). The source must
+  // outlive the sequence.
   ScanSequence(IPhoneRecoveryParse& source, CategorySet chosen, ScanResults& results,
                ScanControl& control, ScanObserver& observer);
+  // Takes the callback back from the source, which may go on serving the export job.
+  ~ScanSequence();
   ScanSequence(const ScanSequence&) = delete;
   ScanSequence& operator=(const ScanSequence&) = delete;
 

@@ -20,6 +20,7 @@
 #include "platform/folders.h"
 #include "platform/result.h"
 #include "tests/engine/scan_test_support.h"
+#include "tests/fixtures/appdb_calls.h"
 #include "tests/fixtures/appdb_qq.h"
 #include "tests/fixtures/appdb_whatsapp.h"
 #include "tests/fixtures/backup_sample.h"
@@ -248,6 +249,27 @@ TEST_F(SampleScan, ChatAccountsAndValueLines) {
   std::uint64_t size = 0;
   EXPECT_EQ(platform::fileSize(lines, &size), 0);
   EXPECT_GT(size, 0u);
+}
+
+// The newer call history is read when the backup has it; the older one only otherwise.
+TEST(CallHistory, TheNewerDatabaseComesFirst) {
+  TestBackup backup(fixtures::ManifestLayout::kDb, "11.4");  // the fixture's iOS 11 layout
+  auto& b = backup.builder();
+  const std::string newer = testing::builtDatabase(fixtures::buildCallHistoryStoredata);
+  const std::string older = testing::builtDatabase(fixtures::buildOldCallHistory);
+  b.addFile("HomeDomain", "Library/CallHistoryDB/CallHistory.storedata", newer);
+  b.addFile("WirelessDomain", "Library/CallHistory/call_history.db", older);
+  auto engine = backup.open();
+  ASSERT_TRUE(engine);
+  const std::string book = U(engine->storedFilePath(kAddressBookFileId));
+  std::vector<db::CallRecord> expected, other;
+  db::ReadCalls(U(engine->storedFilePath(kCallHistoryFileId)), book, 0, &expected);
+  db::ReadCalls(U(engine->storedFilePath(kOldCallHistoryFileId)), book, 0, &other);
+  ASSERT_FALSE(expected.empty());
+  ASSERT_NE(expected.size(), other.size());  // so that the count tells which one was read
+  std::vector<db::CallRecord> calls;
+  engine->readCalls(&calls);
+  EXPECT_EQ(calls.size(), expected.size());
 }
 
 // Journal files beside a chat database, and a second QQ account in a folder of the same name.

@@ -308,5 +308,24 @@ TEST(ScanSequence, AHeldPauseLockHoldsTheScanAtItsNextReport) {
   EXPECT_EQ(scan.control.finished.load(), 1);
 }
 
+TEST(SourceFactory, KindsAndTheDeviceSourceThatCannotStart) {
+  EXPECT_EQ(createSource(2, nullptr), nullptr);
+  EXPECT_EQ(createSource(-1, nullptr), nullptr);
+  EXPECT_NE(createSource(static_cast<int>(SourceKind::kLocalBackup), nullptr), nullptr);
+  auto device = createSource(static_cast<int>(SourceKind::kDevice), nullptr);
+  ASSERT_NE(device, nullptr);
+  ScanResults results;
+  ScanControl control;
+  Events events;
+  {
+    ScanSequence sequence(*device, allCategories(), results, control, events);
+    EXPECT_EQ(sequence.run(L""), kCancelled);
+  }
+  EXPECT_EQ(events.seen, (std::vector<std::string>{"start failed", "finished 2"}));
+  // A local source without an engine has nothing to open.
+  auto local = createSource(static_cast<int>(SourceKind::kLocalBackup), nullptr);
+  EXPECT_EQ(local->open(L""), kInvalid);
+}
+
 }  // namespace
 }  // namespace qv::engine
