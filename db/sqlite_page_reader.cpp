@@ -4,6 +4,7 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "db/carve_worker.h"
 #include "db/varint.h"
 #include "platform/file.h"
 #include "platform/result.h"
@@ -55,6 +56,9 @@ class MemoryPageSource final : public SqlitePageReader::Source {
 }  // namespace
 
 namespace {
+
+// Trees with at least this many leaf pages are carved on a second thread.
+constexpr std::size_t kParallelCarveLeaves = 64;
 
 // Reads are split in chunks of at most this many bytes.
 constexpr std::size_t kReadChunk = 65536;
@@ -628,12 +632,15 @@ int SqlitePageReader::assembleCarved(const std::uint8_t* page, const CarvedCandi
 
 int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
                                    const std::vector<std::uint16_t>& offsets, RowKind kind,
-                                   RowSink* sink, CarvedCandidateMap* carveInto) {
+                                   RowSink* sink, CarvedCandidateMap* carveInto,
+                                   CarveWorker* worker) {
   std::vector<std::uint8_t>& page = deliverPage_;
   page.resize(geometry_.pageSize + kBufferPad);
   int rc = ReadPage(pageIndex, page.data());
   if (rc != kOk) return rc;
-  if (carveInto != nullptr) {
+  if (worker != nullptr) {
+    worker->submit(pageIndex, page.data(), page.size(), carveContext(pageIndex));
+  } else if (carveInto != nullptr) {
     // The page is in hand: its candidates are found now and handed over after every live
     // row of the tree (the decoders have then seen this page's live rows and any width they
     // teach). This saves reading every leaf a second time.
@@ -723,8 +730,12 @@ int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool wi
     // Every leaf of the tree is in `cells` (with or without cells), so carving them as their
     // live rows are delivered covers the same pages CollectCarvedCandidates would.
     CarvedCandidateMap candidates;
+    // Large trees are carved on a second thread while the live rows are handed over.
+    CarveWorker worker;
+    CarveWorker* helper = cells.size() >= kParallelCarveLeaves && worker.start() ? &worker : nullptr;
     for (const auto& leaf : cells)
-      note(deliverCells(leaf.first, leaf.second, RowKind::kLive, sink, &candidates));
+      note(deliverCells(leaf.first, leaf.second, RowKind::kLive, sink, &candidates, helper));
+    if (helper != nullptr) helper->finish(&candidates);
     for (const auto& leaf : candidates) note(deliverCandidates(leaf.first, leaf.second, sink));
   }
 
@@ -747,7 +758,7 @@ int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool wi
     int columns = 0;
     if (CellColumnCount(page.data(), index, offsets.front(), &columns) != kOk) continue;
     if (columns != width) continue;
-    deliverCells(index, offsets, RowKind::kFreelist, sink, nullptr);
+    deliverCells(index, offsets, RowKind::kFreelist, sink, nullptr, nullptr);
     std::vector<CarvedCandidate> list;
     carvePage(page.data(), carveContext(index), &list);
     deliverCandidates(index, list, sink);

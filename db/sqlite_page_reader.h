@@ -33,6 +33,7 @@
 namespace qv::db {
 
 class SqlitePageReader;
+class CarveWorker;
 
 enum class RowKind { kLive, kFreelist, kCarved };
 
@@ -158,7 +159,8 @@ class SqlitePageReader {
   int assembleCarved(const std::uint8_t* page, const CarvedCandidate& c,
                      std::vector<std::uint8_t>* out);
   int deliverCells(std::uint32_t pageIndex, const std::vector<std::uint16_t>& offsets,
-                   RowKind kind, RowSink* sink, CarvedCandidateMap* carveInto);
+                   RowKind kind, RowSink* sink, CarvedCandidateMap* carveInto,
+                   CarveWorker* worker);
   int deliverCandidates(std::uint32_t pageIndex, const std::vector<CarvedCandidate>& list,
                         RowSink* sink);
   CarveContext carveContext(std::uint32_t pageIndex) const;
