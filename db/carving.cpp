@@ -407,7 +407,6 @@ class PageCarver {
   // serial types begin right at cellStart + 4.
   void anchored(std::size_t cellStart, int pass, int score) {
     const std::size_t n = width();
-    bool headerFound = false;
     for (std::size_t p = cellStart + 4; p < cellStart + 19 && p < end_; ++p) {
       std::size_t d = 0;
       const std::uint64_t v = varintAt(p, end_, &d);
@@ -416,10 +415,11 @@ class PageCarver {
       const std::size_t types =
           countVarints(p + d, static_cast<std::size_t>(v - d), n != 0 ? n : static_cast<std::size_t>(-1));
       if (types == 0 || (n != 0 && types != n)) continue;
-      if (propose(p + d, 0, types, score + 1, pass)) headerFound = true;
+      propose(p + d, 0, types, score + 1, pass);
     }
-    // The first-byte rule is the fallback for a header size that did not survive.
-    if (n != 0 && !headerFound) propose(cellStart + 4, -1, 0, score, pass);
+    // The first-byte rule, for a header size that did not survive (proposed even when a
+    // surviving one seems to be there: in a run of freed cells either may be the true one).
+    if (n != 0) propose(cellStart + 4, -1, 0, score, pass);
   }
 
   // The number of varints that exactly fill `len` bytes at pos, or 0 when they do not (or
