@@ -9,6 +9,7 @@
 
 #include "app/message_format.h"
 #include "app/settings.h"
+#include "cli/backup_password.h"
 #include "cli/backup_view.h"
 #include "cli/cli_io.h"
 #include "cli/commands.h"
@@ -63,7 +64,8 @@ std::string countLine(int processed, int total, int failed) {
 
 int runExport(const Args& args) {
   const std::string usage = usageOf("export");
-  ArgScanner scan(args, {"--json", "--deleted-only"}, {"--out", "--only"});
+  ArgScanner scan(args, {"--json", "--deleted-only", kPasswordStdinFlag},
+                  {"--out", "--only"});
   if (scan.wantsHelp()) {
     writeOut(usage);
     return 0;
@@ -101,7 +103,8 @@ int runExport(const Args& args) {
     return reportFailure(rc, probe.missingTemplate() + ": " + platform::toUtf8(text));
   }
 
-  if (int status = scanned.run(folder, chosen); status != 0) return status;
+  if (int status = scanned.run(folder, chosen, scan.has(kPasswordStdinFlag)); status != 0)
+    return status;
   output::registerAll(statistics, scanned.results());
   if (scan.has("--deleted-only")) {
     for (int category = 1; category <= engine::kCategoryCount; ++category)

@@ -8,6 +8,7 @@
 
 #include "app/settings.h"
 #include "cli/backup_view.h"
+#include "cli/backup_password.h"
 #include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "cli/output_scan.h"
@@ -26,7 +27,7 @@ namespace qv::cli {
 
 int runPrint(const Args& args) {
   const std::string usage = usageOf("print");
-  ArgScanner scan(args, {"--deleted-only"}, {"--category", "--out"});
+  ArgScanner scan(args, {"--deleted-only", kPasswordStdinFlag}, {"--category", "--out"});
   if (scan.wantsHelp()) {
     writeOut(usage);
     return 0;
@@ -58,7 +59,8 @@ int runPrint(const Args& args) {
   }
 
   OutputScan scanned;
-  if (int status = scanned.run(folder, chosen); status != 0) return status;
+  if (int status = scanned.run(folder, chosen, scan.has(kPasswordStdinFlag)); status != 0)
+    return status;
   output::CStatisticsObj statistics;
   output::registerCategory(statistics, scanned.results(), category);
 

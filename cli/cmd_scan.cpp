@@ -9,12 +9,12 @@
 
 #include "app/settings.h"
 #include "backup/backup_info.h"
+#include "cli/backup_password.h"
 #include "cli/backup_view.h"
 #include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "cli/scan_view.h"
 #include "cli/terminal.h"
-#include "engine/decryption.h"
 #include "engine/recovery_engine.h"
 #include "engine/recovery_source.h"
 #include "engine/scan_sequence.h"
@@ -85,7 +85,7 @@ void printError(const std::string& line) {
 
 int runScan(const Args& args) {
   const std::string usage = usageOf("scan");
-  ArgScanner scan(args, {"--json"}, {"--only"});
+  ArgScanner scan(args, {"--json", kPasswordStdinFlag}, {"--only"});
   if (scan.wantsHelp()) {
     writeOut(usage);
     return 0;
@@ -122,12 +122,10 @@ int runScan(const Args& args) {
   if (rc != kOk) return reportFailure(rc, folder + ": no readable Info.plist");
 
   engine::ScanResults results;
-  if (info.encrypted && !engine::decryptionAvailable()) {
-    if (json) writeOut(scanJson(engine::kDecryptionUnavailable, info, results));
-    printError(std::to_string(engine::kDecryptionUnavailable) + ": " + folder +
-               " is a password-protected backup; this build cannot open encrypted backups yet");
-    return 1;
-  }
+  std::wstring password;
+  if (int status = obtainPassword(info, folder, scan.has(kPasswordStdinFlag), &password);
+      status != 0)
+    return status;
 
   engine.setCurrentBackup(info);
   std::unique_ptr<engine::IPhoneRecoveryParse> source =
@@ -138,12 +136,16 @@ int runScan(const Args& args) {
 
   g_running.store(&control);
   auto previous = std::signal(SIGINT, stopOnInterrupt);
-  sequence.run(L"");
+  sequence.run(password);
   std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
   g_running.store(nullptr);
 
   // The open's failure is what the caller most needs to know; a stopped scan comes next.
   const int openResult = sequence.openResult();
+  if (openResult == kWrongPassword) {
+    if (json) writeOut(scanJson(openResult, info, results));
+    return reportWrongPassword(folder);
+  }
   const int result = openResult != kOk ? openResult : sequence.stopped() ? kCancelled : kOk;
   writeOut(json ? scanJson(result, info, results) : scanTreeText(results, chosen));
   if (openResult != kOk) {

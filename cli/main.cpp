@@ -27,30 +27,35 @@ const std::vector<Command>& allCommands() {
        "  --deleted-only leaves out the live rows.\n",
        runSqlite},
       {"scan", "sort a backup into the fourteen categories and count each",
-       "usage: quenvale scan BACKUP_FOLDER [--only CATEGORIES] [--json]\n"
+       "usage: quenvale scan BACKUP_FOLDER [--only CATEGORIES] [--json] [--password-stdin]\n"
        "  Opens the backup in BACKUP_FOLDER and runs the scan: media by their signatures,\n"
        "  messages, contacts, calls, notes and WhatsApp from their databases (deleted rows\n"
        "  included). --only takes category names separated by commas (as the category page\n"
        "  or the category tree shows them, any case), e.g. --only \"camera roll,messages\".\n"
        "  Prints the category tree with counts and sizes, or with --json one object:\n"
        "  {\"result\", \"backup\", \"categories\": [{\"id\", \"name\", \"items\", \"deleted\",\n"
-       "  \"bytes\"}, ...]}. A progress bar goes to stderr when it is a terminal.\n",
+       "  \"bytes\"}, ...]}. A progress bar goes to stderr when it is a terminal.\n"
+       "  A password-protected backup's password is asked for without echo when stdin is a\n"
+       "  terminal; --password-stdin reads it from the first line of stdin instead. A wrong\n"
+       "  password exits with status 3.\n",
        runScan},
       {"export", "recover a backup's items into a folder: files, HTML, CSV and text",
        "usage: quenvale export BACKUP_FOLDER --out DIR [--only CATEGORIES] [--deleted-only]\n"
-       "                      [--json]\n"
+       "                      [--json] [--password-stdin]\n"
        "  Scans the backup (--only as for scan), checks every item, or with --deleted-only\n"
        "  only the rows marked deleted, and writes them into DIR: Camera Roll, Message,\n"
        "  Contacts, ... as files, HTML pages, CSV and text files. Prints the result list\n"
        "  (PATH<TAB>STATUS, failures first) and the count line, or with --json one object:\n"
        "  {\"result\", \"processed\", \"failed\", \"total\", \"rows\": [{\"path\", \"status\"}]}.\n"
-       "  A progress bar goes to stderr when it is a terminal; Ctrl-C cancels.\n",
+       "  A progress bar goes to stderr when it is a terminal; Ctrl-C cancels. Passwords as\n"
+       "  for scan.\n",
        runExport},
       {"print", "write the print page of one category's records",
        "usage: quenvale print BACKUP_FOLDER --category NAME --out FILE [--deleted-only]\n"
+       "                     [--password-stdin]\n"
        "  Scans the one category (Messages, Contacts, Call History, Notes or WhatsApp) and\n"
        "  writes its records as one HTML page to FILE; --deleted-only prints only the\n"
-       "  records marked deleted. Open FILE in a browser to print it.\n",
+       "  records marked deleted. Open FILE in a browser to print it. Passwords as for scan.\n",
        runPrint},
   };
   return commands;

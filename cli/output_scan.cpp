@@ -6,7 +6,7 @@
 #include "app/settings.h"
 #include "cli/scan_view.h"
 #include "cli/terminal.h"
-#include "engine/decryption.h"
+#include "cli/backup_password.h"
 #include "export/doc_template.h"
 #include "platform/error_text.h"
 #include "platform/file.h"
@@ -97,18 +97,17 @@ InterruptFlag::~InterruptFlag() {
 
 OutputScan::OutputScan() : engine_(outputSetup()) {}
 
-int OutputScan::run(const std::string& folder, const engine::CategorySet& chosen) {
+int OutputScan::run(const std::string& folder, const engine::CategorySet& chosen,
+                    bool passwordFromStdin) {
   int rc = engine_.readBackupFolder(&info_, platform::toWide(folder));
   if (rc != kOk) {
     printError(std::to_string(rc) + ": " + platform::errorMessage(rc) + " (" + folder +
                ": no readable Info.plist)");
     return 1;
   }
-  if (info_.encrypted && !engine::decryptionAvailable()) {
-    printError(std::to_string(engine::kDecryptionUnavailable) + ": " + folder +
-               " is a password-protected backup; this build cannot open encrypted backups yet");
-    return 1;
-  }
+  std::wstring password;
+  if (int status = obtainPassword(info_, folder, passwordFromStdin, &password); status != 0)
+    return status;
   engine_.setCurrentBackup(info_);
   source_ = engine::createSource(static_cast<int>(engine::SourceKind::kLocalBackup), &engine_);
   engine::ScanControl control;
@@ -116,8 +115,9 @@ int OutputScan::run(const std::string& folder, const engine::CategorySet& chosen
   engine::ScanSequence sequence(*source_, chosen, results_, control, bar);
   {
     InterruptFlag interrupt(&control.stop);
-    sequence.run(L"");
+    sequence.run(password);
   }
+  if (sequence.openResult() == kWrongPassword) return reportWrongPassword(folder);
   if (sequence.openResult() != kOk) {
     const int code = sequence.openResult();
     printError(std::to_string(code) + ": " + platform::errorMessage(code) + " (" + folder +

@@ -31,9 +31,12 @@ class StderrBar {
 class OutputScan {
  public:
   OutputScan();
-  // Reads the backup's Info.plist and runs the scan of the chosen categories. 0; otherwise
-  // prints why on stderr and returns the exit status (1).
-  int run(const std::string& folder, const engine::CategorySet& chosen);
+  // Reads the backup's Info.plist, gets the password of a password-protected backup (from
+  // standard input's first line with passwordFromStdin, else typed on the terminal) and runs
+  // the scan of the chosen categories. 0; otherwise prints why on stderr and returns the exit
+  // status (1; kWrongPasswordStatus of backup_password.h for a wrong password).
+  int run(const std::string& folder, const engine::CategorySet& chosen,
+          bool passwordFromStdin = false);
 
   const backup::BackupInfo& info() const { return info_; }
   engine::IPhoneRecoveryParse& source() { return *source_; }

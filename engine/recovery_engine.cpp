@@ -27,6 +27,7 @@ int forwardReport(void* engine, std::uint32_t value) {
 
 RecoveryEngine::RecoveryEngine(const EngineSetup& setup) {
   workFolder_ = setup.workFolder;
+  decryptionTool_ = setup.decryptionTool;
   if (workFolder_.empty()) {
     std::string appData;
     startResult_ = platform::appDataFolder(&appData);
@@ -142,8 +143,11 @@ int RecoveryEngine::open(const std::wstring& password) {
   std::wstring outputFolder;
   if (currentBackup_.encrypted) {
     step_ = 10;
+    listBackupFiles();
     const int rc = decryptBackup(password, &outputFolder);
     if (rc != kOk) return rc;
+    backupFiles_.clear();
+    backup::enumerateFolder(outputFolder, &backupFiles_);
   } else {
     progress_ = 1;
     report(1);
@@ -156,6 +160,21 @@ int RecoveryEngine::open(const std::wstring& password) {
   }
   advance(step_);
   return result;
+}
+
+void RecoveryEngine::listBackupFiles() {
+  // The files of the backup folder, then those of each of its subfolders (one level): what the
+  // decryption tool works through, so its count scales the progress.
+  std::vector<std::wstring> entries;
+  backup::enumerateFolder(backupFolder_, &entries);
+  std::vector<std::wstring> subfolders;
+  for (const std::wstring& entry : entries) {
+    if (platform::isFolder(platform::toUtf8(entry)))
+      subfolders.push_back(entry);
+    else
+      backupFiles_.push_back(entry);
+  }
+  for (const std::wstring& folder : subfolders) backup::enumerateFolder(folder, &backupFiles_);
 }
 
 std::string RecoveryEngine::databasePath(const char* fileId) const {

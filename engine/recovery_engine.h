@@ -41,6 +41,9 @@ struct EngineSetup {
   std::wstring backupRoot;
   // False leaves the backup list empty (a caller that opens one named folder needs none).
   bool findBackups = true;
+  // The decryption tool as shipped (UTF-8 path); empty: the one beside the program
+  // (decryption.h, prepareDecryptionTool).
+  std::string decryptionTool;
 };
 
 // Row ids the value-line exports number new rows after until a read raises them.
@@ -167,8 +170,13 @@ class RecoveryEngine {
   // the folder the deciphered files go to. 0, -110 for a wrong password, 87 when the tool
   // cannot start, or the callback's stop answer.
   int decryptBackup(const std::wstring& password, std::wstring* outputFolder);
-  // The folder that receives decryption output, chosen at the first call.
+  // The folder that receives decryption output, chosen at the first call and then kept, even
+  // when free space changes: the work folder's QuenvaleTempFile when its volume has more than
+  // 15 GiB free, else QuenvaleTempFile on the drive with the most free space (the work folder's
+  // again when that one cannot be created). Hidden. Its parent chain is created.
   std::wstring temporaryFolder();
+  // temporaryFolder() + "QuenvaleTarnwickBackupPath".
+  std::wstring decryptionOutputFolder();
 
   // --- State ---
   const std::wstring& backupFolder() const { return backupFolder_; }
@@ -204,6 +212,8 @@ class RecoveryEngine {
   int writeChatText(const Messages* messages, Speaker speaker, const std::wstring& outputPath,
                     CopyCallback callback, void* user);
   void removeDecryptionOutput();
+  // Fills backupFiles with the stored files of the (enciphered) backup folder.
+  void listBackupFiles();
 
   std::wstring backupFolder_;
   std::wstring workFolder_;
@@ -226,6 +236,7 @@ class RecoveryEngine {
   // Set when the callback answered "stop" since the current step began.
   bool stopAnswered_ = false;
   std::wstring temporaryFolder_;
+  std::string decryptionTool_;
   int startResult_ = 0;
 };
 
