@@ -1,5 +1,6 @@
 // quenvale-sample DIR: writes a sample backup root into DIR (created if missing): one backup with
-// Manifest.db and one with Manifest.mbdb, named in accented Latin and CJK characters.
+// Manifest.db and one with Manifest.mbdb, named in accented Latin and CJK characters, and a
+// password-protected twin of the first (password "tarnwick sample").
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "tests/fixtures/backup_sample.h"
+#include "tests/fixtures/encrypt_twin.h"
 
 namespace {
 
@@ -17,6 +19,7 @@ int run(const std::vector<std::string>& args) {
     return args.size() == 1 ? 0 : 2;
   }
   int rc = qv::fixtures::writeSampleRoot(args[0]);
+  if (rc == 0) rc = qv::fixtures::writeEncryptedSample(args[0]);
   if (rc != 0) {
     std::fprintf(stderr, "quenvale-sample: %d: %s (writing %s)\n", rc,
                  qv::platform::errorMessage(rc).c_str(), args[0].c_str());
@@ -26,6 +29,9 @@ int run(const std::vector<std::string>& args) {
     std::printf("%s  %s\n", qv::platform::joinPath(args[0], b.folderName).c_str(),
                 b.manifestDb ? "Manifest.db" : "Manifest.mbdb");
   }
+  std::printf("%s  Manifest.db, password-protected, password: %s\n",
+              qv::platform::joinPath(args[0], qv::fixtures::kEncryptedSampleFolderName).c_str(),
+              qv::fixtures::kEncryptedSamplePassword);
   return 0;
 }
 
