@@ -128,7 +128,6 @@ int RecoveryEngine::open(const std::wstring& password) {
   report(0);
   // Nothing of the previous open survives: its results, and the row-id marks that the value-line
   // exports would otherwise continue from another backup's numbers.
-  conversations_.clear();
   backupFiles_.clear();
   backupEntries_.clear();
   index_.clear();
@@ -188,7 +187,6 @@ int RecoveryEngine::databaseStepResult(int readerResult) const {
 
 int RecoveryEngine::readMessages(db::ConversationMap* conversations) {
   stopAnswered_ = false;
-  conversations_.clear();
   db::ReadProgress progress;
   progress.callback = callback_ != nullptr ? forwardReport : nullptr;
   progress.user = this;
@@ -196,10 +194,9 @@ int RecoveryEngine::readMessages(db::ConversationMap* conversations) {
   progress.step = static_cast<std::uint32_t>(step_);
   std::uint64_t maxRowId = maxMessageRowId_;
   int rc = db::ReadMessages(databasePath(kSmsFileId), databasePath(kAddressBookFileId),
-                            &conversations_, progress, &maxRowId);
+                            conversations, progress, &maxRowId);
   if (rc == kOk) maxMessageRowId_ = maxRowId;
   rc = databaseStepResult(rc);
-  *conversations = conversations_;
   advance(step_ / 2);
   return rc;
 }
