@@ -139,7 +139,7 @@ TEST_F(ScriptedDecryption, TheToolReceivesFolderAndPasswordExactlyAsThreeArgumen
         std::string("-x"), std::string("")}) {
     SCOPED_TRACE(password);
     // A work folder with spaces, as on many Windows machines.
-    open(W(password), "work folder \"q\"");
+    open(W(password), "work folder ünï");
     const std::string expected = backup_ + "\n" + U(engine_->decryptionOutputFolder()) + "\n" +
                                  password + "\n";
     EXPECT_EQ(readOrEmpty(backup_ + ".args"), expected);
