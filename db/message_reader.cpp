@@ -166,16 +166,19 @@ int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
         &joins);
     if (int answer = reporter.report(2)) return answer;
 
-    const int opened = reader.Open(addressBookPath);
-    if (opened != kOk) return opened;
-    // The address book's layout by its own column count: the newer table moved the phone
-    // text one column on.
-    reader.versionFlag =
-        declaredColumnCount(readSchemaOf(reader), "ABPersonFullTextSearch_content") >=
-                kShiftedContactColumns
-            ? 1
-            : 0;
-    ScanContacts(reader, &contacts);
+    // Without a readable address book (a tablet, an enciphered or missing file) the messages
+    // are still listed, only without contact names: losing every conversation for want of
+    // names would hide what the user came for.
+    if (reader.Open(addressBookPath) == kOk) {
+      // The address book's layout by its own column count: the newer table moved the phone
+      // text one column on.
+      reader.versionFlag =
+          declaredColumnCount(readSchemaOf(reader), "ABPersonFullTextSearch_content") >=
+                  kShiftedContactColumns
+              ? 1
+              : 0;
+      ScanContacts(reader, &contacts);
+    }
     return reporter.report(1);
   };
   result = run();

@@ -325,12 +325,38 @@ TEST(ReadMessages, ReportsProgressAndStopsWhenAsked) {
   EXPECT_EQ(stop.values, (std::vector<std::uint32_t>{112, 115, 160}));
 }
 
-TEST(ReadMessages, MissingFilesReturnTheOpenErrorAndAddNothing) {
+TEST(ReadMessages, WithoutAnAddressBookMessagesComeWithoutNames) {
+  Built& b = built(SmsLayout::kIos6);
+  ConversationMap withBook;
+  std::uint64_t max = 7;
+  ASSERT_EQ(ReadMessages(b.sms, b.addressBook, &withBook, ReadProgress(), &max), 0);
+  for (const std::string& book : {b.folder.file("none.sqlitedb"), b.sms + "-not-a-book"}) {
+    if (book != b.folder.file("none.sqlitedb")) {
+      ASSERT_EQ(platform::writeWholeFile(book, "enciphered bytes, not SQLite", 28), 0);
+    }
+    ConversationMap map;
+    EXPECT_EQ(ReadMessages(b.sms, book, &map, ReadProgress(), &max), 0);
+    ASSERT_EQ(map.size(), withBook.size());
+    std::size_t messages = 0, withAddress = 0;
+    for (const auto& [handle, list] : map) {
+      ASSERT_EQ(list.size(), withBook.at(handle).size());
+      for (std::size_t i = 0; i < list.size(); ++i) {
+        EXPECT_TRUE(list[i].contactName.empty());
+        EXPECT_EQ(list[i].text, withBook.at(handle)[i].text);
+        EXPECT_EQ(list[i].address, withBook.at(handle)[i].address);
+        withAddress += list[i].address.empty() ? 0 : 1;
+        ++messages;
+      }
+    }
+    EXPECT_GT(messages, 0u);
+    EXPECT_GT(withAddress, 0u);
+  }
+}
+
+TEST(ReadMessages, MissingMessageDatabaseReturnsTheOpenErrorAndAddsNothing) {
   Built& b = built(SmsLayout::kIos6);
   ConversationMap map;
   std::uint64_t max = 7;
-  EXPECT_EQ(ReadMessages(b.sms, b.folder.file("none.sqlitedb"), &map, ReadProgress(), &max), 2);
-  EXPECT_TRUE(map.empty());
   EXPECT_EQ(ReadMessages(b.folder.file("none.db"), b.addressBook, &map, ReadProgress(), &max), 2);
   EXPECT_TRUE(map.empty());
   const std::string notDb = b.folder.file("text.db");
