@@ -12,6 +12,7 @@
 #include "db/local_dates.h"
 #include "db/phone_lookup.h"
 #include "db/sqlite_page_reader.h"
+#include "db/sqlite_uri.h"
 #include "db/varint.h"
 #include "platform/result.h"
 
@@ -89,31 +90,6 @@ std::wstring callKey(const CallRecord& c) {
   return key;
 }
 
-// The path as an SQLite URI filename for an immutable, read-only open: characters with a
-// meaning in URIs percent-encoded, backslashes turned into slashes.
-std::string immutableUri(const std::string& path) {
-  std::string uri = "file:";
-  const bool drive = path.size() >= 2 && path[1] == ':' &&
-                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-  if (drive) uri += "///";
-  if (!path.empty() && (path[0] == '/' || path[0] == '\\')) uri += "//";
-  static const char kHex[] = "0123456789ABCDEF";
-  for (char ch : path) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c == '\\') {
-      uri += '/';
-    } else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-               c == '-' || c == '.' || c == '_' || c == '~' || c == '/' || c == ':') {
-      uri += static_cast<char>(c);
-    } else {
-      uri += '%';
-      uri += kHex[c >> 4];
-      uri += kHex[c & 15];
-    }
-  }
-  return uri + "?immutable=1";
-}
-
 }  // namespace
 
 int ProbeCallRecordTable(const std::string& path, bool* present) {
@@ -122,7 +98,7 @@ int ProbeCallRecordTable(const std::string& path, bool* present) {
   // Read only and immutable: a missing file is an error, never a new empty database in the
   // backup, and a database in write-ahead-log mode (as the phone keeps this one) gets no -wal
   // and -shm files beside it.
-  int rc = sqlite3_open_v2(immutableUri(path).c_str(), &db,
+  int rc = sqlite3_open_v2(immutableSqliteUri(path).c_str(), &db,
                            SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close(db);

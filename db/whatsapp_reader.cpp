@@ -30,6 +30,7 @@
 
 #include "db/chat_columns.h"
 #include "db/sqlite_page_reader.h"
+#include "db/sqlite_uri.h"
 #include "db/timestamp.h"
 #include "platform/result.h"
 
@@ -133,8 +134,7 @@ void WhatsAppRead::choosePositions(const std::vector<SchemaEntry>& schema) {
   messageCols_.session = positionOf(m, {"ZCHATSESSION"}, 19);
   messageCols_.member = positionOf(m, {"ZGROUPMEMBER"}, 20);
   // Without a statement, only the newer layout is known to hold the media reference.
-  messageCols_.media =
-      positionOf(m, {"ZMEDIAITEM"}, messageWidth_ >= kNewerLayoutWidth ? 22 : -1);
+  messageCols_.media = positionOf(m, {"ZMEDIAITEM"}, messageWidth_ >= kNewerLayoutWidth ? 22 : -1);
   messageCols_.date = positionOf(m, {"ZMESSAGEDATE"}, 25);
   messageCols_.text = positionOf(m, {"ZTEXT"}, 32);
   const auto s = columnsOfTable(schema, "ZWACHATSESSION");
@@ -188,9 +188,8 @@ int WhatsAppRead::scanMembers() {
     return kOk;
   });
   int rc = reader_.ScanTable("ZWAGROUPMEMBER", &sink);
-  dropStaleCopies(&members_, [](const Member& m) {
-    return std::make_tuple(m.conversation, m.number, m.name);
-  });
+  dropStaleCopies(
+      &members_, [](const Member& m) { return std::make_tuple(m.conversation, m.number, m.name); });
   return rc;
 }
 
@@ -335,32 +334,6 @@ int WhatsAppRead::run(const std::string& path, WhatsAppChatMap* chats) {
   return kOk;
 }
 
-// The path as an SQLite URI filename: characters with a meaning in URIs percent-encoded,
-// backslashes turned into slashes, a drive letter or an absolute path behind "file://".
-std::string sqliteUri(const std::string& path) {
-  std::string uri = "file:";
-  const bool drive = path.size() >= 2 && path[1] == ':' &&
-                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-  const bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\');
-  if (drive) uri += "///";
-  if (absolute) uri += "//";
-  static const char kHex[] = "0123456789ABCDEF";
-  for (char ch : path) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c == '\\') {
-      uri += '/';
-    } else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-               c == '-' || c == '.' || c == '_' || c == '~' || c == '/' || c == ':') {
-      uri += static_cast<char>(c);
-    } else {
-      uri += '%';
-      uri += kHex[c >> 4];
-      uri += kHex[c & 15];
-    }
-  }
-  return uri + "?immutable=1";
-}
-
 }  // namespace
 
 int whatsAppMessageWidth(const std::string& path, int* width) {
@@ -368,7 +341,7 @@ int whatsAppMessageWidth(const std::string& path, int* width) {
   // Read-only and immutable: a missing file is an error, never a new empty database, and a
   // database in write-ahead-log mode (as the phone keeps this one) gets no -wal and -shm files
   // beside it. Nothing is ever written into the backup folder.
-  int rc = sqlite3_open_v2(sqliteUri(path).c_str(), &db,
+  int rc = sqlite3_open_v2(immutableSqliteUri(path).c_str(), &db,
                            SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close(db);
