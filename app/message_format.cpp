@@ -89,7 +89,8 @@ std::wstring digitsOf(std::uint64_t v, unsigned base, bool upper) {
   return out;
 }
 
-void appendPadded(std::wstring& out, const Conversion& s, std::wstring_view sign, std::wstring body) {
+void appendPadded(std::wstring& out, const Conversion& s, std::wstring_view sign,
+                  std::wstring body) {
   const std::size_t width = static_cast<std::size_t>(s.width);
   const std::size_t used = sign.size() + body.size();
   const std::size_t pad = width > used ? width - used : 0;

@@ -47,7 +47,8 @@ int obtainPassword(const backup::BackupInfo& info, const std::string& folder, bo
       return 1;
     }
   } else {
-    sayError(folder + " is a password-protected backup: type its password on a terminal or "
+    sayError(folder +
+             " is a password-protected backup: type its password on a terminal or "
              "give it on standard input with --password-stdin");
     return 1;
   }

@@ -64,8 +64,7 @@ std::string countLine(int processed, int total, int failed) {
 
 int runExport(const Args& args) {
   const std::string usage = usageOf("export");
-  ArgScanner scan(args, {"--json", "--deleted-only", kPasswordStdinFlag},
-                  {"--out", "--only"});
+  ArgScanner scan(args, {"--json", "--deleted-only", kPasswordStdinFlag}, {"--out", "--only"});
   if (scan.wantsHelp()) {
     writeOut(usage);
     return 0;

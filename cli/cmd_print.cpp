@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/settings.h"
-#include "cli/backup_view.h"
 #include "cli/backup_password.h"
+#include "cli/backup_view.h"
 #include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "cli/output_scan.h"

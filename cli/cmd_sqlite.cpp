@@ -39,9 +39,12 @@ constexpr std::size_t kFlushAt = 1 << 20;
 
 const char* kindName(db::RowKind kind) {
   switch (kind) {
-    case db::RowKind::kLive: return "live";
-    case db::RowKind::kFreelist: return "freelist";
-    case db::RowKind::kCarved: return "carved";
+    case db::RowKind::kLive:
+      return "live";
+    case db::RowKind::kFreelist:
+      return "freelist";
+    case db::RowKind::kCarved:
+      return "carved";
   }
   return "?";
 }
@@ -161,8 +164,8 @@ class ListingSink : public db::RowSink {
     if (row.kind == db::RowKind::kCarved && encoding == db::TextEncoding::kUtf8) {
       for (const db::RecordColumn& c : record_.columns) {
         if (db::isTextType(c.serialType) &&
-            !db::isValidUtf8(std::string_view(reinterpret_cast<const char*>(row.data + c.offset),
-                                              c.width)))
+            !db::isValidUtf8(
+                std::string_view(reinterpret_cast<const char*>(row.data + c.offset), c.width)))
           return kInvalid;
       }
     }
@@ -232,12 +235,16 @@ class ListingSink : public db::RowSink {
         }
       } else {
         // One line per row: line breaks and tabs are shown escaped.
-        for (char ch : enc == db::TextEncoding::kUtf8 ? std::string(bytes)
-                                                      : db::textToUtf8(bytes, enc)) {
-          if (ch == '\n') out_ += "\\n";
-          else if (ch == '\r') out_ += "\\r";
-          else if (ch == '\t') out_ += "\\t";
-          else out_ += ch;
+        for (char ch :
+             enc == db::TextEncoding::kUtf8 ? std::string(bytes) : db::textToUtf8(bytes, enc)) {
+          if (ch == '\n')
+            out_ += "\\n";
+          else if (ch == '\r')
+            out_ += "\\r";
+          else if (ch == '\t')
+            out_ += "\\t";
+          else
+            out_ += ch;
         }
       }
     } else {
@@ -327,9 +334,9 @@ class ListingSink : public db::RowSink {
 
   void appendText(const db::RowImage& row, db::TextEncoding enc, bool stale) {
     char buf[160];
-    std::snprintf(buf, sizeof buf, "%-20s %-8s %u %8u %5u %12" PRId64 " %-5s ",
-                  table_.c_str(), kindName(row.kind), row.deleted, row.pageIndex, row.offset,
-                  row.rowId, stale ? "stale" : "-");
+    std::snprintf(buf, sizeof buf, "%-20s %-8s %u %8u %5u %12" PRId64 " %-5s ", table_.c_str(),
+                  kindName(row.kind), row.deleted, row.pageIndex, row.offset, row.rowId,
+                  stale ? "stale" : "-");
     out_ += buf;
     bool first = true;
     for (int k = 0; row.carvedLayout && k < row.firstColumn; ++k) {

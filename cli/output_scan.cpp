@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "app/settings.h"
+#include "cli/backup_password.h"
 #include "cli/scan_view.h"
 #include "cli/terminal.h"
-#include "cli/backup_password.h"
 #include "export/doc_template.h"
 #include "platform/error_text.h"
 #include "platform/file.h"

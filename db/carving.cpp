@@ -392,7 +392,8 @@ class PageCarver {
         if (!std::binary_search(bounds.begin(), bounds.end(), q + size)) {
           // The block may have ended at a cell the page no longer has: such a header counts
           // only when a record fills it exactly.
-          if (next == 0 && looseBlocks_.size() < kMaxProposals) looseBlocks_.push_back({q, q + size});
+          if (next == 0 && looseBlocks_.size() < kMaxProposals)
+            looseBlocks_.push_back({q, q + size});
           continue;
         }
         bool listed = false;
@@ -412,8 +413,8 @@ class PageCarver {
       const std::uint64_t v = varintAt(p, end_, &d);
       if (d == 0 || v <= d || v - d > end_ - p - d) continue;
       if (n != 0 && (v - d < n || v - d > 9 * n)) continue;
-      const std::size_t types =
-          countVarints(p + d, static_cast<std::size_t>(v - d), n != 0 ? n : static_cast<std::size_t>(-1));
+      const std::size_t types = countVarints(p + d, static_cast<std::size_t>(v - d),
+                                             n != 0 ? n : static_cast<std::size_t>(-1));
       if (types == 0 || (n != 0 && types != n)) continue;
       propose(p + d, 0, types, score + 1, pass);
     }
@@ -448,9 +449,9 @@ class PageCarver {
   struct Core {
     bool ok = false;
     Scored scored;
-    bool prefix = false;   // an intact payload-length and row-id in front
-    bool yields = false;   // a freeblock header lies inside the record
-    int evidence = 0;      // score from the bytes around the record
+    bool prefix = false;  // an intact payload-length and row-id in front
+    bool yields = false;  // a freeblock header lies inside the record
+    int evidence = 0;     // score from the bytes around the record
   };
 
   bool measure(const Proposal& pr, Scored* out) const {
@@ -486,9 +487,10 @@ class PageCarver {
       firstColumn = page_[start] != 0 ? 1 : 0;
     }
     std::size_t count = pr.count;
-    if (count == 0) count = width() > static_cast<std::size_t>(firstColumn)
-                                ? width() - static_cast<std::size_t>(firstColumn)
-                                : 0;
+    if (count == 0)
+      count = width() > static_cast<std::size_t>(firstColumn)
+                  ? width() - static_cast<std::size_t>(firstColumn)
+                  : 0;
     if (count == 0) return false;
 
     // Serial types: all complete, none reserved.
@@ -551,8 +553,8 @@ class PageCarver {
       const std::size_t guidType = 13 + 2 * 36 * unit;
       const std::size_t at = firstColumn == 0 ? 1 : 0;
       if (types_.size() <= at || types_[at] != guidType) return false;
-      const std::size_t guid = contentStart + static_cast<std::size_t>(serialTypeWidth(types_[0])) *
-                                                  (at == 1 ? 1 : 0);
+      const std::size_t guid =
+          contentStart + static_cast<std::size_t>(serialTypeWidth(types_[0])) * (at == 1 ? 1 : 0);
       if (guid + 36 * unit > extentEnd) return false;
       for (std::size_t i = 0; i < 36; ++i) {
         const std::uint8_t* ch = page_ + guid + i * unit;
@@ -609,8 +611,7 @@ class PageCarver {
             while (whole > 0 && (p[whole - 1] & 0xC0) == 0x80) --whole;
             if (whole > 0 && p[whole - 1] >= 0xC0) --whole;
           }
-          if (!isValidUtf8(std::string_view(reinterpret_cast<const char*>(p), whole)))
-            return false;
+          if (!isValidUtf8(std::string_view(reinterpret_cast<const char*>(p), whole))) return false;
         }
       }
       at += w;

@@ -28,23 +28,23 @@ namespace qv::db {
 struct CarveContext {
   PageGeometry geometry;
   std::uint32_t pageIndex = 0;
-  int width = 0;         // the table's width from the width table (0: unknown)
-  int callWidth = 0;     // the same, call-adjusted
-  bool messageTable = false;  // "message": a 36-character guid text leads the content
-  bool utf16 = false;         // texts are UTF-16 (2 bytes a unit)
+  int width = 0;                // the table's width from the width table (0: unknown)
+  int callWidth = 0;            // the same, call-adjusted
+  bool messageTable = false;    // "message": a 36-character guid text leads the content
+  bool utf16 = false;           // texts are UTF-16 (2 bytes a unit)
   std::uint32_t pageCount = 0;  // pages in the file, for overflow page numbers (0: none)
 };
 
 struct CarvedCandidate {
-  std::uint16_t offset = 0;        // where the record's serial types begin
-  std::uint8_t firstColumn = 0;    // column number of the first serial type (0 or 1)
-  std::uint16_t typeCount = 0;     // serial types to read
-  std::int32_t payloadOffset = 0;  // where the payload began (may be before the free space)
-  std::uint32_t payloadSize = 0;   // header + content as rebuilt
-  std::uint32_t firstOverflow = 0; // 0 when the record lies wholly on the page
-  std::uint16_t localEnd = 0;      // end of the record's bytes on this page
-  std::uint8_t pass = 0;           // 1..4 the passes, 5 the free-space sweep
-  std::uint8_t score = 0;          // evidence (higher is stronger)
+  std::uint16_t offset = 0;         // where the record's serial types begin
+  std::uint8_t firstColumn = 0;     // column number of the first serial type (0 or 1)
+  std::uint16_t typeCount = 0;      // serial types to read
+  std::int32_t payloadOffset = 0;   // where the payload began (may be before the free space)
+  std::uint32_t payloadSize = 0;    // header + content as rebuilt
+  std::uint32_t firstOverflow = 0;  // 0 when the record lies wholly on the page
+  std::uint16_t localEnd = 0;       // end of the record's bytes on this page
+  std::uint8_t pass = 0;            // 1..4 the passes, 5 the free-space sweep
+  std::uint8_t score = 0;           // evidence (higher is stronger)
 };
 
 // Appends the candidates of one leaf page image (pageSize bytes followed by kBufferPad zero

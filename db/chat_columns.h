@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
-#include <string_view>
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 

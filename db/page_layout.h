@@ -16,7 +16,7 @@ struct PageGeometry {
 
 struct PageHeader {
   std::uint8_t type = 0;
-  std::size_t headerOffset = 0;     // 100 on page index 0, else 0
+  std::size_t headerOffset = 0;  // 100 on page index 0, else 0
   std::uint16_t firstFreeblock = 0;
   std::uint32_t cellCount = 0;
   std::uint32_t contentStart = 0;   // the stored 0 already turned into 65536
@@ -44,10 +44,10 @@ std::uint64_t localPayloadSize(std::uint64_t payload, std::size_t usableSize);
 struct LeafCell {
   std::uint64_t payloadSize = 0;
   std::int64_t rowId = 0;
-  std::size_t payloadOffset = 0;  // where the payload starts in the page image
-  std::size_t localSize = 0;      // payload bytes on the page
+  std::size_t payloadOffset = 0;    // where the payload starts in the page image
+  std::size_t localSize = 0;        // payload bytes on the page
   std::uint32_t firstOverflow = 0;  // 0 when the payload fits on the page
-  std::size_t cellSize = 0;       // bytes the cell takes on the page (at least 4)
+  std::size_t cellSize = 0;         // bytes the cell takes on the page (at least 4)
 };
 
 // Parses the leaf cell at `offset`. kInvalid when its local part runs past the usable size.

@@ -28,8 +28,8 @@ namespace {
 constexpr char kTablePrefix[] = "tb_c2cMsg";
 
 struct Listing {
-  std::string table;     // the message table's name (UTF-8)
-  std::wstring number;   // the part after its last "_"
+  std::string table;    // the message table's name (UTF-8)
+  std::wstring number;  // the part after its last "_"
 };
 
 int scanListing(SqlitePageReader& reader, std::vector<Listing>* out) {
@@ -114,9 +114,8 @@ int ReadQQ(const std::string& path, ChatRowMap* chats) {
     std::vector<ChatRow> rows;
     rc = scanMessages(reader, l, &rows);
     if (rc != kOk && result == kOk) result = rc;
-    dropStaleCopies(&rows, [](const ChatRow& m) {
-      return std::make_tuple(m.sent, m.date, m.text);
-    });
+    dropStaleCopies(&rows,
+                    [](const ChatRow& m) { return std::make_tuple(m.sent, m.date, m.text); });
     if (rows.empty()) continue;
     std::vector<ChatRow>& list = (*chats)[l.number];
     for (ChatRow& m : rows) list.push_back(std::move(m));

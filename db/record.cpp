@@ -68,10 +68,14 @@ bool isValidUtf8(std::string_view s) {
     std::size_t len = 0;
     char32_t cp = 0;
     char32_t min = 0;
-    if ((c & 0xE0) == 0xC0) len = 2, cp = c & 0x1F, min = 0x80;
-    else if ((c & 0xF0) == 0xE0) len = 3, cp = c & 0x0F, min = 0x800;
-    else if ((c & 0xF8) == 0xF0) len = 4, cp = c & 0x07, min = 0x10000;
-    else return false;
+    if ((c & 0xE0) == 0xC0)
+      len = 2, cp = c & 0x1F, min = 0x80;
+    else if ((c & 0xF0) == 0xE0)
+      len = 3, cp = c & 0x0F, min = 0x800;
+    else if ((c & 0xF8) == 0xF0)
+      len = 4, cp = c & 0x07, min = 0x10000;
+    else
+      return false;
     if (len > n - i) return false;
     for (std::size_t k = 1; k < len; ++k) {
       if ((p[i + k] & 0xC0) != 0x80) return false;

@@ -21,10 +21,10 @@
 namespace qv::db {
 
 struct RecordColumn {
-  int column = 0;               // column number (0 is the row-id alias in most tables)
+  int column = 0;  // column number (0 is the row-id alias in most tables)
   std::uint64_t serialType = 0;
-  std::size_t offset = 0;       // content offset from the start of the walked bytes
-  std::size_t width = 0;        // content width in bytes
+  std::size_t offset = 0;  // content offset from the start of the walked bytes
+  std::size_t width = 0;   // content width in bytes
 };
 
 struct Record {

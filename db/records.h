@@ -13,14 +13,14 @@ namespace qv::db {
 // One message of sms.db.
 struct MessageRecord {
   std::uint32_t deleted = 0;
-  std::int32_t fromMe = 0;      // 1 when the sent-by-owner flag holds the constant 1
-  std::uint32_t rowId = 0;      // low 32 bits of the row id; 0 for carved rows
+  std::int32_t fromMe = 0;  // 1 when the sent-by-owner flag holds the constant 1
+  std::uint32_t rowId = 0;  // low 32 bits of the row id; 0 for carved rows
   std::int32_t handleId = 0;
   std::wstring date;
-  std::wstring address;         // the handle's phone number or e-mail address
+  std::wstring address;  // the handle's phone number or e-mail address
   std::wstring contactName;
   std::wstring text;
-  std::wstring attachment;      // file name of the first attachment joined to the message
+  std::wstring attachment;  // file name of the first attachment joined to the message
 };
 
 // One person of the address book.
@@ -39,7 +39,7 @@ struct ContactRecord {
 struct CallRecord {
   std::uint32_t deleted = 0;
   std::uint32_t incoming = 0;
-  std::uint32_t duration = 0;   // seconds; 0 is a missed (incoming) or cancelled call
+  std::uint32_t duration = 0;  // seconds; 0 is a missed (incoming) or cancelled call
   std::wstring date;
   std::wstring number;
   std::wstring name;

@@ -171,8 +171,9 @@ int SqlitePageReader::openSource(std::unique_ptr<Source> source) {
   if (pages > 0xFFFFFFFEull) return kInvalid;
 
   const std::uint32_t enc = be32(header + kEncodingOffset);
-  encoding_ = enc == 2 ? TextEncoding::kUtf16le
-                       : enc == 3 ? TextEncoding::kUtf16be : TextEncoding::kUtf8;
+  encoding_ = enc == 2   ? TextEncoding::kUtf16le
+              : enc == 3 ? TextEncoding::kUtf16be
+                         : TextEncoding::kUtf8;
   source_ = std::move(source);
   geometry_.pageSize = pageSize;
   geometry_.usableSize = pageSize - reserved;
@@ -359,12 +360,12 @@ CarveContext SqlitePageReader::carveContext(std::uint32_t pageIndex) const {
   ctx.pageIndex = pageIndex;
   auto it = fallbackWidths_.find(currentTable_);
   auto declared = declaredWidths_.find(currentTable_);
-  const int known = declared != declaredWidths_.end() ? declared->second
-                                                      : widthOfTable(currentTable_, widths);
+  const int known =
+      declared != declaredWidths_.end() ? declared->second : widthOfTable(currentTable_, widths);
   ctx.width = known != 0 ? known : (it != fallbackWidths_.end() ? it->second : 0);
   const int adjusted = callAdjustedWidth(currentTable_, widths);
-  ctx.callWidth = currentTable_ == "call" && declared == declaredWidths_.end() ? adjusted
-                                                                               : ctx.width;
+  ctx.callWidth =
+      currentTable_ == "call" && declared == declaredWidths_.end() ? adjusted : ctx.width;
   ctx.messageTable = currentTable_ == "message";
   ctx.utf16 = encoding_ != TextEncoding::kUtf8;
   ctx.pageCount = pageCount_;
@@ -401,7 +402,8 @@ bool splitSchemaRecord(const std::uint8_t* data, std::size_t size, Record* rec,
     if (c.column < 0 || c.column > 4) continue;
     if (isTextType(c.serialType)) {
       out->isText[c.column] = true;
-      out->text[c.column] = std::string_view(reinterpret_cast<const char*>(data + c.offset), c.width);
+      out->text[c.column] =
+          std::string_view(reinterpret_cast<const char*>(data + c.offset), c.width);
     } else if (isIntegerType(c.serialType) || c.serialType == 8 || c.serialType == 9) {
       out->isInteger[c.column] = true;
       out->integer[c.column] = integerValue(data + c.offset, c.serialType);
@@ -496,8 +498,8 @@ int SqlitePageReader::FindRootPages(const std::string& table, RootPageMap* roots
         }
       }
       // The table's own row matches by name, its indexes by tbl_name.
-      const bool named = (cols.isText[1] && cols.text[1] == wanted) ||
-                         (cols.isText[2] && cols.text[2] == wanted);
+      const bool named =
+          (cols.isText[1] && cols.text[1] == wanted) || (cols.isText[2] && cols.text[2] == wanted);
       if (!named) continue;
       // Views and triggers have no root page (rootpage 0): they are not b-trees.
       if (!cols.isInteger[3] || cols.integer[3] == 0) continue;
@@ -678,8 +680,7 @@ int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
 }
 
 int SqlitePageReader::deliverCandidates(std::uint32_t pageIndex,
-                                        const std::vector<CarvedCandidate>& list,
-                                        RowSink* sink) {
+                                        const std::vector<CarvedCandidate>& list, RowSink* sink) {
   std::vector<std::uint8_t>& page = deliverPage_;
   page.resize(geometry_.pageSize + kBufferPad);
   int rc = ReadPage(pageIndex, page.data());
@@ -732,7 +733,8 @@ int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool wi
     CarvedCandidateMap candidates;
     // Large trees are carved on a second thread while the live rows are handed over.
     CarveWorker worker;
-    CarveWorker* helper = cells.size() >= kParallelCarveLeaves && worker.start() ? &worker : nullptr;
+    CarveWorker* helper =
+        cells.size() >= kParallelCarveLeaves && worker.start() ? &worker : nullptr;
     for (const auto& leaf : cells)
       note(deliverCells(leaf.first, leaf.second, RowKind::kLive, sink, &candidates, helper));
     if (helper != nullptr) helper->finish(&candidates);

@@ -40,19 +40,19 @@ enum class RowKind { kLive, kFreelist, kCarved };
 // One row image handed to a table decoder.
 struct RowImage {
   RowKind kind = RowKind::kLive;
-  std::uint32_t deleted = 0;     // 0 for live cells, 1 for freelist cells and carved records
-  std::uint32_t pageIndex = 0;   // 0-based page index
-  std::uint16_t offset = 0;      // cell offset, or where a carved record's serial types begin
+  std::uint32_t deleted = 0;    // 0 for live cells, 1 for freelist cells and carved records
+  std::uint32_t pageIndex = 0;  // 0-based page index
+  std::uint16_t offset = 0;     // cell offset, or where a carved record's serial types begin
   bool carvedLayout = false;
   // Cell layout: the payload (header-size varint first), overflow assembled. Carved layout:
   // the bytes from the first serial type to the end of the page (or of the assembled record).
   // Followed by kBufferPad readable zero bytes.
   const std::uint8_t* data = nullptr;
   std::size_t size = 0;
-  std::int64_t rowId = 0;        // 0 for carved records
-  int firstColumn = 0;           // carved layout: column number of the first serial type
-  std::size_t typeCount = 0;     // carved layout: serial types to read
-  bool complete = true;          // false when a spilled payload's overflow chain was broken
+  std::int64_t rowId = 0;     // 0 for carved records
+  int firstColumn = 0;        // carved layout: column number of the first serial type
+  std::size_t typeCount = 0;  // carved layout: serial types to read
+  bool complete = true;       // false when a spilled payload's overflow chain was broken
 };
 
 // Walks the record of a row image in its layout.
@@ -67,7 +67,7 @@ class RowSink {
 
 // One row of the schema table.
 struct SchemaEntry {
-  std::string type;       // "table", "index", "view", "trigger"
+  std::string type;  // "table", "index", "view", "trigger"
   std::string name;
   std::string tableName;
   std::uint32_t rootPage = 0;  // page number (1-based); 0 for views and triggers
@@ -158,9 +158,8 @@ class SqlitePageReader {
                       std::vector<std::uint8_t>* out);
   int assembleCarved(const std::uint8_t* page, const CarvedCandidate& c,
                      std::vector<std::uint8_t>* out);
-  int deliverCells(std::uint32_t pageIndex, const std::vector<std::uint16_t>& offsets,
-                   RowKind kind, RowSink* sink, CarvedCandidateMap* carveInto,
-                   CarveWorker* worker);
+  int deliverCells(std::uint32_t pageIndex, const std::vector<std::uint16_t>& offsets, RowKind kind,
+                   RowSink* sink, CarvedCandidateMap* carveInto, CarveWorker* worker);
   int deliverCandidates(std::uint32_t pageIndex, const std::vector<CarvedCandidate>& list,
                         RowSink* sink);
   CarveContext carveContext(std::uint32_t pageIndex) const;
@@ -181,13 +180,13 @@ class SqlitePageReader {
   TextEncoding encoding_ = TextEncoding::kUtf8;
   std::vector<std::uint32_t> freelist_;
   std::vector<std::uint32_t> trunks_;  // freelist trunk pages, 0-based
-  int freelistStatus_ = 0;  // 87 when the trunk chain was damaged
+  int freelistStatus_ = 0;             // 87 when the trunk chain was damaged
   std::string currentTable_;
   int lastColumnCount_ = 0;
   std::map<std::string, int> fallbackWidths_;
   std::map<std::string, int> declaredWidths_;
   std::vector<char> workBuffer_;
-  std::vector<std::uint8_t> payload_;  // assembly buffer reused across rows
+  std::vector<std::uint8_t> payload_;      // assembly buffer reused across rows
   std::vector<std::uint8_t> deliverPage_;  // the page whose rows are being handed over
 };
 

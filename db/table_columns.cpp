@@ -6,7 +6,9 @@ namespace qv::db {
 
 namespace {
 
-bool isWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool isWordChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -34,7 +36,9 @@ std::size_t skipQuoted(std::string_view s, std::size_t i) {
   return s.size();
 }
 
-bool isQuote(char c) { return c == '\'' || c == '"' || c == '`' || c == '['; }
+bool isQuote(char c) {
+  return c == '\'' || c == '"' || c == '`' || c == '[';
+}
 
 // The first token of a column definition: a bare word or a quoted identifier, unquoted.
 std::string firstToken(std::string_view item) {
@@ -86,8 +90,7 @@ std::vector<std::string> createTableColumnNames(std::string_view sql) {
   for (std::size_t k = 0; k + 7 <= open; ++k) {
     if (equalsNoCase(sql.substr(k, 7), "VIRTUAL")) return names;
   }
-  static const char* const kConstraints[] = {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK",
-                                             "FOREIGN"};
+  static const char* const kConstraints[] = {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK", "FOREIGN"};
   int depth = 0;
   std::size_t itemStart = open + 1;
   std::vector<std::string> found;

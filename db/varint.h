@@ -33,8 +33,14 @@ inline std::uint64_t serialTypeWidth(std::uint64_t t) {
   return (t & 1) ? (t - 13) / 2 : (t - 12) / 2;
 }
 
-inline bool isTextType(std::uint64_t t) { return t >= 13 && (t & 1) == 1; }
-inline bool isBlobType(std::uint64_t t) { return t >= 12 && (t & 1) == 0; }
-inline bool isIntegerType(std::uint64_t t) { return t >= 1 && t <= 6; }
+inline bool isTextType(std::uint64_t t) {
+  return t >= 13 && (t & 1) == 1;
+}
+inline bool isBlobType(std::uint64_t t) {
+  return t >= 12 && (t & 1) == 0;
+}
+inline bool isIntegerType(std::uint64_t t) {
+  return t >= 1 && t <= 6;
+}
 
 }  // namespace qv::db

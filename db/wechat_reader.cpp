@@ -152,7 +152,9 @@ int carveFromAlias(SqlitePageReader& reader, const std::string& table, RowSink* 
   return result;
 }
 
-auto messageFields(const ChatRow& m) { return std::make_tuple(m.sent, m.date, m.text); }
+auto messageFields(const ChatRow& m) {
+  return std::make_tuple(m.sent, m.date, m.text);
+}
 
 }  // namespace
 
@@ -189,9 +191,8 @@ int ReadWeChat(const std::string& path, ChatRowMap* chats) {
   for (const FriendRow& f : friends) {
     if (f.userName.empty() || !done.insert(f.userName).second) continue;
     std::vector<ChatRow> rows;
-    auto sink = makeSink([&](SqlitePageReader& r, const RowImage& row) {
-      return decodeMessage(r, row, &rows);
-    });
+    auto sink = makeSink(
+        [&](SqlitePageReader& r, const RowImage& row) { return decodeMessage(r, row, &rows); });
     const std::string table = weChatTableName(platform::toUtf8(f.userName));
     rc = reader.ScanTable(table, &sink, false);
     if (rc != kOk && result == kOk) result = rc;
@@ -210,9 +211,8 @@ int ReadWeChat(const std::string& path, ChatRowMap* chats) {
   }
 
   std::vector<ChatRow> unknown;
-  auto sink = makeSink([&](SqlitePageReader& r, const RowImage& row) {
-    return decodeMessage(r, row, &unknown);
-  });
+  auto sink = makeSink(
+      [&](SqlitePageReader& r, const RowImage& row) { return decodeMessage(r, row, &unknown); });
   rc = reader.ScanTable(kFreePagesTable, &sink, true);
   if (rc != kOk && result == kOk) result = rc;
   rc = scanCellLessFreelistPages(reader, reader.ColumnCount(kFreePagesTable), &sink);

@@ -21,11 +21,20 @@ struct FixedWidth {
 };
 
 constexpr FixedWidth kFixed[] = {
-    {"ZNOTEBODY", 7},      {"ZNOTE", 19},          {"handle", 5},
-    {"attachment", 9},     {"message_attachment_join", 2},
-    {"call", 13},          {"Friend", 13},         {"tb_c2cTables", 1},
-    {"ZWACHATSESSION", 25}, {"ZWAGROUPMEMBER", 13}, {"ZWAMEDIAITEM", 24},
-    {"ZCALLRECORD", 17},   {"ZWACONTACT", 11},     {"ZWAPHONE", 9},
+    {"ZNOTEBODY", 7},
+    {"ZNOTE", 19},
+    {"handle", 5},
+    {"attachment", 9},
+    {"message_attachment_join", 2},
+    {"call", 13},
+    {"Friend", 13},
+    {"tb_c2cTables", 1},
+    {"ZWACHATSESSION", 25},
+    {"ZWAGROUPMEMBER", 13},
+    {"ZWAMEDIAITEM", 24},
+    {"ZCALLRECORD", 17},
+    {"ZWACONTACT", 11},
+    {"ZWAPHONE", 9},
 };
 
 }  // namespace

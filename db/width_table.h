@@ -9,10 +9,10 @@ namespace qv::db {
 
 // The widths that depend on what a reader has learnt from a database.
 struct LearntWidths {
-  int message = 38;                 // `message`: 38 or 51, set by the message reader
-  int whatsAppMessage = 28;         // `ZWAMESSAGE`, set by the WhatsApp reader
-  int contactsIndicator = 0;        // serial-type bytes of the last live contacts row
-  int call = 0;                     // `call`, taken from live rows by the call reader
+  int message = 38;           // `message`: 38 or 51, set by the message reader
+  int whatsAppMessage = 28;   // `ZWAMESSAGE`, set by the WhatsApp reader
+  int contactsIndicator = 0;  // serial-type bytes of the last live contacts row
+  int call = 0;               // `call`, taken from live rows by the call reader
 };
 
 // The width of a table by name (case-insensitive, except the "Chat_" and "tb_c2cMsg" prefixes

@@ -175,8 +175,8 @@ int RecoveryEngine::decryptBackup(const std::wstring& password, std::wstring* ou
     if (tool.read(buffer.data(), buffer.size(), &got) != kOk || got == 0) break;
     const std::string_view chunk(buffer.data(), got);
     const ToolOutputChunk parsed = parseToolOutput(tail, chunk);
-    tail.assign(chunk.substr(chunk.size() - std::min<std::size_t>(chunk.size(),
-                                                                   sizeof(kWrongPasswordText))));
+    tail.assign(chunk.substr(chunk.size() -
+                             std::min<std::size_t>(chunk.size(), sizeof(kWrongPasswordText))));
     if (parsed.wrongPassword) {
       result = kWrongPassword;
       break;

@@ -48,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reader.SetFallbackWidth(e.name, qv::db::createTableColumnCount(e.sql));
     reader.ScanTable(e.name, &sink);
   }
-  for (const char* known : {"message", "handle", "call", "ZWAMESSAGE"}) reader.ScanTable(known, &sink);
+  for (const char* known : {"message", "handle", "call", "ZWAMESSAGE"})
+    reader.ScanTable(known, &sink);
   return 0;
 }

@@ -39,9 +39,9 @@ std::string guidOf(int n) {
 }
 
 std::string textOf(int n) {
-  static const char* const kWords[] = {"see", "you", "at", "the", "station", "tonight", "ok",
-                                       "thanks", "call", "me", "later", "Grüße", "lunch",
-                                       "where", "are", "running", "late", "😀"};
+  static const char* const kWords[] = {"see",   "you",    "at",   "the",     "station", "tonight",
+                                       "ok",    "thanks", "call", "me",      "later",   "Grüße",
+                                       "lunch", "where",  "are",  "running", "late",    "😀"};
   std::mt19937 rng(static_cast<unsigned>(n) * 2654435761u + kSeed);
   const double u = std::uniform_real_distribution<double>(0, 1)(rng);
   const std::size_t length = 20 + static_cast<std::size_t>(380 * u * u);
@@ -90,7 +90,8 @@ int check(int rc, sqlite3* db, const char* what) {
 // The serial type SQLite writes for a value.
 std::uint64_t serialTypeOf(const SqlValue& v) {
   switch (v.kind) {
-    case SqlValue::kNull: return 0;
+    case SqlValue::kNull:
+      return 0;
     case SqlValue::kInteger: {
       const std::int64_t x = v.integer;
       if (x == 0) return 8;
@@ -102,9 +103,12 @@ std::uint64_t serialTypeOf(const SqlValue& v) {
       if (x >= -140737488355328LL && x <= 140737488355327LL) return 5;
       return 6;
     }
-    case SqlValue::kReal: return 7;
-    case SqlValue::kText: return 13 + 2 * v.bytes.size();
-    case SqlValue::kBlob: return 12 + 2 * v.bytes.size();
+    case SqlValue::kReal:
+      return 7;
+    case SqlValue::kText:
+      return 13 + 2 * v.bytes.size();
+    case SqlValue::kBlob:
+      return 12 + 2 * v.bytes.size();
   }
   return 0;
 }
@@ -131,8 +135,11 @@ int generate(const std::string& path, const std::string& truthPath, int rows) {
   std::remove(path.c_str());
   sqlite3* db = nullptr;
   check(sqlite3_open(path.c_str(), &db), db, "open");
-  check(sqlite3_exec(db, "PRAGMA page_size=4096; PRAGMA secure_delete=OFF; PRAGMA journal_mode=OFF;"
-                         "PRAGMA synchronous=OFF;", nullptr, nullptr, nullptr), db, "pragmas");
+  check(sqlite3_exec(db,
+                     "PRAGMA page_size=4096; PRAGMA secure_delete=OFF; PRAGMA journal_mode=OFF;"
+                     "PRAGMA synchronous=OFF;",
+                     nullptr, nullptr, nullptr),
+        db, "pragmas");
   // The table alone (its guid index included): pages of other indexes are never read by the
   // scan and would only make the file larger.
   const std::string schema(qv::fixtures::kMessageTableSql);
@@ -148,10 +155,13 @@ int generate(const std::string& path, const std::string& truthPath, int rows) {
     const SqlRow r = rowOf(n);
     for (int c = 0; c < 38; ++c) {
       const SqlValue& v = r[static_cast<std::size_t>(c)];
-      if (v.kind == SqlValue::kInteger) sqlite3_bind_int64(ins, c + 1, v.integer);
+      if (v.kind == SqlValue::kInteger)
+        sqlite3_bind_int64(ins, c + 1, v.integer);
       else if (v.kind == SqlValue::kText)
-        sqlite3_bind_text(ins, c + 1, v.bytes.data(), static_cast<int>(v.bytes.size()), SQLITE_TRANSIENT);
-      else sqlite3_bind_null(ins, c + 1);
+        sqlite3_bind_text(ins, c + 1, v.bytes.data(), static_cast<int>(v.bytes.size()),
+                          SQLITE_TRANSIENT);
+      else
+        sqlite3_bind_null(ins, c + 1);
     }
     check(sqlite3_step(ins), db, "insert");
     sqlite3_reset(ins);
@@ -177,7 +187,8 @@ int generate(const std::string& path, const std::string& truthPath, int rows) {
   }
   check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db, "begin");
   sqlite3_stmt* del = nullptr;
-  check(sqlite3_prepare_v2(db, "DELETE FROM message WHERE ROWID=?", -1, &del, nullptr), db, "prepare");
+  check(sqlite3_prepare_v2(db, "DELETE FROM message WHERE ROWID=?", -1, &del, nullptr), db,
+        "prepare");
   for (int n = 1; n <= rows; ++n) {
     if (!gone[static_cast<std::size_t>(n)]) continue;
     sqlite3_bind_int64(del, 1, n);
@@ -193,17 +204,20 @@ int generate(const std::string& path, const std::string& truthPath, int rows) {
   std::ifstream in(path, std::ios::binary);
   const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<char> intact(gone.size(), 0);
-  for (std::size_t at = file.find("C0FFEE"); at != std::string::npos; at = file.find("C0FFEE", at + 6)) {
+  for (std::size_t at = file.find("C0FFEE"); at != std::string::npos;
+       at = file.find("C0FFEE", at + 6)) {
     if (at + 36 > file.size()) break;
     const int n = static_cast<int>(std::strtol(file.substr(at + 24, 12).c_str(), nullptr, 16));
-    if (n < 1 || n > rows || !gone[static_cast<std::size_t>(n)] || file.compare(at, 36, guidOf(n)) != 0)
+    if (n < 1 || n > rows || !gone[static_cast<std::size_t>(n)] ||
+        file.compare(at, 36, guidOf(n)) != 0)
       continue;
     const SqlRow r = rowOf(n);
     const std::string tail = recordTail(r);
     const std::string content = qv::fixtures::recordContent(r, "UTF-8");
     const std::size_t typesLen = tail.size() - content.size();
     if (at < typesLen) continue;
-    if (file.compare(at - typesLen, tail.size(), tail) == 0) intact[static_cast<std::size_t>(n)] = 1;
+    if (file.compare(at - typesLen, tail.size(), tail) == 0)
+      intact[static_cast<std::size_t>(n)] = 1;
   }
   std::ofstream truth(truthPath);
   int intactCount = 0;
@@ -212,8 +226,9 @@ int generate(const std::string& path, const std::string& truthPath, int rows) {
     truth << n << ' ' << int(gone[i]) << ' ' << int(intact[i]) << '\n';
     intactCount += intact[i];
   }
-  std::printf("rows %d, deleted %d (single %d, in runs %d), deleted with intact bytes %d, file %.1f MB\n",
-              rows, count, count - target * 4 / 10, target * 4 / 10, intactCount, file.size() / 1048576.0);
+  std::printf(
+      "rows %d, deleted %d (single %d, in runs %d), deleted with intact bytes %d, file %.1f MB\n",
+      rows, count, count - target * 4 / 10, target * 4 / 10, intactCount, file.size() / 1048576.0);
   return 0;
 }
 
@@ -294,13 +309,27 @@ class LineParser {
       }
       c = s_[i_++];
       switch (c) {
-        case 'n': *out += '\n'; break;
-        case 'r': *out += '\r'; break;
-        case 't': *out += '\t'; break;
-        case 'b': *out += '\b'; break;
-        case 'f': *out += '\f'; break;
-        case 'u': *out += static_cast<char>(std::strtol(s_.substr(i_, 4).c_str(), nullptr, 16)); i_ += 4; break;
-        default: *out += c;
+        case 'n':
+          *out += '\n';
+          break;
+        case 'r':
+          *out += '\r';
+          break;
+        case 't':
+          *out += '\t';
+          break;
+        case 'b':
+          *out += '\b';
+          break;
+        case 'f':
+          *out += '\f';
+          break;
+        case 'u':
+          *out += static_cast<char>(std::strtol(s_.substr(i_, 4).c_str(), nullptr, 16));
+          i_ += 4;
+          break;
+        default:
+          *out += c;
       }
     }
     ++i_;
@@ -352,7 +381,8 @@ int score(const std::string& truthPath, const std::string& jsonPath) {
   }
   const int rows = static_cast<int>(gone.size()) - 1;
   std::vector<char> recovered(gone.size(), 0);
-  long liveAsDeleted = 0, staleRows = 0, wrongValues = 0, otherRows = 0, imagesDeleted = 0, liveImages = 0;
+  long liveAsDeleted = 0, staleRows = 0, wrongValues = 0, otherRows = 0, imagesDeleted = 0,
+       liveImages = 0;
   std::ifstream json(jsonPath);
   std::string line;
   JsonRow row;
@@ -372,12 +402,13 @@ int score(const std::string& truthPath, const std::string& jsonPath) {
       ++staleRows;
       continue;
     }
-    if (row.values.size() < 2 || row.values[1].kind != SqlValue::kText || row.values[1].bytes.size() != 36 ||
-        row.values[1].bytes.compare(0, 6, "C0FFEE") != 0) {
+    if (row.values.size() < 2 || row.values[1].kind != SqlValue::kText ||
+        row.values[1].bytes.size() != 36 || row.values[1].bytes.compare(0, 6, "C0FFEE") != 0) {
       ++otherRows;
       continue;
     }
-    const int id = static_cast<int>(std::strtol(row.values[1].bytes.substr(24).c_str(), nullptr, 16));
+    const int id =
+        static_cast<int>(std::strtol(row.values[1].bytes.substr(24).c_str(), nullptr, 16));
     if (id < 1 || id > rows) {
       ++otherRows;
       continue;
@@ -389,8 +420,10 @@ int score(const std::string& truthPath, const std::string& jsonPath) {
     SqlRow expected = rowOf(id);
     bool same = row.values.size() == expected.size();
     for (std::size_t c = 1; same && c < expected.size(); ++c) same = row.values[c] == expected[c];
-    if (same) recovered[static_cast<std::size_t>(id)] = 1;
-    else ++wrongValues;
+    if (same)
+      recovered[static_cast<std::size_t>(id)] = 1;
+    else
+      ++wrongValues;
   }
   long deleted = 0, intactCount = 0, recoveredIntact = 0, recoveredAll = 0;
   long perPattern[3][2] = {};
@@ -407,12 +440,15 @@ int score(const std::string& truthPath, const std::string& jsonPath) {
     }
   }
   const double recall = intactCount ? 100.0 * recoveredIntact / intactCount : 0;
-  std::printf("live row images: %ld, deleted row images: %ld (stale %ld, other %ld, wrong values %ld)\n",
-              liveImages, imagesDeleted, staleRows, otherRows, wrongValues);
-  std::printf("deleted rows: %ld, intact: %ld, recovered with their values: %ld of the intact (%.2f%%), %ld in all\n",
-              deleted, intactCount, recoveredIntact, recall, recoveredAll);
-  std::printf("  single rows: %ld of %ld intact; rows in runs: %ld of %ld intact\n", perPattern[1][1],
-              perPattern[1][0], perPattern[2][1], perPattern[2][0]);
+  std::printf(
+      "live row images: %ld, deleted row images: %ld (stale %ld, other %ld, wrong values %ld)\n",
+      liveImages, imagesDeleted, staleRows, otherRows, wrongValues);
+  std::printf(
+      "deleted rows: %ld, intact: %ld, recovered with their values: %ld of the intact (%.2f%%), "
+      "%ld in all\n",
+      deleted, intactCount, recoveredIntact, recall, recoveredAll);
+  std::printf("  single rows: %ld of %ld intact; rows in runs: %ld of %ld intact\n",
+              perPattern[1][1], perPattern[1][0], perPattern[2][1], perPattern[2][0]);
   std::printf("live rows reported as deleted without the stale flag: %ld\n", liveAsDeleted);
   return recall >= 95.0 && liveAsDeleted == 0 ? 0 : 3;
 }

@@ -64,7 +64,8 @@ std::vector<std::string> carvedNames(const std::vector<std::uint8_t>& page,
       continue;
     for (const RecordColumn& col : r.columns) {
       if (col.column == 1)
-        names.emplace_back(reinterpret_cast<const char*>(page.data() + c.offset + col.offset), col.width);
+        names.emplace_back(reinterpret_cast<const char*>(page.data() + c.offset + col.offset),
+                           col.width);
     }
   }
   return names;

@@ -18,19 +18,24 @@ std::vector<fixtures::SqlRow> queryRows(const std::string& path, const std::stri
       fixtures::SqlRow row;
       for (int i = 0; i < sqlite3_column_count(st); ++i) {
         switch (sqlite3_column_type(st, i)) {
-          case SQLITE_INTEGER: row.push_back(fixtures::SqlValue::of(sqlite3_column_int64(st, i))); break;
-          case SQLITE_FLOAT: row.push_back(fixtures::SqlValue::ofReal(sqlite3_column_double(st, i))); break;
+          case SQLITE_INTEGER:
+            row.push_back(fixtures::SqlValue::of(sqlite3_column_int64(st, i)));
+            break;
+          case SQLITE_FLOAT:
+            row.push_back(fixtures::SqlValue::ofReal(sqlite3_column_double(st, i)));
+            break;
           case SQLITE_TEXT:
-            row.push_back(fixtures::SqlValue::text(std::string(
-                reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                static_cast<std::size_t>(sqlite3_column_bytes(st, i)))));
+            row.push_back(fixtures::SqlValue::text(
+                std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
+                            static_cast<std::size_t>(sqlite3_column_bytes(st, i)))));
             break;
           case SQLITE_BLOB:
-            row.push_back(fixtures::SqlValue::blob(std::string(
-                static_cast<const char*>(sqlite3_column_blob(st, i)),
-                static_cast<std::size_t>(sqlite3_column_bytes(st, i)))));
+            row.push_back(fixtures::SqlValue::blob(
+                std::string(static_cast<const char*>(sqlite3_column_blob(st, i)),
+                            static_cast<std::size_t>(sqlite3_column_bytes(st, i)))));
             break;
-          default: row.push_back(fixtures::SqlValue::null());
+          default:
+            row.push_back(fixtures::SqlValue::null());
         }
       }
       rows.push_back(std::move(row));
@@ -49,7 +54,8 @@ bool deliverable(const fixtures::SqlValue& text) {
 
 std::wstring appleDate(const fixtures::SqlValue& v) {
   if (v.kind == fixtures::SqlValue::kInteger) return formatAppleTime(v.integer);
-  if (v.kind == fixtures::SqlValue::kReal) return formatAppleTime(static_cast<std::int64_t>(v.real));
+  if (v.kind == fixtures::SqlValue::kReal)
+    return formatAppleTime(static_cast<std::int64_t>(v.real));
   return {};
 }
 
@@ -57,7 +63,9 @@ std::wstring unixDate(const fixtures::SqlValue& v) {
   return v.kind == fixtures::SqlValue::kInteger ? formatUnixTime(v.integer) : std::wstring();
 }
 
-std::wstring wide(const std::string& utf8) { return platform::toWide(utf8); }
+std::wstring wide(const std::string& utf8) {
+  return platform::toWide(utf8);
+}
 
 std::size_t occurrences(const std::string& haystack, const std::string& needle) {
   std::size_t n = 0;

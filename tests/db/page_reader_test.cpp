@@ -24,12 +24,25 @@ using testing::RowCollector;
 // Rows with every storage class and integer width, texts of every script, and payloads from a
 // few bytes to several overflow pages of the smallest page size.
 SqlRow mixedRow(int n) {
-  static const std::int64_t kIntegers[] = {0, 1, -1, 127, -128, 32767, -32768, 8388607,
-                                           -8388608, 2147483647, -2147483648LL,
-                                           140737488355327LL, -140737488355328LL,
-                                           INT64_MAX, INT64_MIN, 1000};
+  static const std::int64_t kIntegers[] = {0,
+                                           1,
+                                           -1,
+                                           127,
+                                           -128,
+                                           32767,
+                                           -32768,
+                                           8388607,
+                                           -8388608,
+                                           2147483647,
+                                           -2147483648LL,
+                                           140737488355327LL,
+                                           -140737488355328LL,
+                                           INT64_MAX,
+                                           INT64_MIN,
+                                           1000};
   std::string text = "row " + std::to_string(n) + " Grüße 😀 ";
-  const std::size_t length = n % 9 == 0 ? 3000 + 97 * static_cast<std::size_t>(n) : 10 + 13 * static_cast<std::size_t>(n % 20);
+  const std::size_t length = n % 9 == 0 ? 3000 + 97 * static_cast<std::size_t>(n)
+                                        : 10 + 13 * static_cast<std::size_t>(n % 20);
   while (text.size() < length) text += "lorem ipsum ";
   std::string blob;
   for (int i = 0; i < n % 40; ++i) blob += static_cast<char>(i * 7 + n);
@@ -81,18 +94,19 @@ TEST_P(EncodingVariants, LiveRowsEqualWhatSqliteHolds) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    PageSizesAndEncodings, EncodingVariants,
-    ::testing::Values(Variant{512, "UTF-8"}, Variant{1024, "UTF-16le"}, Variant{2048, "UTF-16be"},
-                      Variant{4096, "UTF-8"}, Variant{8192, "UTF-16le"},
-                      Variant{16384, "UTF-8"}, Variant{32768, "UTF-16be"}),
-    [](const ::testing::TestParamInfo<Variant>& p) {
-      std::string name = std::to_string(p.param.pageSize) + "_" + p.param.encoding;
-      for (char& c : name) {
-        if (c == '-') c = '_';
-      }
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(PageSizesAndEncodings, EncodingVariants,
+                         ::testing::Values(Variant{512, "UTF-8"}, Variant{1024, "UTF-16le"},
+                                           Variant{2048, "UTF-16be"}, Variant{4096, "UTF-8"},
+                                           Variant{8192, "UTF-16le"}, Variant{16384, "UTF-8"},
+                                           Variant{32768, "UTF-16be"}),
+                         [](const ::testing::TestParamInfo<Variant>& p) {
+                           std::string name =
+                               std::to_string(p.param.pageSize) + "_" + p.param.encoding;
+                           for (char& c : name) {
+                             if (c == '-') c = '_';
+                           }
+                           return name;
+                         });
 
 TEST(PageReaderOpen, RefusesWhatIsNotADatabaseItCanRead) {
   fixtures::TempFolder dir;
@@ -120,7 +134,7 @@ TEST(PageReaderOpen, RefusesWhatIsNotADatabaseItCanRead) {
   const std::string bytes = fixtures::readFileBytes(path);
   EXPECT_EQ(reader.OpenMemory(bytes.substr(0, 60)), kShortRead);
   EXPECT_EQ(reader.OpenMemory(bytes.substr(0, 2000)), kShortRead);  // less than one page
-  EXPECT_EQ(reader.ReadPage(0, nullptr), kInvalid);  // closed by the failed open
+  EXPECT_EQ(reader.ReadPage(0, nullptr), kInvalid);                 // closed by the failed open
 }
 
 TEST(PageReaderTables, IndexRowsMatchButYieldNoRowsAndTriggersAreSkipped) {
@@ -171,7 +185,8 @@ TEST(PageReaderTables, DeepTreeOfSmallPagesIsReadWhole) {
   ASSERT_EQ(db.exec("CREATE TABLE deep (id INTEGER PRIMARY KEY, t TEXT)"), 0);
   ASSERT_EQ(db.begin(), 0);
   for (int i = 0; i < 20000; ++i)
-    ASSERT_EQ(db.insert("deep", {SqlValue::null(), SqlValue::text(std::string(40, 'a' + i % 26))}), 0);
+    ASSERT_EQ(db.insert("deep", {SqlValue::null(), SqlValue::text(std::string(40, 'a' + i % 26))}),
+              0);
   ASSERT_EQ(db.commit(), 0);
   ASSERT_EQ(db.close(), 0);
 
@@ -183,11 +198,11 @@ TEST(PageReaderTables, DeepTreeOfSmallPagesIsReadWhole) {
   ASSERT_EQ(reader.FindRootPages("deep", &roots), kOk);
   const std::uint32_t root = roots.begin()->first;
   ASSERT_EQ(static_cast<unsigned char>(bytes[root * 512]), 5);
-  const std::uint32_t child = static_cast<std::uint32_t>(
-      (static_cast<unsigned char>(bytes[root * 512 + 8]) << 24) |
-      (static_cast<unsigned char>(bytes[root * 512 + 9]) << 16) |
-      (static_cast<unsigned char>(bytes[root * 512 + 10]) << 8) |
-      static_cast<unsigned char>(bytes[root * 512 + 11]));
+  const std::uint32_t child =
+      static_cast<std::uint32_t>((static_cast<unsigned char>(bytes[root * 512 + 8]) << 24) |
+                                 (static_cast<unsigned char>(bytes[root * 512 + 9]) << 16) |
+                                 (static_cast<unsigned char>(bytes[root * 512 + 10]) << 8) |
+                                 static_cast<unsigned char>(bytes[root * 512 + 11]));
   EXPECT_EQ(static_cast<unsigned char>(bytes[(child - 1) * 512]), 5);
 
   RowCollector rows;
@@ -210,7 +225,9 @@ TEST(PageReaderTables, SingleCellLeafIsReadThroughItsPointer) {
   const std::string bytes = fixtures::readFileBytes(path);
   const unsigned cell = (static_cast<unsigned char>(bytes[page + 8]) << 8) |
                         static_cast<unsigned char>(bytes[page + 9]);
-  ASSERT_EQ(fixtures::patchFile(path, page + 5, fixtures::be16Bytes(static_cast<std::uint16_t>(cell - 20))), 0);
+  ASSERT_EQ(fixtures::patchFile(path, page + 5,
+                                fixtures::be16Bytes(static_cast<std::uint16_t>(cell - 20))),
+            0);
 
   RowCollector rows;
   ASSERT_EQ(testing::scanFile(path, "one", &rows), kOk);
@@ -233,8 +250,9 @@ TEST(PageReaderFreelist, OnlyPagesOfTheTablesWidthAreTaken) {
   ASSERT_EQ(db.begin(), 0);
   for (int i = 0; i < 300; ++i) {
     std::int64_t id = 0;
-    ASSERT_EQ(db.insert("wide", {SqlValue::null(), SqlValue::text("wide a " + std::to_string(i)),
-                                 SqlValue::text(std::string(50, 'w')), SqlValue::of(i)},
+    ASSERT_EQ(db.insert("wide",
+                        {SqlValue::null(), SqlValue::text("wide a " + std::to_string(i)),
+                         SqlValue::text(std::string(50, 'w')), SqlValue::of(i)},
                         &id),
               0);
     ids.push_back(id);

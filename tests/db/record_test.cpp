@@ -102,9 +102,11 @@ TEST(RecordText, Utf16AndMalformedUtf8) {
   EXPECT_EQ(textToUtf8(be, TextEncoding::kUtf16be), "hi");
   EXPECT_EQ(textToUtf8(std::string("\x00\xd8", 2), TextEncoding::kUtf16le), "\xEF\xBF\xBD");
   EXPECT_EQ(textToUtf8("a\xC3", TextEncoding::kUtf8), "a\xEF\xBF\xBD");
-  EXPECT_TRUE(isValidUtf8("Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80 plain ascii run"));
-  EXPECT_FALSE(isValidUtf8("\xC0\xAF"));          // overlong
-  EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));      // surrogate
+  EXPECT_TRUE(
+      isValidUtf8("Gr\xC3\xBC\xC3\x9F"
+                  "e \xF0\x9F\x98\x80 plain ascii run"));
+  EXPECT_FALSE(isValidUtf8("\xC0\xAF"));                  // overlong
+  EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));              // surrogate
   EXPECT_FALSE(isValidUtf8("abcdefgh\xF4\x90\x80\x80"));  // past U+10FFFF
 }
 

@@ -17,7 +17,9 @@ int twoHoursAhead(std::int64_t utc, platform::CivilTime* out) {
   *out = platform::unixToCivil(utc + 7200);
   return 0;
 }
-int rejects(std::int64_t, platform::CivilTime*) { return kInvalid; }
+int rejects(std::int64_t, platform::CivilTime*) {
+  return kInvalid;
+}
 
 platform::OsCalls withLocalTime(int (*fn)(std::int64_t, platform::CivilTime*)) {
   platform::OsCalls calls = platform::osCalls();

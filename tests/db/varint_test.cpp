@@ -29,11 +29,24 @@ std::vector<std::uint8_t> encode(std::uint64_t v) {
 }
 
 TEST(Varint, EveryLengthReadsBackWithItsSize) {
-  const std::uint64_t values[] = {0,          1,          0x7f,        0x80,
-                                  0x3fff,     0x4000,     0x1fffff,    0x200000,
-                                  0xfffffff,  0x10000000, 0x7ffffffffULL, 0x800000000ULL,
-                                  0x3ffffffffffULL, 0x40000000000ULL, 0x1ffffffffffffULL,
-                                  0x2000000000000ULL, 0xffffffffffffffULL, 0x100000000000000ULL,
+  const std::uint64_t values[] = {0,
+                                  1,
+                                  0x7f,
+                                  0x80,
+                                  0x3fff,
+                                  0x4000,
+                                  0x1fffff,
+                                  0x200000,
+                                  0xfffffff,
+                                  0x10000000,
+                                  0x7ffffffffULL,
+                                  0x800000000ULL,
+                                  0x3ffffffffffULL,
+                                  0x40000000000ULL,
+                                  0x1ffffffffffffULL,
+                                  0x2000000000000ULL,
+                                  0xffffffffffffffULL,
+                                  0x100000000000000ULL,
                                   0xffffffffffffffffULL};
   std::size_t expectedLength = 1;
   for (std::uint64_t v : values) {
@@ -67,9 +80,9 @@ TEST(SerialType, ContentWidths) {
   const struct {
     std::uint64_t type;
     std::uint64_t width;
-  } table[] = {{0, 0}, {1, 1}, {2, 2},  {3, 3},  {4, 4},  {5, 6},  {6, 8},  {7, 8},
-               {8, 0}, {9, 0}, {10, 0}, {11, 0}, {12, 0}, {13, 0}, {14, 1}, {15, 1},
-               {16, 2}, {17, 2}, {2013, 1000}, {2012, 1000}};
+  } table[] = {{0, 0},  {1, 1},  {2, 2},  {3, 3},  {4, 4},       {5, 6},      {6, 8},
+               {7, 8},  {8, 0},  {9, 0},  {10, 0}, {11, 0},      {12, 0},     {13, 0},
+               {14, 1}, {15, 1}, {16, 2}, {17, 2}, {2013, 1000}, {2012, 1000}};
   for (const auto& row : table) EXPECT_EQ(serialTypeWidth(row.type), row.width) << row.type;
   EXPECT_TRUE(isTextType(13));
   EXPECT_TRUE(isBlobType(12));

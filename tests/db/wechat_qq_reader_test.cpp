@@ -213,8 +213,9 @@ TEST_F(QqFixture, LiveRowsAreWhatSqliteReturns) {
   for (const char* n : {fixtures::kQqFriendA, fixtures::kQqFriendB}) {
     SCOPED_TRACE(n);
     ASSERT_EQ(chats_.count(wide(n)), 1u);
-    expectLiveRows(chats_[wide(n)], testing::queryRows(path_, "SELECT msgId, time, content, flag FROM " +
-                                                                  fixtures::qqTableName(n)));
+    expectLiveRows(chats_[wide(n)],
+                   testing::queryRows(path_, "SELECT msgId, time, content, flag FROM " +
+                                                 fixtures::qqTableName(n)));
   }
   expectDateOrder(chats_);
 }

@@ -10,13 +10,13 @@
 #include "db/qq_reader.h"
 #include "db/wechat_reader.h"
 #include "db/whatsapp_reader.h"
-#include "platform/folders.h"
 #include "platform/file.h"
+#include "platform/folders.h"
 #include "platform/result.h"
 #include "tests/db/chat_test_support.h"
-#include "tests/fixtures/appdb_whatsapp.h"
 #include "tests/fixtures/appdb_qq.h"
 #include "tests/fixtures/appdb_wechat.h"
+#include "tests/fixtures/appdb_whatsapp.h"
 #include "tests/fixtures/backup_builder.h"
 #include "tests/fixtures/backup_sample.h"
 #include "tests/fixtures/temp_folder.h"
@@ -59,7 +59,8 @@ std::map<std::uint32_t, ChatRecord> expectedLive(Built& b, bool newer) {
   const auto sessions = testing::queryRows(
       b.path, "SELECT Z_PK, ZCONTACTJID, ZPARTNERNAME FROM ZWACHATSESSION ORDER BY Z_PK");
   auto members = testing::queryRows(
-      b.path, "SELECT Z_PK, ZCHATSESSION, ZCONTACTNAME, ZMEMBERJID FROM ZWAGROUPMEMBER ORDER BY Z_PK");
+      b.path,
+      "SELECT Z_PK, ZCHATSESSION, ZCONTACTNAME, ZMEMBERJID FROM ZWAGROUPMEMBER ORDER BY Z_PK");
   for (const auto& d : b.db.deleted("ZWAGROUPMEMBER")) {
     members.push_back({SqlValue::of(0), d.second[7], d.second[10], d.second[12]});
   }
@@ -75,7 +76,8 @@ std::map<std::uint32_t, ChatRecord> expectedLive(Built& b, bool newer) {
     ChatRecord r;
     r.rowId = static_cast<std::uint32_t>(m[0].integer);
     r.fromMe = m[1].integer == 1 ? 1 : 0;
-    r.conversationId = m[2].kind == SqlValue::kInteger ? static_cast<std::int32_t>(m[2].integer) : -1;
+    r.conversationId =
+        m[2].kind == SqlValue::kInteger ? static_cast<std::int32_t>(m[2].integer) : -1;
     r.memberId = static_cast<std::int32_t>(m[3].integer);
     r.mediaId = static_cast<std::int32_t>(m[4].integer);
     r.date = testing::appleDate(m[5]);
@@ -231,8 +233,7 @@ TEST_P(WhatsAppLayouts, JoinsGiveTheSenderOfEachMessage) {
   EXPECT_EQ(carol.memberId, 1);
   EXPECT_TRUE(carol.senderName == L"Carol");
   EXPECT_TRUE(carol.senderNumber == L"447700900011");
-  EXPECT_TRUE(carol.memberNumbers ==
-              L"447700900011,447700900012,447700900013,447700900014");
+  EXPECT_TRUE(carol.memberNumbers == L"447700900011,447700900012,447700900013,447700900014");
   EXPECT_TRUE(carol.memberNames == L"Carol,Dan,Erin (left)");
   EXPECT_TRUE(carol.partnerName == wide("Trip to 山田 🏔"));
   const ChatRecord& mine = byText.at(L"Great, see you all there");
@@ -334,7 +335,9 @@ TEST(WhatsAppReader, FailuresLeaveTheMapAsItWas) {
 
   // A database without the message table cannot be queried.
   const std::string other = folder.file("other.sqlite");
-  ASSERT_EQ(fixtures::makeSqliteDatabase(other, "CREATE TABLE ZWACHATSESSION (Z_PK INTEGER PRIMARY KEY);"), 0);
+  ASSERT_EQ(fixtures::makeSqliteDatabase(other,
+                                         "CREATE TABLE ZWACHATSESSION (Z_PK INTEGER PRIMARY KEY);"),
+            0);
   EXPECT_EQ(ReadWhatsApp(other, &chats), kQueryFailed);
 
   // A file that is not a database.
@@ -408,13 +411,15 @@ TEST(WhatsAppReader, SampleBackupHoldsTheChatDatabasesUnderTheirRealPaths) {
   };
   // The engine finds the chat database by "ChatStorage.sqlite" in the manifest key.
   WhatsAppChatMap chats;
-  ASSERT_EQ(ReadWhatsApp(stored(fixtures::kWhatsAppDomain, fixtures::kWhatsAppRelativePath), &chats), 0);
+  ASSERT_EQ(
+      ReadWhatsApp(stored(fixtures::kWhatsAppDomain, fixtures::kWhatsAppRelativePath), &chats), 0);
   std::size_t live = 0, deleted = 0;
   for (const ChatRecord& r : all(chats)) (r.deleted ? deleted : live) += 1;
   EXPECT_GT(live, 10u);
   EXPECT_GT(deleted, 10u);
   ChatRowMap wechat, qq;
-  EXPECT_EQ(ReadWeChat(stored(fixtures::kWeChatDomain, fixtures::weChatRelativePath()), &wechat), 0);
+  EXPECT_EQ(ReadWeChat(stored(fixtures::kWeChatDomain, fixtures::weChatRelativePath()), &wechat),
+            0);
   EXPECT_EQ(ReadQQ(stored(fixtures::kQqDomain, fixtures::qqRelativePath()), &qq), 0);
   EXPECT_EQ(wechat.size(), 4u);
   EXPECT_EQ(qq.size(), 3u);

@@ -135,13 +135,13 @@ TEST_F(ScriptedDecryption, TheToolReceivesFolderAndPasswordExactlyAsThreeArgumen
   script("print Count: 1\\n\n");
   for (const std::string& password :
        {std::string("correct horse  battery"), std::string("say \"hi\" \"\""),
-        std::string("tricky \\\" \\\\\" end\\"), std::string("pässwörd ñ 密码"),
-        std::string("-x"), std::string("")}) {
+        std::string("tricky \\\" \\\\\" end\\"), std::string("pässwörd ñ 密码"), std::string("-x"),
+        std::string("")}) {
     SCOPED_TRACE(password);
     // A work folder with spaces, as on many Windows machines.
     open(W(password), "work folder ünï");
-    const std::string expected = backup_ + "\n" + U(engine_->decryptionOutputFolder()) + "\n" +
-                                 password + "\n";
+    const std::string expected =
+        backup_ + "\n" + U(engine_->decryptionOutputFolder()) + "\n" + password + "\n";
     EXPECT_EQ(readOrEmpty(backup_ + ".args"), expected);
     engine_.reset();
   }
@@ -315,8 +315,8 @@ TEST_F(RealToolDecryption, APasswordProtectedTwinScansLikeThePlainBackup) {
 
   // Passwords that break an unquoted command line, and one that needs UTF-8 to derive the key.
   int i = 0;
-  for (const std::string& password : {std::string("two  words \"quoted\" \\\\"),
-                                     std::string("pässwörd ñ 密码 🔑 end\\")}) {
+  for (const std::string& password :
+       {std::string("two  words \"quoted\" \\\\"), std::string("pässwörd ñ 密码 🔑 end\\")}) {
     SCOPED_TRACE(password);
     const auto form =
         i == 0 ? fixtures::EncryptedPlistForm::kBinary : fixtures::EncryptedPlistForm::kXml;
@@ -336,7 +336,8 @@ TEST_F(RealToolDecryption, AWrongPasswordOpensNothingAndSaysSo) {
   const std::string folder = twin("twin", "right one");
   auto engine = makeEngine();
   int openResult = 0;
-  const std::vector<std::size_t> counts = scanCounts(engine.get(), folder, L"right on", &openResult);
+  const std::vector<std::size_t> counts =
+      scanCounts(engine.get(), folder, L"right on", &openResult);
   EXPECT_EQ(openResult, kWrongPassword);
   for (std::size_t n : counts) EXPECT_EQ(n, 0u);
   // The same engine opens it with the right password afterwards, into the same folder.
