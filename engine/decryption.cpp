@@ -11,6 +11,7 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/process.h"
+#include "platform/shipped_program.h"
 #include "platform/text.h"
 
 namespace qv::engine {
@@ -22,8 +23,6 @@ constexpr std::size_t kReadChunk = 4096;
 constexpr int kPollMilliseconds = 5;
 // Passes of the polling loop allowed after the tool has ended, for output still in the pipe.
 constexpr int kPassesAfterEnd = 100;
-// The shipped tool is a few megabytes; anything far larger is not it.
-constexpr std::uint64_t kMaxToolBytes = 256ull * 1024 * 1024;
 
 // The drive root with the most free bytes (the first of equals); empty when none answers.
 std::string roomiestDrive() {
@@ -56,32 +55,10 @@ int prepareDecryptionTool(const std::string& shippedTool, const std::string& wor
     std::string folder;
     const int rc = platform::programFolder(&folder);
     if (rc != kOk) return rc;
-#ifdef _WIN32
-    shipped = platform::joinPath(folder, "tool");
-#else
-    shipped = platform::joinPath(folder, "quenvale-decrypt");
-#endif
+    shipped = platform::joinPath(folder, platform::siblingProgramName("tool", "quenvale-decrypt"));
   }
-  if (!platform::isFile(shipped)) return kInvalid;
-#ifdef _WIN32
-  // The shipped copy does not start with "MZ", so nothing takes it for a program until it is
-  // copied out to run.
-  std::string bytes;
-  int rc = platform::readWholeFile(shipped, kMaxToolBytes, &bytes);
-  if (rc != kOk) return rc;
-  if (bytes.size() < 2) return kInvalid;
-  bytes[0] = 'M';
-  bytes[1] = 'Z';
-  const std::string runnable = platform::joinPath(workFolder, "tool.exe");
-  rc = platform::writeWholeFile(runnable, bytes.data(), bytes.size());
-  if (rc != kOk) return rc;
-  *program = runnable;
-#else
-  (void)workFolder;
-  (void)kMaxToolBytes;
-  *program = shipped;
-#endif
-  return kOk;
+  // The shipped copy of the tool is not a program file on Windows until it is copied out to run.
+  return platform::runnableSibling(shipped, workFolder, "tool", program);
 }
 
 ToolOutputChunk parseToolOutput(std::string_view previousTail, std::string_view chunk) {

@@ -7,6 +7,7 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/text.h"
+#include "platform/utf8_main.h"
 #include "tests/fixtures/backup_builder.h"
 #include "tests/fixtures/backup_info_plist.h"
 #include "tests/fixtures/backup_sample.h"
@@ -77,14 +78,6 @@ int run(const std::vector<std::string>& args) {
   return failures == 0 ? 0 : 1;
 }
 
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(platform::toUtf8(argv[i]));
+int utf8Main(const std::vector<std::string>& args) {
   return run(args);
 }
-#else
-int main(int argc, char** argv) {
-  return run(std::vector<std::string>(argv + 1, argv + argc));
-}
-#endif
