@@ -184,33 +184,37 @@ std::wstring chatTitle(const db::ChatRecord& row) {
   return title.empty() ? std::wstring(L"Unknown") : title;
 }
 
-const char* categoryFolderName(int categoryNumber) {
-  switch (categoryNumber) {
-    case 1:
+const char* categoryFolderName(engine::ItemCategory category) {
+  using engine::ItemCategory;
+  switch (category) {
+    case ItemCategory::kCameraRoll:
       return "Camera Roll";
-    case 2:
+    case ItemCategory::kPhotoStream:
       return "Photo Stream";
-    case 3:
+    case ItemCategory::kAppPhotos:
       return "App Photos";
-    case 4:
+    case ItemCategory::kAppVideos:
       return "App Video";
-    case 5:
+    case ItemCategory::kMessages:
       return "Message";
-    case 6:
+    case ItemCategory::kMessageAttachments:
       return "Message Attachments";
-    case 7:
+    case ItemCategory::kContacts:
       return "Contacts";
-    case 8:
+    case ItemCategory::kCallHistory:
       return "CallHistory";
-    case 9:
+    case ItemCategory::kNotes:
       return "Notes";
-    case 10:
+    case ItemCategory::kWhatsApp:
       return "WhatsApp Message";
-    case 11:
+    case ItemCategory::kWhatsAppAttachments:
       return "WhatsApp Attachments";
-    default:
-      return "";
+    case ItemCategory::kReminder:
+    case ItemCategory::kCalendar:
+    case ItemCategory::kSafariBookmark:
+      break;
   }
+  return "";
 }
 
 }  // namespace qv::output

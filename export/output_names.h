@@ -29,6 +29,7 @@
 #include <string_view>
 
 #include "db/records.h"
+#include "engine/items.h"
 
 namespace qv::output {
 
@@ -60,8 +61,7 @@ std::wstring conversationBase(const db::MessageRecord& row);
 // are empty, the partner name when the names hold a comma; "Unknown" when that is empty.
 std::wstring chatTitle(const db::ChatRecord& row);
 
-// The folders of the tree under the root, by the category number of the selection statistics
-// (1 Camera Roll ... 11 WhatsApp Attachments); empty for a category that writes nothing.
-const char* categoryFolderName(int categoryNumber);
+// The folders of the tree under the root; empty for a category that writes nothing.
+const char* categoryFolderName(engine::ItemCategory category);
 
 }  // namespace qv::output

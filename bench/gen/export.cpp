@@ -17,8 +17,8 @@
 #include <string>
 
 #include "engine/recovery_engine.h"
-#include "engine/recovery_source.h"
 #include "engine/scan_sequence.h"
+#include "engine/source_factory.h"
 #include "export/doc_template.h"
 #include "export/recovery_job.h"
 #include "export/selection.h"
@@ -214,7 +214,7 @@ int timeJobs(const std::string& dir, const std::string& out, const std::string& 
       engine.readBackupFolder(&info, qv::platform::toWide(qv::platform::joinPath(dir, "backup")));
   if (rc != 0) return rc;
   engine.setCurrentBackup(info);
-  auto source = qv::engine::createSource(1, &engine);
+  auto source = qv::engine::createSource(qv::engine::SourceKind::kLocalBackup, &engine);
   qv::engine::ScanResults results;
   qv::engine::ScanControl control;
   qv::engine::ScanObserver quiet;

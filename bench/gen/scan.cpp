@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "engine/recovery_engine.h"
-#include "engine/recovery_source.h"
 #include "engine/scan_sequence.h"
+#include "engine/source_factory.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/text.h"
@@ -198,7 +198,7 @@ int time(const std::string& dir) {
   qv::backup::BackupInfo info;
   if (engine.readBackupFolder(&info, platform::toWide(dir)) != 0) return 1;
   engine.setCurrentBackup(info);
-  auto source = qv::engine::createSource(1, &engine);
+  auto source = qv::engine::createSource(qv::engine::SourceKind::kLocalBackup, &engine);
   qv::engine::ScanResults results;
   qv::engine::ScanControl control;
   StepClock clock;

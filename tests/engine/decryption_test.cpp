@@ -11,9 +11,9 @@
 
 #include "engine/decryption.h"
 #include "engine/recovery_engine.h"
-#include "engine/recovery_source.h"
 #include "engine/scan_results.h"
 #include "engine/scan_sequence.h"
+#include "engine/source_factory.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/os_calls.h"
@@ -260,7 +260,7 @@ std::vector<std::size_t> scanCounts(RecoveryEngine* engine, const std::string& f
   backup::BackupInfo info;
   EXPECT_EQ(engine->readBackupFolder(&info, W(folder)), 0);
   engine->setCurrentBackup(info);
-  auto source = createSource(static_cast<int>(SourceKind::kLocalBackup), engine);
+  auto source = createSource(SourceKind::kLocalBackup, engine);
   ScanResults results;
   ScanControl control;
   ScanCounts observer;

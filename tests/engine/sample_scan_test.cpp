@@ -14,8 +14,8 @@
 #include "db/note_reader.h"
 #include "db/whatsapp_reader.h"
 #include "engine/recovery_engine.h"
-#include "engine/recovery_source.h"
 #include "engine/scan_sequence.h"
+#include "engine/source_factory.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/result.h"
@@ -66,7 +66,7 @@ class SampleScan : public ::testing::Test {
     engine_->setCurrentBackup(info);
   }
   int scan(CategorySet chosen) {
-    auto source = createSource(static_cast<int>(SourceKind::kLocalBackup), engine_.get());
+    auto source = createSource(SourceKind::kLocalBackup, engine_.get());
     ScanSequence sequence(*source, chosen, results_, control_, observer_);
     const int rc = sequence.run(L"");
     EXPECT_EQ(sequence.openResult(), 0);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/items.h"
 #include "export/doc_template.h"
 #include "export/documents.h"
 #include "export/print_page.h"
@@ -119,7 +120,7 @@ TEST(Browser, MarkupInMessagesIsShownAsTextAndRunsNothing) {
   CStatisticsObj stats;
   stats.addItem(stats.addCategory(5), 0, 0, false);
   PrintRequest request;
-  request.category = 5;
+  request.category = engine::categoryNumber(engine::ItemCategory::kMessages);
   PrintSources sources;
   sources.messageRows = &rows;
   sources.conversations = &conversations;

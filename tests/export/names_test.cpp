@@ -123,8 +123,8 @@ TEST(TreeNames, ConversationAndChatNames) {
   EXPECT_EQ(chatTitle(chat), L"Unknown");
 
   EXPECT_EQ(jobStamp(2024, 3, 7, 9, 5, 1), "20240307090501");
-  EXPECT_STREQ(categoryFolderName(4), "App Video");
-  EXPECT_STREQ(categoryFolderName(12), "");
+  EXPECT_STREQ(categoryFolderName(engine::ItemCategory::kAppVideos), "App Video");
+  EXPECT_STREQ(categoryFolderName(engine::ItemCategory::kCalendar), "");
 }
 
 void touch(const std::string& path) {

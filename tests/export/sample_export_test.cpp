@@ -8,8 +8,8 @@
 #include <map>
 
 #include "engine/recovery_engine.h"
-#include "engine/recovery_source.h"
 #include "engine/scan_sequence.h"
+#include "engine/source_factory.h"
 #include "export/doc_template.h"
 #include "export/markup.h"
 #include "export/output_names.h"
@@ -65,7 +65,7 @@ TEST(SampleExport, EveryCategoryOfThePhoneBackupLandsInItsPlace) {
   backup::BackupInfo info;
   ASSERT_EQ(engine.readBackupFolder(&info, platform::toWide(joinPath(root, phone->folderName))), 0);
   engine.setCurrentBackup(info);
-  auto source = engine::createSource(1, &engine);
+  auto source = engine::createSource(engine::SourceKind::kLocalBackup, &engine);
   engine::ScanResults results;
   engine::ScanControl control;
   engine::ScanObserver quiet;

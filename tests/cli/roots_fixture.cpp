@@ -1,4 +1,4 @@
-// backup_cli_fixture DIR: writes the backup roots that the CLI tests read. DIR/sample is the
+// cli_roots_fixture DIR: writes the backup roots that the CLI tests read. DIR/sample is the
 // sample root; DIR/broken holds one backup per kind of damage the commands must report.
 #include <cstdio>
 #include <string>
@@ -68,13 +68,13 @@ int writeBroken(const std::string& root) {
 
 int run(const std::vector<std::string>& args) {
   if (args.size() != 1) {
-    std::fprintf(stderr, "usage: backup_cli_fixture DIR\n");
+    std::fprintf(stderr, "usage: cli_roots_fixture DIR\n");
     return 2;
   }
   const std::string& dir = args[0];
   int failures = qv::fixtures::writeSampleRoot(platform::joinPath(dir, "sample")) != 0;
   failures += writeBroken(platform::joinPath(dir, "broken"));
-  if (failures != 0) std::fprintf(stderr, "backup_cli_fixture: %d steps failed\n", failures);
+  if (failures != 0) std::fprintf(stderr, "cli_roots_fixture: %d steps failed\n", failures);
   return failures == 0 ? 0 : 1;
 }
 
