@@ -8,7 +8,6 @@
 #include "engine/chat_database.h"
 #include "engine/file_types.h"
 #include "engine/recovery_engine.h"
-#include "engine/safe_name.h"
 #include "platform/os_calls.h"
 #include "platform/result.h"
 #include "tests/engine/scan_test_support.h"
@@ -202,21 +201,6 @@ TEST(AppFileWalk, ACancelStopsItAndKeepsNoLaterFile) {
   EXPECT_EQ(items.size(), 2u);
   // Reports share 2 x step: 12 + 22 x 1 / 6, 12 + 22 x 2 / 6, then the step's own share.
   EXPECT_EQ(afterOpen(recorder), (std::vector<int>{15, 19, 23}));
-}
-
-TEST(SafeFileName, NamesFromTheManifestBecomePlainFileNames) {
-  EXPECT_EQ(safeFileName(L"IMG_0001.JPG"), L"IMG_0001.JPG");
-  EXPECT_EQ(safeFileName(L"Résumé 山田.heic"), L"Résumé 山田.heic");
-  EXPECT_EQ(safeFileName(L".."), L"__");
-  EXPECT_EQ(safeFileName(L"."), L"_");
-  EXPECT_EQ(safeFileName(L""), L"_");
-  EXPECT_EQ(safeFileName(L"name. "), L"name__");
-  EXPECT_EQ(safeFileName(L"a/b\\c:d*e?f\"g<h>i|j"), L"a_b_c_d_e_f_g_h_i_j");
-  EXPECT_EQ(safeFileName(L"tab\there\x7F"), L"tab_here_");
-  EXPECT_EQ(safeFileName(L"nul.txt"), L"_nul.txt");
-  EXPECT_EQ(safeFileName(L"LPT9.log"), L"_LPT9.log");
-  EXPECT_EQ(safeFileName(L"COM0.log"), L"COM0.log");
-  EXPECT_EQ(safeFileName(L"CONSOLE.JPG"), L"CONSOLE.JPG");
 }
 
 TEST(ChatDatabaseNames, OnlyTheDatabaseItselfCounts) {
