@@ -5,6 +5,7 @@
 #include "backup/encryption_probe.h"
 #include "backup/info_plist.h"
 #include "backup/stored_path.h"
+#include "platform/ascii.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/result.h"
@@ -15,16 +16,6 @@ namespace {
 
 bool isSeparator(wchar_t c) {
   return c == static_cast<wchar_t>(platform::kSep) || c == L'/';
-}
-
-char lowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool lessIgnoringCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(lowerAscii(x)) < static_cast<unsigned char>(lowerAscii(y));
-  });
 }
 
 }  // namespace
@@ -68,7 +59,7 @@ void listBackups(const std::vector<std::wstring>& entries, std::vector<BackupInf
     if (readBackupFolder(&info, entry) == kOk) out->push_back(std::move(info));
   }
   std::stable_sort(out->begin(), out->end(), [](const BackupInfo& a, const BackupInfo& b) {
-    return lessIgnoringCase(b.lastBackupDate, a.lastBackupDate);
+    return platform::lessNoCase(b.lastBackupDate, a.lastBackupDate);
   });
 }
 
