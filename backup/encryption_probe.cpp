@@ -5,13 +5,11 @@
 #include "backup/stored_path.h"
 #include "platform/ascii.h"
 #include "platform/file.h"
-#include "platform/text.h"
 
 namespace qv::backup {
 
-bool probeEncrypted(const std::wstring& folder) {
-  std::string path =
-      platform::toUtf8(storedFilePath(folder, kAddressBookFileId, false, hasManifestDb(folder)));
+bool probeEncrypted(const std::string& folder) {
+  const std::string path = storedFilePath(folder, kAddressBookFileId, false, hasManifestDb(folder));
   platform::File file;
   if (file.openRead(path) != 0 && file.openRead(path + ".mddata") != 0) return false;
 

@@ -49,7 +49,7 @@ BackupScan::BackupScan(std::string barLabel)
 int BackupScan::run(const std::string& folder, const engine::CategorySet& chosen,
                     bool passwordFromStdin) {
   folder_ = folder;
-  const int rc = engine_.readBackupFolder(&info_, platform::toWide(folder));
+  const int rc = engine_.readBackupFolder(&info_, folder);
   if (rc != kOk) return reportFailure(rc, folder + ": no readable Info.plist");
   std::wstring password;
   if (int status = obtainPassword(info_, folder, passwordFromStdin, &password); status != 0)

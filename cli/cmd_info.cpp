@@ -47,7 +47,7 @@ int runInfo(const Args& args) {
   setup.findBackups = false;
   engine::RecoveryEngine engine(setup);
   backup::BackupInfo info;
-  int rc = engine.readBackupFolder(&info, platform::toWide(folder));
+  int rc = engine.readBackupFolder(&info, folder);
   if (rc != 0) return reportFailure(rc, folder + ": no readable Info.plist");
   engine.setCurrentBackup(info);
   int manifestResult = engine.loadManifest();

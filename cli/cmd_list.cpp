@@ -65,7 +65,7 @@ int runList(const Args& args) {
   if (rc != 0) return reportFailure(rc, "backup root " + root);
 
   engine::EngineSetup setup;
-  setup.backupRoot = platform::toWide(root);
+  setup.backupRoot = root;
   engine::RecoveryEngine engine(setup);
   std::vector<backup::BackupInfo> backups;
   engine.listBackups(&backups);

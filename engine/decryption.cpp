@@ -85,9 +85,9 @@ ToolOutputChunk parseToolOutput(std::string_view previousTail, std::string_view 
   return parsed;
 }
 
-std::wstring RecoveryEngine::temporaryFolder() {
+std::string RecoveryEngine::temporaryFolder() {
   if (!temporaryFolder_.empty()) return temporaryFolder_;
-  const std::string work = platform::toUtf8(workFolder_);
+  const std::string& work = workFolder_;
   std::uint64_t free = 0;
   std::string chosen;
   if (!work.empty() && platform::freeDiskBytes(work, &free) == kOk &&
@@ -105,30 +105,28 @@ std::wstring RecoveryEngine::temporaryFolder() {
   }
   if (chosen.empty()) return {};
   platform::setHiddenAttribute(chosen);
-  temporaryFolder_ = platform::toWide(chosen);
+  temporaryFolder_ = chosen;
   return temporaryFolder_;
 }
 
-std::wstring RecoveryEngine::decryptionOutputFolder() {
-  const std::wstring folder = temporaryFolder();
+std::string RecoveryEngine::decryptionOutputFolder() {
+  const std::string folder = temporaryFolder();
   if (folder.empty()) return {};
-  return platform::toWide(platform::joinPath(platform::toUtf8(folder), kDecryptionOutputName));
+  return platform::joinPath(folder, kDecryptionOutputName);
 }
 
-int RecoveryEngine::decryptBackup(const std::wstring& password, std::wstring* outputFolder) {
+int RecoveryEngine::decryptBackup(const std::wstring& password, std::string* outputFolder) {
   outputFolder->clear();
   std::string program;
-  if (prepareDecryptionTool(decryptionTool_, platform::toUtf8(workFolder_), &program) != kOk)
-    return kInvalid;
-  const std::wstring output = decryptionOutputFolder();
-  if (output.empty() || platform::createFolders(platform::toUtf8(output)) != kOk) return kInvalid;
+  if (prepareDecryptionTool(decryptionTool_, workFolder_, &program) != kOk) return kInvalid;
+  const std::string output = decryptionOutputFolder();
+  if (output.empty() || platform::createFolders(output) != kOk) return kInvalid;
   *outputFolder = output;
 
   // Three separate arguments, each passed exactly: an output folder with spaces in its path or
   // a password with spaces, quotes or backslashes reaches the tool as it is.
   platform::Process tool;
-  if (tool.start(program, {platform::toUtf8(currentBackup_.folder), platform::toUtf8(output),
-                           platform::toUtf8(password)}) != kOk)
+  if (tool.start(program, {backupFolder_, output, platform::toUtf8(password)}) != kOk)
     return kInvalid;
   tool.closeInput();
 
@@ -186,7 +184,7 @@ int RecoveryEngine::decryptBackup(const std::wstring& password, std::wstring* ou
 
 void RecoveryEngine::removeDecryptionOutput() {
   if (workFolder_.empty() && temporaryFolder_.empty()) return;
-  const std::string output = platform::toUtf8(decryptionOutputFolder());
+  const std::string output = decryptionOutputFolder();
   if (output.empty()) return;
   std::vector<std::string> names;
   if (platform::listFolder(output, &names) != kOk) return;

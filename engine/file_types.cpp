@@ -212,10 +212,10 @@ const char* extensionOfType(int typeId) {
   return "";
 }
 
-int detectFileType(const std::wstring& storedPath, DetectionCounter* counter, std::wstring* out) {
+int detectFileType(const std::string& storedPath, DetectionCounter* counter, std::wstring* out) {
   out->clear();
   platform::File file;
-  int rc = file.openRead(platform::toUtf8(storedPath));
+  int rc = file.openRead(storedPath);
   if (rc != kOk) return rc;
   std::uint8_t head[kDetectBytes];
   std::size_t got = 0;

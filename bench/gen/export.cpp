@@ -207,11 +207,10 @@ int timeJobs(const std::string& dir, const std::string& out, const std::string& 
   using qv::engine::ItemCategory;
   qv::engine::EngineSetup setup;
   setup.findBackups = false;
-  setup.workFolder = qv::platform::toWide(qv::platform::joinPath(out, "work"));
+  setup.workFolder = qv::platform::joinPath(out, "work");
   qv::engine::RecoveryEngine engine(setup);
   qv::backup::BackupInfo info;
-  int rc =
-      engine.readBackupFolder(&info, qv::platform::toWide(qv::platform::joinPath(dir, "backup")));
+  int rc = engine.readBackupFolder(&info, qv::platform::joinPath(dir, "backup"));
   if (rc != 0) return rc;
   engine.setCurrentBackup(info);
   auto source = qv::engine::createSource(qv::engine::SourceKind::kLocalBackup, &engine);

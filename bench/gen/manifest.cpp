@@ -111,8 +111,7 @@ int time(const std::string& dir) {
   std::printf("mbdb_bytes=%zu\nmbdb_entries=%zu\nmbdb_seconds=%.6f\nmbdb_cpu_seconds=%.6f\n",
               bytes.size(), index.size(), mbdb.wall, mbdb.cpu);
 
-  const std::wstring db =
-      platform::toWide(platform::joinPath(platform::joinPath(dir, "db"), "Manifest.db"));
+  const std::string db = platform::joinPath(platform::joinPath(dir, "db"), "Manifest.db");
   Timing read;
   rc = timeBest(5, &read, [&] {
     index = qv::backup::ManifestIndex();

@@ -192,11 +192,11 @@ class StepClock : public qv::engine::ScanObserver {
 int time(const std::string& dir) {
   qv::engine::EngineSetup setup;
   fixtures::TempFolder work;
-  setup.workFolder = platform::toWide(work.path());
+  setup.workFolder = work.path();
   setup.findBackups = false;
   qv::engine::RecoveryEngine engine(setup);
   qv::backup::BackupInfo info;
-  if (engine.readBackupFolder(&info, platform::toWide(dir)) != 0) return 1;
+  if (engine.readBackupFolder(&info, dir) != 0) return 1;
   engine.setCurrentBackup(info);
   auto source = qv::engine::createSource(qv::engine::SourceKind::kLocalBackup, &engine);
   qv::engine::ScanResults results;

@@ -176,26 +176,25 @@ TEST(ManifestMbdbTest, DamagedManifestsNeverYieldInconsistentEntries) {
 
 class ManifestMbdbFileTest : public ::testing::Test {
  protected:
-  std::wstring write(const std::string& name, const std::string& bytes) {
+  std::string write(const std::string& name, const std::string& bytes) {
     std::string path = platform::joinPath(temp_.path(), name);
     EXPECT_EQ(platform::writeWholeFile(path, bytes.data(), bytes.size()), 0);
-    return platform::toWide(path);
+    return path;
   }
   fixtures::TempFolder temp_;
 };
 
 TEST_F(ManifestMbdbFileTest, OpenAndReadFailures) {
   ManifestIndex index = {{"stale", "stale"}};
-  EXPECT_EQ(readManifestMbdb(L"", &index), kInvalid);
+  EXPECT_EQ(readManifestMbdb("", &index), kInvalid);
   EXPECT_TRUE(index.empty());
   index = {{"stale", "stale"}};
-  EXPECT_EQ(readManifestMbdb(platform::toWide(platform::joinPath(temp_.path(), "none")), &index),
-            kMbdbOpenFailed);
+  EXPECT_EQ(readManifestMbdb(platform::joinPath(temp_.path(), "none"), &index), kMbdbOpenFailed);
   EXPECT_TRUE(index.empty());
   EXPECT_EQ(readManifestMbdb(write("garbage", "not a manifest at all"), &index), kInvalid);
 
-  std::wstring good = write("Zoë 山田 Manifest.mbdb",
-                            fixtures::encodeMbdb({record("HomeDomain", "Library/SMS/sms.db")}));
+  std::string good = write("Zoë 山田 Manifest.mbdb",
+                           fixtures::encodeMbdb({record("HomeDomain", "Library/SMS/sms.db")}));
   ASSERT_EQ(readManifestMbdb(good, &index), kOk);
   ASSERT_EQ(index.size(), 1u);
 

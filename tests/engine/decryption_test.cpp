@@ -52,7 +52,7 @@ class ScriptedDecryption : public ::testing::Test {
   }
   int open(const std::wstring& password, const std::string& workName = "work") {
     EngineSetup setup;
-    setup.workFolder = W(platform::joinPath(temp_.path(), workName));
+    setup.workFolder = platform::joinPath(temp_.path(), workName);
     setup.findBackups = false;
     setup.decryptionTool = QV_SCRIPT_CHILD;
     engine_ = std::make_unique<RecoveryEngine>(setup);
@@ -119,7 +119,7 @@ TEST_F(ScriptedDecryption, AStopAnswerEndsDecryptionWithThatAnswer) {
 TEST_F(ScriptedDecryption, AToolThatCannotBeFoundGives87) {
   makeBackup(1);
   EngineSetup setup;
-  setup.workFolder = W(platform::joinPath(temp_.path(), "work"));
+  setup.workFolder = platform::joinPath(temp_.path(), "work");
   setup.findBackups = false;
   setup.decryptionTool = platform::joinPath(temp_.path(), "no-such-tool");
   RecoveryEngine engine(setup);
@@ -141,7 +141,7 @@ TEST_F(ScriptedDecryption, TheToolReceivesFolderAndPasswordExactlyAsThreeArgumen
     // A work folder with spaces, as on many Windows machines.
     open(W(password), "work folder ünï");
     const std::string expected =
-        backup_ + "\n" + U(engine_->decryptionOutputFolder()) + "\n" + password + "\n";
+        backup_ + "\n" + engine_->decryptionOutputFolder() + "\n" + password + "\n";
     EXPECT_EQ(readOrEmpty(backup_ + ".args"), expected);
     engine_.reset();
   }
@@ -151,7 +151,7 @@ TEST_F(ScriptedDecryption, LeftoverOutputIsRemovedWhenTheEngineStartsAndEnds) {
   makeBackup(2);
   script("file one\nfile two\nprint Count: 2\\n\n");
   open(L"pw");
-  const std::string output = U(engine_->decryptionOutputFolder());
+  const std::string output = engine_->decryptionOutputFolder();
   EXPECT_TRUE(platform::isFile(platform::joinPath(output, "one")));
   engine_.reset();
   EXPECT_FALSE(platform::isFile(platform::joinPath(output, "one")));
@@ -195,10 +195,10 @@ class TemporaryFolderChoice : public ::testing::Test {
   }
   std::string chosen() {
     EngineSetup setup;
-    setup.workFolder = W(work_);
+    setup.workFolder = work_;
     setup.findBackups = false;
     RecoveryEngine engine(setup);
-    return U(engine.temporaryFolder());
+    return engine.temporaryFolder();
   }
 
   fixtures::TempFolder temp_;
@@ -241,15 +241,14 @@ TEST_F(TemporaryFolderChoice, ADriveWhereNothingCanBeCreatedFallsBackToTheWorkFo
 TEST_F(TemporaryFolderChoice, ASecondDecryptionKeepsTheFolderWhenFreeSpaceChanges) {
   free_[work_] = kTemporaryFolderMinFree * 2;
   EngineSetup setup;
-  setup.workFolder = W(work_);
+  setup.workFolder = work_;
   setup.findBackups = false;
   RecoveryEngine engine(setup);
-  const std::wstring first = engine.temporaryFolder();
+  const std::string first = engine.temporaryFolder();
   free_[work_] = 0;
   free_[drives_[0]] = kTemporaryFolderMinFree * 8;
   EXPECT_EQ(engine.temporaryFolder(), first);
-  EXPECT_EQ(engine.decryptionOutputFolder(),
-            W(platform::joinPath(U(first), kDecryptionOutputName)));
+  EXPECT_EQ(engine.decryptionOutputFolder(), platform::joinPath(first, kDecryptionOutputName));
 }
 
 // Whole backups through the real tool.
@@ -258,7 +257,7 @@ class ScanCounts : public ScanObserver {};
 std::vector<std::size_t> scanCounts(RecoveryEngine* engine, const std::string& folder,
                                     const std::wstring& password, int* openResult) {
   backup::BackupInfo info;
-  EXPECT_EQ(engine->readBackupFolder(&info, W(folder)), 0);
+  EXPECT_EQ(engine->readBackupFolder(&info, folder), 0);
   engine->setCurrentBackup(info);
   auto source = createSource(SourceKind::kLocalBackup, engine);
   ScanResults results;
@@ -283,7 +282,7 @@ class RealToolDecryption : public ::testing::Test {
   }
   std::unique_ptr<RecoveryEngine> makeEngine() {
     EngineSetup setup;
-    setup.workFolder = W(platform::joinPath(temp_.path(), "work area"));
+    setup.workFolder = platform::joinPath(temp_.path(), "work area");
     setup.findBackups = false;
     setup.decryptionTool = QV_DECRYPT_TOOL;
     return std::make_unique<RecoveryEngine>(setup);
@@ -341,7 +340,7 @@ TEST_F(RealToolDecryption, AWrongPasswordOpensNothingAndSaysSo) {
   EXPECT_EQ(openResult, kWrongPassword);
   for (std::size_t n : counts) EXPECT_EQ(n, 0u);
   // The same engine opens it with the right password afterwards, into the same folder.
-  const std::wstring output = engine->decryptionOutputFolder();
+  const std::string output = engine->decryptionOutputFolder();
   scanCounts(engine.get(), folder, L"right one", &openResult);
   EXPECT_EQ(openResult, 0);
   EXPECT_EQ(engine->decryptionOutputFolder(), output);

@@ -56,13 +56,13 @@ class SampleScan : public ::testing::Test {
   void SetUp() override {
     root_ = platform::joinPath(shared_->path(), "backups");
     EngineSetup setup;
-    setup.workFolder = W(platform::joinPath(temp_.path(), "work"));
+    setup.workFolder = platform::joinPath(temp_.path(), "work");
     setup.findBackups = false;
     engine_ = std::make_unique<RecoveryEngine>(setup);
   }
   void choose(const fixtures::SampleBackup& sample) {
     backup::BackupInfo info;
-    ASSERT_EQ(engine_->readBackupFolder(&info, W(platform::joinPath(root_, sample.folderName))), 0);
+    ASSERT_EQ(engine_->readBackupFolder(&info, platform::joinPath(root_, sample.folderName)), 0);
     engine_->setCurrentBackup(info);
   }
   int scan(CategorySet chosen) {
@@ -72,7 +72,7 @@ class SampleScan : public ::testing::Test {
     EXPECT_EQ(sequence.openResult(), 0);
     return rc;
   }
-  std::string stored(const char* fileId) { return U(engine_->storedFilePath(fileId)); }
+  std::string stored(const char* fileId) { return engine_->storedFilePath(fileId); }
   std::size_t count(ItemCategory c) { return summarize(results_, c).items; }
 
   static fixtures::TempFolder* shared_;
@@ -261,10 +261,10 @@ TEST(CallHistory, TheNewerDatabaseComesFirst) {
   b.addFile("WirelessDomain", "Library/CallHistory/call_history.db", older);
   auto engine = backup.open();
   ASSERT_TRUE(engine);
-  const std::string book = U(engine->storedFilePath(kAddressBookFileId));
+  const std::string book = engine->storedFilePath(kAddressBookFileId);
   std::vector<db::CallRecord> expected, other;
-  db::ReadCalls(U(engine->storedFilePath(kCallHistoryFileId)), book, 0, &expected);
-  db::ReadCalls(U(engine->storedFilePath(kOldCallHistoryFileId)), book, 0, &other);
+  db::ReadCalls(engine->storedFilePath(kCallHistoryFileId), book, 0, &expected);
+  db::ReadCalls(engine->storedFilePath(kOldCallHistoryFileId), book, 0, &other);
   ASSERT_FALSE(expected.empty());
   ASSERT_NE(expected.size(), other.size());  // so that the count tells which one was read
   std::vector<db::CallRecord> calls;

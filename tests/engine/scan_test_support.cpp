@@ -32,11 +32,11 @@ std::unique_ptr<RecoveryEngine> TestBackup::open(RecordingCallback* recorder) {
   EXPECT_EQ(fixtures::writeInfoPlist(folder(), fixtures::infoPlistText(device)), 0);
   EXPECT_EQ(builder_->finish(), 0);
   EngineSetup setup;
-  setup.workFolder = W(workFolder());
+  setup.workFolder = workFolder();
   setup.findBackups = false;
   auto engine = std::make_unique<RecoveryEngine>(setup);
   backup::BackupInfo info;
-  EXPECT_EQ(engine->readBackupFolder(&info, W(folder())), 0);
+  EXPECT_EQ(engine->readBackupFolder(&info, folder()), 0);
   engine->setCurrentBackup(info);
   if (recorder != nullptr) engine->setCallback(&RecordingCallback::call, recorder);
   const int rc = engine->open(L"");

@@ -65,7 +65,7 @@ class CopyTest : public ::testing::Test {
  protected:
   void SetUp() override {
     EngineSetup setup;
-    setup.workFolder = W(temp_.file("work"));
+    setup.workFolder = temp_.file("work");
     setup.findBackups = false;
     engine_ = std::make_unique<RecoveryEngine>(setup);
   }

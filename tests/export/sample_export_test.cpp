@@ -53,7 +53,7 @@ TEST(SampleExport, EveryCategoryOfThePhoneBackupLandsInItsPlace) {
   const std::string root = joinPath(tmp.path(), "backups");
   ASSERT_EQ(fixtures::writeSampleRoot(root), 0);
   engine::EngineSetup setup;
-  setup.workFolder = platform::toWide(joinPath(tmp.path(), "work"));
+  setup.workFolder = joinPath(tmp.path(), "work");
   setup.findBackups = false;
   engine::RecoveryEngine engine(setup);
 
@@ -63,7 +63,7 @@ TEST(SampleExport, EveryCategoryOfThePhoneBackupLandsInItsPlace) {
     if (b.manifestDb) phone = &b;
   ASSERT_NE(phone, nullptr);
   backup::BackupInfo info;
-  ASSERT_EQ(engine.readBackupFolder(&info, platform::toWide(joinPath(root, phone->folderName))), 0);
+  ASSERT_EQ(engine.readBackupFolder(&info, joinPath(root, phone->folderName)), 0);
   engine.setCurrentBackup(info);
   auto source = engine::createSource(engine::SourceKind::kLocalBackup, &engine);
   engine::ScanResults results;
