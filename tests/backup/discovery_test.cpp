@@ -11,18 +11,18 @@
 #include "platform/os_calls.h"
 #include "platform/result.h"
 #include "platform/text.h"
+#include "samples/backup_builder.h"
+#include "samples/backup_info_plist.h"
 #include "tests/backup/fixed_zone.h"
-#include "tests/fixtures/backup_builder.h"
-#include "tests/fixtures/backup_info_plist.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::backup {
 namespace {
 
-using fixtures::BackupBuilder;
-using fixtures::DeviceInfo;
-using fixtures::ManifestLayout;
-using fixtures::StoredAs;
+using samples::BackupBuilder;
+using samples::DeviceInfo;
+using samples::ManifestLayout;
+using samples::StoredAs;
 using testing::FixedZone;
 
 std::wstring W(const std::string& s) {
@@ -33,7 +33,7 @@ std::wstring W(const std::string& s) {
 void writeBackup(const std::string& folder, const DeviceInfo& device,
                  ManifestLayout layout = ManifestLayout::kDb) {
   BackupBuilder b(folder, layout);
-  ASSERT_EQ(fixtures::writeInfoPlist(folder, fixtures::infoPlistText(device)), 0);
+  ASSERT_EQ(samples::writeInfoPlist(folder, samples::infoPlistText(device)), 0);
   ASSERT_EQ(b.finish(), 0);
 }
 
@@ -186,7 +186,7 @@ TEST_F(BackupRootTest, SystemFailuresAreSkippedNotFatal) {
 TEST_F(BackupRootTest, EncryptionProbeFollowsTheLayout) {
   const std::string sqliteHead = "SQLite format 3" + std::string(1, '\0') + std::string(200, 'x');
   const std::string lowerHead = "sqlite format 3" + std::string(100, '\0');
-  const std::string enciphered = fixtures::pseudoRandomBytes(4096, 3);
+  const std::string enciphered = samples::pseudoRandomBytes(4096, 3);
   struct Case {
     const char* name;
     ManifestLayout layout;
@@ -231,8 +231,7 @@ TEST_F(BackupRootTest, EncryptionProbeFollowsTheLayout) {
 
   // The record of a whole folder carries the probe's answer.
   BackupInfo info;
-  ASSERT_EQ(fixtures::writeInfoPlist(at("db-enciphered"), fixtures::infoPlistText(DeviceInfo())),
-            0);
+  ASSERT_EQ(samples::writeInfoPlist(at("db-enciphered"), samples::infoPlistText(DeviceInfo())), 0);
   ASSERT_EQ(readBackupFolder(&info, at("db-enciphered")), kOk);
   EXPECT_TRUE(info.encrypted);
 }

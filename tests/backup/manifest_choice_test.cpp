@@ -8,14 +8,14 @@
 #include "platform/folders.h"
 #include "platform/result.h"
 #include "platform/text.h"
-#include "tests/fixtures/backup_builder.h"
+#include "samples/backup_builder.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::backup {
 namespace {
 
-using fixtures::BackupBuilder;
-using fixtures::ManifestLayout;
+using samples::BackupBuilder;
+using samples::ManifestLayout;
 
 TEST(StoredPathTest, LayoutRulesInOrder) {
   const std::string folder = "backup";

@@ -8,14 +8,14 @@
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "platform/utf8_main.h"
-#include "tests/fixtures/backup_builder.h"
-#include "tests/fixtures/backup_info_plist.h"
-#include "tests/fixtures/backup_sample.h"
+#include "samples/backup_builder.h"
+#include "samples/backup_info_plist.h"
+#include "samples/backup_sample.h"
 
 namespace {
 
-using qv::fixtures::BackupBuilder;
-using qv::fixtures::ManifestLayout;
+using qv::samples::BackupBuilder;
+using qv::samples::ManifestLayout;
 namespace platform = qv::platform;
 
 int writeFile(const std::string& path, const std::string& bytes) {
@@ -25,10 +25,10 @@ int writeFile(const std::string& path, const std::string& bytes) {
 int writeBroken(const std::string& root) {
   int failures = 0;
   auto check = [&failures](int rc) { failures += rc != 0; };
-  const std::string plist = qv::fixtures::infoPlistText(qv::fixtures::DeviceInfo());
+  const std::string plist = qv::samples::infoPlistText(qv::samples::DeviceInfo());
   auto backup = [&](const std::string& name, ManifestLayout layout) {
     BackupBuilder b(platform::joinPath(root, name), layout);
-    check(qv::fixtures::writeInfoPlist(b.folder(), plist));
+    check(qv::samples::writeInfoPlist(b.folder(), plist));
     for (int i = 0; i < 5; ++i) b.addFile("HomeDomain", "Library/file" + std::to_string(i), "x");
     check(b.finish());
     return b.folder();
@@ -44,16 +44,16 @@ int writeBroken(const std::string& root) {
 
   std::string notSqlite = backup("not-sqlite-db", ManifestLayout::kDb);
   check(writeFile(platform::joinPath(notSqlite, "Manifest.db"),
-                  qv::fixtures::pseudoRandomBytes(4096, 9)));
+                  qv::samples::pseudoRandomBytes(4096, 9)));
 
   // Enciphered: the address book and the manifest database are both unreadable bytes.
   BackupBuilder enc(platform::joinPath(root, "enciphered"), ManifestLayout::kDb);
-  check(qv::fixtures::writeInfoPlist(enc.folder(), plist));
+  check(qv::samples::writeInfoPlist(enc.folder(), plist));
   enc.addFile("HomeDomain", "Library/AddressBook/AddressBook.sqlitedb",
-              qv::fixtures::pseudoRandomBytes(8192, 4));
+              qv::samples::pseudoRandomBytes(8192, 4));
   check(enc.finish());
   check(writeFile(platform::joinPath(enc.folder(), "Manifest.db"),
-                  qv::fixtures::pseudoRandomBytes(4096, 8)));
+                  qv::samples::pseudoRandomBytes(4096, 8)));
 
   std::string garbled = backup("garbled-plist", ManifestLayout::kMbdb);
   check(writeFile(platform::joinPath(garbled, "Info.plist"),
@@ -72,7 +72,7 @@ int run(const std::vector<std::string>& args) {
     return 2;
   }
   const std::string& dir = args[0];
-  int failures = qv::fixtures::writeSampleRoot(platform::joinPath(dir, "sample")) != 0;
+  int failures = qv::samples::writeSampleRoot(platform::joinPath(dir, "sample")) != 0;
   failures += writeBroken(platform::joinPath(dir, "broken"));
   if (failures != 0) std::fprintf(stderr, "cli_roots_fixture: %d steps failed\n", failures);
   return failures == 0 ? 0 : 1;

@@ -18,10 +18,10 @@
 #include "platform/folders.h"
 #include "platform/os_calls.h"
 #include "platform/result.h"
+#include "samples/backup_sample.h"
+#include "samples/encrypt_backup.h"
+#include "samples/encrypt_twin.h"
 #include "tests/engine/scan_test_support.h"
-#include "tests/fixtures/backup_sample.h"
-#include "tests/fixtures/encrypt_backup.h"
-#include "tests/fixtures/encrypt_twin.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::engine {
@@ -276,8 +276,8 @@ class RealToolDecryption : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string root = platform::joinPath(temp_.path(), "plain");
-    ASSERT_EQ(fixtures::writeSampleRoot(root), 0);
-    plain_ = platform::joinPath(root, fixtures::sampleBackups()[1].folderName);
+    ASSERT_EQ(samples::writeSampleRoot(root), 0);
+    plain_ = platform::joinPath(root, samples::sampleBackups()[1].folderName);
     ASSERT_TRUE(platform::isFile(platform::joinPath(plain_, "Manifest.db")));
   }
   std::unique_ptr<RecoveryEngine> makeEngine() {
@@ -288,14 +288,14 @@ class RealToolDecryption : public ::testing::Test {
     return std::make_unique<RecoveryEngine>(setup);
   }
   std::string twin(const std::string& name, const std::string& password,
-                   fixtures::EncryptedPlistForm form = fixtures::EncryptedPlistForm::kBinary) {
-    fixtures::EncryptOptions options;
+                   samples::EncryptedPlistForm form = samples::EncryptedPlistForm::kBinary) {
+    samples::EncryptOptions options;
     options.password = password;
     options.iterations = 10;
     options.dpIterations = 10;
     options.plistForm = form;
     const std::string folder = platform::joinPath(temp_.path(), name);
-    EXPECT_EQ(fixtures::writeEncryptedTwin(plain_, folder, options), 0);
+    EXPECT_EQ(samples::writeEncryptedTwin(plain_, folder, options), 0);
     return folder;
   }
 
@@ -318,7 +318,7 @@ TEST_F(RealToolDecryption, APasswordProtectedTwinScansLikeThePlainBackup) {
        {std::string("two  words \"quoted\" \\\\"), std::string("pässwörd ñ 密码 🔑 end\\")}) {
     SCOPED_TRACE(password);
     const auto form =
-        i == 0 ? fixtures::EncryptedPlistForm::kBinary : fixtures::EncryptedPlistForm::kXml;
+        i == 0 ? samples::EncryptedPlistForm::kBinary : samples::EncryptedPlistForm::kXml;
     const std::string folder = twin("twin" + std::to_string(i), password, form);
     ++i;
     int openResult = -1;

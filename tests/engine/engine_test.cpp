@@ -9,9 +9,9 @@
 #include "platform/folders.h"
 #include "platform/result.h"
 #include "platform/text.h"
-#include "tests/fixtures/backup_builder.h"
-#include "tests/fixtures/backup_info_plist.h"
-#include "tests/fixtures/backup_sample.h"
+#include "samples/backup_builder.h"
+#include "samples/backup_info_plist.h"
+#include "samples/backup_sample.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::engine {
@@ -25,7 +25,7 @@ class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     root_ = platform::joinPath(temp_.path(), "Ünïcødé 用户");
-    ASSERT_EQ(fixtures::writeSampleRoot(root_), 0);
+    ASSERT_EQ(samples::writeSampleRoot(root_), 0);
     setup_.workFolder = platform::joinPath(temp_.path(), "app data/QuenvaleTarnwick");
     setup_.backupRoot = root_;
   }
@@ -39,14 +39,14 @@ TEST_F(EngineTest, StartUpCreatesTheWorkFolderAndListsTheRoot) {
   EXPECT_EQ(engine.startResult(), 0);
   EXPECT_TRUE(platform::isFolder(setup_.workFolder));
   EXPECT_EQ(engine.backupFolder(), root_);
-  EXPECT_EQ(engine.backupEntries().size(), fixtures::sampleBackups().size());
+  EXPECT_EQ(engine.backupEntries().size(), samples::sampleBackups().size());
 
   std::vector<backup::BackupInfo> backups;
   ASSERT_EQ(engine.listBackups(&backups), 0);
   ASSERT_EQ(backups.size(), 2u);
   // Newest first: the sample lists its backups oldest first.
-  EXPECT_EQ(backups[0].displayName, W(fixtures::sampleBackups()[1].displayName));
-  EXPECT_EQ(backups[1].displayName, W(fixtures::sampleBackups()[0].displayName));
+  EXPECT_EQ(backups[0].displayName, W(samples::sampleBackups()[1].displayName));
+  EXPECT_EQ(backups[1].displayName, W(samples::sampleBackups()[0].displayName));
   EXPECT_TRUE(backups[0].versionAbove11);
   EXPECT_FALSE(backups[1].versionAbove11);
   EXPECT_EQ(backups[1].phoneNumber, "");
@@ -86,7 +86,7 @@ TEST_F(EngineTest, OpenedBackupsResolveEveryStoredFile) {
     EXPECT_EQ(engine.manifestKind(), db ? backup::ManifestKind::kDb : backup::ManifestKind::kMbdb);
     std::size_t expected = 0;
     std::size_t expectedStored = 0;
-    for (const auto& s : fixtures::sampleBackups()) {
+    for (const auto& s : samples::sampleBackups()) {
       if (W(platform::joinPath(root_, s.folderName)) == b.folder) {
         expected = s.manifestEntries;
         expectedStored = s.storedFiles;
@@ -150,7 +150,7 @@ TEST(EngineStartTest, NoApplicationDataFolderIsNotFatal) {
 
 TEST_F(EngineTest, ReadingAFolderByHand) {
   RecoveryEngine engine(setup_);
-  const auto& sample = fixtures::sampleBackups()[0];
+  const auto& sample = samples::sampleBackups()[0];
   backup::BackupInfo info;
   ASSERT_EQ(engine.readBackupFolder(&info, platform::joinPath(root_, sample.folderName)), 0);
   EXPECT_EQ(info.displayName, W(sample.displayName));

@@ -10,15 +10,15 @@
 #include "engine/recovery_engine.h"
 #include "platform/os_calls.h"
 #include "platform/result.h"
+#include "samples/media_samples.h"
 #include "tests/engine/scan_test_support.h"
-#include "tests/fixtures/media_samples.h"
 
 namespace qv::engine {
 namespace {
 
-using fixtures::mediaBytes;
-using fixtures::MediaSample;
-using fixtures::StoredAs;
+using samples::mediaBytes;
+using samples::MediaSample;
+using samples::StoredAs;
 using testing::RecordingCallback;
 using testing::TestBackup;
 using testing::U;
@@ -68,7 +68,7 @@ TEST(PhotoWalk, ItemsNamesOrderAndReports) {
   EXPECT_EQ(cameraRoll[1].size, 3000u);
   EXPECT_EQ(U(cameraRoll[1].storedPath),
             backup.builder().storedPath(
-                fixtures::fileIdFor("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.MOV")));
+                samples::fileIdFor("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.MOV")));
   // 12 + 22 x i / 6 for the five entries reported (the missing file is passed over), then 34.
   EXPECT_EQ(afterOpen(recorder), (std::vector<int>{15, 19, 23, 26, 30, 34}));
   EXPECT_EQ(engine->progress(), 34);

@@ -18,8 +18,8 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/text.h"
+#include "samples/backup_sample.h"
 #include "tests/export/job_support.h"
-#include "tests/fixtures/backup_sample.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::output {
@@ -51,15 +51,15 @@ std::vector<std::string> contentsUnder(const std::string& folder) {
 TEST(SampleExport, EveryCategoryOfThePhoneBackupLandsInItsPlace) {
   fixtures::TempFolder tmp;
   const std::string root = joinPath(tmp.path(), "backups");
-  ASSERT_EQ(fixtures::writeSampleRoot(root), 0);
+  ASSERT_EQ(samples::writeSampleRoot(root), 0);
   engine::EngineSetup setup;
   setup.workFolder = joinPath(tmp.path(), "work");
   setup.findBackups = false;
   engine::RecoveryEngine engine(setup);
 
   // The phone backup: the one with Manifest.db and every database.
-  const fixtures::SampleBackup* phone = nullptr;
-  for (const fixtures::SampleBackup& b : fixtures::sampleBackups())
+  const samples::SampleBackup* phone = nullptr;
+  for (const samples::SampleBackup& b : samples::sampleBackups())
     if (b.manifestDb) phone = &b;
   ASSERT_NE(phone, nullptr);
   backup::BackupInfo info;
