@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/decryption.h"
 #include "engine/recovery_engine.h"
 #include "engine/scan_sequence.h"
 #include "engine/source_factory.h"
@@ -224,7 +225,8 @@ int time(const std::string& dir) {
                   s.deleted);
     }
   }
-  // The engine removed its temporary files when it went; the work folder is empty now.
+  // The engine removed its temporary files when it went; what is left are empty folders.
+  platform::removeFolder(platform::joinPath(work, qv::engine::kTemporaryFolderName));
   platform::removeFolder(work);
   return 0;
 }
