@@ -5,7 +5,6 @@
 #include "cli/interrupt_flag.h"
 #include "cli/progress_bar.h"
 #include "platform/result.h"
-#include "platform/text.h"
 
 namespace qv::cli {
 namespace {

@@ -9,7 +9,6 @@
 #include "cli/app_folder.h"
 #include "cli/backup_password.h"
 #include "cli/backup_scan.h"
-#include "cli/backup_view.h"
 #include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "cli/scan_view.h"
