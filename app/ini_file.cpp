@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/ascii.h"
 #include "platform/file.h"
 #include "platform/result.h"
 #include "platform/text.h"
@@ -133,10 +134,6 @@ std::wstring_view trim(std::wstring_view s) {
   return s;
 }
 
-wchar_t foldAscii(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
-}
-
 enum class LineKind { kSkip, kHeader, kEntry };
 
 struct ParsedLine {
@@ -172,11 +169,7 @@ ParsedLine parseLine(std::wstring_view raw) {
 
 bool namesEqual(std::wstring_view a, std::wstring_view b, NameMatch match) {
   if (match == NameMatch::kExact) return a == b;
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (foldAscii(a[i]) != foldAscii(b[i])) return false;
-  }
-  return true;
+  return platform::equalsNoCase(a, b);
 }
 
 const std::wstring* IniSection::find(std::wstring_view key, NameMatch match) const {

@@ -2,9 +2,9 @@
 // in each backup's Info.plist, telling an enciphered backup by its address-book file, and reading
 // a backup's file manifest (Manifest.db or Manifest.mbdb) into one flat index.
 //
-// Paths are wide text at this boundary (as the engine keeps them) and UTF-8 on the way to the
-// platform layer, which opens them with the wide system calls on Windows, so folder and user
-// names outside any code page work.
+// Paths are UTF-8 throughout and opened through the platform layer, which uses the wide system
+// calls on Windows, so folder and user names outside any code page work. The record's folder is
+// wide text, as the backup list shows it; it is converted where the record is made.
 #pragma once
 
 #include <string>

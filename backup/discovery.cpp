@@ -4,7 +4,7 @@
 
 #include "backup/encryption_probe.h"
 #include "backup/info_plist.h"
-#include "backup/stored_path.h"
+#include "platform/ascii.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/result.h"
@@ -13,46 +13,36 @@
 namespace qv::backup {
 namespace {
 
-bool isSeparator(wchar_t c) {
-  return c == static_cast<wchar_t>(platform::kSep) || c == L'/';
-}
-
-char lowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool lessIgnoringCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(lowerAscii(x)) < static_cast<unsigned char>(lowerAscii(y));
-  });
+bool isSeparator(char c) {
+  return c == platform::kSep || c == '/';
 }
 
 }  // namespace
 
-std::wstring trimTrailingSeparators(std::wstring folder) {
-  while (folder.size() > 1 && isSeparator(folder.back()) && folder[folder.size() - 2] != L':')
+std::string trimTrailingSeparators(std::string folder) {
+  while (folder.size() > 1 && isSeparator(folder.back()) && folder[folder.size() - 2] != ':')
     folder.pop_back();
   return folder;
 }
 
-bool enumerateFolder(const std::wstring& folder, std::vector<std::wstring>* out) {
+bool enumerateFolder(const std::string& folder, std::vector<std::string>* out) {
   std::vector<std::string> names;
-  if (platform::listFolder(platform::toUtf8(folder), &names) != 0) return false;
+  if (platform::listFolder(folder, &names) != 0) return false;
   for (const std::string& name : names) {
     if (name.empty() || name[0] == '.') continue;
-    out->push_back(joinWide(folder, platform::toWide(name)));
+    out->push_back(platform::joinPath(folder, name));
   }
   return true;
 }
 
-int readBackupFolder(BackupInfo* info, const std::wstring& folder) {
-  std::wstring trimmed = trimTrailingSeparators(folder);
-  std::string plist = platform::toUtf8(joinWide(trimmed, L"Info.plist"));
+int readBackupFolder(BackupInfo* info, const std::string& folder) {
+  const std::string trimmed = trimTrailingSeparators(folder);
+  const std::string plist = platform::joinPath(trimmed, "Info.plist");
   platform::File file;
   if (!platform::isFile(plist) || file.openRead(plist) != 0) return kInvalid;
 
   BackupInfo fresh;
-  fresh.folder = trimmed;
+  fresh.folder = platform::toWide(trimmed);
   FileSource source(&file);
   LineReader lines(&source);
   applyInfoPlistKeys(&lines, &fresh);
@@ -61,14 +51,14 @@ int readBackupFolder(BackupInfo* info, const std::wstring& folder) {
   return kOk;
 }
 
-void listBackups(const std::vector<std::wstring>& entries, std::vector<BackupInfo>* out) {
+void listBackups(const std::vector<std::string>& entries, std::vector<BackupInfo>* out) {
   out->clear();
-  for (const std::wstring& entry : entries) {
+  for (const std::string& entry : entries) {
     BackupInfo info;
     if (readBackupFolder(&info, entry) == kOk) out->push_back(std::move(info));
   }
   std::stable_sort(out->begin(), out->end(), [](const BackupInfo& a, const BackupInfo& b) {
-    return lessIgnoringCase(b.lastBackupDate, a.lastBackupDate);
+    return platform::lessNoCase(b.lastBackupDate, a.lastBackupDate);
   });
 }
 

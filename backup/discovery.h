@@ -1,4 +1,5 @@
-// Finding backups under a backup root and reading each one's device description.
+// Finding backups under a backup root and reading each one's device description. Paths are
+// UTF-8.
 #pragma once
 
 #include <string>
@@ -11,20 +12,20 @@ namespace qv::backup {
 // Appends folder + separator + name for every entry of the folder whose name does not begin
 // with "." (files and folders alike, in the order the system lists them). The output is
 // appended to, not cleared. False, with the output untouched, when the folder cannot be listed.
-bool enumerateFolder(const std::wstring& folder, std::vector<std::wstring>* out);
+bool enumerateFolder(const std::string& folder, std::vector<std::string>* out);
 
 // Reads folder/Info.plist into a fresh record (nothing of what info held before survives, so
 // one backup's phone number never shows on another), sets its folder (trailing separators
 // dropped) and probes for encryption. 0, or 87 with info untouched when the folder has no
 // readable Info.plist.
-int readBackupFolder(BackupInfo* info, const std::wstring& folder);
+int readBackupFolder(BackupInfo* info, const std::string& folder);
 
 // One record per entry that has an Info.plist (stray files and empty folders yield none),
 // sorted newest first by lastBackupDate compared as text without regard to case; the sort is
 // stable. The output is cleared first.
-void listBackups(const std::vector<std::wstring>& entries, std::vector<BackupInfo>* out);
+void listBackups(const std::vector<std::string>& entries, std::vector<BackupInfo>* out);
 
 // The folder without trailing separators (the separator of a root such as "/" or "C:\" stays).
-std::wstring trimTrailingSeparators(std::wstring folder);
+std::string trimTrailingSeparators(std::string folder);
 
 }  // namespace qv::backup

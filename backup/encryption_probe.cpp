@@ -3,34 +3,20 @@
 #include "backup/file_id.h"
 #include "backup/manifest_choice.h"
 #include "backup/stored_path.h"
+#include "platform/ascii.h"
 #include "platform/file.h"
-#include "platform/text.h"
 
 namespace qv::backup {
-namespace {
 
-bool startsWithSqliteIgnoringCase(const char* head) {
-  static const char kMagic[] = "sqlite";
-  for (int i = 0; i < 6; ++i) {
-    char c = head[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kMagic[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-bool probeEncrypted(const std::wstring& folder) {
-  std::string path =
-      platform::toUtf8(storedFilePath(folder, kAddressBookFileId, false, hasManifestDb(folder)));
+bool probeEncrypted(const std::string& folder) {
+  const std::string path = storedFilePath(folder, kAddressBookFileId, false, hasManifestDb(folder));
   platform::File file;
   if (file.openRead(path) != 0 && file.openRead(path + ".mddata") != 0) return false;
 
   char head[512];
   std::size_t got = 0;
   if (file.readAt(0, head, sizeof head, &got) != 0 || got == 0) return false;
-  return got < 6 || !startsWithSqliteIgnoringCase(head);
+  return got < 6 || !platform::equalsNoCase(std::string_view(head, 6), "sqlite");
 }
 
 }  // namespace qv::backup

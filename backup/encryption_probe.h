@@ -10,6 +10,6 @@ namespace qv::backup {
 // subfolders beside a Manifest.db, flat otherwise), then with ".mddata" appended. A backup
 // without that file, or whose file cannot be read, counts as plain; so does an empty file, since
 // an enciphered file is never empty.
-bool probeEncrypted(const std::wstring& folder);
+bool probeEncrypted(const std::string& folder);
 
 }  // namespace qv::backup

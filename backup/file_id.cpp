@@ -2,26 +2,13 @@
 
 #include <gcrypt.h>
 
+#include "platform/crypto_start.h"
+
 namespace qv::backup {
-namespace {
-
-// libgcrypt wants its version check before first use; done once, from any thread.
-void initGcrypt() {
-  static const bool ready = [] {
-    if (!gcry_control(GCRYCTL_INITIALIZATION_FINISHED_P)) {
-      gcry_check_version(nullptr);
-      gcry_control(GCRYCTL_DISABLE_SECMEM, 0);
-      gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
-    }
-    return true;
-  }();
-  (void)ready;
-}
-
-}  // namespace
 
 void fileIdOf(std::string_view key, std::string* out) {
-  initGcrypt();
+  // SHA-1 is in every libgcrypt, so hashing goes on even if the start-up found an old one.
+  platform::startGcrypt();
   unsigned char digest[20];
   gcry_md_hash_buffer(GCRY_MD_SHA1, digest, key.data(), key.size());
   static const char kHex[] = "0123456789abcdef";

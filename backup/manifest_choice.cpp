@@ -3,12 +3,11 @@
 #include <sqlite3.h>
 #include "backup/manifest_db.h"
 #include "backup/manifest_mbdb.h"
-#include "backup/stored_path.h"
 
 #include "platform/error_text.h"
 #include "platform/file.h"
+#include "platform/folders.h"
 #include "platform/result.h"
-#include "platform/text.h"
 
 namespace qv::backup {
 
@@ -33,21 +32,21 @@ std::string manifestResultText(ManifestKind kind, int code) {
   }
 }
 
-bool hasManifestDb(const std::wstring& folder) {
-  return platform::isFile(platform::toUtf8(joinWide(folder, L"Manifest.db")));
+bool hasManifestDb(const std::string& folder) {
+  return platform::isFile(platform::joinPath(folder, "Manifest.db"));
 }
 
-int readChosenManifest(const std::wstring& folder, bool manifestDb, ManifestIndex* index) {
+int readChosenManifest(const std::string& folder, bool manifestDb, ManifestIndex* index) {
   index->clear();
   if (manifestDb) {
-    std::wstring deciphered = joinWide(folder, L"Manifest.db-decypted");
-    if (platform::isFile(platform::toUtf8(deciphered))) return readManifestDb(deciphered, index);
-    std::wstring db = joinWide(folder, L"Manifest.db");
-    if (!platform::isFile(platform::toUtf8(db))) return kInvalid;
+    const std::string deciphered = platform::joinPath(folder, "Manifest.db-decypted");
+    if (platform::isFile(deciphered)) return readManifestDb(deciphered, index);
+    const std::string db = platform::joinPath(folder, "Manifest.db");
+    if (!platform::isFile(db)) return kInvalid;
     return readManifestDb(db, index);
   }
-  std::wstring mbdb = joinWide(folder, L"Manifest.mbdb");
-  if (!platform::isFile(platform::toUtf8(mbdb))) return kInvalid;
+  const std::string mbdb = platform::joinPath(folder, "Manifest.mbdb");
+  if (!platform::isFile(mbdb)) return kInvalid;
   return readManifestMbdb(mbdb, index);
 }
 

@@ -23,11 +23,11 @@ const char* manifestKindName(ManifestKind kind);
 std::string manifestResultText(ManifestKind kind, int code);
 
 // True when the folder holds a file (not a folder) named Manifest.db.
-bool hasManifestDb(const std::wstring& folder);
+bool hasManifestDb(const std::string& folder);
 
 // Reads the manifest chosen by hasManifestDb (as the caller recorded it when the backup was
 // opened) into the index, clearing it first. 87 when the chosen manifest is not there (also
 // when Manifest.db has gone since), otherwise what its reader returns.
-int readChosenManifest(const std::wstring& folder, bool hasManifestDb, ManifestIndex* index);
+int readChosenManifest(const std::string& folder, bool hasManifestDb, ManifestIndex* index);
 
 }  // namespace qv::backup

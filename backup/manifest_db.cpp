@@ -46,12 +46,12 @@ void reserveForRows(sqlite3* db, ManifestIndex* index) {
     index->reserve(static_cast<std::size_t>(rows < kMostReserved ? rows : kMostReserved));
 }
 
-int readRows(const std::wstring& path, ManifestIndex* index) {
+int readRows(const std::string& path, ManifestIndex* index) {
   Connection conn;
   // Read-only: a missing file is an error, never a new empty database in the backup folder.
   // The connection is used by this thread alone.
-  int rc = sqlite3_open_v2(platform::toUtf8(path).c_str(), &conn.db,
-                           SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+  int rc =
+      sqlite3_open_v2(path.c_str(), &conn.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) return rc;
   // Pages are read through a memory map where the system allows one (a manifest of a large
   // device runs to hundreds of megabytes); SQLite falls back to reads where it does not.
@@ -88,7 +88,7 @@ int readRows(const std::wstring& path, ManifestIndex* index) {
 
 }  // namespace
 
-int readManifestDb(const std::wstring& path, ManifestIndex* index) {
+int readManifestDb(const std::string& path, ManifestIndex* index) {
   index->clear();
   try {
     return readRows(path, index);

@@ -16,11 +16,11 @@
 
 namespace qv::backup {
 
-// Clears the index, then fills it. 0; the SQLite library's code when the database cannot be
-// opened (it is opened read-only, so a missing file gives SQLITE_CANTOPEN and is never
-// created); 1006 when the query fails (a file that is not a database, no Files table), in which
-// case the rows delivered before the failure stay in the index; 8, with an empty index, when
-// memory runs out.
-int readManifestDb(const std::wstring& path, ManifestIndex* index);
+// Clears the index, then fills it from the database at the (UTF-8) path. 0; the SQLite library's
+// code when the database cannot be opened (it is opened read-only, so a missing file gives
+// SQLITE_CANTOPEN and is never created); 1006 when the query fails (a file that is not a database,
+// no Files table), in which case the rows delivered before the failure stay in the index; 8, with
+// an empty index, when memory runs out.
+int readManifestDb(const std::string& path, ManifestIndex* index);
 
 }  // namespace qv::backup

@@ -81,11 +81,11 @@ int parseManifestMbdb(std::string_view bytes, ManifestIndex* index) {
   return kOk;
 }
 
-int readManifestMbdb(const std::wstring& path, ManifestIndex* index) {
+int readManifestMbdb(const std::string& path, ManifestIndex* index) {
   index->clear();
   if (path.empty()) return kInvalid;
   platform::File file;
-  if (file.openRead(platform::toUtf8(path)) != 0) return kMbdbOpenFailed;
+  if (file.openRead(path) != 0) return kMbdbOpenFailed;
   std::uint64_t size = 0;
   int rc = file.size(&size);
   if (rc != 0) return rc;

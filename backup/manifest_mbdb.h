@@ -38,10 +38,10 @@ namespace qv::backup {
 // allocation sane in a 32-bit process.
 constexpr std::uint64_t kMaxMbdbBytes = 256ull << 20;
 
-// Clears the index, then fills it from the file. 0; 87 when the path is empty, the file is
-// larger than kMaxMbdbBytes, lacks the signature or its buffer cannot be allocated; 6009 when
-// it cannot be opened; the platform's code when reading it fails.
-int readManifestMbdb(const std::wstring& path, ManifestIndex* index);
+// Clears the index, then fills it from the file at the (UTF-8) path. 0; 87 when the path is empty,
+// the file is larger than kMaxMbdbBytes, lacks the signature or its buffer cannot be allocated;
+// 6009 when it cannot be opened; the platform's code when reading it fails.
+int readManifestMbdb(const std::string& path, ManifestIndex* index);
 
 // The same on bytes already in memory (clears the index first): 0, or 87 without the signature.
 int parseManifestMbdb(std::string_view bytes, ManifestIndex* index);

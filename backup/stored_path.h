@@ -6,7 +6,7 @@
 //   otherwise (Manifest.mbdb)      folder/fileId
 //
 // The rules are tested in this order. Every part of the system that opens a stored file forms
-// its path here.
+// its path here. Paths are UTF-8.
 #pragma once
 
 #include <string>
@@ -14,10 +14,7 @@
 
 namespace qv::backup {
 
-std::wstring storedFilePath(const std::wstring& folder, std::string_view fileId, bool encrypted,
-                            bool hasManifestDb);
-
-// folder + separator + name, without doubling a separator the folder already ends with.
-std::wstring joinWide(const std::wstring& folder, std::wstring_view name);
+std::string storedFilePath(const std::string& folder, std::string_view fileId, bool encrypted,
+                           bool hasManifestDb);
 
 }  // namespace qv::backup

@@ -2,17 +2,13 @@
 
 #include <cstdio>
 
+#include "cli/cli_io.h"
 #include "platform/console.h"
 #include "platform/result.h"
 #include "platform/text.h"
 
 namespace qv::cli {
 namespace {
-
-void sayError(const std::string& text) {
-  const std::string line = "quenvale: " + text + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
-}
 
 // The first line of standard input, without its line end (LF or CR LF); false when input ended
 // before anything came.
@@ -38,18 +34,18 @@ int obtainPassword(const backup::BackupInfo& info, const std::string& folder, bo
   std::string typed;
   if (fromStdin) {
     if (!readStdinLine(&typed)) {
-      sayError(folder + " is a password-protected backup and standard input held no password");
+      printError(folder + " is a password-protected backup and standard input held no password");
       return 1;
     }
   } else if (platform::stdinIsTerminal()) {
     if (platform::readHiddenLine("Password for the backup " + folder + ": ", &typed) != kOk) {
-      sayError("no password was typed");
+      printError("no password was typed");
       return 1;
     }
   } else {
-    sayError(folder +
-             " is a password-protected backup: type its password on a terminal or "
-             "give it on standard input with --password-stdin");
+    printError(folder +
+               " is a password-protected backup: type its password on a terminal or "
+               "give it on standard input with --password-stdin");
     return 1;
   }
   *password = platform::toWide(typed);
@@ -57,7 +53,7 @@ int obtainPassword(const backup::BackupInfo& info, const std::string& folder, bo
 }
 
 int reportWrongPassword(const std::string& folder) {
-  sayError("wrong password: the password does not unlock the backup " + folder);
+  printError("wrong password: the password does not unlock the backup " + folder);
   return kWrongPasswordStatus;
 }
 

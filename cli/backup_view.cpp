@@ -1,7 +1,6 @@
 #include "cli/backup_view.h"
 
 #include "cli/cli_io.h"
-#include "cli/commands.h"
 #include "platform/text.h"
 
 namespace qv::cli {
@@ -54,13 +53,6 @@ std::size_t displayWidth(std::string_view utf8) {
 std::string padTo(const std::string& utf8, std::size_t width) {
   std::size_t cells = displayWidth(utf8);
   return cells >= width ? utf8 : utf8 + std::string(width - cells, ' ');
-}
-
-std::string usageOf(std::string_view command) {
-  for (const Command& c : allCommands()) {
-    if (command == c.name) return c.usage;
-  }
-  return {};
 }
 
 }  // namespace qv::cli

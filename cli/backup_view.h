@@ -20,7 +20,4 @@ std::size_t displayWidth(std::string_view utf8);
 // The text padded with spaces to the width in cells.
 std::string padTo(const std::string& utf8, std::size_t width);
 
-// The usage text of a command of the table.
-std::string usageOf(std::string_view command);
-
 }  // namespace qv::cli

@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "cli/commands.h"
+#include "platform/console.h"
 #include "platform/error_text.h"
 #include "platform/result.h"
 #include "platform/text.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace qv::cli {
 
@@ -50,28 +47,45 @@ std::string ArgScanner::value(std::string_view option) const {
   return {};
 }
 
+CommandLine::CommandLine(std::string_view command, const std::vector<std::string>& args,
+                         std::vector<std::string> flags, std::vector<std::string> options)
+    : ArgScanner(args, std::move(flags), std::move(options)), usage_(usageOf(command)) {}
+
+std::optional<int> CommandLine::finishedEarly() const {
+  if (wantsHelp()) {
+    writeOut(usage_);
+    return 0;
+  }
+  if (!error().empty()) return usageError(error());
+  return std::nullopt;
+}
+
+int CommandLine::usageError(std::string_view message) const {
+  return reportUsage(message, usage_);
+}
+
+void printError(std::string_view text) {
+  const std::string line = "quenvale: " + std::string(text) + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
 int reportFailure(int code, std::string_view context) {
   const std::string meaning =
       isProgramResult(code) ? resultName(code) : platform::errorMessage(code);
-  std::string line = "quenvale: " + std::to_string(code) + ": " + meaning;
+  std::string line = std::to_string(code) + ": " + meaning;
   if (!context.empty()) line += " (" + std::string(context) + ")";
-  line += "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
+  printError(line);
   return 1;
 }
 
 int reportUsage(std::string_view message, std::string_view usage) {
-  std::string text = "quenvale: " + std::string(message) + "\n" + std::string(usage);
-  std::fwrite(text.data(), 1, text.size(), stderr);
+  printError(message);
+  std::fwrite(usage.data(), 1, usage.size(), stderr);
   return 2;
 }
 
 void writeOut(std::string_view text) {
-#ifdef _WIN32
-  static const bool binary = (_setmode(_fileno(stdout), _O_BINARY), true);
-  (void)binary;
-#endif
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  platform::writeStdout(text);
 }
 
 std::string jsonString(std::string_view utf8) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,27 @@ class ArgScanner {
   bool help_ = false;
 };
 
-// "quenvale: CODE: meaning (context)" on stderr; returns 1 for use as an exit status.
+// A command's arguments, read against its flags and options, with the command's usage text
+// from the command table (commands.h), so that each usage is written once.
+class CommandLine : public ArgScanner {
+ public:
+  CommandLine(std::string_view command, const std::vector<std::string>& args,
+              std::vector<std::string> flags, std::vector<std::string> options);
+  const std::string& usage() const { return usage_; }
+  // The exit status when the command ends before its work: 0 after printing the usage for
+  // --help, 2 after naming an unknown option or a missing value.
+  std::optional<int> finishedEarly() const;
+  // "quenvale: message" and the usage on stderr; 2.
+  int usageError(std::string_view message) const;
+
+ private:
+  std::string usage_;
+};
+
+// "quenvale: text" on stderr: the one form of every error line.
+void printError(std::string_view text);
+// "quenvale: CODE: meaning (context)" on stderr; returns 1 for use as an exit status. The
+// meaning is the program's own for its codes (result.h) and the system's text for the rest.
 int reportFailure(int code, std::string_view context);
 // "quenvale: message" on stderr followed by the usage; returns 2.
 int reportUsage(std::string_view message, std::string_view usage);

@@ -1,19 +1,20 @@
-// `quenvale export BACKUP_FOLDER --out DIR [--only CATEGORIES] [--deleted-only] [--json]`:
-// scans the backup, checks every item (or, with --deleted-only, only the rows marked deleted)
-// and runs the recovery job into DIR, as the GUI's export window does. A progress bar goes to
-// stderr when it is a terminal; Ctrl-C cancels the job at its next report (what was written
-// stays, and the finishing steps still run). The output is the result list, failures first,
+// `quenvale export`: scans the backup, checks every item (or, with --deleted-only, only the rows
+// marked deleted) and runs the recovery job into DIR, as the GUI's export window does. A progress
+// bar goes to stderr when it is a terminal; Ctrl-C cancels the job at its next report (what was
+// written stays, and the finishing steps still run). The output is the result list, failures first,
 // one "PATH<TAB>STATUS" line each, then the count line; --json prints one object instead.
 #include <string>
 #include <vector>
 
 #include "app/message_format.h"
 #include "app/settings.h"
+#include "cli/app_folder.h"
 #include "cli/backup_password.h"
-#include "cli/backup_view.h"
+#include "cli/backup_scan.h"
 #include "cli/cli_io.h"
 #include "cli/commands.h"
-#include "cli/output_scan.h"
+#include "cli/interrupt_flag.h"
+#include "cli/progress_bar.h"
 #include "cli/scan_view.h"
 #include "engine/items.h"
 #include "export/doc_template.h"
@@ -50,7 +51,7 @@ class ResultList : public output::JobObserver {
 
   std::vector<ResultRow> rows;
   std::size_t failures = 0;
-  StderrBar bar;
+  ProgressBar bar;
 };
 
 std::string countLine(int processed, int total, int failed) {
@@ -63,33 +64,24 @@ std::string countLine(int processed, int total, int failed) {
 }  // namespace
 
 int runExport(const Args& args) {
-  const std::string usage = usageOf("export");
-  ArgScanner scan(args, {"--json", "--deleted-only", kPasswordStdinFlag}, {"--out", "--only"});
-  if (scan.wantsHelp()) {
-    writeOut(usage);
-    return 0;
-  }
-  if (!scan.error().empty()) return reportUsage(scan.error(), usage);
-  if (scan.positional().size() != 1) return reportUsage("name one backup folder", usage);
-  const std::string out = scan.value("--out");
-  if (out.empty()) return reportUsage("name the output folder with --out DIR", usage);
-  const std::string& folder = scan.positional()[0];
-  const bool json = scan.has("--json");
+  CommandLine command("export", args, {"--json", "--deleted-only", kPasswordStdinFlag},
+                      {"--out", "--only"});
+  if (auto status = command.finishedEarly()) return *status;
+  if (command.positional().size() != 1) return command.usageError("name one backup folder");
+  const std::string out = command.value("--out");
+  if (out.empty()) return command.usageError("name the output folder with --out DIR");
+  const std::string& folder = command.positional()[0];
+  const bool json = command.has("--json");
 
-  const std::string languages = languageFolder();
-  if (!languages.empty()) app::Settings::loadFrom(languages);
-
-  engine::CategorySet chosen = engine::allCategories();
-  if (!scan.value("--only").empty()) {
-    std::string error;
-    if (!parseCategories(scan.value("--only"), &chosen, &error)) return reportUsage(error, usage);
-  }
+  loadLanguages();
+  engine::CategorySet chosen;
+  if (auto status = chooseCategories(command, "--only", true, &chosen)) return *status;
 
   // The templates are checked before the scan, which can take long.
   const std::string templates = output::templateFolder(templateHome());
   output::CStatisticsObj statistics;
   ResultList list;
-  OutputScan scanned;
+  BackupScan scanned("Scanning: ");
   output::JobSetup setup;
   setup.outputRoot = out;
   setup.templateFolder = templates;
@@ -102,12 +94,14 @@ int runExport(const Args& args) {
     return reportFailure(rc, probe.missingTemplate() + ": " + platform::toUtf8(text));
   }
 
-  if (int status = scanned.run(folder, chosen, scan.has(kPasswordStdinFlag)); status != 0)
+  if (int status = scanned.run(folder, chosen, command.has(kPasswordStdinFlag)); status != 0)
     return status;
+  if (int status = scanned.reportOutcome("", "nothing was written"); status != 0) return status;
   output::registerAll(statistics, scanned.results());
-  if (scan.has("--deleted-only")) {
-    for (int category = 1; category <= engine::kCategoryCount; ++category)
-      statistics.setDeletedOnly(category, true);
+  if (command.has("--deleted-only")) {
+    for (int id = 0; id < engine::kCategoryCount; ++id)
+      statistics.setDeletedOnly(engine::categoryNumber(static_cast<engine::ItemCategory>(id)),
+                                true);
   }
 
   setup.deviceName = platform::toUtf8(scanned.info().displayName);

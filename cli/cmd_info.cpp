@@ -38,28 +38,23 @@ std::string infoText(const backup::BackupInfo& b, backup::ManifestKind kind, std
 }  // namespace
 
 int runInfo(const Args& args) {
-  const std::string usage = usageOf("info");
-  ArgScanner scan(args, {"--json"}, {});
-  if (scan.wantsHelp()) {
-    writeOut(usage);
-    return 0;
-  }
-  if (!scan.error().empty()) return reportUsage(scan.error(), usage);
-  if (scan.positional().size() != 1) return reportUsage("name one backup folder", usage);
-  const std::string& folder = scan.positional()[0];
+  CommandLine command("info", args, {"--json"}, {});
+  if (auto status = command.finishedEarly()) return *status;
+  if (command.positional().size() != 1) return command.usageError("name one backup folder");
+  const std::string& folder = command.positional()[0];
 
   engine::EngineSetup setup;
   setup.findBackups = false;
   engine::RecoveryEngine engine(setup);
   backup::BackupInfo info;
-  int rc = engine.readBackupFolder(&info, platform::toWide(folder));
+  int rc = engine.readBackupFolder(&info, folder);
   if (rc != 0) return reportFailure(rc, folder + ": no readable Info.plist");
   engine.setCurrentBackup(info);
   int manifestResult = engine.loadManifest();
   backup::ManifestKind kind = engine.manifestKind();
   std::size_t entries = engine.index().size();
 
-  if (scan.has("--json")) {
+  if (command.has("--json")) {
     writeOut("{" + backupJsonMembers(info) +
              ", \"manifest\": {\"kind\": " + jsonString(backup::manifestKindName(kind)) +
              ", \"entries\": " + std::to_string(entries) +
@@ -69,9 +64,8 @@ int runInfo(const Args& args) {
   }
   if (manifestResult != kOk) {
     // The SQLite library's codes mean something else as system codes; name them as what they are.
-    std::string line = "quenvale: " + std::to_string(manifestResult) + ": " +
-                       backup::manifestResultText(kind, manifestResult) + " (" + folder + ")\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
+    printError(std::to_string(manifestResult) + ": " +
+               backup::manifestResultText(kind, manifestResult) + " (" + folder + ")");
     return 1;
   }
   return 0;

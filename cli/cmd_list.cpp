@@ -50,32 +50,27 @@ std::string listTable(const std::vector<backup::BackupInfo>& backups) {
 }  // namespace
 
 int runList(const Args& args) {
-  const std::string usage = usageOf("list");
-  ArgScanner scan(args, {"--json"}, {"--root"});
-  if (scan.wantsHelp()) {
-    writeOut(usage);
-    return 0;
-  }
-  if (!scan.error().empty()) return reportUsage(scan.error(), usage);
-  if (!scan.positional().empty())
-    return reportUsage("unexpected argument '" + scan.positional()[0] + "'", usage);
+  CommandLine command("list", args, {"--json"}, {"--root"});
+  if (auto status = command.finishedEarly()) return *status;
+  if (!command.positional().empty())
+    return command.usageError("unexpected argument '" + command.positional()[0] + "'");
 
-  std::string root = scan.value("--root");
+  std::string root = command.value("--root");
   if (root.empty()) root = platform::defaultBackupRoot();
   if (root.empty())
-    return reportUsage("this system has no default backup folder; name one with --root DIR", usage);
+    return command.usageError("this system has no default backup folder; name one with --root DIR");
   // The engine treats a root it cannot list as empty; here the user named it, so say why.
   std::vector<std::string> names;
   int rc = platform::listFolder(root, &names);
   if (rc != 0) return reportFailure(rc, "backup root " + root);
 
   engine::EngineSetup setup;
-  setup.backupRoot = platform::toWide(root);
+  setup.backupRoot = root;
   engine::RecoveryEngine engine(setup);
   std::vector<backup::BackupInfo> backups;
   engine.listBackups(&backups);
 
-  if (scan.has("--json")) {
+  if (command.has("--json")) {
     writeOut(listJson(backups));
   } else if (backups.empty()) {
     writeOut("No backups under " + root + "\n");

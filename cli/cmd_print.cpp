@@ -1,17 +1,16 @@
-// `quenvale print BACKUP_FOLDER --category NAME --out FILE [--deleted-only]`: scans the one
-// category, checks every record, and writes the print page that the GUI's print window shows:
-// the template "Print.html" around one block per record (Messages, Contacts, Call History,
-// Notes or WhatsApp; any other category gives the template alone). With --deleted-only only the
-// records marked deleted are printed. The page's script function Init offers printing and a
-// print preview when a host calls it.
+// `quenvale print`: scans the one category, checks every record, and writes the print page that
+// the GUI's print window shows: the template "Print.html" around one block per record (Messages,
+// Contacts, Call History, Notes or WhatsApp; any other category gives the template alone). With
+// --deleted-only only the records marked deleted are printed. The page's script function Init
+// offers printing and a print preview when a host calls it.
 #include <string>
 
 #include "app/settings.h"
+#include "cli/app_folder.h"
 #include "cli/backup_password.h"
-#include "cli/backup_view.h"
+#include "cli/backup_scan.h"
 #include "cli/cli_io.h"
 #include "cli/commands.h"
-#include "cli/output_scan.h"
 #include "cli/scan_view.h"
 #include "engine/items.h"
 #include "export/doc_template.h"
@@ -26,27 +25,20 @@
 namespace qv::cli {
 
 int runPrint(const Args& args) {
-  const std::string usage = usageOf("print");
-  ArgScanner scan(args, {"--deleted-only", kPasswordStdinFlag}, {"--category", "--out"});
-  if (scan.wantsHelp()) {
-    writeOut(usage);
-    return 0;
-  }
-  if (!scan.error().empty()) return reportUsage(scan.error(), usage);
-  if (scan.positional().size() != 1) return reportUsage("name one backup folder", usage);
-  const std::string out = scan.value("--out");
-  if (out.empty()) return reportUsage("name the page file with --out FILE", usage);
-  const std::string& folder = scan.positional()[0];
+  CommandLine command("print", args, {"--deleted-only", kPasswordStdinFlag},
+                      {"--category", "--out"});
+  if (auto status = command.finishedEarly()) return *status;
+  if (command.positional().size() != 1) return command.usageError("name one backup folder");
+  const std::string out = command.value("--out");
+  if (out.empty()) return command.usageError("name the page file with --out FILE");
+  const std::string& folder = command.positional()[0];
 
-  const std::string languages = languageFolder();
-  if (!languages.empty()) app::Settings::loadFrom(languages);
-
+  loadLanguages();
   engine::CategorySet chosen;
-  std::string error;
-  if (!parseCategories(scan.value("--category"), &chosen, &error)) return reportUsage(error, usage);
-  if (chosen.count() != 1) return reportUsage("name one category", usage);
+  if (auto status = chooseCategories(command, "--category", false, &chosen)) return *status;
+  if (chosen.count() != 1) return command.usageError("name one category");
   int id = 0;
-  while (!chosen.test(id)) ++id;
+  while (!chosen.test(static_cast<std::size_t>(id))) ++id;
   const auto category = static_cast<engine::ItemCategory>(id);
 
   std::string head, tail;
@@ -58,9 +50,10 @@ int runPrint(const Args& args) {
         rc, templatePath + ": " + platform::toUtf8(app::Settings::get().message(L"MSG1104")));
   }
 
-  OutputScan scanned;
-  if (int status = scanned.run(folder, chosen, scan.has(kPasswordStdinFlag)); status != 0)
+  BackupScan scanned("Scanning: ");
+  if (int status = scanned.run(folder, chosen, command.has(kPasswordStdinFlag)); status != 0)
     return status;
+  if (int status = scanned.reportOutcome("", "nothing was written"); status != 0) return status;
   output::CStatisticsObj statistics;
   output::registerCategory(statistics, scanned.results(), category);
 
@@ -74,8 +67,8 @@ int runPrint(const Args& args) {
   sources.chatRows = &r.chatRows;
   sources.chats = &r.whatsappChats;
   output::PrintRequest request;
-  request.category = output::categoryNumber(category);
-  request.deletedOnly = scan.has("--deleted-only");
+  request.category = engine::categoryNumber(category);
+  request.deletedOnly = command.has("--deleted-only");
   std::string body;
   output::buildPrintBody(request, sources, statistics, &body);
   rc = output::writePrintPage(out, head, body, tail);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qv::cli {
@@ -18,6 +19,12 @@ struct Command {
 
 // Every command, in the order `quenvale --help` lists them.
 const std::vector<Command>& allCommands();
+// The usage text of the command of that name; empty for a name the table does not hold.
+std::string usageOf(std::string_view command);
+
+// Runs the command the first argument names with the arguments after it: its exit status, 2
+// for no or an unknown command, 0 for --help.
+int runCommand(const Args& args);
 
 int runList(const Args& args);
 int runInfo(const Args& args);

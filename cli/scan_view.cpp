@@ -1,15 +1,11 @@
 #include "cli/scan_view.h"
 
-#include <vector>
-
 #include "app/formatters.h"
-#include "app/message_format.h"
 #include "app/settings.h"
 #include "cli/backup_view.h"
-#include "cli/cli_io.h"
-#include "engine/folder_of.h"
-#include "platform/file.h"
-#include "platform/folders.h"
+#include "export/category_tree.h"
+#include "export/selection.h"
+#include "platform/ascii.h"
 #include "platform/text.h"
 
 namespace qv::cli {
@@ -23,18 +19,6 @@ std::string_view trimBlanks(std::string_view s) {
   return s;
 }
 
-char lowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
-bool sameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 // The category whose option text on the category page (current language) is the name.
 bool categoryFromPageText(std::string_view name, ItemCategory* out) {
   app::Settings& settings = app::Settings::get();
@@ -44,7 +28,7 @@ bool categoryFromPageText(std::string_view name, ItemCategory* out) {
     const std::wstring key = platform::toWide(engine::categoryOptionName(category));
     auto it = page.find(key);
     if (it == page.end() || it->second.empty()) continue;
-    if (sameNoCase(platform::toUtf8(it->second), name)) {
+    if (platform::equalsNoCase(platform::toUtf8(it->second), name)) {
       *out = category;
       return true;
     }
@@ -52,13 +36,18 @@ bool categoryFromPageText(std::string_view name, ItemCategory* out) {
   return false;
 }
 
-std::string utf8(const std::wstring& text) {
-  return platform::toUtf8(text);
-}
-
 std::string padLeft(const std::string& text, std::size_t width) {
   const std::size_t cells = displayWidth(text);
   return cells >= width ? text : std::string(width - cells, ' ') + text;
+}
+
+std::string categoryNames() {
+  std::string names;
+  for (int id = 0; id < engine::kCategoryCount; ++id) {
+    names += (id == 0 ? "" : ", ");
+    names += engine::categoryName(static_cast<ItemCategory>(id));
+  }
+  return names;
 }
 
 }  // namespace
@@ -86,44 +75,37 @@ bool parseCategories(std::string_view list, engine::CategorySet* out, std::strin
   return true;
 }
 
+std::optional<int> chooseCategories(const CommandLine& command, std::string_view option,
+                                    bool emptyMeansAll, engine::CategorySet* chosen) {
+  const std::string list = command.value(option);
+  if (list.empty() && emptyMeansAll) {
+    *chosen = engine::allCategories();
+    return std::nullopt;
+  }
+  std::string error;
+  if (parseCategories(list, chosen, &error)) return std::nullopt;
+  return command.usageError(error + " (categories: " + categoryNames() + ")");
+}
+
 std::string scanTreeText(const engine::ScanResults& results, const engine::CategorySet& chosen) {
-  struct Group {
-    const char* name;
-    std::vector<ItemCategory> children;
-  };
-  const Group groups[] = {
-      {"Photos & Videos",
-       {ItemCategory::kCameraRoll, ItemCategory::kPhotoStream, ItemCategory::kAppPhotos,
-        ItemCategory::kAppVideos}},
-      {"Messages & Call logs",
-       {ItemCategory::kMessages, ItemCategory::kMessageAttachments, ItemCategory::kContacts,
-        ItemCategory::kCallHistory, ItemCategory::kNotes, ItemCategory::kWhatsApp,
-        ItemCategory::kWhatsAppAttachments, ItemCategory::kReminder, ItemCategory::kCalendar,
-        ItemCategory::kSafariBookmark}},
-  };
+  // The scan page registers each chosen category when its step ends; the statistics line is
+  // theirs, with every item checked as a finished scan leaves them.
+  output::CStatisticsObj statistics;
   std::string out;
-  std::uint64_t items = 0;
-  std::uint64_t bytes = 0;
-  for (const Group& group : groups) {
+  for (const output::CategoryGroup& group : output::categoryTree()) {
     out += group.name;
     out += "\n";
-    for (ItemCategory category : group.children) {
+    for (ItemCategory category : group.categories) {
       if (!chosen.test(static_cast<int>(category))) continue;
+      output::registerCategory(statistics, results, category);
       const engine::CategorySummary s = engine::summarize(results, category);
-      items += s.items;
-      bytes += s.bytes;
-      const std::string node =
-          std::string(engine::categoryName(category)) + " (" + std::to_string(s.items) + ")";
-      out += "  " + padTo(node, 28) + padLeft(std::to_string(s.deleted) + " deleted", 12) +
-             padLeft(utf8(app::formatSize(static_cast<std::int64_t>(s.bytes))), 14) + "\n";
+      out += "  " + padTo(output::categoryNodeText(category, s.items), 28) +
+             padLeft(std::to_string(s.deleted) + " deleted", 12) +
+             padLeft(platform::toUtf8(app::formatSize(static_cast<std::int64_t>(s.bytes))), 14) +
+             "\n";
     }
   }
-  // The scan page's statistics line, with every item checked as a finished scan leaves them.
-  std::wstring pattern = app::Settings::get().message(L"MSG0513");
-  if (pattern.empty()) pattern = L"You select %s in %d item(s) of %s in %d item(s)";
-  const std::wstring size =
-      bytes == 0 ? std::wstring(L"0 MB") : app::formatSize(static_cast<std::int64_t>(bytes));
-  out += utf8(app::formatMessage(pattern, {size, items, size, items})) + "\n";
+  out += platform::toUtf8(output::statisticsLine(statistics.totals())) + "\n";
   return out;
 }
 
@@ -143,18 +125,6 @@ std::string scanJson(int result, const backup::BackupInfo& backup,
   }
   out += "]}\n";
   return out;
-}
-
-std::string languageFolder() {
-  std::string folder;
-  if (platform::programFolder(&folder) == 0 &&
-      platform::isFile(platform::joinPath(folder, "config.ini"))) {
-    return folder;
-  }
-  // This file lies in cli/ at the top of the source tree.
-  folder = engine::folderOf(engine::folderOf(__FILE__));
-  if (!folder.empty() && platform::isFile(platform::joinPath(folder, "config.ini"))) return folder;
-  return {};
 }
 
 }  // namespace qv::cli

@@ -10,16 +10,27 @@ else()
 endif()
 include(GoogleTest)
 
-# add_qv_test(name SOURCES... LIBS libs...): one test executable registered with CTest.
+# The main every test executable shares (tests/test_main.cpp).
+add_library(qv_test_main STATIC "${CMAKE_SOURCE_DIR}/tests/test_main.cpp")
+qv_target_defaults(qv_test_main)
+target_link_libraries(qv_test_main PUBLIC GTest::gtest qv::platform)
+
+# add_qv_test(name SOURCES... LIBS libs...): one test executable; each of its tests becomes a
+# CTest test of its own, named NAME.Suite.Test, so a failure shows by name. The tests are listed
+# when CTest runs (PRE_TEST), not at build time: under the cross-compiling emulator (wine64) the
+# listing needs the test run's prefix and display, which a build does not have.
 function(add_qv_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   qv_target_defaults(${name})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gtest)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} qv_test_main GTest::gtest)
   if(WIN32)
     target_link_options(${name} PRIVATE -static)
   endif()
   target_compile_definitions(${name} PRIVATE QV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  gtest_discover_tests(${name}
+    TEST_PREFIX "${name}."
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES TIMEOUT 600)
 endfunction()

@@ -24,6 +24,7 @@
 #include "db/chat_columns.h"
 #include "db/sqlite_page_reader.h"
 #include "db/timestamp.h"
+#include "platform/crypto_start.h"
 #include "platform/result.h"
 #include "platform/text.h"
 
@@ -39,18 +40,6 @@ constexpr std::size_t kChatWidth = 9;
 struct FriendColumns {
   int userName = 1, nickname = 2, type = 6;
 };
-
-void initGcrypt() {
-  static const bool ready = [] {
-    if (!gcry_control(GCRYCTL_INITIALIZATION_FINISHED_P)) {
-      gcry_check_version(nullptr);
-      gcry_control(GCRYCTL_DISABLE_SECMEM, 0);
-      gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
-    }
-    return true;
-  }();
-  (void)ready;
-}
 
 FriendColumns friendColumns(const std::vector<SchemaEntry>& schema) {
   FriendColumns f;
@@ -159,7 +148,7 @@ auto messageFields(const ChatRow& m) {
 }  // namespace
 
 std::string weChatTableName(std::string_view userName) {
-  initGcrypt();
+  platform::startGcrypt();
   unsigned char digest[16];
   gcry_md_hash_buffer(GCRY_MD_MD5, digest, userName.data(), userName.size());
   static const char kHex[] = "0123456789abcdef";

@@ -11,6 +11,7 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/process.h"
+#include "platform/shipped_program.h"
 #include "platform/text.h"
 
 namespace qv::engine {
@@ -22,8 +23,6 @@ constexpr std::size_t kReadChunk = 4096;
 constexpr int kPollMilliseconds = 5;
 // Passes of the polling loop allowed after the tool has ended, for output still in the pipe.
 constexpr int kPassesAfterEnd = 100;
-// The shipped tool is a few megabytes; anything far larger is not it.
-constexpr std::uint64_t kMaxToolBytes = 256ull * 1024 * 1024;
 
 // The drive root with the most free bytes (the first of equals); empty when none answers.
 std::string roomiestDrive() {
@@ -56,32 +55,10 @@ int prepareDecryptionTool(const std::string& shippedTool, const std::string& wor
     std::string folder;
     const int rc = platform::programFolder(&folder);
     if (rc != kOk) return rc;
-#ifdef _WIN32
-    shipped = platform::joinPath(folder, "tool");
-#else
-    shipped = platform::joinPath(folder, "quenvale-decrypt");
-#endif
+    shipped = platform::joinPath(folder, platform::siblingProgramName("tool", "quenvale-decrypt"));
   }
-  if (!platform::isFile(shipped)) return kInvalid;
-#ifdef _WIN32
-  // The shipped copy does not start with "MZ", so nothing takes it for a program until it is
-  // copied out to run.
-  std::string bytes;
-  int rc = platform::readWholeFile(shipped, kMaxToolBytes, &bytes);
-  if (rc != kOk) return rc;
-  if (bytes.size() < 2) return kInvalid;
-  bytes[0] = 'M';
-  bytes[1] = 'Z';
-  const std::string runnable = platform::joinPath(workFolder, "tool.exe");
-  rc = platform::writeWholeFile(runnable, bytes.data(), bytes.size());
-  if (rc != kOk) return rc;
-  *program = runnable;
-#else
-  (void)workFolder;
-  (void)kMaxToolBytes;
-  *program = shipped;
-#endif
-  return kOk;
+  // The shipped copy of the tool is not a program file on Windows until it is copied out to run.
+  return platform::runnableSibling(shipped, workFolder, "tool", program);
 }
 
 ToolOutputChunk parseToolOutput(std::string_view previousTail, std::string_view chunk) {
@@ -108,9 +85,9 @@ ToolOutputChunk parseToolOutput(std::string_view previousTail, std::string_view 
   return parsed;
 }
 
-std::wstring RecoveryEngine::temporaryFolder() {
+std::string RecoveryEngine::temporaryFolder() {
   if (!temporaryFolder_.empty()) return temporaryFolder_;
-  const std::string work = platform::toUtf8(workFolder_);
+  const std::string& work = workFolder_;
   std::uint64_t free = 0;
   std::string chosen;
   if (!work.empty() && platform::freeDiskBytes(work, &free) == kOk &&
@@ -128,30 +105,28 @@ std::wstring RecoveryEngine::temporaryFolder() {
   }
   if (chosen.empty()) return {};
   platform::setHiddenAttribute(chosen);
-  temporaryFolder_ = platform::toWide(chosen);
+  temporaryFolder_ = chosen;
   return temporaryFolder_;
 }
 
-std::wstring RecoveryEngine::decryptionOutputFolder() {
-  const std::wstring folder = temporaryFolder();
+std::string RecoveryEngine::decryptionOutputFolder() {
+  const std::string folder = temporaryFolder();
   if (folder.empty()) return {};
-  return platform::toWide(platform::joinPath(platform::toUtf8(folder), kDecryptionOutputName));
+  return platform::joinPath(folder, kDecryptionOutputName);
 }
 
-int RecoveryEngine::decryptBackup(const std::wstring& password, std::wstring* outputFolder) {
+int RecoveryEngine::decryptBackup(const std::wstring& password, std::string* outputFolder) {
   outputFolder->clear();
   std::string program;
-  if (prepareDecryptionTool(decryptionTool_, platform::toUtf8(workFolder_), &program) != kOk)
-    return kInvalid;
-  const std::wstring output = decryptionOutputFolder();
-  if (output.empty() || platform::createFolders(platform::toUtf8(output)) != kOk) return kInvalid;
+  if (prepareDecryptionTool(decryptionTool_, workFolder_, &program) != kOk) return kInvalid;
+  const std::string output = decryptionOutputFolder();
+  if (output.empty() || platform::createFolders(output) != kOk) return kInvalid;
   *outputFolder = output;
 
   // Three separate arguments, each passed exactly: an output folder with spaces in its path or
   // a password with spaces, quotes or backslashes reaches the tool as it is.
   platform::Process tool;
-  if (tool.start(program, {platform::toUtf8(currentBackup_.folder), platform::toUtf8(output),
-                           platform::toUtf8(password)}) != kOk)
+  if (tool.start(program, {backupFolder_, output, platform::toUtf8(password)}) != kOk)
     return kInvalid;
   tool.closeInput();
 
@@ -209,7 +184,7 @@ int RecoveryEngine::decryptBackup(const std::wstring& password, std::wstring* ou
 
 void RecoveryEngine::removeDecryptionOutput() {
   if (workFolder_.empty() && temporaryFolder_.empty()) return;
-  const std::string output = platform::toUtf8(decryptionOutputFolder());
+  const std::string output = decryptionOutputFolder();
   if (output.empty()) return;
   std::vector<std::string> names;
   if (platform::listFolder(output, &names) != kOk) return;

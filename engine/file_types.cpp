@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/ascii.h"
 #include "platform/file.h"
 #include "platform/result.h"
 #include "platform/text.h"
@@ -176,10 +177,6 @@ void nameDetection(int typeId, DetectionCounter* counter, std::wstring* out) {
   ++counter->recognised;
 }
 
-char lowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
 }  // namespace
 
 const char kPictureExtensions[] =
@@ -215,10 +212,10 @@ const char* extensionOfType(int typeId) {
   return "";
 }
 
-int detectFileType(const std::wstring& storedPath, DetectionCounter* counter, std::wstring* out) {
+int detectFileType(const std::string& storedPath, DetectionCounter* counter, std::wstring* out) {
   out->clear();
   platform::File file;
-  int rc = file.openRead(platform::toUtf8(storedPath));
+  int rc = file.openRead(storedPath);
   if (rc != kOk) return rc;
   std::uint8_t head[kDetectBytes];
   std::size_t got = 0;
@@ -242,9 +239,7 @@ std::wstring extensionFromDetection(std::wstring_view detection) {
   const std::size_t dot = detection.find(L'.');
   if (dot == std::wstring_view::npos) return L".JPG";
   std::wstring ext(detection.substr(dot));
-  for (wchar_t& c : ext) {
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
-  }
+  for (wchar_t& c : ext) c = platform::asciiUpper(c);
   return ext;
 }
 
@@ -257,12 +252,7 @@ bool extensionInList(std::string_view list, std::string_view extension) {
     list = bar == std::string_view::npos ? std::string_view() : list.substr(bar + 1);
     if (entry.size() < 2 || entry.compare(0, 2, "*.") != 0) continue;
     entry.remove_prefix(2);
-    if (entry.size() != extension.size()) continue;
-    bool same = true;
-    for (std::size_t i = 0; i < entry.size() && same; ++i) {
-      same = lowerAscii(entry[i]) == lowerAscii(extension[i]);
-    }
-    if (same) return true;
+    if (platform::equalsNoCase(entry, extension)) return true;
   }
   return false;
 }

@@ -78,7 +78,7 @@ struct DetectionCounter {
 // counter's value before it is incremented. Result: 0 when the bytes were read (the output is
 // empty when no detector matched); 30 for a file of fewer than 512 bytes; the system's code
 // when the file cannot be opened or read. The output is cleared first.
-int detectFileType(const std::wstring& storedPath, DetectionCounter* counter, std::wstring* out);
+int detectFileType(const std::string& storedPath, DetectionCounter* counter, std::wstring* out);
 
 // The same test on bytes in memory, judged by their first 128 bytes. A buffer of fewer than 128
 // bytes is never recognised (30). 0 otherwise; the output as above.

@@ -26,10 +26,6 @@ std::string_view nameOfKey(std::string_view key) {
   return slash == std::string_view::npos ? key : key.substr(slash + 1);
 }
 
-wchar_t foldAscii(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
-}
-
 }  // namespace
 
 PhotoList photoListOfKey(std::string_view key) {
@@ -88,15 +84,6 @@ std::wstring appNameFromKey(std::string_view key) {
     name = name.substr(0, cut);
   }
   return platform::toWide(name);
-}
-
-bool nameLessNoCase(std::wstring_view a, std::wstring_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const wchar_t x = foldAscii(a[i]), y = foldAscii(b[i]);
-    if (x != y) return x < y;
-  }
-  return a.size() < b.size();
 }
 
 std::uint32_t walkReportValue(std::uint32_t progress, std::uint32_t step, std::uint32_t share,

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace qv::engine {
 
 // Longest item or app name kept (the lists and the export paths were built for 260-character
@@ -46,16 +48,14 @@ std::wstring capItemName(std::wstring name);
 // follows: AppDomain-com.example.camera-Documents/a.jpg belongs to "example.camera".
 std::wstring appNameFromKey(std::string_view key);
 
-// Case-insensitive order of item names (ASCII letters folded to lower case, then code units).
-bool nameLessNoCase(std::wstring_view a, std::wstring_view b);
-
-// Sorts items (anything with a wide `name`) by name without regard to case; items of equal names
-// keep their order.
+// Sorts items (anything with a wide `name`) by name without regard to ASCII case (letters
+// folded to lower case, then code units compared); items of equal names keep their order.
 template <typename Item>
 void sortItemsByName(std::vector<Item>* items) {
   if (items->size() < 2) return;
-  std::stable_sort(items->begin(), items->end(),
-                   [](const Item& a, const Item& b) { return nameLessNoCase(a.name, b.name); });
+  std::stable_sort(items->begin(), items->end(), [](const Item& a, const Item& b) {
+    return platform::lessNoCase(std::wstring_view(a.name), std::wstring_view(b.name));
+  });
 }
 
 // The value a walk reports after `done` of `total` entries: progress + step * share * done /

@@ -1,5 +1,7 @@
 #include "engine/items.h"
 
+#include "platform/ascii.h"
+
 namespace qv::engine {
 namespace {
 
@@ -15,19 +17,17 @@ constexpr const char* kOptionNames[kCategoryCount] = {
     "OptWhatsAppAtts", "OptReminder",    "OptCalendar",    "SafariBookmark",
 };
 
-char lowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}  // namespace
+
+CategorySet allCategories() {
+  return CategorySet().set();
 }
 
-bool sameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
+bool categoryOfNumber(int number, ItemCategory* out) {
+  if (number < 1 || number > kCategoryCount) return false;
+  *out = static_cast<ItemCategory>(number - 1);
   return true;
 }
-
-}  // namespace
 
 const char* categoryName(ItemCategory category) {
   const int id = static_cast<int>(category);
@@ -41,7 +41,7 @@ const char* categoryOptionName(ItemCategory category) {
 
 bool categoryFromName(std::string_view name, ItemCategory* out) {
   for (int id = 0; id < kCategoryCount; ++id) {
-    if (sameNoCase(name, kNames[id])) {
+    if (platform::equalsNoCase(name, kNames[id])) {
       *out = static_cast<ItemCategory>(id);
       return true;
     }

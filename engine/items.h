@@ -3,6 +3,7 @@
 // db/records.h; the engine only adds the map that holds QQ and WeChat chats per account.
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -33,6 +34,18 @@ enum class ItemCategory : int {
   kSafariBookmark = 13,
 };
 constexpr int kCategoryCount = 14;
+
+// The number the selection statistics, the export job and the print give a category: its id
+// + 1 (1 Camera Roll ... 14 Safari Bookmark).
+constexpr int categoryNumber(ItemCategory category) {
+  return static_cast<int>(category) + 1;
+}
+// The category of such a number; false for a number outside 1..14.
+bool categoryOfNumber(int number, ItemCategory* out);
+
+// A choice of categories, bit i standing for the category with id i.
+using CategorySet = std::bitset<kCategoryCount>;
+CategorySet allCategories();
 
 // The category's name as the category tree shows it ("Camera Roll", "Messages Attachments");
 // "" for a value outside the fourteen.

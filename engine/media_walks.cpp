@@ -48,12 +48,12 @@ class WalkReports {
 };
 
 // The stored file's size, or false when there is no such file.
-bool storedSize(const std::wstring& path, std::uint64_t* size) {
-  return platform::fileSize(platform::toUtf8(path), size) == kOk;
+bool storedSize(const std::string& path, std::uint64_t* size) {
+  return platform::fileSize(path, size) == kOk;
 }
 
 // The detection result of a stored file; empty when it is not of a recognised type.
-std::wstring recognised(const std::wstring& path, DetectionCounter* counter) {
+std::wstring recognised(const std::string& path, DetectionCounter* counter) {
   std::wstring detection;
   if (detectFileType(path, counter, &detection) != kOk) detection.clear();
   return detection;
@@ -69,11 +69,11 @@ int RecoveryEngine::gatherPhotos(std::vector<FileItem>* cameraRoll,
   for (const backup::ManifestEntry& entry : index_) {
     const PhotoList list = photoListOfKey(entry.key);
     if (list != PhotoList::kNone) {
-      std::wstring path = storedFilePath(entry.fileId);
+      const std::string path = storedFilePath(entry.fileId);
       std::uint64_t size = 0;
       if (!storedSize(path, &size)) continue;
       if (!recognised(path, &counter).empty()) {
-        FileItem item{size, safeFileName(entryName(entry.key)), std::move(path)};
+        FileItem item{size, safeFileName(entryName(entry.key)), platform::toWide(path)};
         (list == PhotoList::kCameraRoll ? cameraRoll : photoStream)->push_back(std::move(item));
       }
     }
@@ -94,13 +94,13 @@ int RecoveryEngine::gatherMessageAttachments(std::vector<FileItem>* items) {
   int result = kOk;
   for (const backup::ManifestEntry& entry : index_) {
     if (isAttachmentKey(entry.key)) {
-      std::wstring path = storedFilePath(entry.fileId);
+      const std::string path = storedFilePath(entry.fileId);
       std::uint64_t size = 0;
       if (!storedSize(path, &size)) continue;
       const std::wstring detection = recognised(path, &counter);
       if (!detection.empty() && size != 0) {
-        items->push_back(
-            FileItem{size, safeFileName(detectedItemName(entry.key, detection)), std::move(path)});
+        items->push_back(FileItem{size, safeFileName(detectedItemName(entry.key, detection)),
+                                  platform::toWide(path)});
       }
     }
     if (int answer = reports.next()) {
@@ -120,7 +120,7 @@ int RecoveryEngine::gatherAppFiles(std::vector<AppFileItem>* items) {
   int result = kOk;
   for (const backup::ManifestEntry& entry : index_) {
     if (isAppFileKey(entry.key)) {
-      std::wstring path = storedFilePath(entry.fileId);
+      const std::string path = storedFilePath(entry.fileId);
       const std::wstring detection = recognised(path, &counter);
       if (!detection.empty()) {
         std::wstring name = safeFileName(detectedItemName(entry.key, detection));
@@ -128,10 +128,10 @@ int RecoveryEngine::gatherAppFiles(std::vector<AppFileItem>* items) {
         storedSize(path, &size);
         if (isWhatsAppKey(entry.key)) {
           if (size != 0)
-            whatsappAttachments_.push_back(FileItem{size, std::move(name), std::move(path)});
+            whatsappAttachments_.push_back(FileItem{size, std::move(name), platform::toWide(path)});
         } else {
           items->push_back(AppFileItem{size, safeFileName(appNameFromKey(entry.key)),
-                                       std::move(name), std::move(path)});
+                                       std::move(name), platform::toWide(path)});
         }
       }
     }

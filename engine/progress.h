@@ -1,16 +1,12 @@
 // The callbacks through which a recovery source reports how far it got. They are plain functions
 // with a user value, so a window procedure's page or a C caller can take them as well as the
-// CLI; 32-bit Windows builds use the system's standard calling convention for them.
+// CLI; QV_CALLBACK (platform/callback.h) is their calling convention.
 //
 // Every answer means the same: 0 to go on, anything else to stop (the scan page answers 2 when
 // the user cancelled), and the stopping answer becomes the operation's result.
 #pragma once
 
-#if defined(_WIN32) && !defined(_WIN64)
-#define QV_CALLBACK __stdcall
-#else
-#define QV_CALLBACK
-#endif
+#include "platform/callback.h"
 
 namespace qv::engine {
 

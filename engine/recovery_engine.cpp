@@ -31,11 +31,10 @@ RecoveryEngine::RecoveryEngine(const EngineSetup& setup) {
   if (workFolder_.empty()) {
     std::string appData;
     startResult_ = platform::appDataFolder(&appData);
-    if (startResult_ == 0)
-      workFolder_ = platform::toWide(platform::joinPath(appData, "QuenvaleTarnwick"));
+    if (startResult_ == 0) workFolder_ = platform::joinPath(appData, "QuenvaleTarnwick");
   }
   if (!workFolder_.empty()) {
-    int rc = platform::createFolders(platform::toUtf8(workFolder_));
+    int rc = platform::createFolders(workFolder_);
     if (startResult_ == 0) startResult_ = rc;
   }
   removeTemporaryFiles();
@@ -48,8 +47,8 @@ RecoveryEngine::~RecoveryEngine() {
   removeTemporaryFiles();
 }
 
-bool RecoveryEngine::enumerateFolder(const std::wstring& folder,
-                                     std::vector<std::wstring>* out) const {
+bool RecoveryEngine::enumerateFolder(const std::string& folder,
+                                     std::vector<std::string>* out) const {
   return backup::enumerateFolder(folder, out);
 }
 
@@ -61,10 +60,10 @@ int RecoveryEngine::findBackups() {
     std::string appData;
     return platform::appDataFolder(&appData);
   }
-  return findBackupsIn(platform::toWide(root));
+  return findBackupsIn(root);
 }
 
-int RecoveryEngine::findBackupsIn(const std::wstring& root) {
+int RecoveryEngine::findBackupsIn(const std::string& root) {
   backupFolder_ = backup::trimTrailingSeparators(root);
   backupEntries_.clear();
   // A root that is missing or unreadable simply holds no backups.
@@ -77,11 +76,11 @@ int RecoveryEngine::listBackups(std::vector<backup::BackupInfo>* out) const {
   return 0;
 }
 
-int RecoveryEngine::readBackupFolder(backup::BackupInfo* info, const std::wstring& folder) const {
+int RecoveryEngine::readBackupFolder(backup::BackupInfo* info, const std::string& folder) const {
   return backup::readBackupFolder(info, folder);
 }
 
-bool RecoveryEngine::probeEncrypted(const std::wstring& folder) const {
+bool RecoveryEngine::probeEncrypted(const std::string& folder) const {
   return backup::probeEncrypted(folder);
 }
 
@@ -91,11 +90,11 @@ std::string RecoveryEngine::localBackupDate(std::string_view utcText) const {
 
 int RecoveryEngine::setCurrentBackup(const backup::BackupInfo& info) {
   currentBackup_ = info;
-  backupFolder_ = info.folder;
+  backupFolder_ = platform::toUtf8(info.folder);
   return 0;
 }
 
-std::wstring RecoveryEngine::storedFilePath(std::string_view fileId) const {
+std::string RecoveryEngine::storedFilePath(std::string_view fileId) const {
   return backup::storedFilePath(backupFolder_, fileId, currentBackup_.encrypted, hasManifestDb_);
 }
 
@@ -139,7 +138,7 @@ int RecoveryEngine::open(const std::wstring& password) {
   maxContactRowId_ = kInitialMaxRowId;
   hasManifestDb_ = backup::hasManifestDb(backupFolder_);
 
-  std::wstring outputFolder;
+  std::string outputFolder;
   if (currentBackup_.encrypted) {
     step_ = 10;
     listBackupFiles();
@@ -155,7 +154,7 @@ int RecoveryEngine::open(const std::wstring& password) {
   // The deciphered copy is flat and holds every stored file: from now on paths lead there.
   if (!outputFolder.empty()) {
     backupFolder_ = outputFolder;
-    currentBackup_.folder = outputFolder;
+    currentBackup_.folder = platform::toWide(outputFolder);
   }
   advance(step_);
   return result;
@@ -164,20 +163,16 @@ int RecoveryEngine::open(const std::wstring& password) {
 void RecoveryEngine::listBackupFiles() {
   // The files of the backup folder, then those of each of its subfolders (one level): what the
   // decryption tool works through, so its count scales the progress.
-  std::vector<std::wstring> entries;
+  std::vector<std::string> entries;
   backup::enumerateFolder(backupFolder_, &entries);
-  std::vector<std::wstring> subfolders;
-  for (const std::wstring& entry : entries) {
-    if (platform::isFolder(platform::toUtf8(entry)))
-      subfolders.push_back(entry);
+  std::vector<std::string> subfolders;
+  for (std::string& entry : entries) {
+    if (platform::isFolder(entry))
+      subfolders.push_back(std::move(entry));
     else
-      backupFiles_.push_back(entry);
+      backupFiles_.push_back(std::move(entry));
   }
-  for (const std::wstring& folder : subfolders) backup::enumerateFolder(folder, &backupFiles_);
-}
-
-std::string RecoveryEngine::databasePath(const char* fileId) const {
-  return platform::toUtf8(storedFilePath(fileId));
+  for (const std::string& folder : subfolders) backup::enumerateFolder(folder, &backupFiles_);
 }
 
 int RecoveryEngine::databaseStepResult(int readerResult) const {
@@ -193,7 +188,7 @@ int RecoveryEngine::readMessages(db::ConversationMap* conversations) {
   progress.base = static_cast<std::uint32_t>(progress_);
   progress.step = static_cast<std::uint32_t>(step_);
   std::uint64_t maxRowId = maxMessageRowId_;
-  int rc = db::ReadMessages(databasePath(kSmsFileId), databasePath(kAddressBookFileId),
+  int rc = db::ReadMessages(storedFilePath(kSmsFileId), storedFilePath(kAddressBookFileId),
                             conversations, progress, &maxRowId);
   if (rc == kOk) maxMessageRowId_ = maxRowId;
   rc = databaseStepResult(rc);
@@ -204,8 +199,8 @@ int RecoveryEngine::readMessages(db::ConversationMap* conversations) {
 int RecoveryEngine::readContacts(std::vector<db::ContactRecord>* contacts) {
   stopAnswered_ = false;
   std::uint64_t maxRowId = maxContactRowId_;
-  int rc = db::ReadContacts(databasePath(kAddressBookFileId), currentBackup_.versionAbove11 ? 1 : 0,
-                            contacts, &maxRowId);
+  int rc = db::ReadContacts(storedFilePath(kAddressBookFileId),
+                            currentBackup_.versionAbove11 ? 1 : 0, contacts, &maxRowId);
   if (rc == kOk) maxContactRowId_ = maxRowId;
   rc = databaseStepResult(rc);
   advance(step_ / 2);
@@ -214,9 +209,9 @@ int RecoveryEngine::readContacts(std::vector<db::ContactRecord>* contacts) {
 
 int RecoveryEngine::readCalls(std::vector<db::CallRecord>* calls) {
   stopAnswered_ = false;
-  std::string path = databasePath(kCallHistoryFileId);
-  if (!platform::isFile(path)) path = databasePath(kOldCallHistoryFileId);
-  int rc = db::ReadCalls(path, databasePath(kAddressBookFileId),
+  std::string path = storedFilePath(kCallHistoryFileId);
+  if (!platform::isFile(path)) path = storedFilePath(kOldCallHistoryFileId);
+  int rc = db::ReadCalls(path, storedFilePath(kAddressBookFileId),
                          currentBackup_.versionAbove11 ? 1 : 0, calls);
   rc = databaseStepResult(rc);
   advance(step_ / 2);
@@ -225,7 +220,7 @@ int RecoveryEngine::readCalls(std::vector<db::CallRecord>* calls) {
 
 int RecoveryEngine::readNotes(std::vector<db::NoteRecord>* notes) {
   stopAnswered_ = false;
-  int rc = db::ReadNotes(databasePath(kNotesFileId), notes);
+  int rc = db::ReadNotes(storedFilePath(kNotesFileId), notes);
   rc = databaseStepResult(rc);
   advance(step_ / 2);
   return rc;
@@ -236,7 +231,7 @@ int RecoveryEngine::readWhatsApp(db::WhatsAppChatMap* chats) {
   whatsappChats_.clear();
   const backup::ManifestEntry* chatDb = findChatDatabase(index_, ChatDatabase::kWhatsApp);
   // Without a chat database the category stays empty; the reader's code is not the step's.
-  if (chatDb != nullptr) db::ReadWhatsApp(platform::toUtf8(storedFilePath(chatDb->fileId)), chats);
+  if (chatDb != nullptr) db::ReadWhatsApp(storedFilePath(chatDb->fileId), chats);
   whatsappChats_ = *chats;
   return advance(step_);
 }

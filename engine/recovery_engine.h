@@ -35,12 +35,16 @@
 
 namespace qv::engine {
 
+// Paths are UTF-8 throughout the engine. The records the pages hold keep the wide fields they
+// show or hand back (BackupInfo::folder, FileItem::storedPath) and the recovery-source interface
+// its wide path arguments; those are converted once, where a record is made or a slot is
+// entered.
 struct EngineSetup {
   // Where preview copies and decryption output go; empty: application data + "QuenvaleTarnwick".
-  std::wstring workFolder;
+  std::string workFolder;
   // The folder whose entries are the backups; empty: the system's default backup root (none on
   // Linux, where the user names the root).
-  std::wstring backupRoot;
+  std::string backupRoot;
   // False leaves the backup list empty (a caller that opens one named folder needs none).
   bool findBackups = true;
   // The decryption tool as shipped (UTF-8 path); empty: the one beside the program
@@ -80,21 +84,21 @@ class RecoveryEngine {
   int startResult() const { return startResult_; }
 
   // --- Backups (backup/discovery.h) ---
-  bool enumerateFolder(const std::wstring& folder, std::vector<std::wstring>* out) const;
+  bool enumerateFolder(const std::string& folder, std::vector<std::string>* out) const;
   // Makes the system's default backup root the backup folder and lists its entries; the code
   // of the application-data lookup when there is no default root.
   int findBackups();
   // The same for a root the user named.
-  int findBackupsIn(const std::wstring& root);
+  int findBackupsIn(const std::string& root);
   // One record per backup entry, newest first. 0.
   int listBackups(std::vector<backup::BackupInfo>* out) const;
-  int readBackupFolder(backup::BackupInfo* info, const std::wstring& folder) const;
-  bool probeEncrypted(const std::wstring& folder) const;
+  int readBackupFolder(backup::BackupInfo* info, const std::string& folder) const;
+  bool probeEncrypted(const std::string& folder) const;
   std::string localBackupDate(std::string_view utcText) const;
   // Copies the record into the current backup and makes its folder the backup folder. 0.
   int setCurrentBackup(const backup::BackupInfo& info);
   // The stored file of a file id under the backup folder, in the current backup's layout.
-  std::wstring storedFilePath(std::string_view fileId) const;
+  std::string storedFilePath(std::string_view fileId) const;
 
   // Records whether the backup folder has Manifest.db and reads the manifest that this
   // chooses into the index (replaced whole). The reader's result.
@@ -165,27 +169,27 @@ class RecoveryEngine {
   // Deletes the preview files and what decryption left. 0; failures are ignored.
   int removeTemporaryFiles();
   // The preview file of a kind: work folder + "tmp.jpg", "tmp.wav" or "tmp.avi".
-  std::wstring previewFilePath(const char* name) const;
+  std::string previewFilePath(const char* name) const;
 
   // --- Password-protected backups (decryption.cpp) ---
   // Runs the decryption tool on the current backup with the password; *outputFolder receives
   // the folder the deciphered files go to. 0, -110 for a wrong password, 87 when the tool
   // cannot start, or the callback's stop answer.
-  int decryptBackup(const std::wstring& password, std::wstring* outputFolder);
+  int decryptBackup(const std::wstring& password, std::string* outputFolder);
   // The folder that receives decryption output, chosen at the first call and then kept, even
   // when free space changes: the work folder's QuenvaleTempFile when its volume has more than
   // 15 GiB free, else QuenvaleTempFile on the drive with the most free space (the work folder's
   // again when that one cannot be created). Hidden. Its parent chain is created.
-  std::wstring temporaryFolder();
+  std::string temporaryFolder();
   // temporaryFolder() + "QuenvaleTarnwickBackupPath".
-  std::wstring decryptionOutputFolder();
+  std::string decryptionOutputFolder();
 
   // --- State ---
-  const std::wstring& backupFolder() const { return backupFolder_; }
-  const std::wstring& workFolder() const { return workFolder_; }
+  const std::string& backupFolder() const { return backupFolder_; }
+  const std::string& workFolder() const { return workFolder_; }
   const backup::BackupInfo& currentBackup() const { return currentBackup_; }
-  const std::vector<std::wstring>& backupEntries() const { return backupEntries_; }
-  const std::vector<std::wstring>& backupFiles() const { return backupFiles_; }
+  const std::vector<std::string>& backupEntries() const { return backupEntries_; }
+  const std::vector<std::string>& backupFiles() const { return backupFiles_; }
   const backup::ManifestIndex& index() const { return index_; }
   bool hasManifestDb() const { return hasManifestDb_; }
   int progress() const { return progress_; }
@@ -200,8 +204,6 @@ class RecoveryEngine {
   int report(int value);
 
  private:
-  // The UTF-8 path of an app database's stored file.
-  std::string databasePath(const char* fileId) const;
   // The result of a database step: the reader's code, except that a 2 that no stop answer
   // produced (a file-not-found code of the platform, numbered 2 like a cancel) becomes 87, so
   // a missing database never ends the scan as if the user had stopped it.
@@ -216,11 +218,11 @@ class RecoveryEngine {
   // Fills backupFiles with the stored files of the (enciphered) backup folder.
   void listBackupFiles();
 
-  std::wstring backupFolder_;
-  std::wstring workFolder_;
+  std::string backupFolder_;
+  std::string workFolder_;
   backup::BackupInfo currentBackup_;
-  std::vector<std::wstring> backupEntries_;
-  std::vector<std::wstring> backupFiles_;
+  std::vector<std::string> backupEntries_;
+  std::vector<std::string> backupFiles_;
   backup::ManifestIndex index_;
   ProgressCallback callback_ = nullptr;
   void* callbackUser_ = nullptr;
@@ -235,7 +237,7 @@ class RecoveryEngine {
   std::vector<FileItem> whatsappAttachments_;
   // Set when the callback answered "stop" since the current step began.
   bool stopAnswered_ = false;
-  std::wstring temporaryFolder_;
+  std::string temporaryFolder_;
   std::string decryptionTool_;
   int startResult_ = 0;
 };

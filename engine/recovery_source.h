@@ -8,11 +8,11 @@
 // reader's own code. The caller owns every container handed in.
 //
 // Slots 2, 3, 13, 14, 16 and 20 to 22 have no caller in the scan or the export; the preview
-// calls the engine's makePreviewFile directly.
+// calls the engine's makePreviewFile directly. The factory that makes sources is
+// source_factory.h.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -76,15 +76,7 @@ class IPhoneRecoveryParse {
                                   const std::wstring& outputPath, CopyCallback callback,
                                   void* user) = 0;
   // 23: the owner destroys a source through this.
-  virtual ~IPhoneRecoveryParse();
+  virtual ~IPhoneRecoveryParse() = default;
 };
-
-// The kinds the factory makes.
-enum class SourceKind : int { kDevice = 0, kLocalBackup = 1 };
-
-// Makes a source of the kind (given as the start message's number: 1 a local backup, 0 a
-// device) and attaches it to the context: the RecoveryEngine for a local backup, the device
-// context for a device. Null for any other kind.
-std::unique_ptr<IPhoneRecoveryParse> createSource(int kind, void* context);
 
 }  // namespace qv::engine

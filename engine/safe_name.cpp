@@ -1,34 +1,49 @@
 #include "engine/safe_name.h"
 
-#include <cwchar>
+#include "platform/ascii.h"
 
 namespace qv::engine {
 namespace {
 
-bool forbidden(wchar_t c) {
+bool isForbidden(wchar_t c) {
   if (c < 0x20 || c == 0x7F) return true;
-  return std::wcschr(L"\\/:*?\"<>|", c) != nullptr;
+  switch (c) {
+    case L'\\':
+    case L'/':
+    case L':':
+    case L'*':
+    case L'?':
+    case L'"':
+    case L'<':
+    case L'>':
+    case L'|':
+      return true;
+    default:
+      return false;
+  }
 }
 
-wchar_t upperAscii(wchar_t c) {
-  return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
-}
-
-bool isReservedDeviceName(const std::wstring& name) {
-  std::wstring stem = name.substr(0, name.find(L'.'));
-  while (!stem.empty() && stem.back() == L' ') stem.pop_back();
-  for (wchar_t& c : stem) c = upperAscii(c);
-  if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL") return true;
-  if (stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0))
-    return stem[3] >= L'1' && stem[3] <= L'9';
-  return false;
+// Windows takes "COM¹" and "LPT³" for ports as well as the plain digits.
+bool isPortDigit(wchar_t c) {
+  return (c >= L'0' && c <= L'9') || c == 0x00B9 || c == 0x00B2 || c == 0x00B3;
 }
 
 }  // namespace
 
+bool isReservedDeviceName(std::wstring_view name) {
+  std::wstring_view stem = name.substr(0, name.find(L'.'));
+  while (!stem.empty() && stem.back() == L' ') stem.remove_suffix(1);
+  for (std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+    if (platform::equalsNoCase(stem, device)) return true;
+  }
+  if (stem.size() != 4 || !isPortDigit(stem[3])) return false;
+  const std::wstring_view port = stem.substr(0, 3);
+  return platform::equalsNoCase(port, L"COM") || platform::equalsNoCase(port, L"LPT");
+}
+
 std::wstring safeFileName(std::wstring name) {
   for (wchar_t& c : name) {
-    if (forbidden(c)) c = L'_';
+    if (isForbidden(c)) c = L'_';
   }
   for (std::size_t i = name.size(); i > 0 && (name[i - 1] == L'.' || name[i - 1] == L' '); --i)
     name[i - 1] = L'_';

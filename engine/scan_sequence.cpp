@@ -6,10 +6,6 @@ namespace qv::engine {
 
 ScanObserver::~ScanObserver() = default;
 
-CategorySet allCategories() {
-  return CategorySet().set();
-}
-
 const char* scanStepName(ScanStep step) {
   switch (step) {
     case ScanStep::kPhotos:

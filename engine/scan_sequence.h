@@ -24,7 +24,6 @@
 #pragma once
 
 #include <atomic>
-#include <bitset>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -35,9 +34,6 @@
 #include "engine/scan_results.h"
 
 namespace qv::engine {
-
-using CategorySet = std::bitset<kCategoryCount>;
-CategorySet allCategories();
 
 enum class ScanStep : int {
   kPhotos,

@@ -68,26 +68,26 @@ const char* previewNameOf(PreviewKind kind) {
 
 }  // namespace
 
-std::wstring RecoveryEngine::previewFilePath(const char* name) const {
-  return platform::toWide(platform::joinPath(platform::toUtf8(workFolder_), name));
+std::string RecoveryEngine::previewFilePath(const char* name) const {
+  return platform::joinPath(workFolder_, name);
 }
 
 int RecoveryEngine::makePreviewFile(const std::wstring& storedPath, std::wstring* previewPath,
                                     PreviewCallback callback, void* user) {
   previewPath->clear();
   auto run = [&]() -> int {
+    const std::string source = platform::toUtf8(storedPath);
     DetectionCounter counter;
     std::wstring detection;
-    if (detectFileType(storedPath, &counter, &detection) != kOk || detection.empty())
-      return kInvalid;
+    if (detectFileType(source, &counter, &detection) != kOk || detection.empty()) return kInvalid;
     const char* name = previewNameOf(previewKindOf(extensionFromDetection(detection)));
     if (name == nullptr) return kInvalid;
-    *previewPath = previewFilePath(name);
+    const std::string target = previewFilePath(name);
+    *previewPath = platform::toWide(target);
 
     platform::File in;
     platform::File out;
-    const std::string target = platform::toUtf8(*previewPath);
-    if (in.openRead(platform::toUtf8(storedPath)) != kOk) return kInvalid;
+    if (in.openRead(source) != kOk) return kInvalid;
     const bool existed = platform::pathExists(target);
     if (out.openWrite(target) != kOk) return kInvalid;
     if (!existed) platform::osCalls().setHidden(target);
@@ -139,7 +139,7 @@ int RecoveryEngine::removeTemporaryFiles() {
   removeDecryptionOutput();
   if (workFolder_.empty()) return kOk;
   for (const char* name : {kPicturePreviewName, kSoundPreviewName, kVideoPreviewName})
-    platform::removeFile(platform::toUtf8(previewFilePath(name)));
+    platform::removeFile(previewFilePath(name));
   return kOk;
 }
 

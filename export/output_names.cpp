@@ -2,48 +2,11 @@
 
 #include <cstdio>
 
+#include "engine/safe_name.h"
 #include "platform/text.h"
 
 namespace qv::output {
 namespace {
-
-bool isForbidden(wchar_t c) {
-  if (c < 0x20) return true;
-  switch (c) {
-    case L'\\':
-    case L'/':
-    case L':':
-    case L'*':
-    case L'?':
-    case L'"':
-    case L'<':
-    case L'>':
-    case L'|':
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool isTrimmed(wchar_t c) {
-  return c == L'.' || c == L' ';
-}
-
-wchar_t asciiUpper(wchar_t c) {
-  return (c >= L'a' && c <= L'z') ? c - (L'a' - L'A') : c;
-}
-
-bool equalsUpper(std::wstring_view text, std::wstring_view upper) {
-  if (text.size() != upper.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (asciiUpper(text[i]) != upper[i]) return false;
-  }
-  return true;
-}
-
-bool isPortDigit(wchar_t c) {
-  return (c >= L'0' && c <= L'9') || c == 0x00B9 || c == 0x00B2 || c == 0x00B3;
-}
 
 // Bytes the UTF-8 form of text[i] takes, and how many wide units make the character (a
 // surrogate pair on Windows).
@@ -105,30 +68,8 @@ std::wstring capName(std::wstring_view name, std::size_t maxBytes) {
 
 }  // namespace
 
-bool isReservedDeviceName(std::wstring_view component) {
-  std::wstring_view base = component.substr(0, component.find(L'.'));
-  while (!base.empty() && base.back() == L' ') base.remove_suffix(1);
-  if (equalsUpper(base, L"CON") || equalsUpper(base, L"PRN") || equalsUpper(base, L"AUX") ||
-      equalsUpper(base, L"NUL") || equalsUpper(base, L"CONIN$") || equalsUpper(base, L"CONOUT$")) {
-    return true;
-  }
-  if (base.size() == 4 &&
-      (equalsUpper(base.substr(0, 3), L"COM") || equalsUpper(base.substr(0, 3), L"LPT"))) {
-    return isPortDigit(base[3]);
-  }
-  return false;
-}
-
 std::wstring safeComponent(std::wstring_view name, std::wstring_view suffix, std::size_t maxBytes) {
-  std::wstring out = capName(name, maxBytes);
-  out += suffix;
-  for (wchar_t& c : out) {
-    if (isForbidden(c)) c = L'_';
-  }
-  while (!out.empty() && isTrimmed(out.back())) out.pop_back();
-  if (out.empty()) return L"_";
-  if (isReservedDeviceName(out)) out.insert(out.begin(), L'_');
-  return out;
+  return engine::safeFileName(capName(name, maxBytes) + std::wstring(suffix));
 }
 
 bool isInsideRoot(std::string_view root, std::string_view path) {
@@ -184,33 +125,37 @@ std::wstring chatTitle(const db::ChatRecord& row) {
   return title.empty() ? std::wstring(L"Unknown") : title;
 }
 
-const char* categoryFolderName(int categoryNumber) {
-  switch (categoryNumber) {
-    case 1:
+const char* categoryFolderName(engine::ItemCategory category) {
+  using engine::ItemCategory;
+  switch (category) {
+    case ItemCategory::kCameraRoll:
       return "Camera Roll";
-    case 2:
+    case ItemCategory::kPhotoStream:
       return "Photo Stream";
-    case 3:
+    case ItemCategory::kAppPhotos:
       return "App Photos";
-    case 4:
+    case ItemCategory::kAppVideos:
       return "App Video";
-    case 5:
+    case ItemCategory::kMessages:
       return "Message";
-    case 6:
+    case ItemCategory::kMessageAttachments:
       return "Message Attachments";
-    case 7:
+    case ItemCategory::kContacts:
       return "Contacts";
-    case 8:
+    case ItemCategory::kCallHistory:
       return "CallHistory";
-    case 9:
+    case ItemCategory::kNotes:
       return "Notes";
-    case 10:
+    case ItemCategory::kWhatsApp:
       return "WhatsApp Message";
-    case 11:
+    case ItemCategory::kWhatsAppAttachments:
       return "WhatsApp Attachments";
-    default:
-      return "";
+    case ItemCategory::kReminder:
+    case ItemCategory::kCalendar:
+    case ItemCategory::kSafariBookmark:
+      break;
   }
+  return "";
 }
 
 }  // namespace qv::output

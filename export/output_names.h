@@ -10,18 +10,11 @@
 //   WhatsApp Attachments/NAME
 // NAME, APP, PERSON, BASE and TITLE come from the backup: file names from manifest keys, app
 // names from domains, contact names, addresses and chat titles, that is from whoever made the
-// backup. A component built from them passes through safeComponent, so that no name can leave
-// the root, name a device or be refused by the system:
-//   - the characters no Windows file name may hold (\ / : * ? " < > | and control characters)
-//     become "_", on every system, so a tree copied to Windows keeps its names;
-//   - trailing dots and blanks are trimmed (Windows drops them, so "x." would be "x"), which
-//     also empties "." and ".."; an emptied name becomes "_";
-//   - a reserved device name (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9, LPT0-9 and the
-//     superscript-digit forms, in any case, with or without an extension) gets "_" in front;
-//   - the part taken from the backup is cut to kMaxNameBytes of UTF-8 at a character boundary,
-//     keeping a short extension.
-// A name that needs none of this is returned exactly as it was. isInsideRoot is the last check
-// before anything is written.
+// backup. A component built from them passes through safeComponent: the part taken from the
+// backup is cut to kMaxNameBytes of UTF-8 at a character boundary, keeping a short extension,
+// and the whole component then follows the one safe-name rule of engine/safe_name.h, so that no
+// name can leave the root, name a device or be refused by the system. A name that needs none of
+// this is returned exactly as it was. isInsideRoot is the last check before anything is written.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +22,7 @@
 #include <string_view>
 
 #include "db/records.h"
+#include "engine/items.h"
 
 namespace qv::output {
 
@@ -38,12 +32,9 @@ namespace qv::output {
 constexpr std::size_t kMaxNameBytes = 200;
 
 // The component made of a name from the backup followed by a suffix the program adds ("-" +
-// stamp, ".txt"). Only the name is cut to maxBytes; the rules above apply to the whole.
+// stamp, ".txt"). Only the name is cut to maxBytes; the safe-name rule applies to the whole.
 std::wstring safeComponent(std::wstring_view name, std::wstring_view suffix = {},
                            std::size_t maxBytes = kMaxNameBytes);
-
-// Whether the component names a device on Windows ("con", "NUL.txt", "com1 .log", "LPT²").
-bool isReservedDeviceName(std::wstring_view component);
 
 // Whether path lies strictly inside root: it starts with root and a separator, and the rest
 // has no empty, "." or ".." component and no drive colon. Lexical only; both separators count.
@@ -60,8 +51,7 @@ std::wstring conversationBase(const db::MessageRecord& row);
 // are empty, the partner name when the names hold a comma; "Unknown" when that is empty.
 std::wstring chatTitle(const db::ChatRecord& row);
 
-// The folders of the tree under the root, by the category number of the selection statistics
-// (1 Camera Roll ... 11 WhatsApp Attachments); empty for a category that writes nothing.
-const char* categoryFolderName(int categoryNumber);
+// The folders of the tree under the root; empty for a category that writes nothing.
+const char* categoryFolderName(engine::ItemCategory category);
 
 }  // namespace qv::output

@@ -1,5 +1,6 @@
 #include "export/print_page.h"
 
+#include "engine/items.h"
 #include "export/doc_template.h"
 #include "export/documents.h"
 #include "export/markup.h"
@@ -9,11 +10,7 @@
 namespace qv::output {
 namespace {
 
-constexpr int kMessages = 5;
-constexpr int kContacts = 7;
-constexpr int kCallHistory = 8;
-constexpr int kNotes = 9;
-constexpr int kWhatsApp = 10;
+using engine::ItemCategory;
 
 void field(std::string& out, const char* label, std::wstring_view value,
            LineBreaks breaks = LineBreaks::kKeep) {
@@ -160,21 +157,23 @@ int buildPrintBody(const PrintRequest& request, const PrintSources& sources,
   std::unique_lock<std::mutex> held;
   if (request.lock != nullptr) held = std::unique_lock<std::mutex>(*request.lock);
   Builder b(request, statistics, body);
-  switch (request.category) {
-    case kMessages:
+  ItemCategory category;
+  if (!engine::categoryOfNumber(request.category, &category)) return kOk;
+  switch (category) {
+    case ItemCategory::kMessages:
       if (have(sources.messageRows) && have(sources.conversations))
         return b.messages(*sources.messageRows, *sources.conversations);
       break;
-    case kContacts:
+    case ItemCategory::kContacts:
       if (have(sources.contacts)) return b.contacts(*sources.contacts);
       break;
-    case kCallHistory:
+    case ItemCategory::kCallHistory:
       if (have(sources.calls)) return b.calls(*sources.calls);
       break;
-    case kNotes:
+    case ItemCategory::kNotes:
       if (have(sources.notes)) return b.notes(*sources.notes);
       break;
-    case kWhatsApp:
+    case ItemCategory::kWhatsApp:
       if (have(sources.chatRows) && have(sources.chats))
         return b.chats(*sources.chatRows, *sources.chats);
       break;

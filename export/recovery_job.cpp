@@ -18,17 +18,7 @@ using platform::joinPath;
 using platform::toUtf8;
 using platform::toWide;
 
-constexpr int kCameraRoll = 1;
-constexpr int kPhotoStream = 2;
-constexpr int kAppPhotos = 3;
-constexpr int kAppVideos = 4;
-constexpr int kMessages = 5;
-constexpr int kMessageAttachments = 6;
-constexpr int kContacts = 7;
-constexpr int kCallHistory = 8;
-constexpr int kNotes = 9;
-constexpr int kWhatsApp = 10;
-constexpr int kWhatsAppAttachments = 11;
+using engine::ItemCategory;
 
 template <typename T>
 const T* at(const std::vector<T>& list, std::size_t index) {
@@ -137,56 +127,61 @@ void RecoveryJob::walk() {
     if (!stats.isSelected(key)) continue;
     const StatRecord& item = stats.record(key);
     const std::size_t i = item.index;
-    switch (item.category) {
-      case kCameraRoll:
-        if (auto* f = at(r.cameraRoll, i)) copyFile(item.category, *f);
+    ItemCategory category;
+    if (!engine::categoryOfNumber(item.category, &category)) continue;
+    switch (category) {
+      case ItemCategory::kCameraRoll:
+        if (auto* f = at(r.cameraRoll, i)) copyFile(category, *f);
         break;
-      case kPhotoStream:
-        if (auto* f = at(r.photoStream, i)) copyFile(item.category, *f);
+      case ItemCategory::kPhotoStream:
+        if (auto* f = at(r.photoStream, i)) copyFile(category, *f);
         break;
-      case kMessageAttachments:
-        if (auto* f = at(r.messageAttachments, i)) copyFile(item.category, *f);
+      case ItemCategory::kMessageAttachments:
+        if (auto* f = at(r.messageAttachments, i)) copyFile(category, *f);
         break;
-      case kWhatsAppAttachments:
-        if (auto* f = at(r.whatsappAttachments, i)) copyFile(item.category, *f);
+      case ItemCategory::kWhatsAppAttachments:
+        if (auto* f = at(r.whatsappAttachments, i)) copyFile(category, *f);
         break;
-      case kAppPhotos:
-      case kAppVideos: {
-        const engine::AppFileMap& apps = item.category == kAppPhotos ? r.appPhotos : r.appVideos;
+      case ItemCategory::kAppPhotos:
+      case ItemCategory::kAppVideos: {
+        const engine::AppFileMap& apps =
+            category == ItemCategory::kAppPhotos ? r.appPhotos : r.appVideos;
         auto app = apps.find(stats.record(item.parent).name);
         if (app == apps.end()) break;
-        if (auto* f = at(app->second, i)) copyAppFile(item.category, *f);
+        if (auto* f = at(app->second, i)) copyAppFile(category, *f);
         break;
       }
-      case kMessages:
+      case ItemCategory::kMessages:
         if (auto* row = at(r.messageRows, i)) writeConversation(*row);
         break;
-      case kContacts:
-        if (auto* c = at(r.contacts, i)) addRow(contacts_, kContacts, contactRow(*c));
+      case ItemCategory::kContacts:
+        if (auto* c = at(r.contacts, i)) addRow(contacts_, category, contactRow(*c));
         break;
-      case kCallHistory:
-        if (auto* c = at(r.calls, i)) addRow(calls_, kCallHistory, callRow(*c));
+      case ItemCategory::kCallHistory:
+        if (auto* c = at(r.calls, i)) addRow(calls_, category, callRow(*c));
         break;
-      case kNotes:
-        if (auto* n = at(r.notes, i)) addRow(notes_, kNotes, noteRow(*n));
+      case ItemCategory::kNotes:
+        if (auto* n = at(r.notes, i)) addRow(notes_, category, noteRow(*n));
         break;
-      case kWhatsApp:
+      case ItemCategory::kWhatsApp:
         if (auto* row = at(r.chatRows, i)) writeChat(*row);
         break;
-      default:
-        break;  // Reminder, Calendar and Safari Bookmark write nothing
+      case ItemCategory::kReminder:
+      case ItemCategory::kCalendar:
+      case ItemCategory::kSafariBookmark:
+        break;  // nothing fills them, so nothing is written
     }
   }
 }
 
-void RecoveryJob::copyFile(int category, const engine::FileItem& item) {
+void RecoveryJob::copyFile(ItemCategory category, const engine::FileItem& item) {
   const std::string folder = under(categoryFolderName(category));
   const std::string path = unique(joinPath(folder, toUtf8(safeComponent(item.name))));
   if (!guard(path)) return;
   setup_.source->copyStoredFile(item.storedPath, toWide(path), &RecoveryJob::onCopy, this);
 }
 
-void RecoveryJob::copyAppFile(int category, const engine::AppFileItem& item) {
+void RecoveryJob::copyAppFile(ItemCategory category, const engine::AppFileItem& item) {
   const std::string folder =
       joinPath(under(categoryFolderName(category)), toUtf8(safeComponent(item.appName)));
   const std::string path = unique(joinPath(folder, toUtf8(safeComponent(item.name))));
@@ -197,7 +192,7 @@ void RecoveryJob::copyAppFile(int category, const engine::AppFileItem& item) {
 
 void RecoveryJob::writeConversation(const db::MessageRecord& row) {
   const std::wstring person = conversationPerson(row);
-  const std::string folder = joinPath(under(categoryFolderName(kMessages)),
+  const std::string folder = joinPath(under(categoryFolderName(ItemCategory::kMessages)),
                                       toUtf8(safeComponent(person, L"-" + toWide(stamp_))));
   if (!guard(folder)) return;
   platform::createFolders(folder);
@@ -222,7 +217,7 @@ void RecoveryJob::writeConversation(const db::MessageRecord& row) {
 
 void RecoveryJob::writeChat(const db::ChatRecord& row) {
   const std::wstring title = chatTitle(row);
-  const std::string folder = joinPath(under(categoryFolderName(kWhatsApp)),
+  const std::string folder = joinPath(under(categoryFolderName(ItemCategory::kWhatsApp)),
                                       toUtf8(safeComponent(title, L"-" + toWide(stamp_))));
   if (!guard(folder)) return;
   platform::createFolders(folder);
@@ -245,16 +240,16 @@ void RecoveryJob::writeChat(const db::ChatRecord& row) {
                         chatsTpl_.tail, views, &adapter);
 }
 
-void RecoveryJob::addRow(Document& doc, int category, std::string row) {
+void RecoveryJob::addRow(Document& doc, ItemCategory category, std::string row) {
   if (doc.path.empty()) {
     const std::string folder = under(categoryFolderName(category));
-    if (category == kContacts) {
+    if (category == ItemCategory::kContacts) {
       contactsFolder_ = unique(joinPath(folder, stamp_));
       platform::createFolders(contactsFolder_);
       doc.path = joinPath(contactsFolder_, "Contacts.html");
     } else {
       platform::createFolders(folder);
-      const std::string name = category == kCallHistory ? "CallHistory_" : "Notes_";
+      const std::string name = category == ItemCategory::kCallHistory ? "CallHistory_" : "Notes_";
       doc.path = unique(joinPath(folder, name + stamp_ + ".html"));
     }
   }
@@ -272,7 +267,8 @@ void RecoveryJob::finishDocument(Document& doc) {
 
 void RecoveryJob::finish() {
   if (messagesWritten_) {
-    const std::string sms = unique(joinPath(under(categoryFolderName(kMessages)), "sms.csv"));
+    const std::string sms =
+        unique(joinPath(under(categoryFolderName(ItemCategory::kMessages)), "sms.csv"));
     if (guard(sms)) {
       const int rc = setup_.source->exportMessageLines(sms);
       if (rc != kOk) report(100, rc, sms);

@@ -109,11 +109,11 @@ class RecoveryJob {
   };
 
   void walk();
-  void copyFile(int category, const engine::FileItem& item);
-  void copyAppFile(int category, const engine::AppFileItem& item);
+  void copyFile(engine::ItemCategory category, const engine::FileItem& item);
+  void copyAppFile(engine::ItemCategory category, const engine::AppFileItem& item);
   void writeConversation(const db::MessageRecord& row);
   void writeChat(const db::ChatRecord& row);
-  void addRow(Document& doc, int category, std::string row);
+  void addRow(Document& doc, engine::ItemCategory category, std::string row);
   void finish();
   void finishDocument(Document& doc);
 

@@ -23,7 +23,7 @@ void addApps(CStatisticsObj& s, StatKey parent, const engine::AppFileMap& apps) 
 }  // namespace
 
 void registerCategory(CStatisticsObj& s, const engine::ScanResults& r, ItemCategory category) {
-  const StatKey group = s.addCategory(categoryNumber(category));
+  const StatKey group = s.addCategory(engine::categoryNumber(category));
   if (group == kNoRecord) return;
   switch (category) {
     case ItemCategory::kCameraRoll:

@@ -10,11 +10,6 @@
 
 namespace qv::output {
 
-// The statistics' number of a category: its id + 1.
-constexpr int categoryNumber(engine::ItemCategory category) {
-  return static_cast<int>(category) + 1;
-}
-
 // Adds the category's rows (nothing when it has none; the category record is still made).
 void registerCategory(CStatisticsObj& statistics, const engine::ScanResults& results,
                       engine::ItemCategory category);

@@ -1,12 +1,24 @@
-// The console the program was started from: whether standard input is a terminal, and reading
-// one line from it without showing what is typed (for passwords).
+// The console the program was started from: whether standard input and error are terminals,
+// reading one line without showing what is typed (for passwords), and standard streams that
+// pass bytes exactly.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace qv::platform {
 
 bool stdinIsTerminal();
+// Whether standard error is a terminal (progress bars are drawn only there).
+bool stderrIsTerminal();
+
+// Put standard output (input) into binary mode on Windows, whose C runtime would otherwise turn
+// each "\n" written into "\r\n" (and end input at a Ctrl-Z byte); nothing to do elsewhere.
+void useBinaryStdout();
+void useBinaryStdin();
+
+// Writes the bytes to standard output exactly, in binary mode from the first call on.
+void writeStdout(std::string_view bytes);
 
 // Shows the prompt on standard error, reads one line from the terminal with echo switched off
 // (and restored afterwards, also when reading fails), and ends the prompt's line. The line is

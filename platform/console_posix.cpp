@@ -12,6 +12,17 @@ bool stdinIsTerminal() {
   return ::isatty(STDIN_FILENO) == 1;
 }
 
+bool stderrIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
+
+void useBinaryStdout() {}
+void useBinaryStdin() {}
+
+void writeStdout(std::string_view bytes) {
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
 int readHiddenLine(const std::string& prompt, std::string* line) {
   line->clear();
   std::fwrite(prompt.data(), 1, prompt.size(), stderr);

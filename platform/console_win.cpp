@@ -1,3 +1,5 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -11,6 +13,24 @@ namespace qv::platform {
 bool stdinIsTerminal() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
+bool stderrIsTerminal() {
+  return _isatty(_fileno(stderr)) != 0;
+}
+
+void useBinaryStdout() {
+  _setmode(_fileno(stdout), _O_BINARY);
+}
+
+void useBinaryStdin() {
+  _setmode(_fileno(stdin), _O_BINARY);
+}
+
+void writeStdout(std::string_view bytes) {
+  static const bool binary = (useBinaryStdout(), true);
+  (void)binary;
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
 
 int readHiddenLine(const std::string& prompt, std::string* line) {

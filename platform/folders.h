@@ -23,6 +23,10 @@ int appDataFolder(std::string* out);
 // The folder the running program lies in. No trailing separator.
 int programFolder(std::string* out);
 
+// The system's folder for temporary files: GetTempPath on Windows (its trailing separator
+// kept), $TMPDIR or else /tmp elsewhere.
+std::string systemTemporaryFolder();
+
 // Where the backup program keeps device backups: application data + the folders
 // Apple Computer, MobileSync, backup on Windows; ~/Library/Application Support/MobileSync/Backup
 // on macOS; empty elsewhere (there is no default; the user names the root).

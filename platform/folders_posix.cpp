@@ -64,6 +64,11 @@ int programFolder(std::string* out) {
   return kOk;
 }
 
+std::string systemTemporaryFolder() {
+  const char* t = std::getenv("TMPDIR");
+  return t != nullptr && t[0] != '\0' ? t : "/tmp";
+}
+
 std::string defaultBackupRoot() {
 #ifdef __APPLE__
   std::string appData;

@@ -40,6 +40,12 @@ int programFolder(std::string* out) {
   return kOk;
 }
 
+std::string systemTemporaryFolder() {
+  wchar_t buf[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, buf);
+  return n == 0 || n > MAX_PATH ? std::string() : toUtf8(std::wstring(buf, n));
+}
+
 std::string defaultBackupRoot() {
   std::string appData;
   if (appDataFolder(&appData) != 0) return {};

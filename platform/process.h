@@ -42,6 +42,9 @@ class Process {
   std::unique_ptr<Impl> impl_;
 };
 
+// The running process's id.
+int currentProcessId();
+
 // One argument quoted for a Windows command line: left as it is when it holds no space, tab,
 // newline or quote (and is not empty); otherwise in double quotes, with each quote escaped by a
 // backslash and the backslashes before a quote or the closing quote doubled.

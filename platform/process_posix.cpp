@@ -159,4 +159,8 @@ int Process::exitCode(int* code) {
   return kOk;
 }
 
+int currentProcessId() {
+  return static_cast<int>(::getpid());
+}
+
 }  // namespace qv::platform

@@ -138,4 +138,8 @@ int Process::exitCode(int* code) {
   return kOk;
 }
 
+int currentProcessId() {
+  return static_cast<int>(GetCurrentProcessId());
+}
+
 }  // namespace qv::platform

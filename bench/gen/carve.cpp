@@ -24,7 +24,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "tests/fixtures/sqlite_scenarios.h"
+#include "samples/sqlite_scenarios.h"
 
 namespace {
 
@@ -56,8 +56,8 @@ std::string textOf(int n) {
   return s;
 }
 
-using qv::fixtures::SqlRow;
-using qv::fixtures::SqlValue;
+using qv::samples::SqlRow;
+using qv::samples::SqlValue;
 
 SqlRow rowOf(int n) {
   const std::int64_t date = 420000000 + static_cast<std::int64_t>(n) * 31;
@@ -128,7 +128,7 @@ void appendVarint(std::string& out, std::uint64_t v) {
 std::string recordTail(const SqlRow& row) {
   std::string types;
   for (std::size_t c = 1; c < row.size(); ++c) appendVarint(types, serialTypeOf(row[c]));
-  return types + qv::fixtures::recordContent(row, "UTF-8");
+  return types + qv::samples::recordContent(row, "UTF-8");
 }
 
 int generate(const std::string& path, const std::string& truthPath, int rows) {
@@ -142,7 +142,7 @@ int generate(const std::string& path, const std::string& truthPath, int rows) {
         db, "pragmas");
   // The table alone (its guid index included): pages of other indexes are never read by the
   // scan and would only make the file larger.
-  const std::string schema(qv::fixtures::kMessageTableSql);
+  const std::string schema(qv::samples::kMessageTableSql);
   check(sqlite3_exec(db, schema.substr(0, schema.find(';') + 1).c_str(), nullptr, nullptr, nullptr),
         db, "schema");
   check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db, "begin");
@@ -213,7 +213,7 @@ int generate(const std::string& path, const std::string& truthPath, int rows) {
       continue;
     const SqlRow r = rowOf(n);
     const std::string tail = recordTail(r);
-    const std::string content = qv::fixtures::recordContent(r, "UTF-8");
+    const std::string content = qv::samples::recordContent(r, "UTF-8");
     const std::size_t typesLen = tail.size() - content.size();
     if (at < typesLen) continue;
     if (file.compare(at - typesLen, tail.size(), tail) == 0)

@@ -18,8 +18,9 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/text.h"
-#include "tests/fixtures/encrypt_backup.h"
-#include "tests/fixtures/encrypt_crypto.h"
+#include "platform/utf8_main.h"
+#include "samples/encrypt_backup.h"
+#include "samples/encrypt_crypto.h"
 
 namespace {
 
@@ -78,34 +79,34 @@ int runVector(const std::string& folder, const std::string& name) {
       continue;
     }
     if (name != line.name) continue;
-    qv::fixtures::EncryptOptions options;
+    qv::samples::EncryptOptions options;
     options.password = line.password;
     options.useForeignKeybag = true;
-    qv::fixtures::ForeignKeybag& bag = options.foreignKeybag;
+    qv::samples::ForeignKeybag& bag = options.foreignKeybag;
     bag.salt = unhex(line.salt);
     bag.iterations = 10000;
     bag.dpSalt = unhex(line.dpsl);
     bag.dpIterations = 10000000;
     bag.wrappedClassKey = unhex(line.wpky);
     // The class key in the clear, from the passcode key the line is known to give.
-    bag.classKey = qv::fixtures::enc::aesUnwrap(unhex(line.passcodeKey), bag.wrappedClassKey);
+    bag.classKey = qv::samples::enc::aesUnwrap(unhex(line.passcodeKey), bag.wrappedClassKey);
     if (bag.classKey.empty()) {
       std::fprintf(stderr, "bench_decrypt: %s does not unwrap with its passcode key\n", line.name);
       return 1;
     }
-    std::vector<qv::fixtures::PlainBackupFile> files = {
+    std::vector<qv::samples::PlainBackupFile> files = {
         {"HomeDomain", "Library/SMS/sms.db", "messages of " + name, 3},
         {"HomeDomain", "Library/empty", "", 3},
         {"CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.JPG", std::string(100000, 'j'), 3},
     };
-    std::vector<qv::fixtures::EncryptedFile> written;
-    if (qv::fixtures::writeEncryptedBackup(qv::platform::joinPath(folder, "backup"), files, options,
-                                           &written) != 0) {
+    std::vector<qv::samples::EncryptedFile> written;
+    if (qv::samples::writeEncryptedBackup(qv::platform::joinPath(folder, "backup"), files, options,
+                                          &written) != 0) {
       return 1;
     }
     std::string sums;
     for (std::size_t i = 0; i < files.size(); ++i) {
-      sums += qv::fixtures::enc::sha1Hex(files[i].content) + "  " + written[i].fileId + "\n";
+      sums += qv::samples::enc::sha1Hex(files[i].content) + "  " + written[i].fileId + "\n";
     }
     if (qv::platform::writeWholeFile(qv::platform::joinPath(folder, "expected.sha1"), sums.data(),
                                      sums.size()) != 0) {
@@ -128,15 +129,15 @@ int run(const std::vector<std::string>& args) {
   const std::uint64_t fileCount = args.size() > 2 ? std::stoull(args[2]) : 5000;
   if (fileCount == 0 || qv::platform::createFolders(folder) != 0) return 1;
 
-  qv::fixtures::EncryptOptions options;
+  qv::samples::EncryptOptions options;
   options.password = kPassword;
   options.iterations = 10000;
   options.dpIterations = 10000000;
   options.seed = "bench";
-  qv::fixtures::EncryptedBackupWriter writer(qv::platform::joinPath(folder, "backup"), options);
+  qv::samples::EncryptedBackupWriter writer(qv::platform::joinPath(folder, "backup"), options);
 
-  const std::string streamKey = qv::fixtures::enc::derivedBytes("bench", "stream", 32);
-  qv::fixtures::enc::CbcEncryptStream stream(streamKey);
+  const std::string streamKey = qv::samples::enc::derivedBytes("bench", "stream", 32);
+  qv::samples::enc::CbcEncryptStream stream(streamKey);
   qv::platform::File streamFile;
   if (streamFile.openWrite(qv::platform::joinPath(folder, "stream.bin")) != 0) return 1;
   std::string carry;  // plaintext not yet a whole block
@@ -157,7 +158,7 @@ int run(const std::vector<std::string>& args) {
     std::string id =
         writer.addFile(domain, "Media/DCIM/100APPLE/IMG_" + std::to_string(i) + ".JPG", content);
     if (id.empty()) return 1;
-    sums += qv::fixtures::enc::sha1Hex(content) + "  " + id + "\n";
+    sums += qv::samples::enc::sha1Hex(content) + "  " + id + "\n";
     written += size;
 
     carry += content;
@@ -175,21 +176,13 @@ int run(const std::vector<std::string>& args) {
     return 1;
   }
   std::printf("password=%s\nstream-key=%s\nfiles=%llu bytes=%llu\n", kPassword,
-              qv::fixtures::enc::toHex(streamKey).c_str(),
+              qv::samples::enc::toHex(streamKey).c_str(),
               static_cast<unsigned long long>(fileCount), static_cast<unsigned long long>(written));
   return 0;
 }
 
 }  // namespace
 
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(qv::platform::toUtf8(argv[i]));
+int utf8Main(const std::vector<std::string>& args) {
   return run(args);
 }
-#else
-int main(int argc, char** argv) {
-  return run(std::vector<std::string>(argv + 1, argv + argc));
-}
-#endif

@@ -17,24 +17,24 @@
 #include <string>
 
 #include "engine/recovery_engine.h"
-#include "engine/recovery_source.h"
 #include "engine/scan_sequence.h"
+#include "engine/source_factory.h"
 #include "export/doc_template.h"
 #include "export/recovery_job.h"
 #include "export/selection.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/text.h"
-#include "tests/fixtures/appdb_contacts.h"
-#include "tests/fixtures/appdb_messages.h"
-#include "tests/fixtures/appdb_rows.h"
-#include "tests/fixtures/backup_builder.h"
-#include "tests/fixtures/backup_info_plist.h"
-#include "tests/fixtures/media_samples.h"
+#include "samples/appdb_contacts.h"
+#include "samples/appdb_messages.h"
+#include "samples/appdb_rows.h"
+#include "samples/backup_builder.h"
+#include "samples/backup_info_plist.h"
+#include "samples/media_samples.h"
 
 namespace {
 
-using qv::fixtures::SqlValue;
+using qv::samples::SqlValue;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kMessages = 100000;
@@ -48,7 +48,7 @@ int exec(sqlite3* db, const std::string& sql) {
   return rc;
 }
 
-int bindRow(sqlite3_stmt* st, const qv::fixtures::SqlRow& row) {
+int bindRow(sqlite3_stmt* st, const qv::samples::SqlRow& row) {
   for (std::size_t i = 0; i < row.size(); ++i) {
     const SqlValue& v = row[i];
     const int at = static_cast<int>(i + 1);
@@ -71,7 +71,7 @@ int writeSms(const std::string& path) {
   std::remove(path.c_str());
   sqlite3* db = nullptr;
   int rc = sqlite3_open(path.c_str(), &db);
-  const std::string schema = qv::fixtures::smsSchemaSql(qv::fixtures::SmsLayout::kIos6);
+  const std::string schema = qv::samples::smsSchemaSql(qv::samples::SmsLayout::kIos6);
   if (rc == SQLITE_OK) rc = exec(db, "PRAGMA page_size=4096; PRAGMA secure_delete=OFF;");
   if (rc == SQLITE_OK) rc = exec(db, schema);
   if (rc == SQLITE_OK) rc = exec(db, "BEGIN");
@@ -91,7 +91,7 @@ int writeSms(const std::string& path) {
     sqlite3_finalize(handle);
   }
   if (rc == SQLITE_OK) {
-    const qv::fixtures::NamedColumns message(schema.substr(0, schema.find(';')));
+    const qv::samples::NamedColumns message(schema.substr(0, schema.find(';')));
     std::string sql = "INSERT INTO message VALUES (";
     for (std::size_t i = 0; i < message.count(); ++i) sql += i ? ",?" : "?";
     sqlite3_stmt* st = nullptr;
@@ -122,11 +122,11 @@ int writeAddressBook(const std::string& path) {
   std::remove(path.c_str());
   sqlite3* db = nullptr;
   int rc = sqlite3_open(path.c_str(), &db);
-  const char* sql = qv::fixtures::addressBookContentSql(qv::fixtures::AddressBookLayout::kIos6);
+  const char* sql = qv::samples::addressBookContentSql(qv::samples::AddressBookLayout::kIos6);
   if (rc == SQLITE_OK) rc = exec(db, sql);
   if (rc == SQLITE_OK) rc = exec(db, "BEGIN");
   if (rc == SQLITE_OK) {
-    const qv::fixtures::NamedColumns columns(sql);
+    const qv::samples::NamedColumns columns(sql);
     std::string insert = "INSERT INTO ABPersonFullTextSearch_content VALUES (";
     for (std::size_t i = 0; i < columns.count(); ++i) insert += i ? ",?" : "?";
     sqlite3_stmt* st = nullptr;
@@ -146,7 +146,7 @@ int writeAddressBook(const std::string& path) {
 }
 
 // Reads a database file written beside the backup into the backup, then removes it.
-int store(qv::fixtures::BackupBuilder& b, const char* domain, const char* relativePath,
+int store(qv::samples::BackupBuilder& b, const char* domain, const char* relativePath,
           const std::string& path) {
   std::string bytes;
   const int rc = qv::platform::readWholeFile(path, 1u << 30, &bytes);
@@ -157,27 +157,27 @@ int store(qv::fixtures::BackupBuilder& b, const char* domain, const char* relati
 
 int generate(const std::string& dir, std::uint64_t bytes, int files) {
   qv::platform::createFolders(dir);
-  qv::fixtures::BackupBuilder b(qv::platform::joinPath(dir, "backup"),
-                                qv::fixtures::ManifestLayout::kDb);
-  qv::fixtures::DeviceInfo info;
+  qv::samples::BackupBuilder b(qv::platform::joinPath(dir, "backup"),
+                               qv::samples::ManifestLayout::kDb);
+  qv::samples::DeviceInfo info;
   info.displayName = "Bench Phone";
   info.productVersion = "14.3";
-  int rc = qv::fixtures::writeInfoPlist(b.folder(), qv::fixtures::infoPlistText(info));
+  int rc = qv::samples::writeInfoPlist(b.folder(), qv::samples::infoPlistText(info));
   const std::size_t each = static_cast<std::size_t>(bytes / static_cast<std::uint64_t>(files));
   for (int i = 0; rc == 0 && i < files; ++i) {
     char name[64];
     std::snprintf(name, sizeof name, "Media/DCIM/%03dAPPLE/IMG_%05d.JPG", 100 + i / 1000, i);
     b.addFile("CameraRollDomain", name,
-              qv::fixtures::mediaBytes(qv::fixtures::MediaSample::kJpegJfif, each,
-                                       static_cast<std::uint32_t>(i)));
+              qv::samples::mediaBytes(qv::samples::MediaSample::kJpegJfif, each,
+                                      static_cast<std::uint32_t>(i)));
   }
   const std::string sms = qv::platform::joinPath(dir, "sms.db");
   if (rc == 0) rc = writeSms(sms);
-  if (rc == 0) rc = store(b, qv::fixtures::kSmsDomain, qv::fixtures::kSmsRelativePath, sms);
+  if (rc == 0) rc = store(b, qv::samples::kSmsDomain, qv::samples::kSmsRelativePath, sms);
   const std::string book = qv::platform::joinPath(dir, "AddressBook.sqlitedb");
   if (rc == 0) rc = writeAddressBook(book);
   if (rc == 0)
-    rc = store(b, qv::fixtures::kAddressBookDomain, qv::fixtures::kAddressBookRelativePath, book);
+    rc = store(b, qv::samples::kAddressBookDomain, qv::samples::kAddressBookRelativePath, book);
   if (rc == 0) rc = b.finish();
   return rc;
 }
@@ -207,14 +207,13 @@ int timeJobs(const std::string& dir, const std::string& out, const std::string& 
   using qv::engine::ItemCategory;
   qv::engine::EngineSetup setup;
   setup.findBackups = false;
-  setup.workFolder = qv::platform::toWide(qv::platform::joinPath(out, "work"));
+  setup.workFolder = qv::platform::joinPath(out, "work");
   qv::engine::RecoveryEngine engine(setup);
   qv::backup::BackupInfo info;
-  int rc =
-      engine.readBackupFolder(&info, qv::platform::toWide(qv::platform::joinPath(dir, "backup")));
+  int rc = engine.readBackupFolder(&info, qv::platform::joinPath(dir, "backup"));
   if (rc != 0) return rc;
   engine.setCurrentBackup(info);
-  auto source = qv::engine::createSource(1, &engine);
+  auto source = qv::engine::createSource(qv::engine::SourceKind::kLocalBackup, &engine);
   qv::engine::ScanResults results;
   qv::engine::ScanControl control;
   qv::engine::ScanObserver quiet;

@@ -16,13 +16,13 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/text.h"
-#include "tests/fixtures/backup_builder.h"
+#include "samples/backup_builder.h"
 
 namespace {
 
-using qv::fixtures::BackupBuilder;
-using qv::fixtures::ManifestLayout;
-using qv::fixtures::MbdbRecord;
+using qv::samples::BackupBuilder;
+using qv::samples::ManifestLayout;
+using qv::samples::MbdbRecord;
 namespace platform = qv::platform;
 
 // A record shaped like those of a real device: a spread of domains, cache and media paths of
@@ -49,9 +49,9 @@ MbdbRecord recordFor(std::size_t i) {
   }
   r.relativePath = std::string(path);
   if (i % 10 == 3) {
-    r.mode = qv::fixtures::kModeDirectory;
+    r.mode = qv::samples::kModeDirectory;
   } else {
-    r.dataHash = qv::fixtures::pseudoRandomBytes(20, static_cast<std::uint32_t>(i));
+    r.dataHash = qv::samples::pseudoRandomBytes(20, static_cast<std::uint32_t>(i));
     r.size = i * 37 % 5000000;
   }
   if (i % 7 == 0) r.properties = {{"com.apple.assetsd.UUID", std::string(16, '\x5A')}};
@@ -86,7 +86,7 @@ int make(const std::string& dir, std::size_t n) {
   db.setDbFileBlobSize(300);
   for (std::size_t i = 0; i < n; ++i) {
     MbdbRecord r = recordFor(i);
-    mbdb += qv::fixtures::encodeMbdbRecord(r);
+    mbdb += qv::samples::encodeMbdbRecord(r);
     db.addRecord(r);
   }
   int rc =
@@ -111,8 +111,7 @@ int time(const std::string& dir) {
   std::printf("mbdb_bytes=%zu\nmbdb_entries=%zu\nmbdb_seconds=%.6f\nmbdb_cpu_seconds=%.6f\n",
               bytes.size(), index.size(), mbdb.wall, mbdb.cpu);
 
-  const std::wstring db =
-      platform::toWide(platform::joinPath(platform::joinPath(dir, "db"), "Manifest.db"));
+  const std::string db = platform::joinPath(platform::joinPath(dir, "db"), "Manifest.db");
   Timing read;
   rc = timeBest(5, &read, [&] {
     index = qv::backup::ManifestIndex();

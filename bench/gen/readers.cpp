@@ -19,15 +19,15 @@
 #include "db/contact_reader.h"
 #include "db/message_reader.h"
 #include "platform/folders.h"
-#include "tests/fixtures/appdb_contacts.h"
-#include "tests/fixtures/appdb_messages.h"
-#include "tests/fixtures/appdb_rows.h"
+#include "samples/appdb_contacts.h"
+#include "samples/appdb_messages.h"
+#include "samples/appdb_rows.h"
 
 namespace {
 
-using qv::fixtures::NamedColumns;
-using qv::fixtures::SqlRow;
-using qv::fixtures::SqlValue;
+using qv::samples::NamedColumns;
+using qv::samples::SqlRow;
+using qv::samples::SqlValue;
 
 constexpr int kMessages = 100000;
 constexpr int kHandles = 5000;
@@ -121,10 +121,10 @@ int open(const std::string& path, sqlite3** db) {
 }
 
 int writeAddressBook(const std::string& path) {
-  using qv::fixtures::AddressBookLayout;
+  using qv::samples::AddressBookLayout;
   sqlite3* db = nullptr;
   int rc = open(path, &db);
-  const char* sql = qv::fixtures::addressBookContentSql(AddressBookLayout::kIos6);
+  const char* sql = qv::samples::addressBookContentSql(AddressBookLayout::kIos6);
   if (rc == SQLITE_OK) rc = exec(db, sql);
   if (rc == SQLITE_OK) rc = exec(db, "BEGIN");
   {
@@ -147,10 +147,10 @@ int writeAddressBook(const std::string& path) {
 }
 
 int writeMessages(const std::string& path) {
-  using qv::fixtures::SmsLayout;
+  using qv::samples::SmsLayout;
   sqlite3* db = nullptr;
   int rc = open(path, &db);
-  const std::string schema = qv::fixtures::smsSchemaSql(SmsLayout::kIos6);
+  const std::string schema = qv::samples::smsSchemaSql(SmsLayout::kIos6);
   if (rc == SQLITE_OK) rc = exec(db, schema);
   if (rc == SQLITE_OK) rc = exec(db, "BEGIN");
   std::mt19937 rng(kSeed);

@@ -18,26 +18,27 @@
 #include <string>
 #include <vector>
 
+#include "engine/decryption.h"
 #include "engine/recovery_engine.h"
-#include "engine/recovery_source.h"
 #include "engine/scan_sequence.h"
+#include "engine/source_factory.h"
 #include "platform/file.h"
 #include "platform/folders.h"
+#include "platform/process.h"
 #include "platform/text.h"
-#include "tests/fixtures/appdb_calls.h"
-#include "tests/fixtures/appdb_notes.h"
-#include "tests/fixtures/appdb_whatsapp.h"
-#include "tests/fixtures/backup_builder.h"
-#include "tests/fixtures/backup_info_plist.h"
-#include "tests/fixtures/media_samples.h"
-#include "tests/fixtures/sqlite_fixture.h"
-#include "tests/fixtures/temp_folder.h"
+#include "samples/appdb_calls.h"
+#include "samples/appdb_notes.h"
+#include "samples/appdb_whatsapp.h"
+#include "samples/backup_builder.h"
+#include "samples/backup_info_plist.h"
+#include "samples/media_samples.h"
+#include "samples/sqlite_fixture.h"
 
 namespace {
 
 namespace platform = qv::platform;
-namespace fixtures = qv::fixtures;
-using fixtures::MediaSample;
+namespace samples = qv::samples;
+using samples::MediaSample;
 
 constexpr std::size_t kAppNonMedia = 40000;
 constexpr std::size_t kAttachmentNonMedia = 2000;
@@ -51,15 +52,24 @@ std::string readFile(const std::string& path) {
   return bytes;
 }
 
-std::string built(int (*build)(const std::string&, fixtures::SqliteFixture*)) {
-  fixtures::TempFolder scratch;
-  const std::string path = scratch.file("db");
-  fixtures::SqliteFixture db;
+// A name of this process's own in the system's temporary folder.
+std::string scratchPath(const char* name) {
+  return platform::joinPath(
+      platform::systemTemporaryFolder(),
+      "qv-bench-scan-" + std::to_string(platform::currentProcessId()) + "-" + name);
+}
+
+// The bytes of a database built in a scratch file, which is removed again.
+std::string built(int (*build)(const std::string&, samples::SqliteFixture*)) {
+  const std::string path = scratchPath("db");
+  samples::SqliteFixture db;
   if (build(path, &db) != 0) {
-    std::fprintf(stderr, "bench_scan: a fixture database failed\n");
+    std::fprintf(stderr, "bench_scan: a sample database failed\n");
     std::exit(1);
   }
-  return readFile(path);
+  std::string bytes = readFile(path);
+  platform::removeFile(path);
+  return bytes;
 }
 
 MediaSample mediaKind(std::size_t i) {
@@ -72,22 +82,22 @@ MediaSample mediaKind(std::size_t i) {
 
 int make(const std::string& dir, const std::string& phoneDbs, std::size_t entries,
          std::size_t media) {
-  fixtures::BackupBuilder b(dir, fixtures::ManifestLayout::kDb);
+  samples::BackupBuilder b(dir, samples::ManifestLayout::kDb);
   b.setDbFileBlobSize(320);
-  fixtures::DeviceInfo device;
+  samples::DeviceInfo device;
   device.displayName = "Bench iPhone";
   device.productVersion = "9.3.5";  // the readers bench writes the older table layouts
-  if (fixtures::writeInfoPlist(dir, fixtures::infoPlistText(device)) != 0) return 1;
+  if (samples::writeInfoPlist(dir, samples::infoPlistText(device)) != 0) return 1;
 
   b.addFile("HomeDomain", "Library/SMS/sms.db", readFile(platform::joinPath(phoneDbs, "sms.db")));
   b.addFile("HomeDomain", "Library/AddressBook/AddressBook.sqlitedb",
             readFile(platform::joinPath(phoneDbs, "AddressBook.sqlitedb")));
   b.addFile("WirelessDomain", "Library/CallHistory/call_history.db",
-            built(fixtures::buildOldCallHistory));
-  b.addFile("HomeDomain", "Library/Notes/notes.sqlite", built(fixtures::buildNotesDatabase));
-  b.addFile(fixtures::kWhatsAppDomain, fixtures::kWhatsAppRelativePath,
-            built([](const std::string& p, fixtures::SqliteFixture* db) {
-              return fixtures::buildWhatsAppDatabase(p, fixtures::WhatsAppLayout::kNewer, db);
+            built(samples::buildOldCallHistory));
+  b.addFile("HomeDomain", "Library/Notes/notes.sqlite", built(samples::buildNotesDatabase));
+  b.addFile(samples::kWhatsAppDomain, samples::kWhatsAppRelativePath,
+            built([](const std::string& p, samples::SqliteFixture* db) {
+              return samples::buildWhatsAppDatabase(p, samples::WhatsAppLayout::kNewer, db);
             }));
   std::size_t written = 5;
 
@@ -95,7 +105,7 @@ int make(const std::string& dir, const std::string& phoneDbs, std::size_t entrie
   for (std::size_t i = 0; i < media; ++i, ++written) {
     const std::size_t size = 1024 + (i * 7919) % 7168;
     const std::string bytes =
-        fixtures::mediaBytes(mediaKind(i), size, static_cast<std::uint32_t>(i));
+        samples::mediaBytes(mediaKind(i), size, static_cast<std::uint32_t>(i));
     const std::size_t slot = i % 10;
     if (slot < 4) {
       std::snprintf(path, sizeof path, "Media/DCIM/%zuAPPLE/IMG_%05zu.JPG", 100 + i / 1000, i);
@@ -124,12 +134,12 @@ int make(const std::string& dir, const std::string& phoneDbs, std::size_t entrie
     std::snprintf(path, sizeof path, "Library/Caches/fsCachedData/%08zX-%04zX.plist",
                   i * 2654435761u % 0xFFFFFFFFu, i % 0xFFFF);
     b.addFile("AppDomain-com.example.app" + std::to_string(i % 40), path,
-              fixtures::mediaBytes(MediaSample::kText, 600 + i % 900, 0));
+              samples::mediaBytes(MediaSample::kText, 600 + i % 900, 0));
   }
   for (std::size_t i = 0; i < kAttachmentNonMedia && written < entries; ++i, ++written) {
     std::snprintf(path, sizeof path, "Library/SMS/Attachments/%02zx/%02zu/C%07zu/contact.vcf",
                   i % 256, i % 16, i);
-    b.addFile("MediaDomain", path, fixtures::mediaBytes(MediaSample::kText, 700, 0));
+    b.addFile("MediaDomain", path, samples::mediaBytes(MediaSample::kText, 700, 0));
   }
   static const char* kDomains[] = {"HomeDomain", "MediaDomain", "SystemPreferencesDomain",
                                    "KeychainDomain", "AppDomainGroup-group.com.example.shared"};
@@ -139,7 +149,7 @@ int make(const std::string& dir, const std::string& phoneDbs, std::size_t entrie
     if (i % 10 == 3) {
       b.addDirectory(kDomains[i % 5], path);
     } else {
-      b.addFile(kDomains[i % 5], path, "", fixtures::StoredAs::kNone);
+      b.addFile(kDomains[i % 5], path, "", samples::StoredAs::kNone);
     }
   }
   const int rc = b.finish();
@@ -190,28 +200,34 @@ class StepClock : public qv::engine::ScanObserver {
 };
 
 int time(const std::string& dir) {
-  qv::engine::EngineSetup setup;
-  fixtures::TempFolder work;
-  setup.workFolder = platform::toWide(work.path());
-  setup.findBackups = false;
-  qv::engine::RecoveryEngine engine(setup);
-  qv::backup::BackupInfo info;
-  if (engine.readBackupFolder(&info, platform::toWide(dir)) != 0) return 1;
-  engine.setCurrentBackup(info);
-  auto source = qv::engine::createSource(1, &engine);
-  qv::engine::ScanResults results;
-  qv::engine::ScanControl control;
-  StepClock clock;
-  std::printf("step times (in process):\n");
-  qv::engine::ScanSequence sequence(*source, qv::engine::allCategories(), results, control, clock);
-  sequence.run(L"");
-  std::printf("index: %zu entries\n", engine.index().size());
-  for (int id = 0; id < qv::engine::kCategoryCount; ++id) {
-    const auto category = static_cast<qv::engine::ItemCategory>(id);
-    const auto s = qv::engine::summarize(results, category);
-    std::printf("  %-22s %7zu items %7zu deleted\n", qv::engine::categoryName(category), s.items,
-                s.deleted);
+  const std::string work = scratchPath("work");
+  {
+    qv::engine::EngineSetup setup;
+    setup.workFolder = work;
+    setup.findBackups = false;
+    qv::engine::RecoveryEngine engine(setup);
+    qv::backup::BackupInfo info;
+    if (engine.readBackupFolder(&info, dir) != 0) return 1;
+    engine.setCurrentBackup(info);
+    auto source = qv::engine::createSource(qv::engine::SourceKind::kLocalBackup, &engine);
+    qv::engine::ScanResults results;
+    qv::engine::ScanControl control;
+    StepClock clock;
+    std::printf("step times (in process):\n");
+    qv::engine::ScanSequence sequence(*source, qv::engine::allCategories(), results, control,
+                                      clock);
+    sequence.run(L"");
+    std::printf("index: %zu entries\n", engine.index().size());
+    for (int id = 0; id < qv::engine::kCategoryCount; ++id) {
+      const auto category = static_cast<qv::engine::ItemCategory>(id);
+      const auto s = qv::engine::summarize(results, category);
+      std::printf("  %-22s %7zu items %7zu deleted\n", qv::engine::categoryName(category), s.items,
+                  s.deleted);
+    }
   }
+  // The engine removed its temporary files when it went; what is left are empty folders.
+  platform::removeFolder(platform::joinPath(work, qv::engine::kTemporaryFolderName));
+  platform::removeFolder(work);
   return 0;
 }
 

@@ -11,18 +11,18 @@
 #include "platform/os_calls.h"
 #include "platform/result.h"
 #include "platform/text.h"
+#include "samples/backup_builder.h"
+#include "samples/backup_info_plist.h"
 #include "tests/backup/fixed_zone.h"
-#include "tests/fixtures/backup_builder.h"
-#include "tests/fixtures/backup_info_plist.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::backup {
 namespace {
 
-using fixtures::BackupBuilder;
-using fixtures::DeviceInfo;
-using fixtures::ManifestLayout;
-using fixtures::StoredAs;
+using samples::BackupBuilder;
+using samples::DeviceInfo;
+using samples::ManifestLayout;
+using samples::StoredAs;
 using testing::FixedZone;
 
 std::wstring W(const std::string& s) {
@@ -33,7 +33,7 @@ std::wstring W(const std::string& s) {
 void writeBackup(const std::string& folder, const DeviceInfo& device,
                  ManifestLayout layout = ManifestLayout::kDb) {
   BackupBuilder b(folder, layout);
-  ASSERT_EQ(fixtures::writeInfoPlist(folder, fixtures::infoPlistText(device)), 0);
+  ASSERT_EQ(samples::writeInfoPlist(folder, samples::infoPlistText(device)), 0);
   ASSERT_EQ(b.finish(), 0);
 }
 
@@ -70,13 +70,13 @@ TEST_F(BackupRootTest, OnlyBackupFoldersYieldRecordsNewestFirst) {
   ASSERT_EQ(platform::writeWholeFile(at("notes.txt"), "stray", 5), 0);
   ASSERT_EQ(platform::createFolders(at("empty")), 0);
 
-  std::vector<std::wstring> entries;
-  ASSERT_TRUE(enumerateFolder(W(root_), &entries));
+  std::vector<std::string> entries;
+  ASSERT_TRUE(enumerateFolder(root_, &entries));
   EXPECT_EQ(entries.size(), 4u);  // two backups, the stray file, the empty folder
-  const std::wstring prefix = W(root_) + static_cast<wchar_t>(platform::kSep);
-  for (const std::wstring& e : entries) {
+  const std::string prefix = root_ + platform::kSep;
+  for (const std::string& e : entries) {
     ASSERT_EQ(e.rfind(prefix, 0), 0u);
-    EXPECT_NE(e.at(prefix.size()), L'.');
+    EXPECT_NE(e.at(prefix.size()), '.');
   }
 
   std::vector<BackupInfo> backups(3);  // stale contents are replaced
@@ -93,12 +93,12 @@ TEST_F(BackupRootTest, OnlyBackupFoldersYieldRecordsNewestFirst) {
 
 TEST_F(BackupRootTest, EnumerationAppendsAndLeavesOutputAloneOnFailure) {
   ASSERT_EQ(platform::writeWholeFile(at("one"), "1", 1), 0);
-  std::vector<std::wstring> out = {L"earlier"};
-  EXPECT_TRUE(enumerateFolder(W(root_) + static_cast<wchar_t>(platform::kSep), &out));
+  std::vector<std::string> out = {"earlier"};
+  EXPECT_TRUE(enumerateFolder(root_ + platform::kSep, &out));
   ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[0], L"earlier");
-  EXPECT_EQ(out[1], W(at("one")));  // no doubled separator
-  EXPECT_FALSE(enumerateFolder(W(at("missing")), &out));
+  EXPECT_EQ(out[0], "earlier");
+  EXPECT_EQ(out[1], at("one"));  // no doubled separator
+  EXPECT_FALSE(enumerateFolder(at("missing"), &out));
   EXPECT_EQ(out.size(), 2u);
 }
 
@@ -114,7 +114,7 @@ TEST_F(BackupRootTest, SortIsStableAndIgnoresCase) {
   std::vector<BackupInfo> backups;
   // Compared with case, "SAME DAY" would sort last; without, it ties with "same day" and keeps
   // its place in the entry order.
-  listBackups({W(at("third")), W(at("second")), W(at("fourth")), W(at("first"))}, &backups);
+  listBackups({at("third"), at("second"), at("fourth"), at("first")}, &backups);
   ASSERT_EQ(backups.size(), 4u);
   EXPECT_EQ(backups[0].folder, W(at("third")));
   EXPECT_EQ(backups[1].folder, W(at("second")));
@@ -131,10 +131,10 @@ TEST_F(BackupRootTest, ReadingOneFolderStartsAFreshRecord) {
   writeBackup(at("tablet"), tablet);
 
   BackupInfo info;
-  ASSERT_EQ(readBackupFolder(&info, W(at("phone"))), kOk);
+  ASSERT_EQ(readBackupFolder(&info, at("phone")), kOk);
   ASSERT_EQ(info.phoneNumber, "+1 (555) 010-4477");
   info.encrypted = true;
-  ASSERT_EQ(readBackupFolder(&info, W(at("tablet")) + static_cast<wchar_t>(platform::kSep)), kOk);
+  ASSERT_EQ(readBackupFolder(&info, at("tablet") + platform::kSep), kOk);
   EXPECT_EQ(info.phoneNumber, "");
   EXPECT_FALSE(info.encrypted);
   EXPECT_EQ(info.displayName, L"iPad");
@@ -142,9 +142,9 @@ TEST_F(BackupRootTest, ReadingOneFolderStartsAFreshRecord) {
 
   BackupInfo untouched;
   untouched.serialNumber = "before";
-  EXPECT_EQ(readBackupFolder(&untouched, W(at("missing"))), kInvalid);
+  EXPECT_EQ(readBackupFolder(&untouched, at("missing")), kInvalid);
   ASSERT_EQ(platform::createFolders(at("plist-is-a-folder/Info.plist")), 0);
-  EXPECT_EQ(readBackupFolder(&untouched, W(at("plist-is-a-folder"))), kInvalid);
+  EXPECT_EQ(readBackupFolder(&untouched, at("plist-is-a-folder")), kInvalid);
   EXPECT_EQ(untouched.serialNumber, "before");
 }
 
@@ -153,8 +153,8 @@ TEST_F(BackupRootTest, ReadingOneFolderStartsAFreshRecord) {
 TEST_F(BackupRootTest, SystemFailuresAreSkippedNotFatal) {
   DeviceInfo device;
   writeBackup(at("b1"), device);
-  std::vector<std::wstring> entries;
-  ASSERT_TRUE(enumerateFolder(W(root_), &entries));
+  std::vector<std::string> entries;
+  ASSERT_TRUE(enumerateFolder(root_, &entries));
 
   platform::OsCalls calls = platform::osCalls();
   calls.listFolder = [](const std::string&, std::vector<std::string>*) { return kErrAccessDenied; };
@@ -163,8 +163,8 @@ TEST_F(BackupRootTest, SystemFailuresAreSkippedNotFatal) {
   };
   {
     platform::ScopedOsCalls scope(calls);
-    std::vector<std::wstring> none;
-    EXPECT_FALSE(enumerateFolder(W(root_), &none));
+    std::vector<std::string> none;
+    EXPECT_FALSE(enumerateFolder(root_, &none));
     std::vector<BackupInfo> backups;
     listBackups(entries, &backups);
     EXPECT_TRUE(backups.empty());
@@ -180,13 +180,13 @@ TEST_F(BackupRootTest, SystemFailuresAreSkippedNotFatal) {
   BackupInfo info;
   EXPECT_EQ(readBackupFolder(&info, entries[0]), kOk);  // nothing could be read: empty fields
   EXPECT_EQ(info.serialNumber, "");
-  EXPECT_EQ(info.folder, entries[0]);
+  EXPECT_EQ(info.folder, W(entries[0]));
 }
 
 TEST_F(BackupRootTest, EncryptionProbeFollowsTheLayout) {
   const std::string sqliteHead = "SQLite format 3" + std::string(1, '\0') + std::string(200, 'x');
   const std::string lowerHead = "sqlite format 3" + std::string(100, '\0');
-  const std::string enciphered = fixtures::pseudoRandomBytes(4096, 3);
+  const std::string enciphered = samples::pseudoRandomBytes(4096, 3);
   struct Case {
     const char* name;
     ManifestLayout layout;
@@ -209,7 +209,7 @@ TEST_F(BackupRootTest, EncryptionProbeFollowsTheLayout) {
     BackupBuilder b(at(c.name), c.layout);
     b.addFile("HomeDomain", kAddressBookKey, c.bytes, c.stored);
     ASSERT_EQ(b.finish(), 0);
-    EXPECT_EQ(probeEncrypted(W(b.folder())), c.expected) << c.name;
+    EXPECT_EQ(probeEncrypted(b.folder()), c.expected) << c.name;
   }
 
   // The real database, made by SQLite, is plain.
@@ -217,7 +217,7 @@ TEST_F(BackupRootTest, EncryptionProbeFollowsTheLayout) {
   real.addDatabase("HomeDomain", kAddressBookKey,
                    "CREATE TABLE ABPerson (ROWID INTEGER PRIMARY KEY);");
   ASSERT_EQ(real.finish(), 0);
-  EXPECT_FALSE(probeEncrypted(W(real.folder())));
+  EXPECT_FALSE(probeEncrypted(real.folder()));
 
   // Without Manifest.db the flat name is looked for, so a file in a subfolder is not found.
   BackupBuilder misplaced(at("misplaced"), ManifestLayout::kMbdb);
@@ -227,13 +227,12 @@ TEST_F(BackupRootTest, EncryptionProbeFollowsTheLayout) {
   ASSERT_EQ(platform::writeWholeFile(platform::joinPath(sub, std::string(kAddressBookFileId)),
                                      enciphered.data(), enciphered.size()),
             0);
-  EXPECT_FALSE(probeEncrypted(W(misplaced.folder())));
+  EXPECT_FALSE(probeEncrypted(misplaced.folder()));
 
   // The record of a whole folder carries the probe's answer.
   BackupInfo info;
-  ASSERT_EQ(fixtures::writeInfoPlist(at("db-enciphered"), fixtures::infoPlistText(DeviceInfo())),
-            0);
-  ASSERT_EQ(readBackupFolder(&info, W(at("db-enciphered"))), kOk);
+  ASSERT_EQ(samples::writeInfoPlist(at("db-enciphered"), samples::infoPlistText(DeviceInfo())), 0);
+  ASSERT_EQ(readBackupFolder(&info, at("db-enciphered")), kOk);
   EXPECT_TRUE(info.encrypted);
 }
 

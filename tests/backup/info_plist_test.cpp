@@ -4,9 +4,9 @@
 
 #include "backup/info_plist.h"
 #include "platform/text.h"
+#include "samples/backup_builder.h"
+#include "samples/backup_info_plist.h"
 #include "tests/backup/fixed_zone.h"
-#include "tests/fixtures/backup_builder.h"
-#include "tests/fixtures/backup_info_plist.h"
 
 namespace qv::backup {
 namespace {
@@ -22,12 +22,12 @@ BackupInfo readText(const std::string& text, BackupInfo start = BackupInfo()) {
 
 TEST(InfoPlistTest, ReadsTheFiveKeys) {
   FixedZone zone(0, false);
-  fixtures::DeviceInfo device;
+  samples::DeviceInfo device;
   device.displayName = "Zoë's iPhone 山田";
   device.phoneNumber = "+81 90-1234-5678";
   device.serialNumber = "C39XK1ZPHG7F";
   device.productVersion = "14.3";
-  BackupInfo info = readText(fixtures::infoPlistText(device));
+  BackupInfo info = readText(samples::infoPlistText(device));
   EXPECT_EQ(info.displayName, platform::toWide("Zoë's iPhone 山田"));
   EXPECT_EQ(info.phoneNumber, "+81 90-1234-5678");
   EXPECT_EQ(info.serialNumber, "C39XK1ZPHG7F");
@@ -45,36 +45,36 @@ TEST(InfoPlistTest, VersionAbove11ByTheIntegerPart) {
                {"12.0", true},   {"12.4.1", true}, {"14.3", true},
                {"", false},      {"beta", false},  {"99999999999999999999", true}};
   for (const Case& c : cases) {
-    fixtures::DeviceInfo device;
+    samples::DeviceInfo device;
     device.productVersion = c.version;
-    EXPECT_EQ(readText(fixtures::infoPlistText(device)).versionAbove11, c.above) << c.version;
+    EXPECT_EQ(readText(samples::infoPlistText(device)).versionAbove11, c.above) << c.version;
   }
 }
 
 TEST(InfoPlistTest, TabletWithoutPhoneNumberHasNone) {
-  fixtures::DeviceInfo device;
+  samples::DeviceInfo device;
   device.phoneNumber.reset();
-  EXPECT_EQ(readText(fixtures::infoPlistText(device)).phoneNumber, "");
+  EXPECT_EQ(readText(samples::infoPlistText(device)).phoneNumber, "");
 }
 
 TEST(InfoPlistTest, KeysAfterSerialNumberAreNeverRead) {
-  fixtures::DeviceInfo device;
+  samples::DeviceInfo device;
   device.displayName = "Real";
   device.phoneNumber.reset();
   device.keysAfterSerial = {
       {"Display Name", "Impostor"}, {"Phone Number", "+1 555 0000"}, {"Serial Number", "SECOND"}};
-  BackupInfo info = readText(fixtures::infoPlistText(device));
+  BackupInfo info = readText(samples::infoPlistText(device));
   EXPECT_EQ(info.displayName, L"Real");
   EXPECT_EQ(info.phoneNumber, "");
   EXPECT_EQ(info.serialNumber, "F2LQX0ABGRY9");
 }
 
 TEST(InfoPlistTest, LineEndsLongLinesAndEscapes) {
-  fixtures::DeviceInfo device;
+  samples::DeviceInfo device;
   device.displayName = "Tom & Jerry <2>";
   device.crlf = true;
   device.applicationDataBytes = 70000;  // one data line far longer than the line buffer
-  BackupInfo info = readText(fixtures::infoPlistText(device));
+  BackupInfo info = readText(samples::infoPlistText(device));
   EXPECT_EQ(info.displayName, L"Tom & Jerry <2>");
   EXPECT_EQ(info.serialNumber, "F2LQX0ABGRY9");  // no CR left on the value
   EXPECT_EQ(decodeXmlText("a&#233;&#x5C71;&quot;&apos;&bogus;&#0;&"), "aé山\"'&bogus;&#0;&");
@@ -141,12 +141,12 @@ TEST(InfoPlistTest, LinesLongerThanTheBufferComeInPieces) {
 // anywhere else.
 TEST(InfoPlistTest, DamagedPlistsYieldOnlyPrefixesOfTheTrueValues) {
   FixedZone zone(0, false);
-  fixtures::DeviceInfo device;
+  samples::DeviceInfo device;
   device.displayName = "Zoë 山田";
   device.phoneNumber = "+44 7700 900123";
   device.serialNumber = "C39XK1ZPHG7F";
   device.applicationDataBytes = 3000;
-  const std::string text = fixtures::infoPlistText(device);
+  const std::string text = samples::infoPlistText(device);
   const std::wstring name = platform::toWide(device.displayName) + L"</string>";
   const std::string serial = device.serialNumber + "</string>";
   const std::string phone = *device.phoneNumber + "</string>";
@@ -166,7 +166,7 @@ TEST(InfoPlistTest, DamagedPlistsYieldOnlyPrefixesOfTheTrueValues) {
   // character references, and the noise makes none).
   ASSERT_EQ(text.find('&'), std::string::npos);
   std::string mangled = text;
-  std::string noise = fixtures::pseudoRandomBytes(4096, 7);
+  std::string noise = samples::pseudoRandomBytes(4096, 7);
   for (char& c : noise) c = c == '&' ? 'x' : c;
   for (std::size_t round = 0; round < 2000; ++round) {
     std::size_t at = (static_cast<unsigned char>(noise[round % noise.size()]) * 131 + round * 977) %

@@ -6,8 +6,8 @@
 
 #include "backup/backup_date.h"
 #include "backup/info_plist.h"
+#include "samples/backup_info_plist.h"
 #include "tests/backup/fixed_zone.h"
-#include "tests/fixtures/backup_info_plist.h"
 
 namespace qv::backup {
 namespace {
@@ -71,9 +71,9 @@ TEST(LocalBackupDateTest, InfoPlistDatesAreConvertedOrKeptRaw) {
       {"yesterday", "yesterday"},
   };
   for (const Case& c : cases) {
-    fixtures::DeviceInfo device;
+    samples::DeviceInfo device;
     device.lastBackupDate = c.stored;
-    std::string text = fixtures::infoPlistText(device);
+    std::string text = samples::infoPlistText(device);
     MemorySource source(text.data(), text.size());
     LineReader lines(&source);
     BackupInfo info;

@@ -8,25 +8,27 @@
 #include "platform/folders.h"
 #include "platform/result.h"
 #include "platform/text.h"
-#include "tests/fixtures/backup_builder.h"
+#include "samples/backup_builder.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::backup {
 namespace {
 
-using fixtures::BackupBuilder;
-using fixtures::ManifestLayout;
+using samples::BackupBuilder;
+using samples::ManifestLayout;
 
 TEST(StoredPathTest, LayoutRulesInOrder) {
-  const std::wstring folder = L"backup";
-  const std::wstring sep(1, static_cast<wchar_t>(platform::kSep));
+  const std::string folder = "backup";
+  const std::string sep(1, platform::kSep);
   const std::string id = "3d0d7e5fb2ce288813306e4d4636395e047a3d28";
-  const std::wstring wid = platform::toWide(id);
-  EXPECT_EQ(storedFilePath(folder, id, true, true), folder + sep + wid);  // enciphered: flat
-  EXPECT_EQ(storedFilePath(folder, id, true, false), folder + sep + wid);
-  EXPECT_EQ(storedFilePath(folder, id, false, true), folder + sep + L"3d" + sep + wid);
-  EXPECT_EQ(storedFilePath(folder, id, false, false), folder + sep + wid);
-  EXPECT_EQ(storedFilePath(folder + sep, id, false, false), folder + sep + wid);
+  EXPECT_EQ(storedFilePath(folder, id, true, true), folder + sep + id);  // enciphered: flat
+  EXPECT_EQ(storedFilePath(folder, id, true, false), folder + sep + id);
+  EXPECT_EQ(storedFilePath(folder, id, false, true), folder + sep + "3d" + sep + id);
+  EXPECT_EQ(storedFilePath(folder, id, false, false), folder + sep + id);
+  EXPECT_EQ(storedFilePath(folder + sep, id, false, false), folder + sep + id);
+  // A folder of non-ASCII letters stays as it is, byte for byte.
+  EXPECT_EQ(storedFilePath("Sauvegarde \xC3\xA9t\xC3\xA9", id, false, true),
+            "Sauvegarde \xC3\xA9t\xC3\xA9" + sep + "3d" + sep + id);
 }
 
 class ManifestChoiceTest : public ::testing::Test {
@@ -49,7 +51,7 @@ TEST_F(ManifestChoiceTest, DecipheredCopyIsPreferred) {
                                  platform::joinPath(b.folder(), "Manifest.db-decypted")),
             0);
 
-  const std::wstring w = platform::toWide(b.folder());
+  const std::string w = b.folder();
   ASSERT_TRUE(hasManifestDb(w));
   ManifestIndex index;
   ASSERT_EQ(readChosenManifest(w, true, &index), kOk);
@@ -61,7 +63,7 @@ TEST_F(ManifestChoiceTest, ChosenManifestThatIsGone) {
   BackupBuilder b(folder("gone"), ManifestLayout::kDb);
   b.addFile("HomeDomain", "a", "x");
   ASSERT_EQ(b.finish(), 0);
-  const std::wstring w = platform::toWide(b.folder());
+  const std::string w = b.folder();
   ASSERT_TRUE(hasManifestDb(w));
   ASSERT_EQ(platform::removeFile(platform::joinPath(b.folder(), "Manifest.db")), 0);
   ManifestIndex index = {{"stale", "stale"}};
@@ -80,12 +82,12 @@ TEST_F(ManifestChoiceTest, MbdbWhenThereIsNoDatabase) {
   BackupBuilder b(folder("old"), ManifestLayout::kMbdb);
   b.addFile("HomeDomain", "Library/SMS/sms.db", "x");
   ASSERT_EQ(b.finish(), 0);
-  const std::wstring w = platform::toWide(b.folder());
+  const std::string w = b.folder();
   ASSERT_FALSE(hasManifestDb(w));
   ManifestIndex index;
   ASSERT_EQ(readChosenManifest(w, false, &index), kOk);
   ASSERT_EQ(index.size(), 1u);
-  EXPECT_TRUE(platform::isFile(platform::toUtf8(storedFilePath(w, index[0].fileId, false, false))));
+  EXPECT_TRUE(platform::isFile(storedFilePath(w, index[0].fileId, false, false)));
   EXPECT_EQ(manifestResultText(ManifestKind::kDb, 14).rfind("SQLite: ", 0), 0u);
   EXPECT_EQ(manifestResultText(ManifestKind::kMbdb, kMbdbOpenFailed),
             "Manifest.mbdb cannot be opened");

@@ -11,22 +11,22 @@
 #include "platform/folders.h"
 #include "platform/result.h"
 #include "platform/text.h"
-#include "tests/fixtures/backup_builder.h"
+#include "samples/backup_builder.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::backup {
 namespace {
 
-using fixtures::BackupBuilder;
-using fixtures::ManifestLayout;
+using samples::BackupBuilder;
+using samples::ManifestLayout;
 
 class ManifestDbTest : public ::testing::Test {
  protected:
   std::string folder(const std::string& name) const {
     return platform::joinPath(temp_.path(), name);
   }
-  static std::wstring manifestOf(const BackupBuilder& b) {
-    return platform::toWide(platform::joinPath(b.folder(), "Manifest.db"));
+  static std::string manifestOf(const BackupBuilder& b) {
+    return platform::joinPath(b.folder(), "Manifest.db");
   }
   fixtures::TempFolder temp_;
 };
@@ -35,7 +35,7 @@ TEST_F(ManifestDbTest, RowsInTableOrderWithNullAndEmptyPaths) {
   BackupBuilder b(folder("Zoë 山田"), ManifestLayout::kDb);
   b.addFile("HomeDomain", "Library/SMS/sms.db", "x");
   b.addDirectory("HomeDomain", "Library/SMS");
-  const std::string rootId = fixtures::fileIdFor("HomeDomain", "");
+  const std::string rootId = samples::fileIdFor("HomeDomain", "");
   b.addDbRow(rootId, std::string("HomeDomain"), std::string(""), 2);                 // empty path
   b.addDbRow(std::string(40, 'a'), std::string("KeychainDomain"), std::nullopt, 1);  // NULL path
   b.addDbRow(std::string(40, 'b'), std::nullopt, std::string("orphan"), 1);          // NULL domain
@@ -77,26 +77,26 @@ TEST_F(ManifestDbTest, RowsWithoutAUsableFileIdAreDropped) {
 TEST_F(ManifestDbTest, FilesThatAreNotAManifest) {
   ManifestIndex index = {{"stale", "stale"}};
   const std::string missing = platform::joinPath(temp_.path(), "Manifest.db");
-  EXPECT_EQ(readManifestDb(platform::toWide(missing), &index), SQLITE_CANTOPEN);
+  EXPECT_EQ(readManifestDb(missing, &index), SQLITE_CANTOPEN);
   EXPECT_TRUE(index.empty());
   EXPECT_FALSE(platform::pathExists(missing));  // opened read-only: nothing is created
 
   const std::string garbage = platform::joinPath(temp_.path(), "garbage.db");
-  std::string noise = fixtures::pseudoRandomBytes(8192, 5);
+  std::string noise = samples::pseudoRandomBytes(8192, 5);
   ASSERT_EQ(platform::writeWholeFile(garbage, noise.data(), noise.size()), 0);
-  EXPECT_EQ(readManifestDb(platform::toWide(garbage), &index), kQueryFailed);
+  EXPECT_EQ(readManifestDb(garbage, &index), kQueryFailed);
 
   const std::string other = platform::joinPath(temp_.path(), "other.db");
-  ASSERT_EQ(fixtures::makeSqliteDatabase(other, "CREATE TABLE Files2 (fileID TEXT);"), 0);
-  EXPECT_EQ(readManifestDb(platform::toWide(other), &index), kQueryFailed);
+  ASSERT_EQ(samples::makeSqliteDatabase(other, "CREATE TABLE Files2 (fileID TEXT);"), 0);
+  EXPECT_EQ(readManifestDb(other, &index), kQueryFailed);
   EXPECT_TRUE(index.empty());
 
   // An mbdb manifest handed to the database reader, and the other way round.
   const std::string mbdb = platform::joinPath(temp_.path(), "Manifest.mbdb");
-  std::string bytes = fixtures::encodeMbdb({});
+  std::string bytes = samples::encodeMbdb({});
   ASSERT_EQ(platform::writeWholeFile(mbdb, bytes.data(), bytes.size()), 0);
-  EXPECT_EQ(readManifestDb(platform::toWide(mbdb), &index), kQueryFailed);
-  EXPECT_EQ(readManifestMbdb(platform::toWide(other), &index), kInvalid);
+  EXPECT_EQ(readManifestDb(mbdb, &index), kQueryFailed);
+  EXPECT_EQ(readManifestMbdb(other, &index), kInvalid);
 }
 
 // A database whose later pages are overwritten fails part-way through the table: the rows read
@@ -105,9 +105,9 @@ TEST_F(ManifestDbTest, DamagedDatabaseKeepsTheRowsBeforeTheDamage) {
   BackupBuilder b(folder("cut"), ManifestLayout::kDb);
   b.setDbFileBlobSize(400);
   for (int i = 0; i < 3000; ++i)
-    b.addFile("HomeDomain", "Library/f" + std::to_string(i), "", fixtures::StoredAs::kNone);
+    b.addFile("HomeDomain", "Library/f" + std::to_string(i), "", samples::StoredAs::kNone);
   ASSERT_EQ(b.finish(), 0);
-  std::string path = platform::toUtf8(manifestOf(b));
+  std::string path = manifestOf(b);
   std::string bytes;
   ASSERT_EQ(platform::readWholeFile(path, 1u << 30, &bytes), 0);
   ManifestIndex index;
@@ -146,9 +146,7 @@ TEST_F(ManifestDbTest, BothManifestKindsGiveTheSameIndex) {
     if (layout == ManifestLayout::kDb) {
       ASSERT_EQ(readManifestDb(manifestOf(b), &fromDb), kOk);
     } else {
-      ASSERT_EQ(readManifestMbdb(platform::toWide(platform::joinPath(b.folder(), "Manifest.mbdb")),
-                                 &fromMbdb),
-                kOk);
+      ASSERT_EQ(readManifestMbdb(platform::joinPath(b.folder(), "Manifest.mbdb"), &fromMbdb), kOk);
     }
   }
   ASSERT_EQ(fromDb.size(), std::size(files));

@@ -10,16 +10,16 @@
 #include "platform/os_calls.h"
 #include "platform/result.h"
 #include "platform/text.h"
-#include "tests/fixtures/backup_builder.h"
+#include "samples/backup_builder.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::backup {
 namespace {
 
-using fixtures::MbdbRecord;
+using samples::MbdbRecord;
 
 MbdbRecord record(std::optional<std::string> domain, std::optional<std::string> path,
-                  std::uint16_t mode = fixtures::kModeFile) {
+                  std::uint16_t mode = samples::kModeFile) {
   MbdbRecord r;
   r.domain = std::move(domain);
   r.relativePath = std::move(path);
@@ -50,8 +50,8 @@ TEST(FileIdTest, KnownDigests) {
 TEST(ManifestMbdbTest, RecordsOfEveryKind) {
   std::vector<MbdbRecord> records;
   records.push_back(record("HomeDomain", "Library/SMS/sms.db"));
-  records.push_back(record("HomeDomain", "Library/SMS", fixtures::kModeDirectory));
-  MbdbRecord link = record("MediaDomain", "Media/Recordings/latest.m4a", fixtures::kModeSymlink);
+  records.push_back(record("HomeDomain", "Library/SMS", samples::kModeDirectory));
+  MbdbRecord link = record("MediaDomain", "Media/Recordings/latest.m4a", samples::kModeSymlink);
   link.linkTarget = "Recording 1.m4a";
   records.push_back(link);
   records.push_back(record("KeychainDomain", std::nullopt));  // absent path
@@ -70,7 +70,7 @@ TEST(ManifestMbdbTest, RecordsOfEveryKind) {
   records.push_back(record("HomeDomain", "Library/Caches/file11817.dat"));
 
   ManifestIndex index = {{"stale", "stale"}};
-  ASSERT_EQ(parseManifestMbdb(fixtures::encodeMbdb(records), &index), kOk);
+  ASSERT_EQ(parseManifestMbdb(samples::encodeMbdb(records), &index), kOk);
   std::vector<std::string> expected = {
       "HomeDomain-Library/SMS/sms.db", "MediaDomain-Media/Recordings/latest.m4a",
       "AppDomain-com.example.app-Documents/Zoë 山田.txt", "HomeDomain-weird",
@@ -103,11 +103,11 @@ TEST(ManifestMbdbTest, TruncatedFilesKeepTheWholeRecordsBeforeTheCut) {
     if (i % 2 == 1) r.properties = {{"name", "value"}};
     records.push_back(r);
   }
-  const std::string bytes = fixtures::encodeMbdb(records);
+  const std::string bytes = samples::encodeMbdb(records);
   std::vector<std::size_t> recordEnds;
   std::size_t end = 6;
   for (const MbdbRecord& r : records)
-    recordEnds.push_back(end += fixtures::encodeMbdbRecord(r).size());
+    recordEnds.push_back(end += samples::encodeMbdbRecord(r).size());
   ASSERT_EQ(recordEnds.back(), bytes.size());
 
   for (std::size_t cut = 6; cut <= bytes.size(); ++cut) {
@@ -120,7 +120,7 @@ TEST(ManifestMbdbTest, TruncatedFilesKeepTheWholeRecordsBeforeTheCut) {
 }
 
 TEST(ManifestMbdbTest, StringsRunningPastTheEnd) {
-  std::string bytes = fixtures::encodeMbdb({record("HomeDomain", "a")});
+  std::string bytes = samples::encodeMbdb({record("HomeDomain", "a")});
   // A second record whose domain claims 0x7FFF bytes, then its path claims 0xFFFE.
   std::string past = bytes + "\x7F\xFF" + std::string(40, 'd');
   ManifestIndex index;
@@ -137,7 +137,7 @@ TEST(ManifestMbdbTest, StringsRunningPastTheEnd) {
   EXPECT_EQ(index.size(), 1u);
   // 255 properties announced, none there.
   MbdbRecord r = record("HomeDomain", "b");
-  std::string props = fixtures::encodeMbdbRecord(r);
+  std::string props = samples::encodeMbdbRecord(r);
   props.back() = '\xFF';
   EXPECT_EQ(parseManifestMbdb(bytes + props, &index), kOk);
   EXPECT_EQ(index.size(), 1u);
@@ -149,12 +149,12 @@ TEST(ManifestMbdbTest, DamagedManifestsNeverYieldInconsistentEntries) {
   for (int i = 0; i < 40; ++i) {
     MbdbRecord r = record(i % 3 ? "HomeDomain" : "CameraRollDomain",
                           "Media/DCIM/100APPLE/IMG_" + std::to_string(1000 + i) + ".JPG",
-                          i % 7 ? fixtures::kModeFile : fixtures::kModeDirectory);
+                          i % 7 ? samples::kModeFile : samples::kModeDirectory);
     if (i % 4 == 0) r.properties = {{"p", "v"}, {std::nullopt, "w"}};
     records.push_back(r);
   }
-  const std::string clean = fixtures::encodeMbdb(records);
-  const std::string noise = fixtures::pseudoRandomBytes(8192, 11);
+  const std::string clean = samples::encodeMbdb(records);
+  const std::string noise = samples::pseudoRandomBytes(8192, 11);
   for (std::size_t round = 0; round < 3000; ++round) {
     std::string bytes = clean;
     for (std::size_t k = 0; k < 1 + round % 4; ++k) {
@@ -176,26 +176,25 @@ TEST(ManifestMbdbTest, DamagedManifestsNeverYieldInconsistentEntries) {
 
 class ManifestMbdbFileTest : public ::testing::Test {
  protected:
-  std::wstring write(const std::string& name, const std::string& bytes) {
+  std::string write(const std::string& name, const std::string& bytes) {
     std::string path = platform::joinPath(temp_.path(), name);
     EXPECT_EQ(platform::writeWholeFile(path, bytes.data(), bytes.size()), 0);
-    return platform::toWide(path);
+    return path;
   }
   fixtures::TempFolder temp_;
 };
 
 TEST_F(ManifestMbdbFileTest, OpenAndReadFailures) {
   ManifestIndex index = {{"stale", "stale"}};
-  EXPECT_EQ(readManifestMbdb(L"", &index), kInvalid);
+  EXPECT_EQ(readManifestMbdb("", &index), kInvalid);
   EXPECT_TRUE(index.empty());
   index = {{"stale", "stale"}};
-  EXPECT_EQ(readManifestMbdb(platform::toWide(platform::joinPath(temp_.path(), "none")), &index),
-            kMbdbOpenFailed);
+  EXPECT_EQ(readManifestMbdb(platform::joinPath(temp_.path(), "none"), &index), kMbdbOpenFailed);
   EXPECT_TRUE(index.empty());
   EXPECT_EQ(readManifestMbdb(write("garbage", "not a manifest at all"), &index), kInvalid);
 
-  std::wstring good = write("Zoë 山田 Manifest.mbdb",
-                            fixtures::encodeMbdb({record("HomeDomain", "Library/SMS/sms.db")}));
+  std::string good = write("Zoë 山田 Manifest.mbdb",
+                           samples::encodeMbdb({record("HomeDomain", "Library/SMS/sms.db")}));
   ASSERT_EQ(readManifestMbdb(good, &index), kOk);
   ASSERT_EQ(index.size(), 1u);
 

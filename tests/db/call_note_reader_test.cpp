@@ -13,24 +13,24 @@
 #include "db/timestamp.h"
 #include "platform/file.h"
 #include "platform/folders.h"
+#include "samples/appdb_calls.h"
+#include "samples/appdb_contacts.h"
+#include "samples/appdb_notes.h"
 #include "tests/db/phone_test_support.h"
-#include "tests/fixtures/appdb_calls.h"
-#include "tests/fixtures/appdb_contacts.h"
-#include "tests/fixtures/appdb_notes.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::db {
 namespace {
 
-using fixtures::SqlRow;
-using fixtures::SqlValue;
 using phonetest::sqlRows;
 using phonetest::wide;
+using samples::SqlRow;
+using samples::SqlValue;
 
 struct Calls {
   fixtures::TempFolder folder;
   std::string newer, older, book;
-  fixtures::SqliteFixture newerDb, olderDb, bookDb;
+  samples::SqliteFixture newerDb, olderDb, bookDb;
 };
 
 Calls& calls() {
@@ -40,10 +40,9 @@ Calls& calls() {
     c->newer = c->folder.file("CallHistory.storedata");
     c->older = c->folder.file("call_history.db");
     c->book = c->folder.file("AddressBook.sqlitedb");
-    EXPECT_EQ(fixtures::buildCallHistoryStoredata(c->newer, &c->newerDb), 0);
-    EXPECT_EQ(fixtures::buildOldCallHistory(c->older, &c->olderDb), 0);
-    EXPECT_EQ(fixtures::buildAddressBook(c->book, fixtures::AddressBookLayout::kIos6, &c->bookDb),
-              0);
+    EXPECT_EQ(samples::buildCallHistoryStoredata(c->newer, &c->newerDb), 0);
+    EXPECT_EQ(samples::buildOldCallHistory(c->older, &c->olderDb), 0);
+    EXPECT_EQ(samples::buildAddressBook(c->book, samples::AddressBookLayout::kIos6, &c->bookDb), 0);
   }
   return *c;
 }
@@ -115,8 +114,8 @@ TEST_P(CallReaderTest, LiveAndDeletedCallsAsStored) {
       static_cast<long>(live));
 
   // Deleted calls: every one whose bytes remain.
-  fixtures::SqliteFixture& db = newer ? c.newerDb : c.olderDb;
-  const std::string file = fixtures::readFileBytes(path);
+  samples::SqliteFixture& db = newer ? c.newerDb : c.olderDb;
+  const std::string file = samples::readFileBytes(path);
   // Both tables hold originated, date, duration and the number at 10, 12, 13 and 20.
   std::size_t recovered = 0, overwritten = 0;
   for (const auto& d : db.deleted(newer ? "ZCALLRECORD" : "call")) {
@@ -177,7 +176,7 @@ TEST(ReadCalls, TheProbeWritesNothingBesideAWriteAheadLogDatabaseUnderAnyName) {
   const std::string dir = c.folder.file("a #dir% with é");
   ASSERT_EQ(platform::createFolders(dir), 0);
   const std::string path = platform::joinPath(dir, "CallHistory.storedata");
-  const std::string bytes = fixtures::readFileBytes(c.newer);
+  const std::string bytes = samples::readFileBytes(c.newer);
   ASSERT_EQ(platform::writeWholeFile(path, bytes.data(), bytes.size()), 0);
   {
     // The phone keeps this database in write-ahead-log mode.
@@ -229,7 +228,7 @@ TEST(ReadCalls, TheVersionFlagMovesTheNumberColumn) {
 struct Notes {
   fixtures::TempFolder folder;
   std::string path;
-  fixtures::SqliteFixture db;
+  samples::SqliteFixture db;
   std::vector<NoteRecord> list;
   int result = -1;
 };
@@ -239,7 +238,7 @@ Notes& notes() {
   if (!n) {
     n = std::make_unique<Notes>();
     n->path = n->folder.file("notes.sqlite");
-    EXPECT_EQ(fixtures::buildNotesDatabase(n->path, &n->db), 0);
+    EXPECT_EQ(samples::buildNotesDatabase(n->path, &n->db), 0);
     n->result = ReadNotes(n->path, &n->list);
   }
   return *n;
@@ -295,7 +294,7 @@ TEST(ReadNotes, HtmlBecomesText) {
 
 TEST(ReadNotes, DeletedNotesAreRecoveredWithoutLeftoverCopies) {
   Notes& n = notes();
-  const std::string file = fixtures::readFileBytes(n.path);
+  const std::string file = samples::readFileBytes(n.path);
   std::size_t recovered = 0, overwritten = 0, interior = 0;
   std::vector<std::string> missed;
   auto check = [&](const char* table, std::int64_t id, const SqlRow& row, bool found) {

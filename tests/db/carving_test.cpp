@@ -9,13 +9,13 @@
 #include "db/record.h"
 #include "db/sqlite_format.h"
 #include "platform/result.h"
-#include "tests/fixtures/sqlite_fixture.h"
+#include "samples/sqlite_fixture.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::db {
 namespace {
 
-using fixtures::SqlValue;
+using samples::SqlValue;
 
 constexpr int kPage = 1024;
 
@@ -25,8 +25,8 @@ std::vector<std::uint8_t> leafPage(const std::vector<std::int64_t>& ids,
                                    const std::vector<std::int64_t>& gone, std::uint32_t* index) {
   fixtures::TempFolder dir;
   const std::string path = dir.file("leaf.db");
-  fixtures::SqliteFixture db;
-  fixtures::SqliteOptions options;
+  samples::SqliteFixture db;
+  samples::SqliteOptions options;
   options.pageSize = kPage;
   EXPECT_EQ(db.create(path, options), 0);
   EXPECT_EQ(db.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, n INT, flag INT)"), 0);
@@ -37,7 +37,7 @@ std::vector<std::uint8_t> leafPage(const std::vector<std::int64_t>& ids,
   EXPECT_EQ(db.deleteRows("t", gone), 0);
   *index = db.rootPage("t") - 1;
   EXPECT_EQ(db.close(), 0);
-  const std::string bytes = fixtures::readFileBytes(path);
+  const std::string bytes = samples::readFileBytes(path);
   std::vector<std::uint8_t> page(kPage + kBufferPad, 0);
   std::copy(bytes.begin() + *index * kPage, bytes.begin() + (*index + 1) * kPage, page.begin());
   return page;

@@ -5,8 +5,8 @@
 
 namespace qv::db::testing {
 
-std::vector<fixtures::SqlRow> queryRows(const std::string& path, const std::string& sql) {
-  std::vector<fixtures::SqlRow> rows;
+std::vector<samples::SqlRow> queryRows(const std::string& path, const std::string& sql) {
+  std::vector<samples::SqlRow> rows;
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
     sqlite3_close(db);
@@ -15,27 +15,27 @@ std::vector<fixtures::SqlRow> queryRows(const std::string& path, const std::stri
   sqlite3_stmt* st = nullptr;
   if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
     while (sqlite3_step(st) == SQLITE_ROW) {
-      fixtures::SqlRow row;
+      samples::SqlRow row;
       for (int i = 0; i < sqlite3_column_count(st); ++i) {
         switch (sqlite3_column_type(st, i)) {
           case SQLITE_INTEGER:
-            row.push_back(fixtures::SqlValue::of(sqlite3_column_int64(st, i)));
+            row.push_back(samples::SqlValue::of(sqlite3_column_int64(st, i)));
             break;
           case SQLITE_FLOAT:
-            row.push_back(fixtures::SqlValue::ofReal(sqlite3_column_double(st, i)));
+            row.push_back(samples::SqlValue::ofReal(sqlite3_column_double(st, i)));
             break;
           case SQLITE_TEXT:
-            row.push_back(fixtures::SqlValue::text(
+            row.push_back(samples::SqlValue::text(
                 std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
                             static_cast<std::size_t>(sqlite3_column_bytes(st, i)))));
             break;
           case SQLITE_BLOB:
-            row.push_back(fixtures::SqlValue::blob(
+            row.push_back(samples::SqlValue::blob(
                 std::string(static_cast<const char*>(sqlite3_column_blob(st, i)),
                             static_cast<std::size_t>(sqlite3_column_bytes(st, i)))));
             break;
           default:
-            row.push_back(fixtures::SqlValue::null());
+            row.push_back(samples::SqlValue::null());
         }
       }
       rows.push_back(std::move(row));
@@ -46,21 +46,20 @@ std::vector<fixtures::SqlRow> queryRows(const std::string& path, const std::stri
   return rows;
 }
 
-bool deliverable(const fixtures::SqlValue& text) {
-  if (text.kind != fixtures::SqlValue::kText || text.bytes.empty()) return false;
+bool deliverable(const samples::SqlValue& text) {
+  if (text.kind != samples::SqlValue::kText || text.bytes.empty()) return false;
   return text.bytes.find('\0') == std::string::npos &&
          text.bytes.find("\xEF\xBF\xBD") == std::string::npos;
 }
 
-std::wstring appleDate(const fixtures::SqlValue& v) {
-  if (v.kind == fixtures::SqlValue::kInteger) return formatAppleTime(v.integer);
-  if (v.kind == fixtures::SqlValue::kReal)
-    return formatAppleTime(static_cast<std::int64_t>(v.real));
+std::wstring appleDate(const samples::SqlValue& v) {
+  if (v.kind == samples::SqlValue::kInteger) return formatAppleTime(v.integer);
+  if (v.kind == samples::SqlValue::kReal) return formatAppleTime(static_cast<std::int64_t>(v.real));
   return {};
 }
 
-std::wstring unixDate(const fixtures::SqlValue& v) {
-  return v.kind == fixtures::SqlValue::kInteger ? formatUnixTime(v.integer) : std::wstring();
+std::wstring unixDate(const samples::SqlValue& v) {
+  return v.kind == samples::SqlValue::kInteger ? formatUnixTime(v.integer) : std::wstring();
 }
 
 std::wstring wide(const std::string& utf8) {

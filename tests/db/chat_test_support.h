@@ -7,19 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "tests/fixtures/sqlite_fixture.h"
+#include "samples/sqlite_fixture.h"
 
 namespace qv::db::testing {
 
 // Every row of a query, values as SQLite returns them. Empty when the query fails.
-std::vector<fixtures::SqlRow> queryRows(const std::string& path, const std::string& sql);
+std::vector<samples::SqlRow> queryRows(const std::string& path, const std::string& sql);
 
 // Whether a text is one the readers deliver: not empty, no embedded zero, no U+FFFD.
-bool deliverable(const fixtures::SqlValue& text);
+bool deliverable(const samples::SqlValue& text);
 
 // The date text of a stored Apple-epoch (WhatsApp) or Unix (WeChat, QQ) date value.
-std::wstring appleDate(const fixtures::SqlValue& v);
-std::wstring unixDate(const fixtures::SqlValue& v);
+std::wstring appleDate(const samples::SqlValue& v);
+std::wstring unixDate(const samples::SqlValue& v);
 
 std::wstring wide(const std::string& utf8);
 

@@ -11,22 +11,22 @@
 #include "db/contact_reader.h"
 #include "db/sqlite_page_reader.h"
 #include "platform/result.h"
+#include "samples/appdb_contacts.h"
 #include "tests/db/phone_test_support.h"
-#include "tests/fixtures/appdb_contacts.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::db {
 namespace {
 
-using fixtures::AddressBookLayout;
-using fixtures::SqlRow;
-using fixtures::SqlValue;
 using phonetest::wide;
+using samples::AddressBookLayout;
+using samples::SqlRow;
+using samples::SqlValue;
 
 struct Book {
   fixtures::TempFolder folder;
   std::string path;
-  fixtures::SqliteFixture db;
+  samples::SqliteFixture db;
   std::vector<ContactRecord> scanned;
   int scanResult = -1;
 };
@@ -37,9 +37,9 @@ Book& book(AddressBookLayout layout) {
   if (!slot) {
     slot = std::make_unique<Book>();
     slot->path = slot->folder.file("AddressBook.sqlitedb");
-    EXPECT_EQ(fixtures::buildAddressBook(slot->path, layout, &slot->db), 0);
+    EXPECT_EQ(samples::buildAddressBook(slot->path, layout, &slot->db), 0);
     SqlitePageReader reader;
-    reader.versionFlag = fixtures::addressBookVersionFlag(layout);
+    reader.versionFlag = samples::addressBookVersionFlag(layout);
     EXPECT_EQ(reader.Open(slot->path), 0);
     slot->scanResult = ScanContacts(reader, &slot->scanned);
   }
@@ -81,7 +81,7 @@ TEST_P(ContactScanTest, LiveRowsEqualWhatSqliteReturns) {
   std::vector<ContactRecord> expected;
   for (const SqlRow& r : rows) {
     ContactRecord c;
-    if (expectedPerson(r, fixtures::addressBookPhoneColumn(GetParam()), 0, &c))
+    if (expectedPerson(r, samples::addressBookPhoneColumn(GetParam()), 0, &c))
       expected.push_back(c);
   }
   // Three rows fail the text tests: a control character, U+FFFD, an embedded zero.
@@ -109,13 +109,13 @@ TEST_P(ContactScanTest, LiveRowsEqualWhatSqliteReturns) {
 
 TEST_P(ContactScanTest, EveryDeletedPersonIsRecoveredAndNoCopyOfALiveOne) {
   Book& b = book(GetParam());
-  const std::string file = fixtures::readFileBytes(b.path);
-  const auto& deleted = b.db.deleted(fixtures::kContentTable);
+  const std::string file = samples::readFileBytes(b.path);
+  const auto& deleted = b.db.deleted(samples::kContentTable);
   ASSERT_GT(deleted.size(), 40u);
   std::size_t overwritten = 0, recovered = 0;
   for (const auto& d : deleted) {
     ContactRecord want;
-    ASSERT_TRUE(expectedPerson(d.second, fixtures::addressBookPhoneColumn(GetParam()), 1, &want));
+    ASSERT_TRUE(expectedPerson(d.second, samples::addressBookPhoneColumn(GetParam()), 1, &want));
     // Rows whose space a rebalanced page reused are gone from the file.
     if (!phonetest::bytesRemain(file, d.second)) {
       ++overwritten;
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, ContactScanTest,
                          ::testing::Values(AddressBookLayout::kIos6, AddressBookLayout::kIos8,
                                            AddressBookLayout::kIos15),
                          [](const auto& param) {
-                           return fixtures::addressBookLayoutName(param.param);
+                           return samples::addressBookLayoutName(param.param);
                          });
 
 TEST(DistinctPhoneNumbers, OneSpellingOfEachNumberEndedBySpace) {
@@ -166,7 +166,7 @@ TEST(ReadContacts, KeepsPersonsWithPhonesSortedByNameWithTheirNumbers) {
     Book& b = book(layout);
     std::vector<ContactRecord> contacts = {ContactRecord()};
     std::uint64_t max = 0;
-    ASSERT_EQ(ReadContacts(b.path, fixtures::addressBookVersionFlag(layout), &contacts, &max), 0);
+    ASSERT_EQ(ReadContacts(b.path, samples::addressBookVersionFlag(layout), &contacts, &max), 0);
     std::map<std::wstring, const ContactRecord*> byName;
     for (const ContactRecord& c : contacts) {
       EXPECT_FALSE(c.phone.empty());
@@ -201,8 +201,8 @@ TEST(ReadContacts, KeepsPersonsWithPhonesSortedByNameWithTheirNumbers) {
         phonetest::sqlRows(b.path, "SELECT max(docid) FROM ABPersonFullTextSearch_content");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_GE(max, static_cast<std::uint64_t>(rows[0][0].integer));
-    EXPECT_LE(max, b.db.live(fixtures::kContentTable).size() +
-                       b.db.deleted(fixtures::kContentTable).size());
+    EXPECT_LE(max, b.db.live(samples::kContentTable).size() +
+                       b.db.deleted(samples::kContentTable).size());
   }
 }
 

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/fixtures/sqlite_scenarios.h"
+#include "samples/sqlite_scenarios.h"
 
 namespace qv::db {
 namespace {
@@ -24,7 +24,7 @@ TEST(CreateTable, CountsColumnsNotConstraints) {
                 "ON DELETE CASCADE, UNIQUE(message_id, attachment_id))"),
             2);
   EXPECT_EQ(createTableColumnCount("CREATE TABLE t (a, CONSTRAINT pk PRIMARY KEY (a))"), 1);
-  EXPECT_EQ(createTableColumnCount(fixtures::kMessageTableSql), 38);
+  EXPECT_EQ(createTableColumnCount(samples::kMessageTableSql), 38);
 }
 
 TEST(CreateTable, NoCountForWhatIsNotAPlainTable) {

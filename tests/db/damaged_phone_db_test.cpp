@@ -12,10 +12,10 @@
 #include "db/message_reader.h"
 #include "db/note_reader.h"
 #include "platform/file.h"
-#include "tests/fixtures/appdb_calls.h"
-#include "tests/fixtures/appdb_contacts.h"
-#include "tests/fixtures/appdb_messages.h"
-#include "tests/fixtures/appdb_notes.h"
+#include "samples/appdb_calls.h"
+#include "samples/appdb_contacts.h"
+#include "samples/appdb_messages.h"
+#include "samples/appdb_notes.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::db {
@@ -39,19 +39,17 @@ bool knownCode(int rc) {
 
 TEST(DamagedPhoneDatabases, ReadersEndWithRowsOrCodes) {
   fixtures::TempFolder folder;
-  fixtures::SqliteFixture sms, book, calls, notes;
+  samples::SqliteFixture sms, book, calls, notes;
   const std::string smsPath = folder.file("sms.db"), bookPath = folder.file("ab.sqlitedb"),
                     callPath = folder.file("calls.db"), notePath = folder.file("notes.sqlite");
-  ASSERT_EQ(fixtures::buildSmsDatabase(smsPath, fixtures::SmsLayout::kIos9, &sms, nullptr, 1024),
-            0);
-  ASSERT_EQ(fixtures::buildAddressBook(bookPath, fixtures::AddressBookLayout::kIos8, &book, 1024),
-            0);
-  ASSERT_EQ(fixtures::buildOldCallHistory(callPath, &calls), 0);
-  ASSERT_EQ(fixtures::buildNotesDatabase(notePath, &notes), 0);
-  const std::string smsBytes = fixtures::readFileBytes(smsPath);
-  const std::string bookBytes = fixtures::readFileBytes(bookPath);
-  const std::string callBytes = fixtures::readFileBytes(callPath);
-  const std::string noteBytes = fixtures::readFileBytes(notePath);
+  ASSERT_EQ(samples::buildSmsDatabase(smsPath, samples::SmsLayout::kIos9, &sms, nullptr, 1024), 0);
+  ASSERT_EQ(samples::buildAddressBook(bookPath, samples::AddressBookLayout::kIos8, &book, 1024), 0);
+  ASSERT_EQ(samples::buildOldCallHistory(callPath, &calls), 0);
+  ASSERT_EQ(samples::buildNotesDatabase(notePath, &notes), 0);
+  const std::string smsBytes = samples::readFileBytes(smsPath);
+  const std::string bookBytes = samples::readFileBytes(bookPath);
+  const std::string callBytes = samples::readFileBytes(callPath);
+  const std::string noteBytes = samples::readFileBytes(notePath);
   const std::string badSms = folder.file("bad-sms.db"), badBook = folder.file("bad-ab.sqlitedb"),
                     badCalls = folder.file("bad-calls.db"),
                     badNotes = folder.file("bad-notes.sqlite");

@@ -15,27 +15,27 @@
 #include "db/timestamp.h"
 #include "platform/file.h"
 #include "platform/result.h"
+#include "samples/appdb_contacts.h"
+#include "samples/appdb_messages.h"
 #include "tests/db/phone_test_support.h"
-#include "tests/fixtures/appdb_contacts.h"
-#include "tests/fixtures/appdb_messages.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::db {
 namespace {
 
-using fixtures::AddressBookLayout;
-using fixtures::SmsLayout;
-using fixtures::SqlRow;
-using fixtures::SqlValue;
 using phonetest::sqlRows;
 using phonetest::wide;
+using samples::AddressBookLayout;
+using samples::SmsLayout;
+using samples::SqlRow;
+using samples::SqlValue;
 
 // One message database and its address book, built once per layout.
 struct Built {
   fixtures::TempFolder folder;
   std::string sms, addressBook;
-  fixtures::SqliteFixture smsDb, bookDb;
-  fixtures::SmsFixtureFacts facts;
+  samples::SqliteFixture smsDb, bookDb;
+  samples::SmsFixtureFacts facts;
   ConversationMap conversations;
   std::uint64_t maxRowId = 0;
   int result = -1;
@@ -53,8 +53,8 @@ Built& built(SmsLayout layout) {
     Built& b = *slot;
     b.sms = b.folder.file("sms.db");
     b.addressBook = b.folder.file("AddressBook.sqlitedb");
-    EXPECT_EQ(fixtures::buildSmsDatabase(b.sms, layout, &b.smsDb, &b.facts), 0);
-    EXPECT_EQ(fixtures::buildAddressBook(b.addressBook, bookFor(layout), &b.bookDb), 0);
+    EXPECT_EQ(samples::buildSmsDatabase(b.sms, layout, &b.smsDb, &b.facts), 0);
+    EXPECT_EQ(samples::buildAddressBook(b.addressBook, bookFor(layout), &b.bookDb), 0);
     b.result = ReadMessages(b.sms, b.addressBook, &b.conversations, ReadProgress(), &b.maxRowId);
   }
   return *slot;
@@ -82,7 +82,7 @@ class MessageReaderTest : public ::testing::TestWithParam<SmsLayout> {};
 TEST_P(MessageReaderTest, LiveMessagesEqualWhatSqliteReturns) {
   Built& b = built(GetParam());
   ASSERT_EQ(b.result, 0);
-  const int phone = fixtures::addressBookPhoneColumn(bookFor(GetParam()));
+  const int phone = samples::addressBookPhoneColumn(bookFor(GetParam()));
   const std::string phoneColumn = phone == 17 ? "c16Phone" : "c15Phone";
   // The first contact, in the table's order, whose phone text holds the address.
   const std::vector<SqlRow> rows =
@@ -145,7 +145,7 @@ TEST_P(MessageReaderTest, EveryDeletedMessageIsRecovered) {
   const std::vector<MessageRecord> all = allMessages(b.conversations);
   const auto& deleted = b.smsDb.deleted("message");
   ASSERT_GT(deleted.size(), 100u);
-  const std::string file = fixtures::readFileBytes(b.sms);
+  const std::string file = samples::readFileBytes(b.sms);
   std::size_t missing = 0, overwritten = 0, intact = 0;
   for (const auto& d : deleted) {
     // Columns 2, 5, 15 and 21 are text, handle_id, date and is_from_me in every layout.
@@ -213,7 +213,7 @@ TEST_P(MessageReaderTest, EdgeCases) {
   ASSERT_EQ(b.result, 0);
   const std::vector<MessageRecord> all = allMessages(b.conversations);
   // No message without a usable text is listed, live or deleted.
-  for (const std::string& bad : fixtures::smsDroppedTexts()) {
+  for (const std::string& bad : samples::smsDroppedTexts()) {
     const std::wstring w = wide(bad);
     for (const MessageRecord& m : all) EXPECT_NE(m.text, w);
   }
@@ -273,7 +273,7 @@ TEST_P(MessageReaderTest, ConversationsAreInDateOrderWithTiesInReadingOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Layouts, MessageReaderTest,
                          ::testing::Values(SmsLayout::kIos6, SmsLayout::kIos9, SmsLayout::kIos14),
-                         [](const auto& param) { return fixtures::smsLayoutName(param.param); });
+                         [](const auto& param) { return samples::smsLayoutName(param.param); });
 
 TEST(MessageWidth, LiveHeadersOf51BytesOrMoreMeanTheWideLayout) {
   // The fallback for a schema without a width: the header size of the live rows.
@@ -368,9 +368,9 @@ TEST(ReadMessages, MissingMessageDatabaseReturnsTheOpenErrorAndAddsNothing) {
 TEST(ReadMessages, NamesComeFromTheNewerAddressBookLayoutToo) {
   // A 38-column message table beside a 26-column address book: the phone text is column 17.
   Built& b = built(SmsLayout::kIos6);
-  fixtures::SqliteFixture db;
+  samples::SqliteFixture db;
   const std::string book = b.folder.file("newer.sqlitedb");
-  ASSERT_EQ(fixtures::buildAddressBook(book, AddressBookLayout::kIos15, &db), 0);
+  ASSERT_EQ(samples::buildAddressBook(book, AddressBookLayout::kIos15, &db), 0);
   ConversationMap map;
   std::uint64_t max = 0;
   ASSERT_EQ(ReadMessages(b.sms, book, &map, ReadProgress(), &max), 0);

@@ -10,15 +10,15 @@
 
 #include "platform/file.h"
 #include "platform/result.h"
+#include "samples/sqlite_fixture.h"
 #include "tests/db/row_collector.h"
-#include "tests/fixtures/sqlite_fixture.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::db {
 namespace {
 
-using fixtures::SqlRow;
-using fixtures::SqlValue;
+using samples::SqlRow;
+using samples::SqlValue;
 using testing::RowCollector;
 
 // Rows with every storage class and integer width, texts of every script, and payloads from a
@@ -67,8 +67,8 @@ TEST_P(EncodingVariants, LiveRowsEqualWhatSqliteHolds) {
   const Variant v = GetParam();
   fixtures::TempFolder dir;
   const std::string path = dir.file("mixed.db");
-  fixtures::SqliteFixture db;
-  fixtures::SqliteOptions options;
+  samples::SqliteFixture db;
+  samples::SqliteOptions options;
   options.pageSize = v.pageSize;
   options.encoding = v.encoding;
   ASSERT_EQ(db.create(path, options), 0);
@@ -118,7 +118,7 @@ TEST(PageReaderOpen, RefusesWhatIsNotADatabaseItCanRead) {
   ASSERT_EQ(platform::writeWholeFile(text, "hello, this is not a database", 29), 0);
   EXPECT_EQ(reader.Open(text), kInvalid);
 
-  fixtures::SqliteFixture db;
+  samples::SqliteFixture db;
   const std::string path = dir.file("ok.db");
   ASSERT_EQ(db.create(path, {}), 0);
   ASSERT_EQ(db.exec("CREATE TABLE t (a)"), 0);
@@ -128,10 +128,10 @@ TEST(PageReaderOpen, RefusesWhatIsNotADatabaseItCanRead) {
 
   // The magic compared without regard to case. (Closed first: Windows replaces no open file.)
   reader.Close();
-  ASSERT_EQ(fixtures::patchFile(path, 0, "sqlite FORMAT 3"), 0);
+  ASSERT_EQ(samples::patchFile(path, 0, "sqlite FORMAT 3"), 0);
   EXPECT_EQ(reader.Open(path), kOk);
 
-  const std::string bytes = fixtures::readFileBytes(path);
+  const std::string bytes = samples::readFileBytes(path);
   EXPECT_EQ(reader.OpenMemory(bytes.substr(0, 60)), kShortRead);
   EXPECT_EQ(reader.OpenMemory(bytes.substr(0, 2000)), kShortRead);  // less than one page
   EXPECT_EQ(reader.ReadPage(0, nullptr), kInvalid);                 // closed by the failed open
@@ -140,7 +140,7 @@ TEST(PageReaderOpen, RefusesWhatIsNotADatabaseItCanRead) {
 TEST(PageReaderTables, IndexRowsMatchButYieldNoRowsAndTriggersAreSkipped) {
   fixtures::TempFolder dir;
   const std::string path = dir.file("idx.db");
-  fixtures::SqliteFixture db;
+  samples::SqliteFixture db;
   ASSERT_EQ(db.create(path, {}), 0);
   // The trigger's schema row names the table and has root page 0: it is not a b-tree.
   ASSERT_EQ(db.exec("CREATE TABLE people (id INTEGER PRIMARY KEY, name TEXT UNIQUE, age INT);"
@@ -178,8 +178,8 @@ TEST(PageReaderTables, IndexRowsMatchButYieldNoRowsAndTriggersAreSkipped) {
 TEST(PageReaderTables, DeepTreeOfSmallPagesIsReadWhole) {
   fixtures::TempFolder dir;
   const std::string path = dir.file("deep.db");
-  fixtures::SqliteFixture db;
-  fixtures::SqliteOptions options;
+  samples::SqliteFixture db;
+  samples::SqliteOptions options;
   options.pageSize = 512;
   ASSERT_EQ(db.create(path, options), 0);
   ASSERT_EQ(db.exec("CREATE TABLE deep (id INTEGER PRIMARY KEY, t TEXT)"), 0);
@@ -191,7 +191,7 @@ TEST(PageReaderTables, DeepTreeOfSmallPagesIsReadWhole) {
   ASSERT_EQ(db.close(), 0);
 
   // Three levels: the root's children are interior pages themselves.
-  const std::string bytes = fixtures::readFileBytes(path);
+  const std::string bytes = samples::readFileBytes(path);
   SqlitePageReader reader;
   ASSERT_EQ(reader.Open(path), kOk);
   RootPageMap roots;
@@ -215,19 +215,19 @@ TEST(PageReaderTables, SingleCellLeafIsReadThroughItsPointer) {
   // can leave it): the reader follows the pointer array, as SQLite does.
   fixtures::TempFolder dir;
   const std::string path = dir.file("one.db");
-  fixtures::SqliteFixture db;
+  samples::SqliteFixture db;
   ASSERT_EQ(db.create(path, {}), 0);
   ASSERT_EQ(db.exec("CREATE TABLE one (id INTEGER PRIMARY KEY, t TEXT)"), 0);
   ASSERT_EQ(db.insert("one", {SqlValue::null(), SqlValue::text("the only row")}), 0);
   const std::uint32_t root = db.rootPage("one");
   ASSERT_EQ(db.close(), 0);
   const std::uint64_t page = std::uint64_t{root - 1} * 4096;
-  const std::string bytes = fixtures::readFileBytes(path);
+  const std::string bytes = samples::readFileBytes(path);
   const unsigned cell = (static_cast<unsigned char>(bytes[page + 8]) << 8) |
                         static_cast<unsigned char>(bytes[page + 9]);
-  ASSERT_EQ(fixtures::patchFile(path, page + 5,
-                                fixtures::be16Bytes(static_cast<std::uint16_t>(cell - 20))),
-            0);
+  ASSERT_EQ(
+      samples::patchFile(path, page + 5, samples::be16Bytes(static_cast<std::uint16_t>(cell - 20))),
+      0);
 
   RowCollector rows;
   ASSERT_EQ(testing::scanFile(path, "one", &rows), kOk);
@@ -239,8 +239,8 @@ TEST(PageReaderTables, SingleCellLeafIsReadThroughItsPointer) {
 TEST(PageReaderFreelist, OnlyPagesOfTheTablesWidthAreTaken) {
   fixtures::TempFolder dir;
   const std::string path = dir.file("free.db");
-  fixtures::SqliteFixture db;
-  fixtures::SqliteOptions options;
+  samples::SqliteFixture db;
+  samples::SqliteOptions options;
   options.pageSize = 1024;
   ASSERT_EQ(db.create(path, options), 0);
   ASSERT_EQ(db.exec("CREATE TABLE wide (id INTEGER PRIMARY KEY, a TEXT, b TEXT, c INT);"
@@ -280,7 +280,7 @@ TEST(PageReaderFreelist, OnlyPagesOfTheTablesWidthAreTaken) {
   EXPECT_GT(freelistRows, 0u);
 
   // A database without a freelist gives no freelist rows.
-  fixtures::SqliteFixture plain;
+  samples::SqliteFixture plain;
   const std::string plainPath = dir.file("plain.db");
   ASSERT_EQ(plain.create(plainPath, {}), 0);
   ASSERT_EQ(plain.exec("CREATE TABLE wide (id INTEGER PRIMARY KEY, a TEXT, b TEXT, c INT)"), 0);

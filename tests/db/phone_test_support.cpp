@@ -9,8 +9,8 @@
 
 namespace qv::db::phonetest {
 
-using fixtures::SqlRow;
-using fixtures::SqlValue;
+using samples::SqlRow;
+using samples::SqlValue;
 
 std::vector<SqlRow> sqlRows(const std::string& path, const std::string& sql) {
   std::vector<SqlRow> rows;
@@ -71,7 +71,7 @@ std::string storedContent(const SqlRow& written) {
     if (v.kind == SqlValue::kReal && v.real == std::trunc(v.real) && std::fabs(v.real) < 9e15)
       v = SqlValue::of(static_cast<std::int64_t>(v.real));
   }
-  return fixtures::recordContent(row, "UTF-8");
+  return samples::recordContent(row, "UTF-8");
 }
 
 }  // namespace
@@ -97,7 +97,7 @@ bool bytesRemain(const std::string& fileBytes, const SqlRow& written, std::size_
       v = SqlValue::of(static_cast<std::int64_t>(v.real));
   }
   const std::string content = storedContent(written);
-  if (content.size() + 35 > pageSize) return fixtures::contentIntact(fileBytes, row, "UTF-8");
+  if (content.size() + 35 > pageSize) return samples::contentIntact(fileBytes, row, "UTF-8");
   return fileBytes.find(content) != std::string::npos;
 }
 

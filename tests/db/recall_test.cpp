@@ -8,15 +8,15 @@
 
 #include "db/sqlite_page_reader.h"
 #include "platform/result.h"
+#include "samples/sqlite_scenarios.h"
 #include "tests/db/row_collector.h"
-#include "tests/fixtures/sqlite_scenarios.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::db {
 namespace {
 
-using fixtures::DeletionPattern;
-using fixtures::SqlRow;
+using samples::DeletionPattern;
+using samples::SqlRow;
 using testing::RowCollector;
 
 struct RecallCase {
@@ -35,10 +35,10 @@ struct Recall {
   std::size_t noise = 0;  // freelist or carved rows that match no row the fixture wrote
 };
 
-Recall measure(const std::string& path, fixtures::SqliteFixture& db, const char* encoding) {
+Recall measure(const std::string& path, samples::SqliteFixture& db, const char* encoding) {
   RowCollector rows;
   EXPECT_EQ(testing::scanFile(path, "message", &rows), kOk);
-  const std::string file = fixtures::readFileBytes(path);
+  const std::string file = samples::readFileBytes(path);
   const auto& live = db.live("message");
   const auto& deleted = db.deleted("message");
   Recall r;
@@ -74,7 +74,7 @@ Recall measure(const std::string& path, fixtures::SqliteFixture& db, const char*
                   << row.offset << " guid " << row.values[1].bytes;
   }
   for (const auto& [id, values] : deleted) {
-    if (!fixtures::contentIntact(file, values, encoding)) continue;
+    if (!samples::contentIntact(file, values, encoding)) continue;
     ++r.intact;
     r.recovered += found.count(id);
   }
@@ -87,19 +87,19 @@ TEST_P(DeletionPatterns, RecoversTheDeletedRowsWhoseBytesRemain) {
   const RecallCase c = GetParam();
   fixtures::TempFolder dir;
   const std::string path = dir.file("sms.db");
-  fixtures::SqliteFixture db;
-  fixtures::MessageScenario s;
+  samples::SqliteFixture db;
+  samples::MessageScenario s;
   s.pageSize = c.pageSize;
   s.encoding = c.encoding;
   s.rows = c.rows;
   s.pattern = c.pattern;
-  ASSERT_EQ(fixtures::buildMessageDatabase(path, s, &db), 0);
+  ASSERT_EQ(samples::buildMessageDatabase(path, s, &db), 0);
   const Recall r = measure(path, db, c.encoding);
   ASSERT_GT(r.deleted, 0u);
   ASSERT_GT(r.intact, 0u);
   const double recall = 100.0 * static_cast<double>(r.recovered) / static_cast<double>(r.intact);
   std::printf("[recall] %-12s page %5d %-8s deleted %4zu intact %4zu recovered %4zu (%.1f%%)\n",
-              fixtures::patternName(c.pattern), c.pageSize, c.encoding, r.deleted, r.intact,
+              samples::patternName(c.pattern), c.pageSize, c.encoding, r.deleted, r.intact,
               r.recovered, recall);
   EXPECT_GE(recall, 95.0);
   EXPECT_EQ(r.liveAsDeleted, 0u);
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RecallCase{DeletionPattern::kOverflow, 4096, "UTF-8", 120},
                       RecallCase{DeletionPattern::kFreelist, 512, "UTF-8", 3000}),
     [](const ::testing::TestParamInfo<RecallCase>& p) {
-      std::string name = std::string(fixtures::patternName(p.param.pattern)) + "_" +
+      std::string name = std::string(samples::patternName(p.param.pattern)) + "_" +
                          std::to_string(p.param.pageSize) + "_" + p.param.encoding;
       for (char& ch : name) {
         if (ch == '-') ch = '_';
@@ -131,28 +131,28 @@ TEST(DeletionPatterns, SecureDeleteLeavesNothingToCarve) {
                                   DeletionPattern::kEndOfPage, DeletionPattern::kOverflow}) {
     fixtures::TempFolder dir;
     const std::string path = dir.file("sms.db");
-    fixtures::SqliteFixture db;
-    fixtures::MessageScenario s;
+    samples::SqliteFixture db;
+    samples::MessageScenario s;
     s.pattern = pattern;
     s.secureDelete = true;
     s.pageSize = 1024;
-    ASSERT_EQ(fixtures::buildMessageDatabase(path, s, &db), 0);
+    ASSERT_EQ(samples::buildMessageDatabase(path, s, &db), 0);
     const Recall r = measure(path, db, "UTF-8");
-    EXPECT_EQ(r.recovered, 0u) << fixtures::patternName(pattern);
-    EXPECT_EQ(r.liveAsDeleted, 0u) << fixtures::patternName(pattern);
+    EXPECT_EQ(r.recovered, 0u) << samples::patternName(pattern);
+    EXPECT_EQ(r.liveAsDeleted, 0u) << samples::patternName(pattern);
   }
 }
 
 TEST(DeletionPatterns, MultiTrunkFreelistIsReadWhole) {
   fixtures::TempFolder dir;
   const std::string path = dir.file("sms.db");
-  fixtures::SqliteFixture db;
-  fixtures::MessageScenario s;
+  samples::SqliteFixture db;
+  samples::MessageScenario s;
   s.pattern = DeletionPattern::kFreelist;
   s.pageSize = 512;
   s.rows = 3000;
-  ASSERT_EQ(fixtures::buildMessageDatabase(path, s, &db), 0);
-  const std::string bytes = fixtures::readFileBytes(path);
+  ASSERT_EQ(samples::buildMessageDatabase(path, s, &db), 0);
+  const std::string bytes = samples::readFileBytes(path);
   SqlitePageReader reader;
   ASSERT_EQ(reader.Open(path), kOk);
   // A 512-byte trunk lists at most 120 leaves: more than that many pages need several trunks.

@@ -22,24 +22,24 @@ int RowCollector::onRow(SqlitePageReader& reader, const RowImage& row) {
     const std::uint8_t* p = row.data + c.offset;
     const std::uint64_t t = c.serialType;
     if (t == 0) {
-      out.values.push_back(fixtures::SqlValue::null());
+      out.values.push_back(samples::SqlValue::null());
     } else if (t <= 6 || t == 8 || t == 9) {
-      out.values.push_back(fixtures::SqlValue::of(integerValue(p, t)));
+      out.values.push_back(samples::SqlValue::of(integerValue(p, t)));
     } else if (t == 7) {
-      out.values.push_back(fixtures::SqlValue::ofReal(realValue(p)));
+      out.values.push_back(samples::SqlValue::ofReal(realValue(p)));
     } else if (isTextType(t)) {
-      out.values.push_back(fixtures::SqlValue::text(textToUtf8(
+      out.values.push_back(samples::SqlValue::text(textToUtf8(
           std::string_view(reinterpret_cast<const char*>(p), c.width), reader.textEncoding())));
     } else {
       out.values.push_back(
-          fixtures::SqlValue::blob(std::string(reinterpret_cast<const char*>(p), c.width)));
+          samples::SqlValue::blob(std::string(reinterpret_cast<const char*>(p), c.width)));
     }
   }
   rows.push_back(std::move(out));
   return kOk;
 }
 
-bool sameValuesFromColumn1(const fixtures::SqlRow& a, const fixtures::SqlRow& b) {
+bool sameValuesFromColumn1(const samples::SqlRow& a, const samples::SqlRow& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 1; i < a.size(); ++i) {
     if (!(a[i] == b[i])) return false;

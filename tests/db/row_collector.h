@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "db/sqlite_page_reader.h"
-#include "tests/fixtures/sqlite_fixture.h"
+#include "samples/sqlite_fixture.h"
 
 namespace qv::db::testing {
 
@@ -15,7 +15,7 @@ struct CollectedRow {
   std::uint32_t pageIndex = 0;
   std::uint16_t offset = 0;
   std::int64_t rowId = 0;
-  fixtures::SqlRow values;  // column 0 first; NULL for a column a carved row did not hold
+  samples::SqlRow values;  // column 0 first; NULL for a column a carved row did not hold
 };
 
 class RowCollector : public RowSink {
@@ -26,7 +26,7 @@ class RowCollector : public RowSink {
 };
 
 // Values from column 1 on, the part every kind of row image holds.
-bool sameValuesFromColumn1(const fixtures::SqlRow& a, const fixtures::SqlRow& b);
+bool sameValuesFromColumn1(const samples::SqlRow& a, const samples::SqlRow& b);
 
 // Opens a file and scans one table into a collector; returns the scan's code (or the open's).
 int scanFile(const std::string& path, const std::string& table, RowCollector* out,

@@ -9,12 +9,12 @@
 #include "db/message_reader.h"
 #include "db/note_reader.h"
 #include "platform/folders.h"
-#include "tests/fixtures/appdb_calls.h"
-#include "tests/fixtures/appdb_contacts.h"
-#include "tests/fixtures/appdb_messages.h"
-#include "tests/fixtures/appdb_notes.h"
-#include "tests/fixtures/backup_builder.h"
-#include "tests/fixtures/backup_sample.h"
+#include "samples/appdb_calls.h"
+#include "samples/appdb_contacts.h"
+#include "samples/appdb_messages.h"
+#include "samples/appdb_notes.h"
+#include "samples/backup_builder.h"
+#include "samples/backup_sample.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::db {
@@ -29,21 +29,20 @@ std::pair<std::size_t, std::size_t> liveAndDeleted(const Records& records) {
 
 TEST(SamplePhoneDatabases, EveryReaderFindsLiveAndDeletedRows) {
   fixtures::TempFolder folder;
-  ASSERT_EQ(fixtures::writeSampleRoot(folder.path()), 0);
-  const auto phone =
-      std::find_if(fixtures::sampleBackups().begin(), fixtures::sampleBackups().end(),
-                   [](const fixtures::SampleBackup& b) { return b.manifestDb; });
-  ASSERT_NE(phone, fixtures::sampleBackups().end());
+  ASSERT_EQ(samples::writeSampleRoot(folder.path()), 0);
+  const auto phone = std::find_if(samples::sampleBackups().begin(), samples::sampleBackups().end(),
+                                  [](const samples::SampleBackup& b) { return b.manifestDb; });
+  ASSERT_NE(phone, samples::sampleBackups().end());
   const std::string backup = platform::joinPath(folder.path(), phone->folderName);
   auto stored = [&](const char* domain, const char* path) {
-    const std::string id = fixtures::fileIdFor(domain, path);
+    const std::string id = samples::fileIdFor(domain, path);
     return platform::joinPath(platform::joinPath(backup, id.substr(0, 2)), id);
   };
-  const std::string sms = stored(fixtures::kSmsDomain, fixtures::kSmsRelativePath);
-  const std::string book = stored(fixtures::kAddressBookDomain, fixtures::kAddressBookRelativePath);
+  const std::string sms = stored(samples::kSmsDomain, samples::kSmsRelativePath);
+  const std::string book = stored(samples::kAddressBookDomain, samples::kAddressBookRelativePath);
   const std::string calls =
-      stored(fixtures::kOldCallHistoryDomain, fixtures::kOldCallHistoryRelativePath);
-  const std::string notes = stored(fixtures::kNotesDomain, fixtures::kNotesRelativePath);
+      stored(samples::kOldCallHistoryDomain, samples::kOldCallHistoryRelativePath);
+  const std::string notes = stored(samples::kNotesDomain, samples::kNotesRelativePath);
 
   ConversationMap map;
   std::uint64_t max = 0;

@@ -9,9 +9,9 @@
 #include "db/contact_lines.h"
 #include "db/message_lines.h"
 #include "platform/file.h"
+#include "samples/appdb_contacts.h"
+#include "samples/appdb_messages.h"
 #include "tests/db/phone_test_support.h"
-#include "tests/fixtures/appdb_contacts.h"
-#include "tests/fixtures/appdb_messages.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::db {
@@ -32,16 +32,16 @@ std::string line(std::int64_t rowId, int columns, const std::map<int, std::strin
 }
 
 std::string readText(const std::string& path) {
-  return fixtures::readFileBytes(path);
+  return samples::readFileBytes(path);
 }
 
 const char kAccount[] = "\"0A1B2C3D-4E5F-6A7B-8C9D-0E1F2A3B4C5D\"";
 
 TEST(MessageLines, SmallDatabaseByteForByte) {
   fixtures::TempFolder folder;
-  fixtures::SqliteFixture db;
+  samples::SqliteFixture db;
   const std::string sms = folder.file("sms.db");
-  ASSERT_EQ(fixtures::buildSmallSmsDatabase(sms, &db), 0);
+  ASSERT_EQ(samples::buildSmallSmsDatabase(sms, &db), 0);
   const std::string out = folder.file("sms.csv");
   ASSERT_EQ(WriteMessageLinesAt(sms, out, 1000, 700000000), 0);
   const std::string expected =
@@ -121,9 +121,9 @@ LineIds lineIds(const std::string& text) {
 
 TEST(MessageLines, DeletedRowsGetConsecutiveNewRowIdsWhateverTheLiveOnes) {
   fixtures::TempFolder folder;
-  fixtures::SqliteFixture db;
+  samples::SqliteFixture db;
   const std::string sms = folder.file("sms.db");
-  ASSERT_EQ(fixtures::buildSmsDatabase(sms, fixtures::SmsLayout::kIos6, &db), 0);
+  ASSERT_EQ(samples::buildSmsDatabase(sms, samples::SmsLayout::kIos6, &db), 0);
   const auto& live = db.live("message");
   const auto& deleted = db.deleted("message");
 
@@ -134,7 +134,7 @@ TEST(MessageLines, DeletedRowsGetConsecutiveNewRowIdsWhateverTheLiveOnes) {
   // Every live row with a usable text (or none) is written once, under its own row id.
   std::size_t good = 0;
   for (const auto& r : live) {
-    good += phonetest::takenText(r.second[2]) || r.second[2].kind == fixtures::SqlValue::kNull;
+    good += phonetest::takenText(r.second[2]) || r.second[2].kind == samples::SqlValue::kNull;
   }
   std::size_t liveLines = 0;
   std::vector<std::int64_t> carved;
@@ -168,9 +168,9 @@ TEST(MessageLines, DeletedRowsGetConsecutiveNewRowIdsWhateverTheLiveOnes) {
 
 TEST(ContactLines, SmallAddressBookByteForByte) {
   fixtures::TempFolder folder;
-  fixtures::SqliteFixture db;
+  samples::SqliteFixture db;
   const std::string book = folder.file("AddressBook.sqlitedb");
-  ASSERT_EQ(fixtures::buildSmallAddressBook(book, &db), 0);
+  ASSERT_EQ(samples::buildSmallAddressBook(book, &db), 0);
   const std::string out = folder.file("Contacts.csv");
   ASSERT_EQ(WriteContactLines(book, out, 1000), 0);
   const std::string expected =

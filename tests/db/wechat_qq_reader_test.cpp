@@ -10,16 +10,16 @@
 #include "db/qq_reader.h"
 #include "db/wechat_reader.h"
 #include "platform/result.h"
+#include "samples/appdb_qq.h"
+#include "samples/appdb_wechat.h"
 #include "tests/db/chat_test_support.h"
-#include "tests/fixtures/appdb_qq.h"
-#include "tests/fixtures/appdb_wechat.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::db {
 namespace {
 
-using fixtures::SqlRow;
-using fixtures::SqlValue;
+using samples::SqlRow;
+using samples::SqlValue;
 using testing::wide;
 
 // Compares the live rows of one conversation with the rows SQLite returns for
@@ -86,7 +86,7 @@ void expectDeleted(const ChatRowMap& chats, const std::string& file,
       // A spilled row's overflow chain went to the freelist and its first page became the
       // trunk page: the text cannot be read whole.
       if (text.bytes.size() > 1024) continue;
-      if (fixtures::contentIntact(file, row, "UTF-8")) missed.push_back(text.bytes);
+      if (samples::contentIntact(file, row, "UTF-8")) missed.push_back(text.bytes);
     }
   }
   // Known gap of the page carver, not of these readers: in the QQ fixture one row freed in
@@ -122,17 +122,17 @@ class WeChatFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     path_ = folder_.file("MM.sqlite");
-    ASSERT_EQ(fixtures::buildWeChatDatabase(path_, &db_), 0);
+    ASSERT_EQ(samples::buildWeChatDatabase(path_, &db_), 0);
     ASSERT_EQ(ReadWeChat(path_, &chats_), 0);
   }
   fixtures::TempFolder folder_;
-  fixtures::SqliteFixture db_;
+  samples::SqliteFixture db_;
   std::string path_;
   ChatRowMap chats_;
 };
 
 TEST_F(WeChatFixture, LiveRowsAreWhatSqliteReturns) {
-  for (const char* name : {fixtures::kWeChatAlice, fixtures::kWeChatBob, fixtures::kWeChatGroup}) {
+  for (const char* name : {samples::kWeChatAlice, samples::kWeChatBob, samples::kWeChatGroup}) {
     SCOPED_TRACE(name);
     ASSERT_EQ(chats_.count(wide(name)), 1u);
     expectLiveRows(chats_[wide(name)],
@@ -143,35 +143,35 @@ TEST_F(WeChatFixture, LiveRowsAreWhatSqliteReturns) {
 }
 
 TEST_F(WeChatFixture, DeletedRowsAreRecoveredAndStaleCopiesAreNot) {
-  const std::string file = fixtures::readFileBytes(path_);
+  const std::string file = samples::readFileBytes(path_);
   // Rows grown by an update left their old cells behind: stale copies lie in the file.
   EXPECT_GE(testing::occurrences(file, "Yes, on the 9:15 train") +
                 testing::occurrences(file, "早上好! Are you coming today?"),
             3u);
-  const std::string alice = weChatTableName(fixtures::kWeChatAlice);
-  const std::string bob = weChatTableName(fixtures::kWeChatBob);
-  const std::string gone = weChatTableName(fixtures::kWeChatGone);
+  const std::string alice = weChatTableName(samples::kWeChatAlice);
+  const std::string bob = weChatTableName(samples::kWeChatBob);
+  const std::string gone = weChatTableName(samples::kWeChatGone);
   // Rows carved from a friend's own pages stay with the friend; rows of freelist pages (the
   // run of Bob's deletion, the dropped table) cannot be given a friend: "Unknown".
   std::map<std::wstring, std::vector<SqlRow>> deleted;
-  deleted[wide(fixtures::kWeChatAlice)] = rowsOf(db_.deleted(alice));
+  deleted[wide(samples::kWeChatAlice)] = rowsOf(db_.deleted(alice));
   deleted[L"Unknown"] = rowsOf(db_.live(gone));
   std::vector<SqlRow> bobs = rowsOf(db_.deleted(bob));
   // Bob's run freed whole pages and left freeblocks on the pages that stayed: such a row is
   // under Bob or under "Unknown".
   ChatRowMap merged = chats_;
-  for (ChatRow& m : merged[wide(fixtures::kWeChatBob)]) {
+  for (ChatRow& m : merged[wide(samples::kWeChatBob)]) {
     if (m.deleted == 1) merged[L"Unknown"].push_back(m);
   }
-  merged.erase(wide(fixtures::kWeChatBob));
+  merged.erase(wide(samples::kWeChatBob));
   deleted[L"Unknown"].insert(deleted[L"Unknown"].end(), bobs.begin(), bobs.end());
   expectDeleted(merged, file, deleted, 4);
   ASSERT_EQ(chats_.count(L"Unknown"), 1u);
 }
 
 TEST_F(WeChatFixture, FriendsWithoutTablesAddNoEntryAndBadTextsAreDropped) {
-  EXPECT_EQ(chats_.count(wide(fixtures::kWeChatNoTable)), 0u);
-  EXPECT_EQ(chats_.count(wide(fixtures::kWeChatGone)), 0u);
+  EXPECT_EQ(chats_.count(wide(samples::kWeChatNoTable)), 0u);
+  EXPECT_EQ(chats_.count(wide(samples::kWeChatGone)), 0u);
   EXPECT_EQ(chats_.size(), 4u);  // Alice, Bob, the group, Unknown
   std::string longText = "长消息: ";
   while (longText.size() < 2500) longText += "We will meet at the north gate of the park. ";
@@ -200,28 +200,28 @@ class QqFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     path_ = folder_.file("QQ.db");
-    ASSERT_EQ(fixtures::buildQqDatabase(path_, &db_), 0);
+    ASSERT_EQ(samples::buildQqDatabase(path_, &db_), 0);
     ASSERT_EQ(ReadQQ(path_, &chats_), 0);
   }
   fixtures::TempFolder folder_;
-  fixtures::SqliteFixture db_;
+  samples::SqliteFixture db_;
   std::string path_;
   ChatRowMap chats_;
 };
 
 TEST_F(QqFixture, LiveRowsAreWhatSqliteReturns) {
-  for (const char* n : {fixtures::kQqFriendA, fixtures::kQqFriendB}) {
+  for (const char* n : {samples::kQqFriendA, samples::kQqFriendB}) {
     SCOPED_TRACE(n);
     ASSERT_EQ(chats_.count(wide(n)), 1u);
     expectLiveRows(chats_[wide(n)],
-                   testing::queryRows(path_, "SELECT msgId, time, content, flag FROM " +
-                                                 fixtures::qqTableName(n)));
+                   testing::queryRows(
+                       path_, "SELECT msgId, time, content, flag FROM " + samples::qqTableName(n)));
   }
   expectDateOrder(chats_);
 }
 
 TEST_F(QqFixture, DeletedRowsAreRecoveredUnderTheirFriendOnly) {
-  const std::string file = fixtures::readFileBytes(path_);
+  const std::string file = samples::readFileBytes(path_);
   // Rows grown by an update left their old cells behind: stale copies lie in the file.
   std::size_t copies = 0;
   for (const char* moved : {"Sure, 12:30 at the noodle bar", "你好! Lunch tomorrow?",
@@ -230,19 +230,19 @@ TEST_F(QqFixture, DeletedRowsAreRecoveredUnderTheirFriendOnly) {
   }
   EXPECT_GE(copies, 1u);
   std::map<std::wstring, std::vector<SqlRow>> deleted;
-  const std::string a = fixtures::qqTableName(fixtures::kQqFriendA);
-  const std::string b = fixtures::qqTableName(fixtures::kQqFriendB);
-  deleted[wide(fixtures::kQqFriendA)] = rowsOf(db_.deleted(a));
+  const std::string a = samples::qqTableName(samples::kQqFriendA);
+  const std::string b = samples::qqTableName(samples::kQqFriendB);
+  deleted[wide(samples::kQqFriendA)] = rowsOf(db_.deleted(a));
   // B's run freed whole pages: the freelist phase of B's own scan finds them by the number.
-  deleted[wide(fixtures::kQqFriendB)] = rowsOf(db_.deleted(b));
+  deleted[wide(samples::kQqFriendB)] = rowsOf(db_.deleted(b));
   // A dropped table that is still listed: all its rows come from the freelist.
-  deleted[wide(fixtures::kQqFriendDropped)] =
-      rowsOf(db_.live(fixtures::qqTableName(fixtures::kQqFriendDropped)));
+  deleted[wide(samples::kQqFriendDropped)] =
+      rowsOf(db_.live(samples::qqTableName(samples::kQqFriendDropped)));
   // The friend whose listing row was deleted too is not read: that row's whole header (length,
   // row id, header size and the one serial type) lay in the four bytes the freeblock header
   // overwrote, so nothing names its table.
   ChatRowMap shown = chats_;
-  EXPECT_EQ(shown.count(wide(fixtures::kQqFriendGone)), 0u);
+  EXPECT_EQ(shown.count(wide(samples::kQqFriendGone)), 0u);
   expectDeleted(shown, file, deleted, 6);
   for (const auto& chat : chats_) {
     for (const ChatRow& m : chat.second) {
@@ -255,7 +255,7 @@ TEST_F(QqFixture, DeletedRowsAreRecoveredUnderTheirFriendOnly) {
 
 TEST_F(QqFixture, BadTextsAreDroppedAndDirectionsRead) {
   std::map<std::wstring, std::uint32_t> sent;
-  for (const ChatRow& m : chats_[wide(fixtures::kQqFriendA)]) sent[m.text] = m.sent;
+  for (const ChatRow& m : chats_[wide(samples::kQqFriendA)]) sent[m.text] = m.sent;
   EXPECT_EQ(sent.at(wide("你好! Lunch tomorrow?")), 0u);
   EXPECT_EQ(sent.at(L"Sure, 12:30 at the noodle bar"), 1u);
   for (const auto& s : sent) {

@@ -13,32 +13,32 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/result.h"
+#include "samples/appdb_qq.h"
+#include "samples/appdb_wechat.h"
+#include "samples/appdb_whatsapp.h"
+#include "samples/backup_builder.h"
+#include "samples/backup_sample.h"
 #include "tests/db/chat_test_support.h"
-#include "tests/fixtures/appdb_qq.h"
-#include "tests/fixtures/appdb_wechat.h"
-#include "tests/fixtures/appdb_whatsapp.h"
-#include "tests/fixtures/backup_builder.h"
-#include "tests/fixtures/backup_sample.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::db {
 namespace {
 
-using fixtures::SqlRow;
-using fixtures::SqlValue;
-using fixtures::WhatsAppLayout;
+using samples::SqlRow;
+using samples::SqlValue;
+using samples::WhatsAppLayout;
 using testing::wide;
 
 struct Built {
   fixtures::TempFolder folder;
-  fixtures::SqliteFixture db;
+  samples::SqliteFixture db;
   std::string path;
 };
 
 std::unique_ptr<Built> build(WhatsAppLayout layout) {
   auto b = std::make_unique<Built>();
   b->path = b->folder.file("ChatStorage.sqlite");
-  EXPECT_EQ(fixtures::buildWhatsAppDatabase(b->path, layout, &b->db), 0);
+  EXPECT_EQ(samples::buildWhatsAppDatabase(b->path, layout, &b->db), 0);
   return b;
 }
 
@@ -178,7 +178,7 @@ TEST_P(WhatsAppLayouts, DeletedRowsAreRecoveredAndStaleCopiesAreNot) {
   auto b = build(GetParam());
   WhatsAppChatMap chats;
   ASSERT_EQ(ReadWhatsApp(b->path, &chats), 0);
-  const std::string file = fixtures::readFileBytes(b->path);
+  const std::string file = samples::readFileBytes(b->path);
 
   // The file holds stale copies: rows grown by an update left their old cells behind.
   std::size_t copies = 0;
@@ -207,7 +207,7 @@ TEST_P(WhatsAppLayouts, DeletedRowsAreRecoveredAndStaleCopiesAreNot) {
     // the row, and the first of them became the freelist's trunk page, its start overwritten
     // by the list of free pages. Its text cannot be read whole.
     if (text.bytes.size() > 1024) continue;
-    EXPECT_FALSE(fixtures::contentIntact(file, row, "UTF-8"))
+    EXPECT_FALSE(samples::contentIntact(file, row, "UTF-8"))
         << "deleted row " << d.first << " is in the file but was not recovered";
   }
   // Most deleted rows keep their bytes: a test whose rows were all overwritten proves nothing.
@@ -335,9 +335,9 @@ TEST(WhatsAppReader, FailuresLeaveTheMapAsItWas) {
 
   // A database without the message table cannot be queried.
   const std::string other = folder.file("other.sqlite");
-  ASSERT_EQ(fixtures::makeSqliteDatabase(other,
-                                         "CREATE TABLE ZWACHATSESSION (Z_PK INTEGER PRIMARY KEY);"),
-            0);
+  ASSERT_EQ(
+      samples::makeSqliteDatabase(other, "CREATE TABLE ZWACHATSESSION (Z_PK INTEGER PRIMARY KEY);"),
+      0);
   EXPECT_EQ(ReadWhatsApp(other, &chats), kQueryFailed);
 
   // A file that is not a database.
@@ -352,9 +352,9 @@ TEST(WhatsAppReader, FailuresLeaveTheMapAsItWas) {
 TEST(WhatsAppReader, AnEmptyMessageTableStillGivesItsWidth) {
   // Every message deleted: the carver needs the table's true width to find them.
   fixtures::TempFolder folder;
-  fixtures::SqliteFixture db;
+  samples::SqliteFixture db;
   const std::string path = folder.file("empty.sqlite");
-  ASSERT_EQ(fixtures::buildWhatsAppDatabase(path, WhatsAppLayout::kNewer, &db), 0);
+  ASSERT_EQ(samples::buildWhatsAppDatabase(path, WhatsAppLayout::kNewer, &db), 0);
   sqlite3* h = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &h), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(h, "DELETE FROM ZWAMESSAGE", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -379,9 +379,9 @@ TEST(WhatsAppReader, WriteAheadLogDatabaseIsReadWithoutWritingBesideIt) {
   WhatsAppChatMap before;
   ASSERT_EQ(ReadWhatsApp(b->path, &before), 0);
   const std::string odd = b->folder.file("Chat #1 &50% Ørsted.sqlite");
-  const std::string bytes = fixtures::readFileBytes(b->path);
+  const std::string bytes = samples::readFileBytes(b->path);
   ASSERT_EQ(platform::writeWholeFile(odd, bytes.data(), bytes.size()), 0);
-  ASSERT_EQ(fixtures::patchFile(odd, 18, std::string("\x02\x02", 2)), 0);
+  ASSERT_EQ(samples::patchFile(odd, 18, std::string("\x02\x02", 2)), 0);
   std::vector<std::string> entriesBefore;
   ASSERT_EQ(platform::listFolder(b->folder.path(), &entriesBefore), 0);
 
@@ -401,26 +401,25 @@ namespace {
 
 TEST(WhatsAppReader, SampleBackupHoldsTheChatDatabasesUnderTheirRealPaths) {
   fixtures::TempFolder root;
-  ASSERT_EQ(fixtures::writeSampleRoot(root.path()), 0);
-  const fixtures::SampleBackup& phone = fixtures::sampleBackups().back();
+  ASSERT_EQ(samples::writeSampleRoot(root.path()), 0);
+  const samples::SampleBackup& phone = samples::sampleBackups().back();
   ASSERT_TRUE(phone.manifestDb);
   const std::string folder = platform::joinPath(root.path(), phone.folderName);
   auto stored = [&](const std::string& domain, const std::string& path) {
-    const std::string id = fixtures::fileIdFor(domain, path);
+    const std::string id = samples::fileIdFor(domain, path);
     return platform::joinPath(platform::joinPath(folder, id.substr(0, 2)), id);
   };
   // The engine finds the chat database by "ChatStorage.sqlite" in the manifest key.
   WhatsAppChatMap chats;
-  ASSERT_EQ(
-      ReadWhatsApp(stored(fixtures::kWhatsAppDomain, fixtures::kWhatsAppRelativePath), &chats), 0);
+  ASSERT_EQ(ReadWhatsApp(stored(samples::kWhatsAppDomain, samples::kWhatsAppRelativePath), &chats),
+            0);
   std::size_t live = 0, deleted = 0;
   for (const ChatRecord& r : all(chats)) (r.deleted ? deleted : live) += 1;
   EXPECT_GT(live, 10u);
   EXPECT_GT(deleted, 10u);
   ChatRowMap wechat, qq;
-  EXPECT_EQ(ReadWeChat(stored(fixtures::kWeChatDomain, fixtures::weChatRelativePath()), &wechat),
-            0);
-  EXPECT_EQ(ReadQQ(stored(fixtures::kQqDomain, fixtures::qqRelativePath()), &qq), 0);
+  EXPECT_EQ(ReadWeChat(stored(samples::kWeChatDomain, samples::weChatRelativePath()), &wechat), 0);
+  EXPECT_EQ(ReadQQ(stored(samples::kQqDomain, samples::qqRelativePath()), &qq), 0);
   EXPECT_EQ(wechat.size(), 4u);
   EXPECT_EQ(qq.size(), 3u);
 }

@@ -14,6 +14,7 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/text.h"
+#include "platform/utf8_main.h"
 
 namespace {
 
@@ -61,14 +62,6 @@ int run(const std::vector<std::string>& args) {
 
 }  // namespace
 
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(qv::platform::toUtf8(argv[i]));
+int utf8Main(const std::vector<std::string>& args) {
   return run(args);
 }
-#else
-int main(int argc, char** argv) {
-  return run(std::vector<std::string>(argv + 1, argv + argc));
-}
-#endif

@@ -11,17 +11,17 @@
 
 #include "engine/decryption.h"
 #include "engine/recovery_engine.h"
-#include "engine/recovery_source.h"
 #include "engine/scan_results.h"
 #include "engine/scan_sequence.h"
+#include "engine/source_factory.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/os_calls.h"
 #include "platform/result.h"
+#include "samples/backup_sample.h"
+#include "samples/encrypt_backup.h"
+#include "samples/encrypt_twin.h"
 #include "tests/engine/scan_test_support.h"
-#include "tests/fixtures/backup_sample.h"
-#include "tests/fixtures/encrypt_backup.h"
-#include "tests/fixtures/encrypt_twin.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::engine {
@@ -52,7 +52,7 @@ class ScriptedDecryption : public ::testing::Test {
   }
   int open(const std::wstring& password, const std::string& workName = "work") {
     EngineSetup setup;
-    setup.workFolder = W(platform::joinPath(temp_.path(), workName));
+    setup.workFolder = platform::joinPath(temp_.path(), workName);
     setup.findBackups = false;
     setup.decryptionTool = QV_SCRIPT_CHILD;
     engine_ = std::make_unique<RecoveryEngine>(setup);
@@ -119,7 +119,7 @@ TEST_F(ScriptedDecryption, AStopAnswerEndsDecryptionWithThatAnswer) {
 TEST_F(ScriptedDecryption, AToolThatCannotBeFoundGives87) {
   makeBackup(1);
   EngineSetup setup;
-  setup.workFolder = W(platform::joinPath(temp_.path(), "work"));
+  setup.workFolder = platform::joinPath(temp_.path(), "work");
   setup.findBackups = false;
   setup.decryptionTool = platform::joinPath(temp_.path(), "no-such-tool");
   RecoveryEngine engine(setup);
@@ -141,7 +141,7 @@ TEST_F(ScriptedDecryption, TheToolReceivesFolderAndPasswordExactlyAsThreeArgumen
     // A work folder with spaces, as on many Windows machines.
     open(W(password), "work folder ünï");
     const std::string expected =
-        backup_ + "\n" + U(engine_->decryptionOutputFolder()) + "\n" + password + "\n";
+        backup_ + "\n" + engine_->decryptionOutputFolder() + "\n" + password + "\n";
     EXPECT_EQ(readOrEmpty(backup_ + ".args"), expected);
     engine_.reset();
   }
@@ -151,7 +151,7 @@ TEST_F(ScriptedDecryption, LeftoverOutputIsRemovedWhenTheEngineStartsAndEnds) {
   makeBackup(2);
   script("file one\nfile two\nprint Count: 2\\n\n");
   open(L"pw");
-  const std::string output = U(engine_->decryptionOutputFolder());
+  const std::string output = engine_->decryptionOutputFolder();
   EXPECT_TRUE(platform::isFile(platform::joinPath(output, "one")));
   engine_.reset();
   EXPECT_FALSE(platform::isFile(platform::joinPath(output, "one")));
@@ -195,10 +195,10 @@ class TemporaryFolderChoice : public ::testing::Test {
   }
   std::string chosen() {
     EngineSetup setup;
-    setup.workFolder = W(work_);
+    setup.workFolder = work_;
     setup.findBackups = false;
     RecoveryEngine engine(setup);
-    return U(engine.temporaryFolder());
+    return engine.temporaryFolder();
   }
 
   fixtures::TempFolder temp_;
@@ -241,15 +241,14 @@ TEST_F(TemporaryFolderChoice, ADriveWhereNothingCanBeCreatedFallsBackToTheWorkFo
 TEST_F(TemporaryFolderChoice, ASecondDecryptionKeepsTheFolderWhenFreeSpaceChanges) {
   free_[work_] = kTemporaryFolderMinFree * 2;
   EngineSetup setup;
-  setup.workFolder = W(work_);
+  setup.workFolder = work_;
   setup.findBackups = false;
   RecoveryEngine engine(setup);
-  const std::wstring first = engine.temporaryFolder();
+  const std::string first = engine.temporaryFolder();
   free_[work_] = 0;
   free_[drives_[0]] = kTemporaryFolderMinFree * 8;
   EXPECT_EQ(engine.temporaryFolder(), first);
-  EXPECT_EQ(engine.decryptionOutputFolder(),
-            W(platform::joinPath(U(first), kDecryptionOutputName)));
+  EXPECT_EQ(engine.decryptionOutputFolder(), platform::joinPath(first, kDecryptionOutputName));
 }
 
 // Whole backups through the real tool.
@@ -258,9 +257,9 @@ class ScanCounts : public ScanObserver {};
 std::vector<std::size_t> scanCounts(RecoveryEngine* engine, const std::string& folder,
                                     const std::wstring& password, int* openResult) {
   backup::BackupInfo info;
-  EXPECT_EQ(engine->readBackupFolder(&info, W(folder)), 0);
+  EXPECT_EQ(engine->readBackupFolder(&info, folder), 0);
   engine->setCurrentBackup(info);
-  auto source = createSource(static_cast<int>(SourceKind::kLocalBackup), engine);
+  auto source = createSource(SourceKind::kLocalBackup, engine);
   ScanResults results;
   ScanControl control;
   ScanCounts observer;
@@ -277,26 +276,26 @@ class RealToolDecryption : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string root = platform::joinPath(temp_.path(), "plain");
-    ASSERT_EQ(fixtures::writeSampleRoot(root), 0);
-    plain_ = platform::joinPath(root, fixtures::sampleBackups()[1].folderName);
+    ASSERT_EQ(samples::writeSampleRoot(root), 0);
+    plain_ = platform::joinPath(root, samples::sampleBackups()[1].folderName);
     ASSERT_TRUE(platform::isFile(platform::joinPath(plain_, "Manifest.db")));
   }
   std::unique_ptr<RecoveryEngine> makeEngine() {
     EngineSetup setup;
-    setup.workFolder = W(platform::joinPath(temp_.path(), "work area"));
+    setup.workFolder = platform::joinPath(temp_.path(), "work area");
     setup.findBackups = false;
     setup.decryptionTool = QV_DECRYPT_TOOL;
     return std::make_unique<RecoveryEngine>(setup);
   }
   std::string twin(const std::string& name, const std::string& password,
-                   fixtures::EncryptedPlistForm form = fixtures::EncryptedPlistForm::kBinary) {
-    fixtures::EncryptOptions options;
+                   samples::EncryptedPlistForm form = samples::EncryptedPlistForm::kBinary) {
+    samples::EncryptOptions options;
     options.password = password;
     options.iterations = 10;
     options.dpIterations = 10;
     options.plistForm = form;
     const std::string folder = platform::joinPath(temp_.path(), name);
-    EXPECT_EQ(fixtures::writeEncryptedTwin(plain_, folder, options), 0);
+    EXPECT_EQ(samples::writeEncryptedTwin(plain_, folder, options), 0);
     return folder;
   }
 
@@ -319,7 +318,7 @@ TEST_F(RealToolDecryption, APasswordProtectedTwinScansLikeThePlainBackup) {
        {std::string("two  words \"quoted\" \\\\"), std::string("pässwörd ñ 密码 🔑 end\\")}) {
     SCOPED_TRACE(password);
     const auto form =
-        i == 0 ? fixtures::EncryptedPlistForm::kBinary : fixtures::EncryptedPlistForm::kXml;
+        i == 0 ? samples::EncryptedPlistForm::kBinary : samples::EncryptedPlistForm::kXml;
     const std::string folder = twin("twin" + std::to_string(i), password, form);
     ++i;
     int openResult = -1;
@@ -341,7 +340,7 @@ TEST_F(RealToolDecryption, AWrongPasswordOpensNothingAndSaysSo) {
   EXPECT_EQ(openResult, kWrongPassword);
   for (std::size_t n : counts) EXPECT_EQ(n, 0u);
   // The same engine opens it with the right password afterwards, into the same folder.
-  const std::wstring output = engine->decryptionOutputFolder();
+  const std::string output = engine->decryptionOutputFolder();
   scanCounts(engine.get(), folder, L"right one", &openResult);
   EXPECT_EQ(openResult, 0);
   EXPECT_EQ(engine->decryptionOutputFolder(), output);

@@ -9,9 +9,9 @@
 #include "platform/folders.h"
 #include "platform/result.h"
 #include "platform/text.h"
-#include "tests/fixtures/backup_builder.h"
-#include "tests/fixtures/backup_info_plist.h"
-#include "tests/fixtures/backup_sample.h"
+#include "samples/backup_builder.h"
+#include "samples/backup_info_plist.h"
+#include "samples/backup_sample.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::engine {
@@ -25,9 +25,9 @@ class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     root_ = platform::joinPath(temp_.path(), "Ünïcødé 用户");
-    ASSERT_EQ(fixtures::writeSampleRoot(root_), 0);
-    setup_.workFolder = W(platform::joinPath(temp_.path(), "app data/QuenvaleTarnwick"));
-    setup_.backupRoot = W(root_);
+    ASSERT_EQ(samples::writeSampleRoot(root_), 0);
+    setup_.workFolder = platform::joinPath(temp_.path(), "app data/QuenvaleTarnwick");
+    setup_.backupRoot = root_;
   }
   fixtures::TempFolder temp_;
   std::string root_;
@@ -37,23 +37,23 @@ class EngineTest : public ::testing::Test {
 TEST_F(EngineTest, StartUpCreatesTheWorkFolderAndListsTheRoot) {
   RecoveryEngine engine(setup_);
   EXPECT_EQ(engine.startResult(), 0);
-  EXPECT_TRUE(platform::isFolder(platform::toUtf8(setup_.workFolder)));
-  EXPECT_EQ(engine.backupFolder(), W(root_));
-  EXPECT_EQ(engine.backupEntries().size(), fixtures::sampleBackups().size());
+  EXPECT_TRUE(platform::isFolder(setup_.workFolder));
+  EXPECT_EQ(engine.backupFolder(), root_);
+  EXPECT_EQ(engine.backupEntries().size(), samples::sampleBackups().size());
 
   std::vector<backup::BackupInfo> backups;
   ASSERT_EQ(engine.listBackups(&backups), 0);
   ASSERT_EQ(backups.size(), 2u);
   // Newest first: the sample lists its backups oldest first.
-  EXPECT_EQ(backups[0].displayName, W(fixtures::sampleBackups()[1].displayName));
-  EXPECT_EQ(backups[1].displayName, W(fixtures::sampleBackups()[0].displayName));
+  EXPECT_EQ(backups[0].displayName, W(samples::sampleBackups()[1].displayName));
+  EXPECT_EQ(backups[1].displayName, W(samples::sampleBackups()[0].displayName));
   EXPECT_TRUE(backups[0].versionAbove11);
   EXPECT_FALSE(backups[1].versionAbove11);
   EXPECT_EQ(backups[1].phoneNumber, "");
 }
 
 TEST_F(EngineTest, MissingRootIsAnEmptyListNotAFailure) {
-  setup_.backupRoot = W(platform::joinPath(temp_.path(), "no such root"));
+  setup_.backupRoot = platform::joinPath(temp_.path(), "no such root");
   RecoveryEngine engine(setup_);
   EXPECT_EQ(engine.startResult(), 0);
   EXPECT_TRUE(engine.backupEntries().empty());
@@ -64,8 +64,8 @@ TEST_F(EngineTest, MissingRootIsAnEmptyListNotAFailure) {
   // A work folder that cannot be made is reported, and the engine still works.
   const std::string blocker = platform::joinPath(temp_.path(), "file");
   ASSERT_EQ(platform::writeWholeFile(blocker, "x", 1), 0);
-  setup_.workFolder = W(platform::joinPath(blocker, "work"));
-  setup_.backupRoot = W(root_);
+  setup_.workFolder = platform::joinPath(blocker, "work");
+  setup_.backupRoot = root_;
   RecoveryEngine blocked(setup_);
   EXPECT_NE(blocked.startResult(), 0);
   EXPECT_EQ(blocked.backupEntries().size(), 2u);
@@ -79,14 +79,14 @@ TEST_F(EngineTest, OpenedBackupsResolveEveryStoredFile) {
   ASSERT_EQ(backups.size(), 2u);
   for (const backup::BackupInfo& b : backups) {
     ASSERT_EQ(engine.setCurrentBackup(b), 0);
-    EXPECT_EQ(engine.backupFolder(), b.folder);
+    EXPECT_EQ(W(engine.backupFolder()), b.folder);
     EXPECT_EQ(engine.currentBackup().serialNumber, b.serialNumber);
     ASSERT_EQ(engine.loadManifest(), 0);
     bool db = engine.hasManifestDb();
     EXPECT_EQ(engine.manifestKind(), db ? backup::ManifestKind::kDb : backup::ManifestKind::kMbdb);
     std::size_t expected = 0;
     std::size_t expectedStored = 0;
-    for (const auto& s : fixtures::sampleBackups()) {
+    for (const auto& s : samples::sampleBackups()) {
       if (W(platform::joinPath(root_, s.folderName)) == b.folder) {
         expected = s.manifestEntries;
         expectedStored = s.storedFiles;
@@ -95,12 +95,11 @@ TEST_F(EngineTest, OpenedBackupsResolveEveryStoredFile) {
     EXPECT_EQ(engine.index().size(), expected);
     std::size_t found = 0;
     for (const backup::ManifestEntry& e : engine.index()) {
-      std::wstring path = engine.storedFilePath(e.fileId);
+      const std::string path = engine.storedFilePath(e.fileId);
       if (db) {
-        EXPECT_NE(path.find(W(e.fileId.substr(0, 2)) + static_cast<wchar_t>(platform::kSep)),
-                  std::wstring::npos);
+        EXPECT_NE(path.find(e.fileId.substr(0, 2) + platform::kSep), std::string::npos);
       }
-      found += platform::isFile(platform::toUtf8(path)) ? 1 : 0;
+      found += platform::isFile(path) ? 1 : 0;
     }
     // Directory rows and symbolic links have no stored file; every regular file has one.
     EXPECT_EQ(found, expectedStored) << platform::toUtf8(b.folder);
@@ -113,8 +112,8 @@ TEST_F(EngineTest, OpenedBackupsResolveEveryStoredFile) {
   engine.loadManifest();  // its Manifest.db is plain here; the layout rule is what counts
   ASSERT_TRUE(engine.hasManifestDb());
   EXPECT_EQ(engine.storedFilePath("3d0d7e5fb2ce288813306e4d4636395e047a3d28"),
-            enciphered.folder + static_cast<wchar_t>(platform::kSep) +
-                L"3d0d7e5fb2ce288813306e4d4636395e047a3d28");
+            platform::toUtf8(enciphered.folder) + platform::kSep +
+                "3d0d7e5fb2ce288813306e4d4636395e047a3d28");
 }
 
 #ifndef _WIN32
@@ -151,14 +150,15 @@ TEST(EngineStartTest, NoApplicationDataFolderIsNotFatal) {
 
 TEST_F(EngineTest, ReadingAFolderByHand) {
   RecoveryEngine engine(setup_);
-  const auto& sample = fixtures::sampleBackups()[0];
+  const auto& sample = samples::sampleBackups()[0];
   backup::BackupInfo info;
-  ASSERT_EQ(engine.readBackupFolder(&info, W(platform::joinPath(root_, sample.folderName))), 0);
+  ASSERT_EQ(engine.readBackupFolder(&info, platform::joinPath(root_, sample.folderName)), 0);
   EXPECT_EQ(info.displayName, W(sample.displayName));
-  EXPECT_FALSE(engine.probeEncrypted(info.folder));
-  EXPECT_EQ(engine.readBackupFolder(&info, W(root_)), kInvalid);
-  std::vector<std::wstring> out;
-  EXPECT_TRUE(engine.enumerateFolder(W(root_), &out));
+  EXPECT_EQ(info.folder, W(platform::joinPath(root_, sample.folderName)));
+  EXPECT_FALSE(engine.probeEncrypted(platform::toUtf8(info.folder)));
+  EXPECT_EQ(engine.readBackupFolder(&info, root_), kInvalid);
+  std::vector<std::string> out;
+  EXPECT_TRUE(engine.enumerateFolder(root_, &out));
   EXPECT_EQ(out.size(), 2u);
   EXPECT_EQ(engine.localBackupDate("not a date"), "");
 }

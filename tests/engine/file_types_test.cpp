@@ -115,10 +115,10 @@ std::vector<DetectorCase> detectorCases() {
 
 class DetectFileTest : public ::testing::Test {
  protected:
-  std::wstring put(const std::string& name, const Bytes& bytes) {
+  std::string put(const std::string& name, const Bytes& bytes) {
     const std::string path = tmp.file(name);
     EXPECT_EQ(platform::writeWholeFile(path, bytes.data(), bytes.size()), kOk);
-    return platform::toWide(path);
+    return path;
   }
   fixtures::TempFolder tmp;
 };
@@ -154,7 +154,7 @@ TEST_F(DetectFileTest, EachDetectorTakesItsFormatAndRefusesNearMissesAndShortFil
 TEST_F(DetectFileTest, MissingAndEmptyFiles) {
   DetectionCounter counter;
   std::wstring out = L"stale";
-  EXPECT_EQ(detectFileType(platform::toWide(tmp.file("absent")), &counter, &out), kErrFileNotFound);
+  EXPECT_EQ(detectFileType(tmp.file("absent"), &counter, &out), kErrFileNotFound);
   EXPECT_EQ(out, L"");
   EXPECT_EQ(detectFileType(put("empty", {}), &counter, &out), kShortRead);
   const Bytes jpeg400(makeHead({{0, "\xFF\xD8\xFF\xE0"}, {6, "JFIF"}}, 400));

@@ -8,18 +8,17 @@
 #include "engine/chat_database.h"
 #include "engine/file_types.h"
 #include "engine/recovery_engine.h"
-#include "engine/safe_name.h"
 #include "platform/os_calls.h"
 #include "platform/result.h"
+#include "samples/media_samples.h"
 #include "tests/engine/scan_test_support.h"
-#include "tests/fixtures/media_samples.h"
 
 namespace qv::engine {
 namespace {
 
-using fixtures::mediaBytes;
-using fixtures::MediaSample;
-using fixtures::StoredAs;
+using samples::mediaBytes;
+using samples::MediaSample;
+using samples::StoredAs;
 using testing::RecordingCallback;
 using testing::TestBackup;
 using testing::U;
@@ -69,7 +68,7 @@ TEST(PhotoWalk, ItemsNamesOrderAndReports) {
   EXPECT_EQ(cameraRoll[1].size, 3000u);
   EXPECT_EQ(U(cameraRoll[1].storedPath),
             backup.builder().storedPath(
-                fixtures::fileIdFor("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.MOV")));
+                samples::fileIdFor("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.MOV")));
   // 12 + 22 x i / 6 for the five entries reported (the missing file is passed over), then 34.
   EXPECT_EQ(afterOpen(recorder), (std::vector<int>{15, 19, 23, 26, 30, 34}));
   EXPECT_EQ(engine->progress(), 34);
@@ -202,21 +201,6 @@ TEST(AppFileWalk, ACancelStopsItAndKeepsNoLaterFile) {
   EXPECT_EQ(items.size(), 2u);
   // Reports share 2 x step: 12 + 22 x 1 / 6, 12 + 22 x 2 / 6, then the step's own share.
   EXPECT_EQ(afterOpen(recorder), (std::vector<int>{15, 19, 23}));
-}
-
-TEST(SafeFileName, NamesFromTheManifestBecomePlainFileNames) {
-  EXPECT_EQ(safeFileName(L"IMG_0001.JPG"), L"IMG_0001.JPG");
-  EXPECT_EQ(safeFileName(L"Résumé 山田.heic"), L"Résumé 山田.heic");
-  EXPECT_EQ(safeFileName(L".."), L"__");
-  EXPECT_EQ(safeFileName(L"."), L"_");
-  EXPECT_EQ(safeFileName(L""), L"_");
-  EXPECT_EQ(safeFileName(L"name. "), L"name__");
-  EXPECT_EQ(safeFileName(L"a/b\\c:d*e?f\"g<h>i|j"), L"a_b_c_d_e_f_g_h_i_j");
-  EXPECT_EQ(safeFileName(L"tab\there\x7F"), L"tab_here_");
-  EXPECT_EQ(safeFileName(L"nul.txt"), L"_nul.txt");
-  EXPECT_EQ(safeFileName(L"LPT9.log"), L"_LPT9.log");
-  EXPECT_EQ(safeFileName(L"COM0.log"), L"COM0.log");
-  EXPECT_EQ(safeFileName(L"CONSOLE.JPG"), L"CONSOLE.JPG");
 }
 
 TEST(ChatDatabaseNames, OnlyTheDatabaseItselfCounts) {

@@ -14,17 +14,17 @@
 #include "db/note_reader.h"
 #include "db/whatsapp_reader.h"
 #include "engine/recovery_engine.h"
-#include "engine/recovery_source.h"
 #include "engine/scan_sequence.h"
+#include "engine/source_factory.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/result.h"
+#include "samples/appdb_calls.h"
+#include "samples/appdb_qq.h"
+#include "samples/appdb_whatsapp.h"
+#include "samples/backup_sample.h"
+#include "samples/media_samples.h"
 #include "tests/engine/scan_test_support.h"
-#include "tests/fixtures/appdb_calls.h"
-#include "tests/fixtures/appdb_qq.h"
-#include "tests/fixtures/appdb_whatsapp.h"
-#include "tests/fixtures/backup_sample.h"
-#include "tests/fixtures/media_samples.h"
 
 namespace qv::engine {
 namespace {
@@ -47,7 +47,7 @@ class SampleScan : public ::testing::Test {
   // One sample root for the suite: the scans only read it.
   static void SetUpTestSuite() {
     shared_ = new fixtures::TempFolder;
-    ASSERT_EQ(fixtures::writeSampleRoot(platform::joinPath(shared_->path(), "backups")), 0);
+    ASSERT_EQ(samples::writeSampleRoot(platform::joinPath(shared_->path(), "backups")), 0);
   }
   static void TearDownTestSuite() {
     delete shared_;
@@ -56,23 +56,23 @@ class SampleScan : public ::testing::Test {
   void SetUp() override {
     root_ = platform::joinPath(shared_->path(), "backups");
     EngineSetup setup;
-    setup.workFolder = W(platform::joinPath(temp_.path(), "work"));
+    setup.workFolder = platform::joinPath(temp_.path(), "work");
     setup.findBackups = false;
     engine_ = std::make_unique<RecoveryEngine>(setup);
   }
-  void choose(const fixtures::SampleBackup& sample) {
+  void choose(const samples::SampleBackup& sample) {
     backup::BackupInfo info;
-    ASSERT_EQ(engine_->readBackupFolder(&info, W(platform::joinPath(root_, sample.folderName))), 0);
+    ASSERT_EQ(engine_->readBackupFolder(&info, platform::joinPath(root_, sample.folderName)), 0);
     engine_->setCurrentBackup(info);
   }
   int scan(CategorySet chosen) {
-    auto source = createSource(static_cast<int>(SourceKind::kLocalBackup), engine_.get());
+    auto source = createSource(SourceKind::kLocalBackup, engine_.get());
     ScanSequence sequence(*source, chosen, results_, control_, observer_);
     const int rc = sequence.run(L"");
     EXPECT_EQ(sequence.openResult(), 0);
     return rc;
   }
-  std::string stored(const char* fileId) { return U(engine_->storedFilePath(fileId)); }
+  std::string stored(const char* fileId) { return engine_->storedFilePath(fileId); }
   std::size_t count(ItemCategory c) { return summarize(results_, c).items; }
 
   static fixtures::TempFolder* shared_;
@@ -87,11 +87,11 @@ class SampleScan : public ::testing::Test {
 fixtures::TempFolder* SampleScan::shared_ = nullptr;
 
 TEST_F(SampleScan, ThePhoneFillsEveryCategoryWithWhatItHolds) {
-  choose(fixtures::sampleBackups().back());
+  choose(samples::sampleBackups().back());
   EXPECT_EQ(scan(allCategories()), 0);
   EXPECT_EQ(observer_.finishedWith, std::vector<int>{0});
 
-  const auto media = fixtures::sampleMediaCounts();
+  const auto media = samples::sampleMediaCounts();
   for (ItemCategory c : {ItemCategory::kCameraRoll, ItemCategory::kPhotoStream,
                          ItemCategory::kAppPhotos, ItemCategory::kAppVideos,
                          ItemCategory::kMessageAttachments, ItemCategory::kWhatsAppAttachments}) {
@@ -100,7 +100,7 @@ TEST_F(SampleScan, ThePhoneFillsEveryCategoryWithWhatItHolds) {
     EXPECT_EQ(count(c), media[static_cast<std::size_t>(c)]);
   }
   // Each media file that is an item is there under its expected name (and app).
-  for (const fixtures::SampleMediaFile& f : fixtures::sampleMediaFiles()) {
+  for (const samples::SampleMediaFile& f : samples::sampleMediaFiles()) {
     if (f.category < 0) continue;
     SCOPED_TRACE(f.relativePath);
     const std::wstring name = W(f.name);
@@ -153,11 +153,12 @@ TEST_F(SampleScan, ThePhoneFillsEveryCategoryWithWhatItHolds) {
   ASSERT_EQ(db::ReadNotes(stored(kNotesFileId), &notes), 0);
   EXPECT_EQ(count(ItemCategory::kNotes), notes.size());
   db::WhatsAppChatMap chats;
-  ASSERT_EQ(db::ReadWhatsApp(stored(fixtures::fileIdFor(fixtures::kWhatsAppDomain,
-                                                        fixtures::kWhatsAppRelativePath)
-                                        .c_str()),
-                             &chats),
-            0);
+  ASSERT_EQ(
+      db::ReadWhatsApp(
+          stored(
+              samples::fileIdFor(samples::kWhatsAppDomain, samples::kWhatsAppRelativePath).c_str()),
+          &chats),
+      0);
   EXPECT_EQ(count(ItemCategory::kWhatsApp), chats.size());
   for (ItemCategory c :
        {ItemCategory::kMessages, ItemCategory::kContacts, ItemCategory::kCallHistory,
@@ -172,7 +173,7 @@ TEST_F(SampleScan, ThePhoneFillsEveryCategoryWithWhatItHolds) {
 
 // The value after each step, as the engine reports it when every step of the scan runs.
 TEST_F(SampleScan, EachStepAddsItsShareOfTheProgress) {
-  choose(fixtures::sampleBackups().back());
+  choose(samples::sampleBackups().back());
   RecordingCallback recorder;
   engine_->setCallback(&RecordingCallback::call, &recorder);
   std::vector<int> closing;
@@ -205,7 +206,7 @@ TEST_F(SampleScan, EachStepAddsItsShareOfTheProgress) {
 // The tablet has no message database: that category stays empty with a code that is not the
 // stop code, and the scan goes on to the end.
 TEST_F(SampleScan, AMissingDatabaseLeavesItsCategoryEmptyAndTheScanGoesOn) {
-  choose(fixtures::sampleBackups().front());
+  choose(samples::sampleBackups().front());
   EXPECT_EQ(scan(allCategories()), 0);
   EXPECT_EQ(observer_.finishedWith, std::vector<int>{0});
   ASSERT_EQ(observer_.steps.size(), static_cast<std::size_t>(kScanStepCount));
@@ -215,24 +216,24 @@ TEST_F(SampleScan, AMissingDatabaseLeavesItsCategoryEmptyAndTheScanGoesOn) {
 }
 
 TEST_F(SampleScan, WhatsAppAttachmentsAloneAreFound) {
-  choose(fixtures::sampleBackups().back());
+  choose(samples::sampleBackups().back());
   CategorySet chosen;
   chosen.set(static_cast<int>(ItemCategory::kWhatsAppAttachments));
   EXPECT_EQ(scan(chosen), 0);
   EXPECT_EQ(
       count(ItemCategory::kWhatsAppAttachments),
-      fixtures::sampleMediaCounts()[static_cast<std::size_t>(ItemCategory::kWhatsAppAttachments)]);
+      samples::sampleMediaCounts()[static_cast<std::size_t>(ItemCategory::kWhatsAppAttachments)]);
   EXPECT_EQ(count(ItemCategory::kAppPhotos), 0u);
   EXPECT_EQ(count(ItemCategory::kAppVideos), 0u);
 }
 
 TEST_F(SampleScan, ChatAccountsAndValueLines) {
-  choose(fixtures::sampleBackups().back());
+  choose(samples::sampleBackups().back());
   ASSERT_EQ(engine_->open(L""), 0);
   AccountChatMap qq, wechat;
   EXPECT_EQ(engine_->readQqChats(&qq), 0);
   ASSERT_EQ(qq.size(), 1u);
-  EXPECT_EQ(qq.begin()->first, W(fixtures::kQqOwner));
+  EXPECT_EQ(qq.begin()->first, W(samples::kQqOwner));
   EXPECT_FALSE(qq.begin()->second.empty());
   EXPECT_EQ(engine_->readWechatChats(&wechat), 0);
   ASSERT_EQ(wechat.size(), 1u);
@@ -253,18 +254,18 @@ TEST_F(SampleScan, ChatAccountsAndValueLines) {
 
 // The newer call history is read when the backup has it; the older one only otherwise.
 TEST(CallHistory, TheNewerDatabaseComesFirst) {
-  TestBackup backup(fixtures::ManifestLayout::kDb, "11.4");  // the fixture's iOS 11 layout
+  TestBackup backup(samples::ManifestLayout::kDb, "11.4");  // the fixture's iOS 11 layout
   auto& b = backup.builder();
-  const std::string newer = testing::builtDatabase(fixtures::buildCallHistoryStoredata);
-  const std::string older = testing::builtDatabase(fixtures::buildOldCallHistory);
+  const std::string newer = testing::builtDatabase(samples::buildCallHistoryStoredata);
+  const std::string older = testing::builtDatabase(samples::buildOldCallHistory);
   b.addFile("HomeDomain", "Library/CallHistoryDB/CallHistory.storedata", newer);
   b.addFile("WirelessDomain", "Library/CallHistory/call_history.db", older);
   auto engine = backup.open();
   ASSERT_TRUE(engine);
-  const std::string book = U(engine->storedFilePath(kAddressBookFileId));
+  const std::string book = engine->storedFilePath(kAddressBookFileId);
   std::vector<db::CallRecord> expected, other;
-  db::ReadCalls(U(engine->storedFilePath(kCallHistoryFileId)), book, 0, &expected);
-  db::ReadCalls(U(engine->storedFilePath(kOldCallHistoryFileId)), book, 0, &other);
+  db::ReadCalls(engine->storedFilePath(kCallHistoryFileId), book, 0, &expected);
+  db::ReadCalls(engine->storedFilePath(kOldCallHistoryFileId), book, 0, &other);
   ASSERT_FALSE(expected.empty());
   ASSERT_NE(expected.size(), other.size());  // so that the count tells which one was read
   std::vector<db::CallRecord> calls;
@@ -276,12 +277,12 @@ TEST(CallHistory, TheNewerDatabaseComesFirst) {
 TEST(ChatDatabases, JournalsAreNotDatabasesAndAccountsKeepApart) {
   TestBackup backup;
   auto& b = backup.builder();
-  b.addFile(fixtures::kWhatsAppDomain, "ChatStorage.sqlite-wal", "not a database");
-  b.addFile(fixtures::kWhatsAppDomain, fixtures::kWhatsAppRelativePath,
-            testing::builtDatabase([](const std::string& p, fixtures::SqliteFixture* db) {
-              return fixtures::buildWhatsAppDatabase(p, fixtures::WhatsAppLayout::kNewer, db);
+  b.addFile(samples::kWhatsAppDomain, "ChatStorage.sqlite-wal", "not a database");
+  b.addFile(samples::kWhatsAppDomain, samples::kWhatsAppRelativePath,
+            testing::builtDatabase([](const std::string& p, samples::SqliteFixture* db) {
+              return samples::buildWhatsAppDatabase(p, samples::WhatsAppLayout::kNewer, db);
             }));
-  const std::string qqDb = testing::builtDatabase(fixtures::buildQqDatabase);
+  const std::string qqDb = testing::builtDatabase(samples::buildQqDatabase);
   b.addFile("AppDomain-com.tencent.mqq", "Documents/contents/555/QQ.db-journal", "journal");
   b.addFile("AppDomain-com.tencent.mqq", "Documents/contents/555/QQ.db", qqDb);
   b.addFile("AppDomain-com.tencent.mqqi", "Documents/contents/555/QQ.db", qqDb);

@@ -5,7 +5,7 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/text.h"
-#include "tests/fixtures/backup_info_plist.h"
+#include "samples/backup_info_plist.h"
 
 namespace qv::engine::testing {
 
@@ -17,9 +17,9 @@ int QV_CALLBACK RecordingCallback::call(void* user, int value) {
   return 0;
 }
 
-TestBackup::TestBackup(fixtures::ManifestLayout layout, const std::string& productVersion)
-    : builder_(std::make_unique<fixtures::BackupBuilder>(platform::joinPath(temp_.path(), "backup"),
-                                                         layout)),
+TestBackup::TestBackup(samples::ManifestLayout layout, const std::string& productVersion)
+    : builder_(std::make_unique<samples::BackupBuilder>(platform::joinPath(temp_.path(), "backup"),
+                                                        layout)),
       productVersion_(productVersion) {}
 
 std::string TestBackup::workFolder() const {
@@ -27,16 +27,16 @@ std::string TestBackup::workFolder() const {
 }
 
 std::unique_ptr<RecoveryEngine> TestBackup::open(RecordingCallback* recorder) {
-  fixtures::DeviceInfo device;
+  samples::DeviceInfo device;
   device.productVersion = productVersion_;
-  EXPECT_EQ(fixtures::writeInfoPlist(folder(), fixtures::infoPlistText(device)), 0);
+  EXPECT_EQ(samples::writeInfoPlist(folder(), samples::infoPlistText(device)), 0);
   EXPECT_EQ(builder_->finish(), 0);
   EngineSetup setup;
-  setup.workFolder = W(workFolder());
+  setup.workFolder = workFolder();
   setup.findBackups = false;
   auto engine = std::make_unique<RecoveryEngine>(setup);
   backup::BackupInfo info;
-  EXPECT_EQ(engine->readBackupFolder(&info, W(folder())), 0);
+  EXPECT_EQ(engine->readBackupFolder(&info, folder()), 0);
   engine->setCurrentBackup(info);
   if (recorder != nullptr) engine->setCallback(&RecordingCallback::call, recorder);
   const int rc = engine->open(L"");
@@ -45,10 +45,10 @@ std::unique_ptr<RecoveryEngine> TestBackup::open(RecordingCallback* recorder) {
   return engine;
 }
 
-std::string builtDatabase(int (*build)(const std::string& path, fixtures::SqliteFixture* db)) {
+std::string builtDatabase(int (*build)(const std::string& path, samples::SqliteFixture* db)) {
   fixtures::TempFolder scratch;
   const std::string path = scratch.file("built.sqlite");
-  fixtures::SqliteFixture db;
+  samples::SqliteFixture db;
   EXPECT_EQ(build(path, &db), 0);
   std::string bytes;
   EXPECT_EQ(platform::readWholeFile(path, std::uint64_t{1} << 30, &bytes), 0);

@@ -8,8 +8,8 @@
 
 #include "engine/progress.h"
 #include "engine/recovery_engine.h"
-#include "tests/fixtures/backup_builder.h"
-#include "tests/fixtures/sqlite_fixture.h"
+#include "samples/backup_builder.h"
+#include "samples/sqlite_fixture.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::engine::testing {
@@ -26,9 +26,9 @@ struct RecordingCallback {
 // work folder lies beside it.
 class TestBackup {
  public:
-  explicit TestBackup(fixtures::ManifestLayout layout = fixtures::ManifestLayout::kDb,
+  explicit TestBackup(samples::ManifestLayout layout = samples::ManifestLayout::kDb,
                       const std::string& productVersion = "14.3");
-  fixtures::BackupBuilder& builder() { return *builder_; }
+  samples::BackupBuilder& builder() { return *builder_; }
   const std::string& folder() const { return builder_->folder(); }
   std::string workFolder() const;
   // Finishes the manifest, makes an engine, makes this backup current and opens it. Null (with
@@ -37,12 +37,12 @@ class TestBackup {
 
  private:
   fixtures::TempFolder temp_;
-  std::unique_ptr<fixtures::BackupBuilder> builder_;
+  std::unique_ptr<samples::BackupBuilder> builder_;
   std::string productVersion_;
 };
 
 // The bytes of a database a fixture builder writes (built in a scratch file, then read back).
-std::string builtDatabase(int (*build)(const std::string& path, fixtures::SqliteFixture* db));
+std::string builtDatabase(int (*build)(const std::string& path, samples::SqliteFixture* db));
 
 std::wstring W(const std::string& utf8);
 std::string U(const std::wstring& wide);

@@ -11,16 +11,16 @@
 #include "platform/folders.h"
 #include "platform/os_calls.h"
 #include "platform/result.h"
+#include "samples/backup_builder.h"
+#include "samples/media_samples.h"
 #include "tests/engine/scan_test_support.h"
-#include "tests/fixtures/backup_builder.h"
-#include "tests/fixtures/media_samples.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::engine {
 namespace {
 
-using fixtures::mediaBytes;
-using fixtures::MediaSample;
+using samples::mediaBytes;
+using samples::MediaSample;
 using testing::U;
 using testing::W;
 
@@ -57,7 +57,7 @@ std::string asfBytes(std::size_t size) {
   const unsigned char guid[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
                                   0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
   std::string s(reinterpret_cast<const char*>(guid), sizeof guid);
-  s += fixtures::pseudoRandomBytes(size - s.size(), 7);
+  s += samples::pseudoRandomBytes(size - s.size(), 7);
   return s;
 }
 
@@ -65,7 +65,7 @@ class CopyTest : public ::testing::Test {
  protected:
   void SetUp() override {
     EngineSetup setup;
-    setup.workFolder = W(temp_.file("work"));
+    setup.workFolder = temp_.file("work");
     setup.findBackups = false;
     engine_ = std::make_unique<RecoveryEngine>(setup);
   }
@@ -162,7 +162,7 @@ TEST_F(CopyTest, AnEmptySourceGivesAnEmptyDestinationWithoutACall) {
 }
 
 TEST_F(CopyTest, ACopyReportsEachPieceAndNothingAfter) {
-  const std::string bytes = fixtures::pseudoRandomBytes(150000, 3);
+  const std::string bytes = samples::pseudoRandomBytes(150000, 3);
   const std::wstring destination = W(temp_.file("out/Camera Roll/IMG_0001.JPG"));
   CopyRecorder recorder;
   EXPECT_EQ(
@@ -194,7 +194,7 @@ TEST_F(CopyTest, FilesThatCannotBeOpenedAreReportedOnce) {
 // A write that fails half way ends the copy with its code even when the callback answers "go
 // on": going on would report a file with a hole in it as copied.
 TEST_F(CopyTest, AFailingWriteEndsTheCopyWithItsCode) {
-  const std::wstring source = stored("src", fixtures::pseudoRandomBytes(150000, 4));
+  const std::wstring source = stored("src", samples::pseudoRandomBytes(150000, 4));
   const std::wstring destination = W(temp_.file("out/b.jpg"));
   static int writes;
   writes = 0;
@@ -218,7 +218,7 @@ TEST_F(CopyTest, AFailingWriteEndsTheCopyWithItsCode) {
 }
 
 TEST_F(CopyTest, AStopEndsTheCopyAfterItsPieceAndKeepsWhatWasCopied) {
-  const std::string bytes = fixtures::pseudoRandomBytes(150000, 5);
+  const std::string bytes = samples::pseudoRandomBytes(150000, 5);
   const std::wstring destination = W(temp_.file("out/c.jpg"));
   CopyRecorder recorder;
   recorder.stopAtCall = 1;

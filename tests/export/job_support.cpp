@@ -11,7 +11,7 @@ namespace {
 
 engine::EngineSetup setupFor(const std::string& workFolder) {
   engine::EngineSetup setup;
-  setup.workFolder = platform::toWide(workFolder);
+  setup.workFolder = workFolder;
   setup.findBackups = false;
   return setup;
 }

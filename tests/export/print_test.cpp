@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/items.h"
 #include "export/print_page.h"
 #include "platform/file.h"
 #include "platform/folders.h"
@@ -15,12 +16,14 @@
 namespace qv::output {
 namespace {
 
-constexpr int kCameraRoll = 1;
-constexpr int kMessages = 5;
-constexpr int kContacts = 7;
-constexpr int kCallHistory = 8;
-constexpr int kNotes = 9;
-constexpr int kWhatsApp = 10;
+using engine::categoryNumber;
+using engine::ItemCategory;
+constexpr int kCameraRoll = categoryNumber(ItemCategory::kCameraRoll);
+constexpr int kMessages = categoryNumber(ItemCategory::kMessages);
+constexpr int kContacts = categoryNumber(ItemCategory::kContacts);
+constexpr int kCallHistory = categoryNumber(ItemCategory::kCallHistory);
+constexpr int kNotes = categoryNumber(ItemCategory::kNotes);
+constexpr int kWhatsApp = categoryNumber(ItemCategory::kWhatsApp);
 
 struct Fixture {
   std::vector<db::MessageRecord> messageRows;

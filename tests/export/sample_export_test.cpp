@@ -8,8 +8,8 @@
 #include <map>
 
 #include "engine/recovery_engine.h"
-#include "engine/recovery_source.h"
 #include "engine/scan_sequence.h"
+#include "engine/source_factory.h"
 #include "export/doc_template.h"
 #include "export/markup.h"
 #include "export/output_names.h"
@@ -18,8 +18,8 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/text.h"
+#include "samples/backup_sample.h"
 #include "tests/export/job_support.h"
-#include "tests/fixtures/backup_sample.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::output {
@@ -51,21 +51,21 @@ std::vector<std::string> contentsUnder(const std::string& folder) {
 TEST(SampleExport, EveryCategoryOfThePhoneBackupLandsInItsPlace) {
   fixtures::TempFolder tmp;
   const std::string root = joinPath(tmp.path(), "backups");
-  ASSERT_EQ(fixtures::writeSampleRoot(root), 0);
+  ASSERT_EQ(samples::writeSampleRoot(root), 0);
   engine::EngineSetup setup;
-  setup.workFolder = platform::toWide(joinPath(tmp.path(), "work"));
+  setup.workFolder = joinPath(tmp.path(), "work");
   setup.findBackups = false;
   engine::RecoveryEngine engine(setup);
 
   // The phone backup: the one with Manifest.db and every database.
-  const fixtures::SampleBackup* phone = nullptr;
-  for (const fixtures::SampleBackup& b : fixtures::sampleBackups())
+  const samples::SampleBackup* phone = nullptr;
+  for (const samples::SampleBackup& b : samples::sampleBackups())
     if (b.manifestDb) phone = &b;
   ASSERT_NE(phone, nullptr);
   backup::BackupInfo info;
-  ASSERT_EQ(engine.readBackupFolder(&info, platform::toWide(joinPath(root, phone->folderName))), 0);
+  ASSERT_EQ(engine.readBackupFolder(&info, joinPath(root, phone->folderName)), 0);
   engine.setCurrentBackup(info);
-  auto source = engine::createSource(1, &engine);
+  auto source = engine::createSource(engine::SourceKind::kLocalBackup, &engine);
   engine::ScanResults results;
   engine::ScanControl control;
   engine::ScanObserver quiet;

@@ -2,14 +2,15 @@
 // filter's counts and the order of keys.
 #include <gtest/gtest.h>
 
+#include "engine/items.h"
 #include "export/statistics.h"
 
 namespace qv::output {
 namespace {
 
-constexpr int kCameraRoll = 1;
-constexpr int kAppPhotos = 3;
-constexpr int kNotes = 9;
+constexpr int kCameraRoll = engine::categoryNumber(engine::ItemCategory::kCameraRoll);
+constexpr int kAppPhotos = engine::categoryNumber(engine::ItemCategory::kAppPhotos);
+constexpr int kNotes = engine::categoryNumber(engine::ItemCategory::kNotes);
 
 TEST(Statistics, ItemsStartCheckedAndCountAtLeast1024Bytes) {
   CStatisticsObj stats;

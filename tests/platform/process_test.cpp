@@ -6,6 +6,7 @@
 #include "platform/folders.h"
 #include "platform/process.h"
 #include "platform/result.h"
+#include "platform/shipped_program.h"
 
 namespace qv::platform {
 namespace {
@@ -13,11 +14,7 @@ namespace {
 std::string childPath() {
   std::string folder;
   EXPECT_EQ(programFolder(&folder), kOk);
-#ifdef _WIN32
-  return joinPath(folder, "qv_test_child.exe");
-#else
-  return joinPath(folder, "qv_test_child");
-#endif
+  return joinPath(folder, siblingProgramName("qv_test_child.exe", "qv_test_child"));
 }
 
 // Collects everything the child writes until its output closes, polling as the engine does.

@@ -12,20 +12,14 @@
 #include <thread>
 #include <vector>
 
-#include "platform/text.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
+#include "platform/console.h"
+#include "platform/utf8_main.h"
 
 namespace {
 
 int run(const std::vector<std::string>& args) {
-#ifdef _WIN32
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stdin), _O_BINARY);
-#endif
+  qv::platform::useBinaryStdout();
+  qv::platform::useBinaryStdin();
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& cmd = args[i];
     if (cmd == "args") {
@@ -53,14 +47,6 @@ int run(const std::vector<std::string>& args) {
 
 }  // namespace
 
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(qv::platform::toUtf8(argv[i]));
+int utf8Main(const std::vector<std::string>& args) {
   return run(args);
 }
-#else
-int main(int argc, char** argv) {
-  return run(std::vector<std::string>(argv + 1, argv + argc));
-}
-#endif

@@ -13,22 +13,23 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/text.h"
-#include "tests/fixtures/encrypt_backup.h"
+#include "platform/utf8_main.h"
+#include "samples/encrypt_backup.h"
 
 namespace {
 
 struct Case {
   const char* name;
   const char* password;
-  qv::fixtures::EncryptedEra era;
+  qv::samples::EncryptedEra era;
 };
 
 const Case kCases[] = {
-    {"spaces", "correct horse  battery staple", qv::fixtures::EncryptedEra::kManifestDb},
-    {"quotes", "say \"hi\" and \"\"", qv::fixtures::EncryptedEra::kManifestDb},
-    {"backslashes", "tricky \\\" \\\\\" end\\", qv::fixtures::EncryptedEra::kManifestMbdb},
+    {"spaces", "correct horse  battery staple", qv::samples::EncryptedEra::kManifestDb},
+    {"quotes", "say \"hi\" and \"\"", qv::samples::EncryptedEra::kManifestDb},
+    {"backslashes", "tricky \\\" \\\\\" end\\", qv::samples::EncryptedEra::kManifestMbdb},
     {"nonascii", "p\xC3\xA4ssw\xC3\xB6rd \xC3\xB1 \xE5\xAF\x86\xE7\xA0\x81 \xF0\x9F\x94\x91",
-     qv::fixtures::EncryptedEra::kManifestDb},
+     qv::samples::EncryptedEra::kManifestDb},
 };
 
 struct File {
@@ -46,12 +47,12 @@ const File kFiles[] = {
 int make(const std::string& folder, const Case& c) {
   std::error_code ec;
   std::filesystem::remove_all(std::filesystem::u8path(folder), ec);
-  qv::fixtures::EncryptOptions o;
+  qv::samples::EncryptOptions o;
   o.password = c.password;
   o.era = c.era;
-  std::vector<qv::fixtures::PlainBackupFile> files;
+  std::vector<qv::samples::PlainBackupFile> files;
   for (const File& f : kFiles) files.push_back({f.domain, f.path, f.content});
-  return qv::fixtures::writeEncryptedBackup(qv::platform::joinPath(folder, "backup"), files, o) == 0
+  return qv::samples::writeEncryptedBackup(qv::platform::joinPath(folder, "backup"), files, o) == 0
              ? 0
              : 1;
 }
@@ -67,7 +68,7 @@ int check(const std::string& folder, const Case& c) {
   }
   for (const File& f : kFiles) {
     std::string bytes;
-    std::string id = qv::fixtures::EncryptedBackupWriter::fileIdOf(f.domain, f.path);
+    std::string id = qv::samples::EncryptedBackupWriter::fileIdOf(f.domain, f.path);
     if (qv::platform::readWholeFile(qv::platform::joinPath(out, id), 1 << 20, &bytes) != 0 ||
         bytes != f.content) {
       std::fprintf(stderr, "%s/%s did not come back\n", f.domain, f.path);
@@ -76,7 +77,7 @@ int check(const std::string& folder, const Case& c) {
   }
   bool manifest = qv::platform::isFile(
       qv::platform::joinPath(qv::platform::joinPath(folder, "backup"), "Manifest.db-decypted"));
-  if (manifest != (c.era != qv::fixtures::EncryptedEra::kManifestMbdb)) {
+  if (manifest != (c.era != qv::samples::EncryptedEra::kManifestMbdb)) {
     std::fprintf(stderr, "Manifest.db-decypted %s\n",
                  manifest ? "written for a Manifest.mbdb backup" : "missing");
     ++failures;
@@ -99,14 +100,6 @@ int run(const std::vector<std::string>& args) {
 
 }  // namespace
 
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(qv::platform::toUtf8(argv[i]));
+int utf8Main(const std::vector<std::string>& args) {
   return run(args);
 }
-#else
-int main(int argc, char** argv) {
-  return run(std::vector<std::string>(argv + 1, argv + argc));
-}
-#endif

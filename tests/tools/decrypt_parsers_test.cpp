@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/result.h"
-#include "tests/fixtures/encrypt_plist_writer.h"
+#include "samples/encrypt_plist_writer.h"
 #include "tools/decrypt/archived_file.h"
 #include "tools/decrypt/binary_plist.h"
 #include "tools/decrypt/keybag.h"
@@ -18,7 +18,7 @@
 namespace qv::decrypt {
 namespace {
 
-using fixtures::enc::PlistOut;
+using samples::enc::PlistOut;
 
 PlistOut sampleTree() {
   std::vector<PlistOut> many;
@@ -55,10 +55,10 @@ void expectSampleTree(const PlistValue& v) {
 
 TEST(DecryptPlist, BinaryAndXmlFormsGiveTheSameTree) {
   PlistValue fromBinary;
-  ASSERT_EQ(readAnyPlist(fixtures::enc::toBinaryPlist(sampleTree()), &fromBinary), kOk);
+  ASSERT_EQ(readAnyPlist(samples::enc::toBinaryPlist(sampleTree()), &fromBinary), kOk);
   expectSampleTree(fromBinary);
   PlistValue fromXml;
-  ASSERT_EQ(readAnyPlist(fixtures::enc::toXmlPlist(sampleTree()), &fromXml), kOk);
+  ASSERT_EQ(readAnyPlist(samples::enc::toXmlPlist(sampleTree()), &fromXml), kOk);
   expectSampleTree(fromXml);
 }
 
@@ -188,11 +188,11 @@ TEST(DecryptParsers, KeybagLayoutIsEnforced) {
 
 TEST(DecryptParsers, ManifestPlistNeedsA44ByteManifestKey) {
   ManifestPlist m;
-  std::string key43 = fixtures::enc::toXmlPlist(
+  std::string key43 = samples::enc::toXmlPlist(
       PlistOut::dict({{"IsEncrypted", PlistOut::boolean_(true)},
                       {"ManifestKey", PlistOut::data(std::string(43, 'k'))}}));
   EXPECT_EQ(readManifestPlist(key43, &m), kInvalid);
-  std::string key44 = fixtures::enc::toBinaryPlist(PlistOut::dict(
+  std::string key44 = samples::enc::toBinaryPlist(PlistOut::dict(
       {{"IsEncrypted", PlistOut::boolean_(true)},
        {"ManifestKey", PlistOut::data(std::string("\x04\x00\x00\x00", 4) + std::string(40, 'k'))},
        {"Lockdown", PlistOut::dict({{"ProductVersion", PlistOut::string_("10.2")}})}}));
@@ -243,7 +243,7 @@ TEST(DecryptParsers, ArchivedFileRecordResolvesItsKeyThroughUids) {
       PlistOut::uid(4),
       PlistOut::integer_(123),
   });
-  std::string blob = fixtures::enc::toBinaryPlist(PlistOut::dict(
+  std::string blob = samples::enc::toBinaryPlist(PlistOut::dict(
       {{"$top", PlistOut::dict({{"root", PlistOut::uid(1)}})}, {"$objects", objects}}));
   ArchivedFile f;
   ASSERT_EQ(readArchivedFile(blob, &f), kOk);
@@ -257,7 +257,7 @@ TEST(DecryptParsers, ArchivedFileRecordResolvesItsKeyThroughUids) {
     PlistOut bad = PlistOut::array(
         {PlistOut::string_("$null"), PlistOut::dict({{"EncryptionKey", PlistOut::uid(target)}}),
          PlistOut::string_("x"), PlistOut::string_("y"), PlistOut::uid(4)});
-    std::string badBlob = fixtures::enc::toBinaryPlist(PlistOut::dict(
+    std::string badBlob = samples::enc::toBinaryPlist(PlistOut::dict(
         {{"$top", PlistOut::dict({{"root", PlistOut::uid(1)}})}, {"$objects", bad}}));
     EXPECT_EQ(readArchivedFile(badBlob, &f), kInvalid) << target;
   }

@@ -13,7 +13,7 @@
 #include "platform/folders.h"
 #include "platform/os_calls.h"
 #include "platform/result.h"
-#include "tests/fixtures/encrypt_backup.h"
+#include "samples/encrypt_backup.h"
 #include "tests/tools/decrypt_test_support.h"
 #include "tools/decrypt/decrypt_backup.h"
 #include "tools/decrypt/stored_file.h"
@@ -22,11 +22,11 @@
 namespace qv::decrypt {
 namespace {
 
-using fixtures::EmptyFileForm;
-using fixtures::EncryptedBackupWriter;
-using fixtures::EncryptedEra;
-using fixtures::EncryptedPlistForm;
-using fixtures::EncryptOptions;
+using samples::EmptyFileForm;
+using samples::EncryptedBackupWriter;
+using samples::EncryptedEra;
+using samples::EncryptedPlistForm;
+using samples::EncryptOptions;
 using testing::CapturingConsole;
 using testing::ScratchFolder;
 

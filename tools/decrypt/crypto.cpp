@@ -2,6 +2,7 @@
 
 #include <gcrypt.h>
 
+#include "platform/crypto_start.h"
 #include "platform/result.h"
 #include "tools/decrypt/keybag.h"
 
@@ -15,20 +16,10 @@ gcry_cipher_hd_t hd(void* h) {
 
 }  // namespace
 
-int initCrypto() {
-  if (gcry_control(GCRYCTL_INITIALIZATION_FINISHED_P)) return kOk;
-  // AES key wrap in libgcrypt needs 1.6; nothing older is shipped anywhere we build.
-  if (!gcry_check_version("1.6.0")) return kInvalid;
-  // Keys live only briefly in this short-lived process; secure memory would need privileges.
-  gcry_control(GCRYCTL_DISABLE_SECMEM, 0);
-  gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
-  return kOk;
-}
-
 int pbkdf2(PbkdfHash hash, std::string_view password, std::string_view salt,
            std::uint32_t iterations, std::size_t outLen, std::string* out) {
   out->assign(outLen, '\0');
-  if (initCrypto() != kOk || iterations == 0) return kInvalid;
+  if (platform::startGcrypt() != kOk || iterations == 0) return kInvalid;
   int algo = hash == PbkdfHash::kSha1 ? GCRY_MD_SHA1 : GCRY_MD_SHA256;
   gcry_error_t err = gcry_kdf_derive(password.data(), password.size(), GCRY_KDF_PBKDF2, algo,
                                      salt.data(), salt.size(), iterations, outLen, out->data());
@@ -40,7 +31,7 @@ int pbkdf2(PbkdfHash hash, std::string_view password, std::string_view salt,
 }
 
 std::string sha1Hex(std::string_view bytes) {
-  initCrypto();
+  platform::startGcrypt();
   unsigned char digest[20];
   gcry_md_hash_buffer(GCRY_MD_SHA1, digest, bytes.data(), bytes.size());
   static const char kHex[] = "0123456789abcdef";
@@ -57,7 +48,7 @@ KeyUnwrapper::~KeyUnwrapper() {
 }
 
 int KeyUnwrapper::setKey(std::string_view kek) {
-  if (initCrypto() != kOk || kek.size() != kKeySize) return kInvalid;
+  if (platform::startGcrypt() != kOk || kek.size() != kKeySize) return kInvalid;
   if (!handle_) {
     gcry_cipher_hd_t h = nullptr;
     if (gcry_cipher_open(&h, GCRY_CIPHER_AES256, GCRY_CIPHER_MODE_AESWRAP, 0)) return kInvalid;
@@ -83,7 +74,7 @@ CbcDecryptor::~CbcDecryptor() {
 }
 
 int CbcDecryptor::start(std::string_view key) {
-  if (initCrypto() != kOk || key.size() != kKeySize) return kInvalid;
+  if (platform::startGcrypt() != kOk || key.size() != kKeySize) return kInvalid;
   if (!handle_) {
     gcry_cipher_hd_t h = nullptr;
     if (gcry_cipher_open(&h, GCRY_CIPHER_AES256, GCRY_CIPHER_MODE_CBC, 0)) return kInvalid;

@@ -9,10 +9,6 @@
 
 namespace qv::decrypt {
 
-// Initialises libgcrypt once per process (safe to call again). 0, or kInvalid when the library
-// is too old.
-int initCrypto();
-
 enum class PbkdfHash { kSha1, kSha256 };
 
 // PBKDF2 with the given HMAC hash; *out gets outLen bytes. 0, or kInvalid.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/byte_cursor.h"
+#include "platform/crypto_start.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/result.h"
@@ -86,7 +87,7 @@ class BackupDecryptor {
 
   int run(std::string_view password) {
     lastCorruption() = "";
-    int rc = initCrypto();
+    int rc = platform::startGcrypt();
     if (rc != kOk) return fail(rc, "the cryptography library is unusable");
     std::string plistBytes;
     rc = platform::readWholeFile(platform::joinPath(backup_, "Manifest.plist"), kMaxManifestPlist,

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "platform/utf8_main.h"
 #include "tools/decrypt/tool_main.h"
 
 namespace {
@@ -29,16 +30,6 @@ int run(const std::vector<std::string>& args) {
 
 }  // namespace
 
-#ifdef _WIN32
-// Arguments arrive as UTF-16 and become UTF-8, so a non-ASCII password reaches the key
-// derivation as UTF-8 bytes whatever the console code page.
-int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(qv::platform::toUtf8(argv[i]));
+int utf8Main(const std::vector<std::string>& args) {
   return run(args);
 }
-#else
-int main(int argc, char** argv) {
-  return run(std::vector<std::string>(argv + 1, argv + argc));
-}
-#endif

@@ -8,8 +8,9 @@
 #include "platform/error_text.h"
 #include "platform/folders.h"
 #include "platform/text.h"
-#include "tests/fixtures/backup_sample.h"
-#include "tests/fixtures/encrypt_twin.h"
+#include "platform/utf8_main.h"
+#include "samples/backup_sample.h"
+#include "samples/encrypt_twin.h"
 
 namespace {
 
@@ -18,33 +19,25 @@ int run(const std::vector<std::string>& args) {
     std::fprintf(stderr, "usage: quenvale-sample DIR\n  Writes a sample backup root into DIR.\n");
     return args.size() == 1 ? 0 : 2;
   }
-  int rc = qv::fixtures::writeSampleRoot(args[0]);
-  if (rc == 0) rc = qv::fixtures::writeEncryptedSample(args[0]);
+  int rc = qv::samples::writeSampleRoot(args[0]);
+  if (rc == 0) rc = qv::samples::writeEncryptedSample(args[0]);
   if (rc != 0) {
     std::fprintf(stderr, "quenvale-sample: %d: %s (writing %s)\n", rc,
                  qv::platform::errorMessage(rc).c_str(), args[0].c_str());
     return 1;
   }
-  for (const auto& b : qv::fixtures::sampleBackups()) {
+  for (const auto& b : qv::samples::sampleBackups()) {
     std::printf("%s  %s\n", qv::platform::joinPath(args[0], b.folderName).c_str(),
                 b.manifestDb ? "Manifest.db" : "Manifest.mbdb");
   }
   std::printf("%s  Manifest.db, password-protected, password: %s\n",
-              qv::platform::joinPath(args[0], qv::fixtures::kEncryptedSampleFolderName).c_str(),
-              qv::fixtures::kEncryptedSamplePassword);
+              qv::platform::joinPath(args[0], qv::samples::kEncryptedSampleFolderName).c_str(),
+              qv::samples::kEncryptedSamplePassword);
   return 0;
 }
 
 }  // namespace
 
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(qv::platform::toUtf8(argv[i]));
+int utf8Main(const std::vector<std::string>& args) {
   return run(args);
 }
-#else
-int main(int argc, char** argv) {
-  return run(std::vector<std::string>(argv + 1, argv + argc));
-}
-#endif

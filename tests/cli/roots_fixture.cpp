@@ -1,0 +1,83 @@
+// cli_roots_fixture DIR: writes the backup roots that the CLI tests read. DIR/sample is the
+// sample root; DIR/broken holds one backup per kind of damage the commands must report.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+#include "platform/folders.h"
+#include "platform/text.h"
+#include "platform/utf8_main.h"
+#include "samples/backup_builder.h"
+#include "samples/backup_info_plist.h"
+#include "samples/backup_sample.h"
+
+namespace {
+
+using qv::samples::BackupBuilder;
+using qv::samples::ManifestLayout;
+namespace platform = qv::platform;
+
+int writeFile(const std::string& path, const std::string& bytes) {
+  return platform::writeWholeFile(path, bytes.data(), bytes.size());
+}
+
+int writeBroken(const std::string& root) {
+  int failures = 0;
+  auto check = [&failures](int rc) { failures += rc != 0; };
+  const std::string plist = qv::samples::infoPlistText(qv::samples::DeviceInfo());
+  auto backup = [&](const std::string& name, ManifestLayout layout) {
+    BackupBuilder b(platform::joinPath(root, name), layout);
+    check(qv::samples::writeInfoPlist(b.folder(), plist));
+    for (int i = 0; i < 5; ++i) b.addFile("HomeDomain", "Library/file" + std::to_string(i), "x");
+    check(b.finish());
+    return b.folder();
+  };
+
+  std::string garbage = backup("garbage-mbdb", ManifestLayout::kMbdb);
+  check(writeFile(platform::joinPath(garbage, "Manifest.mbdb"), "this is no manifest\n"));
+
+  std::string cut = backup("cut-mbdb", ManifestLayout::kMbdb);
+  std::string bytes;
+  check(platform::readWholeFile(platform::joinPath(cut, "Manifest.mbdb"), 1 << 20, &bytes));
+  check(writeFile(platform::joinPath(cut, "Manifest.mbdb"), bytes.substr(0, bytes.size() - 20)));
+
+  std::string notSqlite = backup("not-sqlite-db", ManifestLayout::kDb);
+  check(writeFile(platform::joinPath(notSqlite, "Manifest.db"),
+                  qv::samples::pseudoRandomBytes(4096, 9)));
+
+  // Enciphered: the address book and the manifest database are both unreadable bytes.
+  BackupBuilder enc(platform::joinPath(root, "enciphered"), ManifestLayout::kDb);
+  check(qv::samples::writeInfoPlist(enc.folder(), plist));
+  enc.addFile("HomeDomain", "Library/AddressBook/AddressBook.sqlitedb",
+              qv::samples::pseudoRandomBytes(8192, 4));
+  check(enc.finish());
+  check(writeFile(platform::joinPath(enc.folder(), "Manifest.db"),
+                  qv::samples::pseudoRandomBytes(4096, 8)));
+
+  std::string garbled = backup("garbled-plist", ManifestLayout::kMbdb);
+  check(writeFile(platform::joinPath(garbled, "Info.plist"),
+                  "<key>Serial Number</key>\n<string>\n\x01\x02<key>Display Name</key>"));
+
+  check(platform::createFolders(platform::joinPath(root, "no-plist")));
+  check(writeFile(platform::joinPath(root, "stray.txt"), "not a backup"));
+  return failures;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args) {
+  if (args.size() != 1) {
+    std::fprintf(stderr, "usage: cli_roots_fixture DIR\n");
+    return 2;
+  }
+  const std::string& dir = args[0];
+  int failures = qv::samples::writeSampleRoot(platform::joinPath(dir, "sample")) != 0;
+  failures += writeBroken(platform::joinPath(dir, "broken"));
+  if (failures != 0) std::fprintf(stderr, "cli_roots_fixture: %d steps failed\n", failures);
+  return failures == 0 ? 0 : 1;
+}
+
+int utf8Main(const std::vector<std::string>& args) {
+  return run(args);
+}
