@@ -1,7 +1,5 @@
 #include "db/call_reader.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -12,7 +10,7 @@
 #include "db/local_dates.h"
 #include "db/phone_lookup.h"
 #include "db/sqlite_page_reader.h"
-#include "db/sqlite_uri.h"
+#include "db/sqlite_probe.h"
 #include "db/varint.h"
 #include "platform/result.h"
 
@@ -93,24 +91,10 @@ std::wstring callKey(const CallRecord& c) {
 }  // namespace
 
 int ProbeCallRecordTable(const std::string& path, bool* present) {
-  *present = false;
-  sqlite3* db = nullptr;
-  // Read only and immutable: a missing file is an error, never a new empty database in the
-  // backup, and a database in write-ahead-log mode (as the phone keeps this one) gets no -wal
-  // and -shm files beside it.
-  int rc = sqlite3_open_v2(immutableSqliteUri(path).c_str(), &db,
-                           SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
-  if (rc != SQLITE_OK) {
-    sqlite3_close(db);
-    return rc;
-  }
-  // Preparing the query answers whether the table is there without reading its rows.
-  sqlite3_stmt* stmt = nullptr;
-  rc = sqlite3_prepare_v2(db, "select * from ZCALLRECORD;", -1, &stmt, nullptr);
-  *present = rc == SQLITE_OK && stmt != nullptr;
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
-  return kOk;
+  int columns = 0;
+  const int rc = probeTable(path, "ZCALLRECORD", &columns);
+  *present = rc == kOk;
+  return rc == kQueryFailed ? kOk : rc;
 }
 
 int ReadCalls(const std::string& callHistoryPath, const std::string& addressBookPath,

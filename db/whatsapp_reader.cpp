@@ -21,8 +21,6 @@
 // references read both forms.
 #include "db/whatsapp_reader.h"
 
-#include <sqlite3.h>
-
 #include <cmath>
 #include <tuple>
 #include <unordered_map>
@@ -30,7 +28,7 @@
 
 #include "db/chat_columns.h"
 #include "db/sqlite_page_reader.h"
-#include "db/sqlite_uri.h"
+#include "db/sqlite_probe.h"
 #include "db/timestamp.h"
 #include "platform/result.h"
 
@@ -337,23 +335,10 @@ int WhatsAppRead::run(const std::string& path, WhatsAppChatMap* chats) {
 }  // namespace
 
 int whatsAppMessageWidth(const std::string& path, int* width) {
-  sqlite3* db = nullptr;
-  // Read-only and immutable: a missing file is an error, never a new empty database, and a
-  // database in write-ahead-log mode (as the phone keeps this one) gets no -wal and -shm files
-  // beside it. Nothing is ever written into the backup folder.
-  int rc = sqlite3_open_v2(immutableSqliteUri(path).c_str(), &db,
-                           SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
-  if (rc != SQLITE_OK) {
-    sqlite3_close(db);
-    return rc;
-  }
-  // Preparing the query is enough to learn its columns; a table without rows has them too.
-  sqlite3_stmt* stmt = nullptr;
-  rc = sqlite3_prepare_v2(db, "select * from ZWAMESSAGE;", -1, &stmt, nullptr);
-  if (rc == SQLITE_OK && stmt != nullptr) *width = sqlite3_column_count(stmt);
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
-  return rc == SQLITE_OK ? kOk : kQueryFailed;
+  int columns = 0;
+  const int rc = probeTable(path, "ZWAMESSAGE", &columns);
+  if (rc == kOk) *width = columns;
+  return rc;
 }
 
 int ReadWhatsApp(const std::string& path, WhatsAppChatMap* chats) {
