@@ -2,10 +2,12 @@
 // finds in one table, or in every table of the schema: live cells, cells of freelist pages
 // and records carved from free space.
 //
-// A freelist or carved row whose values equal a live row's of the same table is marked stale:
-// a copy the database left behind when it moved a row, not a deleted row. Live rows of a table
-// always come before its other rows in a scan, so the live values are known by then.
-#include <algorithm>
+// A freelist or carved row that is a leftover copy of a live row of the same table (its values
+// equal the live row's and, when it has a row id, so is the row id) is marked stale: a copy
+// the database left behind when it moved a row, not a deleted row. Live rows of a table always
+// come before its other rows in a scan, so the live values are known by then. Each table is
+// carved with the column count its CREATE statement declares (the width table's for a table
+// without one), as the readers do.
 #include <charconv>
 #include <cinttypes>
 #include <cmath>
@@ -18,9 +20,10 @@
 
 #include "cli/cli_io.h"
 #include "cli/commands.h"
-#include "db/create_table.h"
+#include "db/leftover_copies.h"
 #include "db/record.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_shapes.h"
 #include "db/varint.h"
 #include "platform/result.h"
 
@@ -152,8 +155,7 @@ class ListingSink : public db::RowSink {
   void startTable(const std::string& table) {
     table_ = table;
     tableJson_ = jsonString(table);
-    liveHashes_.clear();
-    sorted_ = true;
+    live_ = db::KeptRows<std::uint64_t>();
   }
 
   int onRow(db::SqlitePageReader& reader, const db::RowImage& row) override {
@@ -170,16 +172,12 @@ class ListingSink : public db::RowSink {
       }
     }
     const std::uint64_t hash = valuesHash(row);
+    const auto rowId = static_cast<std::uint32_t>(row.rowId);
     bool stale = false;
     if (row.kind == db::RowKind::kLive) {
-      liveHashes_.push_back(hash);
-      sorted_ = false;
+      live_.add(hash, rowId);
     } else {
-      if (!sorted_) {
-        std::sort(liveHashes_.begin(), liveHashes_.end());
-        sorted_ = true;
-      }
-      stale = std::binary_search(liveHashes_.begin(), liveHashes_.end(), hash);
+      stale = live_.covers(hash, rowId);
     }
     if (deletedOnly_ && row.deleted == 0) return kOk;
     if (json_) {
@@ -358,8 +356,7 @@ class ListingSink : public db::RowSink {
   std::string out_;
   db::Record record_;
   std::vector<char> scratch_;
-  std::vector<std::uint64_t> liveHashes_;
-  bool sorted_ = true;
+  db::KeptRows<std::uint64_t> live_;  // values hashes of the table's live rows
   std::uint64_t rows_ = 0;
 };
 
@@ -396,11 +393,10 @@ int runSqlite(const Args& args) {
   ListingSink sink(scan.has("--json"), scan.has("--deleted-only"));
   int result = schemaRc;
   for (const db::SchemaEntry* table : tables) {
-    // Tables the width table does not know are carved with their declared column count.
-    if (reader.ColumnCount(table->name) == 0)
-      reader.SetFallbackWidth(table->name, db::createTableColumnCount(table->sql));
+    db::TableScan tableScan;
+    tableScan.shape = db::tableShape(schema, table->name);
     sink.startTable(table->name);
-    rc = reader.ScanTable(table->name, &sink, true);
+    rc = reader.ScanTable(table->name, tableScan, &sink);
     sink.flush();
     if (rc != kOk && result == kOk) result = rc;
   }

@@ -6,6 +6,7 @@
 
 #include "db/carve_worker.h"
 #include "db/varint.h"
+#include "platform/ascii.h"
 #include "platform/file.h"
 #include "platform/result.h"
 #include "platform/text.h"
@@ -65,14 +66,8 @@ constexpr std::size_t kReadChunk = 65536;
 
 bool magicMatches(const std::uint8_t* p) {
   static const char kMagic[] = "SQLite format 3";  // with its terminating zero: 16 bytes
-  for (std::size_t i = 0; i < kMagicSize; ++i) {
-    unsigned char a = p[i];
-    unsigned char b = static_cast<unsigned char>(kMagic[i]);
-    if (a >= 'A' && a <= 'Z') a = static_cast<unsigned char>(a - 'A' + 'a');
-    if (b >= 'A' && b <= 'Z') b = static_cast<unsigned char>(b - 'A' + 'a');
-    if (a != b) return false;
-  }
-  return true;
+  return platform::equalsNoCase(std::string_view(reinterpret_cast<const char*>(p), kMagicSize),
+                                std::string_view(kMagic, kMagicSize));
 }
 
 // The name of a table in the database's text encoding, for byte comparison with schema text.
@@ -269,11 +264,6 @@ int SqlitePageReader::ReadPage(std::uint32_t pageIndex, std::uint8_t* buffer) {
   return kOk;
 }
 
-std::vector<char>& SqlitePageReader::workBuffer() {
-  if (workBuffer_.empty()) workBuffer_.resize(8388608);
-  return workBuffer_;
-}
-
 // ---- the b-tree walk ------------------------------------------------------------------------
 
 // Visits the table-leaf pages below `page` (itself included). Interior table pages are
@@ -354,30 +344,24 @@ int SqlitePageReader::CollectLiveCells(const std::uint8_t* page, std::uint32_t p
                    });
 }
 
-CarveContext SqlitePageReader::carveContext(std::uint32_t pageIndex) const {
+CarveContext SqlitePageReader::carveContext(std::uint32_t pageIndex,
+                                            const TableShape& shape) const {
   CarveContext ctx;
   ctx.geometry = geometry_;
   ctx.pageIndex = pageIndex;
-  auto it = fallbackWidths_.find(currentTable_);
-  auto declared = declaredWidths_.find(currentTable_);
-  const int known =
-      declared != declaredWidths_.end() ? declared->second : widthOfTable(currentTable_, widths);
-  ctx.width = known != 0 ? known : (it != fallbackWidths_.end() ? it->second : 0);
-  const int adjusted = callAdjustedWidth(currentTable_, widths);
-  ctx.callWidth =
-      currentTable_ == "call" && declared == declaredWidths_.end() ? adjusted : ctx.width;
-  ctx.messageTable = currentTable_ == "message";
+  ctx.shape = shape;
   ctx.utf16 = encoding_ != TextEncoding::kUtf8;
   ctx.pageCount = pageCount_;
   return ctx;
 }
 
 int SqlitePageReader::CollectCarvedCandidates(const std::uint8_t* page, std::uint32_t pageIndex,
+                                              const TableShape& shape,
                                               CarvedCandidateMap* candidates) {
   return walkTable(page, pageIndex,
                    [&](const std::uint8_t* image, std::uint32_t index, const PageHeader&) {
                      std::vector<CarvedCandidate> list;
-                     carvePage(image, carveContext(index), &list);
+                     carvePage(image, carveContext(index, shape), &list);
                      if (!list.empty()) (*candidates)[index] = std::move(list);
                      return kOk;
                    });
@@ -462,7 +446,6 @@ int SqlitePageReader::ReadSchema(std::vector<SchemaEntry>* out) {
 
 int SqlitePageReader::FindRootPages(const std::string& table, RootPageMap* roots) {
   roots->clear();
-  currentTable_ = table;
   if (!source_) return kInvalid;
   PageBuffer first(geometry_.pageSize);
   int rc = ReadPage(0, first.data());
@@ -513,34 +496,10 @@ int SqlitePageReader::FindRootPages(const std::string& table, RootPageMap* roots
   return result;
 }
 
-// ---- widths ---------------------------------------------------------------------------------
+// ---- the freelist test ---------------------------------------------------------------------
 
-int SqlitePageReader::ColumnCount(const std::string& table) {
-  auto declared = declaredWidths_.find(table);
-  int n = declared != declaredWidths_.end() ? declared->second : widthOfTable(table, widths);
-  if (n == 0) {
-    auto it = fallbackWidths_.find(table);
-    if (it != fallbackWidths_.end()) n = it->second;
-  }
-  lastColumnCount_ = n;
-  return n;
-}
-
-void SqlitePageReader::SetFallbackWidth(const std::string& table, int columns) {
-  fallbackWidths_[table] = columns;
-}
-
-void SqlitePageReader::SetDeclaredWidth(const std::string& table, int columns) {
-  if (columns > 0) {
-    declaredWidths_[table] = columns;
-  } else {
-    declaredWidths_.erase(table);
-  }
-}
-
-int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint32_t pageIndex,
-                                      std::uint16_t offset, int* columns) {
-  (void)pageIndex;
+int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint16_t offset,
+                                      int* columns) {
   *columns = 0;
   LeafCell cell;
   int rc = parseLeafCell(page, geometry_, offset, &cell);
@@ -634,20 +593,20 @@ int SqlitePageReader::assembleCarved(const std::uint8_t* page, const CarvedCandi
 
 int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
                                    const std::vector<std::uint16_t>& offsets, RowKind kind,
-                                   RowSink* sink, CarvedCandidateMap* carveInto,
-                                   CarveWorker* worker) {
+                                   RowSink* sink, const TableShape* carveAs,
+                                   CarvedCandidateMap* carveInto, CarveWorker* worker) {
   std::vector<std::uint8_t>& page = deliverPage_;
   page.resize(geometry_.pageSize + kBufferPad);
   int rc = ReadPage(pageIndex, page.data());
   if (rc != kOk) return rc;
-  if (worker != nullptr) {
-    worker->submit(pageIndex, page.data(), page.size(), carveContext(pageIndex));
-  } else if (carveInto != nullptr) {
-    // The page is in hand: its candidates are found now and handed over after every live
-    // row of the tree (the decoders have then seen this page's live rows and any width they
-    // teach). This saves reading every leaf a second time.
+  if (carveAs != nullptr && worker != nullptr) {
+    worker->submit(pageIndex, page.data(), page.size(), carveContext(pageIndex, *carveAs));
+  } else if (carveAs != nullptr && carveInto != nullptr) {
+    // The page is in hand: its candidates are found now, before its live rows are handed
+    // over (the shape is known before the walk), and handed over after every live row of the
+    // tree. This saves reading every leaf a second time.
     std::vector<CarvedCandidate> list;
-    carvePage(page.data(), carveContext(pageIndex), &list);
+    carvePage(page.data(), carveContext(pageIndex, *carveAs), &list);
     if (!list.empty()) (*carveInto)[pageIndex] = std::move(list);
   }
   int result = kOk;
@@ -679,6 +638,22 @@ int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
   return result;
 }
 
+RowImage SqlitePageReader::carvedRowImage(std::uint32_t pageIndex, const std::uint8_t* page,
+                                          const CarvedCandidate& candidate) const {
+  RowImage row;
+  row.kind = RowKind::kCarved;
+  row.deleted = 1;
+  row.pageIndex = pageIndex;
+  row.offset = candidate.offset;
+  row.carvedLayout = true;
+  row.firstColumn = candidate.firstColumn;
+  row.typeCount = candidate.typeCount;
+  row.data = page + candidate.offset;
+  row.size = geometry_.usableSize - candidate.offset;
+  row.complete = candidate.firstOverflow == 0;
+  return row;
+}
+
 int SqlitePageReader::deliverCandidates(std::uint32_t pageIndex,
                                         const std::vector<CarvedCandidate>& list, RowSink* sink) {
   std::vector<std::uint8_t>& page = deliverPage_;
@@ -686,18 +661,8 @@ int SqlitePageReader::deliverCandidates(std::uint32_t pageIndex,
   int rc = ReadPage(pageIndex, page.data());
   if (rc != kOk) return rc;
   for (const CarvedCandidate& c : list) {
-    RowImage row;
-    row.kind = RowKind::kCarved;
-    row.deleted = 1;
-    row.pageIndex = pageIndex;
-    row.offset = c.offset;
-    row.carvedLayout = true;
-    row.firstColumn = c.firstColumn;
-    row.typeCount = c.typeCount;
-    if (c.firstOverflow == 0) {
-      row.data = page.data() + c.offset;
-      row.size = geometry_.usableSize - c.offset;
-    } else {
+    RowImage row = carvedRowImage(pageIndex, page.data(), c);
+    if (c.firstOverflow != 0) {
       // A deleted row that spilled: its overflow pages went to the freelist with their bytes.
       row.complete = assembleCarved(page.data(), c, &payload_) == kOk;
       row.data = payload_.data();
@@ -708,7 +673,29 @@ int SqlitePageReader::deliverCandidates(std::uint32_t pageIndex,
   return kOk;
 }
 
-int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool withFreelist) {
+int SqlitePageReader::ScanEmptyFreelistPages(const TableShape& shape, RowSink* sink) {
+  if (shape.width <= 0 || !source_) return kOk;
+  PageBuffer page(geometry_.pageSize);
+  int result = kOk;
+  for (std::uint32_t index : freelist_) {
+    const int rc = ReadPage(index, page.data());
+    if (rc != kOk) {
+      if (result == kOk) result = rc;
+      continue;
+    }
+    PageHeader h;
+    if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != kLeafTable ||
+        h.cellCount != 0)
+      continue;
+    std::vector<CarvedCandidate> candidates;
+    carvePage(page.data(), carveContext(index, shape), &candidates);
+    for (const CarvedCandidate& c : candidates)
+      sink->onRow(*this, carvedRowImage(index, page.data(), c));
+  }
+  return result;
+}
+
+int SqlitePageReader::ScanTable(const std::string& table, const TableScan& scan, RowSink* sink) {
   if (!source_) return kInvalid;
   PageBuffer page(geometry_.pageSize);
   int rc = ReadPage(0, page.data());
@@ -716,6 +703,10 @@ int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool wi
   int result = kOk;
   auto note = [&result](int code) {
     if (result == kOk && code != kOk) result = code;
+  };
+  // The shape as far as the rows handed over so far taught it.
+  auto shape = [&scan]() -> const TableShape& {
+    return scan.learnt != nullptr ? *scan.learnt : scan.shape;
   };
   RootPageMap roots;
   note(FindRootPages(table, &roots));
@@ -728,22 +719,34 @@ int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool wi
     }
     LiveCellMap cells;
     note(CollectLiveCells(page.data(), root.first, &cells));
-    // Every leaf of the tree is in `cells` (with or without cells), so carving them as their
-    // live rows are delivered covers the same pages CollectCarvedCandidates would.
     CarvedCandidateMap candidates;
-    // Large trees are carved on a second thread while the live rows are handed over.
-    CarveWorker worker;
-    CarveWorker* helper =
-        cells.size() >= kParallelCarveLeaves && worker.start() ? &worker : nullptr;
-    for (const auto& leaf : cells)
-      note(deliverCells(leaf.first, leaf.second, RowKind::kLive, sink, &candidates, helper));
-    if (helper != nullptr) helper->finish(&candidates);
+    if (scan.learnt == nullptr) {
+      // Every leaf of the tree is in `cells` (with or without cells), so carving them as their
+      // live rows are delivered covers the same pages CollectCarvedCandidates would. Large
+      // trees are carved on a second thread while the live rows are handed over.
+      CarveWorker worker;
+      CarveWorker* helper =
+          cells.size() >= kParallelCarveLeaves && worker.start() ? &worker : nullptr;
+      for (const auto& leaf : cells) {
+        note(deliverCells(leaf.first, leaf.second, RowKind::kLive, sink, &scan.shape, &candidates,
+                          helper));
+      }
+      if (helper != nullptr) helper->finish(&candidates);
+    } else {
+      // A shape still to be learnt: every live row of the tree first, then the carving with
+      // what they taught (the first leaf too).
+      for (const auto& leaf : cells) {
+        note(
+            deliverCells(leaf.first, leaf.second, RowKind::kLive, sink, nullptr, nullptr, nullptr));
+      }
+      CollectCarvedCandidates(page.data(), root.first, shape(), &candidates);
+    }
     for (const auto& leaf : candidates) note(deliverCandidates(leaf.first, leaf.second, sink));
   }
 
-  if (!withFreelist) return result;
+  if (!scan.withFreelist) return result;
   note(freelistStatus_);
-  const int width = ColumnCount(table);
+  const int width = shape().width;
   std::vector<std::uint16_t> offsets;
   for (std::uint32_t index : freelist_) {
     rc = ReadPage(index, page.data());
@@ -756,25 +759,25 @@ int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool wi
     // tree or to the freelist by now, and would be read twice or as deleted when live.
     if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != kLeafTable) continue;
     cellPointers(page.data(), geometry_, h, &offsets);
-    if (offsets.empty() || width == 0) continue;
+    if (offsets.empty() || width <= 0) continue;
     int columns = 0;
-    if (CellColumnCount(page.data(), index, offsets.front(), &columns) != kOk) continue;
+    if (CellColumnCount(page.data(), offsets.front(), &columns) != kOk) continue;
     if (columns != width) continue;
-    deliverCells(index, offsets, RowKind::kFreelist, sink, nullptr, nullptr);
+    deliverCells(index, offsets, RowKind::kFreelist, sink, nullptr, nullptr, nullptr);
     std::vector<CarvedCandidate> list;
-    carvePage(page.data(), carveContext(index), &list);
+    carvePage(page.data(), carveContext(index, shape()), &list);
     deliverCandidates(index, list, sink);
   }
   // Trunk pages keep what they held before they were freed behind their list of leaves.
   for (std::uint32_t index : trunks_) {
-    if (width == 0) break;
+    if (width <= 0) break;
     rc = ReadPage(index, page.data());
     if (rc != kOk) {
       note(rc);
       continue;
     }
     std::vector<CarvedCandidate> list;
-    carveTrunkPage(page.data(), carveContext(index), &list);
+    carveTrunkPage(page.data(), carveContext(index, shape()), &list);
     deliverCandidates(index, list, sink);
   }
   return result;
