@@ -379,121 +379,100 @@ struct SchemaColumns {
   bool isInteger[5] = {};
 };
 
-bool splitSchemaRecord(const std::uint8_t* data, std::size_t size, Record* rec,
+// The first columns of a schema record (type, name, tbl_name, rootpage, sql). With
+// `constantsToo` the constants 0 and 1 count as integers.
+void splitSchemaRecord(const std::uint8_t* data, const Record& rec, bool constantsToo,
                        SchemaColumns* out) {
-  if (walkPayload(data, size, rec) != kOk) return false;
-  for (const RecordColumn& c : rec->columns) {
+  for (const RecordColumn& c : rec.columns) {
     if (c.column < 0 || c.column > 4) continue;
     if (isTextType(c.serialType)) {
       out->isText[c.column] = true;
       out->text[c.column] =
           std::string_view(reinterpret_cast<const char*>(data + c.offset), c.width);
-    } else if (isIntegerType(c.serialType) || c.serialType == 8 || c.serialType == 9) {
+    } else if (isIntegerType(c.serialType) ||
+               (constantsToo && (c.serialType == 8 || c.serialType == 9))) {
       out->isInteger[c.column] = true;
       out->integer[c.column] = integerValue(data + c.offset, c.serialType);
     }
   }
-  return true;
+}
+
+// Hands visit(page, cellOffset) every cell of the schema's leaf pages, in b-tree order. The
+// first failure of the walk, of a page read or of a visit is returned; the walk goes on.
+template <class Visit>
+int forEachSchemaCell(SqlitePageReader& reader, Visit visit) {
+  if (!reader.isOpen()) return kInvalid;
+  PageBuffer first(reader.pageSize());
+  int rc = reader.ReadPage(0, first.data());
+  if (rc != kOk) return rc;
+  LiveCellMap cells;
+  int result = reader.CollectLiveCells(first.data(), 0, &cells);
+  auto note = [&result](int code) {
+    if (result == kOk && code != kOk) result = code;
+  };
+  PageBuffer page(reader.pageSize());
+  for (const auto& leaf : cells) {
+    rc = reader.ReadPage(leaf.first, page.data());
+    if (rc != kOk) {
+      note(rc);
+      continue;
+    }
+    for (std::uint16_t off : leaf.second) note(visit(page.data(), off));
+  }
+  return result;
 }
 
 }  // namespace
 
 int SqlitePageReader::ReadSchema(std::vector<SchemaEntry>* out) {
   out->clear();
-  if (!source_) return kInvalid;
-  PageBuffer first(geometry_.pageSize);
-  int rc = ReadPage(0, first.data());
-  if (rc != kOk) return rc;
-  LiveCellMap cells;
-  int result = CollectLiveCells(first.data(), 0, &cells);
-  PageBuffer page(geometry_.pageSize);
   Record rec;
   std::vector<std::uint8_t> payload;
-  for (const auto& leaf : cells) {
-    rc = ReadPage(leaf.first, page.data());
-    if (rc != kOk) {
-      if (result == kOk) result = rc;
-      continue;
-    }
-    for (std::uint16_t off : leaf.second) {
-      LeafCell cell;
-      if (parseLeafCell(page.data(), geometry_, off, &cell) != kOk) {
-        if (result == kOk) result = kInvalid;
-        continue;
-      }
-      rc = assemblePayload(page.data(), cell, &payload);
-      if (rc != kOk) {
-        if (result == kOk) result = rc;
-        continue;
-      }
-      SchemaColumns cols;
-      if (!splitSchemaRecord(payload.data(), cell.payloadSize, &rec, &cols)) {
-        if (result == kOk) result = kInvalid;
-        continue;
-      }
-      SchemaEntry e;
-      e.type = textToUtf8(cols.text[0], encoding_);
-      e.name = textToUtf8(cols.text[1], encoding_);
-      e.tableName = textToUtf8(cols.text[2], encoding_);
-      if (cols.isInteger[3] && cols.integer[3] > 0 && cols.integer[3] <= 0xFFFFFFFFll)
-        e.rootPage = static_cast<std::uint32_t>(cols.integer[3]);
-      e.sql = textToUtf8(cols.text[4], encoding_);
-      out->push_back(std::move(e));
-    }
-  }
-  return result;
+  return forEachSchemaCell(*this, [&](const std::uint8_t* page, std::uint16_t off) {
+    LeafCell cell;
+    if (parseLeafCell(page, geometry_, off, &cell) != kOk) return kInvalid;
+    const int rc = assemblePayload(page, cell, &payload);
+    if (rc != kOk) return rc;
+    if (walkPayload(payload.data(), static_cast<std::size_t>(cell.payloadSize), &rec) != kOk)
+      return kInvalid;
+    SchemaColumns cols;
+    splitSchemaRecord(payload.data(), rec, true, &cols);
+    SchemaEntry e;
+    e.type = textToUtf8(cols.text[0], encoding_);
+    e.name = textToUtf8(cols.text[1], encoding_);
+    e.tableName = textToUtf8(cols.text[2], encoding_);
+    if (cols.isInteger[3] && cols.integer[3] > 0 && cols.integer[3] <= 0xFFFFFFFFll)
+      e.rootPage = static_cast<std::uint32_t>(cols.integer[3]);
+    e.sql = textToUtf8(cols.text[4], encoding_);
+    out->push_back(std::move(e));
+    return kOk;
+  });
 }
 
 int SqlitePageReader::FindRootPages(const std::string& table, RootPageMap* roots) {
   roots->clear();
-  if (!source_) return kInvalid;
-  PageBuffer first(geometry_.pageSize);
-  int rc = ReadPage(0, first.data());
-  if (rc != kOk) return rc;
   const std::string wanted = encodeName(table, encoding_);
-  LiveCellMap cells;
-  int result = CollectLiveCells(first.data(), 0, &cells);
-  PageBuffer page(geometry_.pageSize);
   Record rec;
-  for (const auto& leaf : cells) {
-    rc = ReadPage(leaf.first, page.data());
-    if (rc != kOk) {
-      if (result == kOk) result = rc;
-      continue;
-    }
-    for (std::uint16_t off : leaf.second) {
-      // The first four columns (type, name, tbl_name, rootpage) sit at the start of the
-      // payload, so the local part is enough even when the SQL text spills.
-      LeafCell cell;
-      if (parseLeafCell(page.data(), geometry_, off, &cell) != kOk) continue;
-      SchemaColumns cols;
-      const std::uint8_t* data = page.data() + cell.payloadOffset;
-      if (walkPayload(data, cell.localSize, &rec) != kOk && rec.columns.size() < 4) continue;
-      for (const RecordColumn& c : rec.columns) {
-        if (c.column > 3) break;
-        if (isTextType(c.serialType)) {
-          cols.isText[c.column] = true;
-          cols.text[c.column] =
-              std::string_view(reinterpret_cast<const char*>(data + c.offset), c.width);
-        } else if (isIntegerType(c.serialType)) {
-          cols.isInteger[c.column] = true;
-          cols.integer[c.column] = integerValue(data + c.offset, c.serialType);
-        }
-      }
-      // The table's own row matches by name, its indexes by tbl_name.
-      const bool named =
-          (cols.isText[1] && cols.text[1] == wanted) || (cols.isText[2] && cols.text[2] == wanted);
-      if (!named) continue;
-      // Views and triggers have no root page (rootpage 0): they are not b-trees.
-      if (!cols.isInteger[3] || cols.integer[3] == 0) continue;
-      if (cols.integer[3] < 1 || cols.integer[3] > static_cast<std::int64_t>(pageCount_)) {
-        if (result == kOk) result = kInvalid;  // a root page outside the file
-        continue;
-      }
-      (*roots)[static_cast<std::uint32_t>(cols.integer[3] - 1)] = -1;
-    }
-  }
-  return result;
+  return forEachSchemaCell(*this, [&](const std::uint8_t* page, std::uint16_t off) {
+    // The first four columns (type, name, tbl_name, rootpage) sit at the start of the payload,
+    // so the local part is enough even when the SQL text spills.
+    LeafCell cell;
+    if (parseLeafCell(page, geometry_, off, &cell) != kOk) return kOk;
+    const std::uint8_t* data = page + cell.payloadOffset;
+    if (walkPayload(data, cell.localSize, &rec) != kOk && rec.columns.size() < 4) return kOk;
+    SchemaColumns cols;
+    splitSchemaRecord(data, rec, false, &cols);
+    // The table's own row matches by name, its indexes by tbl_name.
+    const bool named =
+        (cols.isText[1] && cols.text[1] == wanted) || (cols.isText[2] && cols.text[2] == wanted);
+    // Views and triggers have no root page (rootpage 0): they are not b-trees.
+    if (!named || !cols.isInteger[3] || cols.integer[3] == 0) return kOk;
+    // A root page outside the file.
+    if (cols.integer[3] < 1 || cols.integer[3] > static_cast<std::int64_t>(pageCount_))
+      return kInvalid;
+    (*roots)[static_cast<std::uint32_t>(cols.integer[3] - 1)] = -1;
+    return kOk;
+  });
 }
 
 // ---- the freelist test ---------------------------------------------------------------------
