@@ -2,10 +2,12 @@
 // finds in one table, or in every table of the schema: live cells, cells of freelist pages
 // and records carved from free space.
 //
-// A freelist or carved row whose values equal a live row's of the same table is marked stale:
-// a copy the database left behind when it moved a row, not a deleted row. Live rows of a table
-// always come before its other rows in a scan, so the live values are known by then.
-#include <algorithm>
+// A freelist or carved row that is a leftover copy of a live row of the same table (its values
+// equal the live row's and, when it has a row id, so is the row id) is marked stale: a copy
+// the database left behind when it moved a row, not a deleted row. Live rows of a table always
+// come before its other rows in a scan, so the live values are known by then. Each table is
+// carved with the column count its CREATE statement declares (the width table's for a table
+// without one), as the readers do.
 #include <charconv>
 #include <cinttypes>
 #include <cmath>
@@ -18,21 +20,16 @@
 
 #include "cli/cli_io.h"
 #include "cli/commands.h"
-#include "db/create_table.h"
+#include "db/leftover_copies.h"
 #include "db/record.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_shapes.h"
 #include "db/varint.h"
 #include "platform/result.h"
 
 namespace qv::cli {
 
 namespace {
-
-const char kUsage[] =
-    "usage: quenvale sqlite FILE [TABLE] [--json] [--deleted-only]\n"
-    "  Reads FILE with the program's own page reader. Without TABLE every table of the\n"
-    "  schema is listed. --json prints JSON Lines, one object per row image;\n"
-    "  --deleted-only leaves out the live rows.\n";
 
 // Output is gathered and written in large pieces.
 constexpr std::size_t kFlushAt = 1 << 20;
@@ -152,8 +149,7 @@ class ListingSink : public db::RowSink {
   void startTable(const std::string& table) {
     table_ = table;
     tableJson_ = jsonString(table);
-    liveHashes_.clear();
-    sorted_ = true;
+    live_ = db::KeptRows<std::uint64_t>();
   }
 
   int onRow(db::SqlitePageReader& reader, const db::RowImage& row) override {
@@ -170,16 +166,12 @@ class ListingSink : public db::RowSink {
       }
     }
     const std::uint64_t hash = valuesHash(row);
+    const auto rowId = static_cast<std::uint32_t>(row.rowId);
     bool stale = false;
     if (row.kind == db::RowKind::kLive) {
-      liveHashes_.push_back(hash);
-      sorted_ = false;
+      live_.add(hash, rowId);
     } else {
-      if (!sorted_) {
-        std::sort(liveHashes_.begin(), liveHashes_.end());
-        sorted_ = true;
-      }
-      stale = std::binary_search(liveHashes_.begin(), liveHashes_.end(), hash);
+      stale = live_.covers(hash, rowId);
     }
     if (deletedOnly_ && row.deleted == 0) return kOk;
     if (json_) {
@@ -358,22 +350,17 @@ class ListingSink : public db::RowSink {
   std::string out_;
   db::Record record_;
   std::vector<char> scratch_;
-  std::vector<std::uint64_t> liveHashes_;
-  bool sorted_ = true;
+  db::KeptRows<std::uint64_t> live_;  // values hashes of the table's live rows
   std::uint64_t rows_ = 0;
 };
 
 }  // namespace
 
 int runSqlite(const Args& args) {
-  ArgScanner scan(args, {"--json", "--deleted-only"}, {});
-  if (scan.wantsHelp()) {
-    writeOut(kUsage);
-    return 0;
-  }
-  if (!scan.error().empty()) return reportUsage(scan.error(), kUsage);
-  const std::vector<std::string>& words = scan.positional();
-  if (words.empty() || words.size() > 2) return reportUsage("sqlite needs FILE [TABLE]", kUsage);
+  CommandLine command("sqlite", args, {"--json", "--deleted-only"}, {});
+  if (auto status = command.finishedEarly()) return *status;
+  const std::vector<std::string>& words = command.positional();
+  if (words.empty() || words.size() > 2) return command.usageError("sqlite needs FILE [TABLE]");
   const std::string& path = words[0];
 
   db::SqlitePageReader reader;
@@ -393,14 +380,13 @@ int runSqlite(const Args& args) {
     return reportFailure(kQueryFailed, "no table " + words[1] + " in " + path);
   }
 
-  ListingSink sink(scan.has("--json"), scan.has("--deleted-only"));
+  ListingSink sink(command.has("--json"), command.has("--deleted-only"));
   int result = schemaRc;
   for (const db::SchemaEntry* table : tables) {
-    // Tables the width table does not know are carved with their declared column count.
-    if (reader.ColumnCount(table->name) == 0)
-      reader.SetFallbackWidth(table->name, db::createTableColumnCount(table->sql));
+    db::TableScan tableScan;
+    tableScan.shape = db::tableShape(schema, table->name);
     sink.startTable(table->name);
-    rc = reader.ScanTable(table->name, &sink, true);
+    rc = reader.ScanTable(table->name, tableScan, &sink);
     sink.flush();
     if (rc != kOk && result == kOk) result = rc;
   }

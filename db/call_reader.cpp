@@ -1,18 +1,19 @@
 #include "db/call_reader.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "db/app_row.h"
 #include "db/contact_reader.h"
-#include "db/leftover_copies.h"
 #include "db/local_dates.h"
 #include "db/phone_lookup.h"
+#include "db/row_columns.h"
+#include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
-#include "db/sqlite_uri.h"
+#include "db/sqlite_probe.h"
+#include "db/table_columns.h"
+#include "db/table_shapes.h"
+#include "db/text_sort.h"
 #include "db/varint.h"
 #include "platform/result.h"
 
@@ -33,7 +34,7 @@ bool truncated(double v, double lo, double hi, std::int64_t* out) {
   return true;
 }
 
-std::uint32_t durationOf(const AppRow& row, bool floatsToo) {
+std::uint32_t durationOf(const RowColumns& row, bool floatsToo) {
   constexpr double kMax = std::numeric_limits<std::uint32_t>::max();
   std::int64_t v = 0;
   double d = 0;
@@ -47,16 +48,38 @@ std::uint32_t durationOf(const AppRow& row, bool floatsToo) {
   return 0;
 }
 
-int decodeCall(SqlitePageReader& reader, const RowImage& image, LocalDates& dates,
-               ScannedRow<CallRecord>* out) {
-  AppRow row;
+// The call decoder and what it learns: the older table's header width, when its statement
+// does not give one.
+class CallDecoder {
+ public:
+  CallDecoder(bool newer, int versionFlag, LocalDates& dates)
+      : newer_(newer), versionFlag_(versionFlag), dates_(dates) {}
+
+  // Learns the header scans' width from the header size of the live and freelist cells it is
+  // handed (the carving waits for them: TableScan::learnt).
+  void learnHeaderWidth(TableShape* shape) { learning_ = shape; }
+
+  int decode(SqlitePageReader& reader, const RowImage& image, CallRecord* out);
+
+ private:
+  bool newer_;
+  int versionFlag_;
+  LocalDates& dates_;
+  TableShape* learning_ = nullptr;
+};
+
+int CallDecoder::decode(SqlitePageReader& reader, const RowImage& image, CallRecord* out) {
+  if (learning_ != nullptr && !image.carvedLayout) {
+    std::uint64_t headerSize = 0;
+    if (image.size > 0 && readVarint(image.data, image.size, &headerSize) != 0 && headerSize > 0 &&
+        headerSize < 0x7fffffff)
+      learning_->headerWidth = static_cast<int>(headerSize - 1);
+  }
+  RowColumns row;
   int rc = row.load(image, reader.textEncoding());
   if (rc != kOk) return rc;
-  const bool newer = reader.callHistoryFormat == 1;
-  CallRecord& c = out->record;
+  CallRecord& c = *out;
   c = CallRecord();
-  c.deleted = image.deleted;
-  out->rowId = static_cast<std::uint32_t>(image.rowId);
 
   std::int64_t originated = -1;
   if (row.integer(kOriginatedColumn, &originated)) c.incoming = originated == 0 ? 1 : 0;
@@ -65,52 +88,34 @@ int decodeCall(SqlitePageReader& reader, const RowImage& image, LocalDates& date
   double d = 0;
   std::int64_t whole = 0;
   if (row.smallUnsigned(kDateColumn, &seconds) && row.column(kDateColumn)->serialType <= 4) {
-    c.date = newer ? dates.appleTime(seconds) : dates.unixTime(seconds);
-  } else if (newer && row.real(kDateColumn, &d) && truncated(d, -1e15, 1e15, &whole)) {
-    c.date = dates.appleTime(whole);
+    c.date = newer_ ? dates_.appleTime(seconds) : dates_.unixTime(seconds);
+  } else if (newer_ && row.real(kDateColumn, &d) && truncated(d, -1e15, 1e15, &whole)) {
+    c.date = dates_.appleTime(whole);
   }
-  c.duration = durationOf(row, newer);
+  c.duration = durationOf(row, newer_);
 
-  const int numberColumn = newer && reader.versionFlag != 0 ? 21 : 20;
+  const int numberColumn = newer_ && versionFlag_ != 0 ? 21 : 20;
   // Core Data declares ZADDRESS a blob; the phone stores the number's UTF-8 bytes in it.
-  const AppRow::Text t = row.text(numberColumn, &c.number, newer);
-  if (t == AppRow::Text::kBad) return kInvalid;
-  if (!newer && std::any_of(c.number.begin(), c.number.end(), [](wchar_t ch) { return ch < L' '; }))
+  const RowColumns::Text t = row.text(numberColumn, &c.number, newer_);
+  if (t == RowColumns::Text::kBad) return kInvalid;
+  if (!newer_ &&
+      std::any_of(c.number.begin(), c.number.end(), [](wchar_t ch) { return ch < L' '; }))
     return kInvalid;
   if (c.number.empty() || c.date.empty()) return kInvalid;
   return kOk;
 }
 
 std::wstring callKey(const CallRecord& c) {
-  std::wstring key;
-  appendKeyNumber(key, c.incoming);
-  appendKeyNumber(key, c.duration);
-  appendKeyText(key, c.date);
-  appendKeyText(key, c.number);
-  return key;
+  return fieldsKey(c.incoming, c.duration, c.date, c.number);
 }
 
 }  // namespace
 
 int ProbeCallRecordTable(const std::string& path, bool* present) {
-  *present = false;
-  sqlite3* db = nullptr;
-  // Read only and immutable: a missing file is an error, never a new empty database in the
-  // backup, and a database in write-ahead-log mode (as the phone keeps this one) gets no -wal
-  // and -shm files beside it.
-  int rc = sqlite3_open_v2(immutableSqliteUri(path).c_str(), &db,
-                           SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
-  if (rc != SQLITE_OK) {
-    sqlite3_close(db);
-    return rc;
-  }
-  // Preparing the query answers whether the table is there without reading its rows.
-  sqlite3_stmt* stmt = nullptr;
-  rc = sqlite3_prepare_v2(db, "select * from ZCALLRECORD;", -1, &stmt, nullptr);
-  *present = rc == SQLITE_OK && stmt != nullptr;
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
-  return kOk;
+  int columns = 0;
+  const int rc = probeTable(path, "ZCALLRECORD", &columns);
+  *present = rc == kOk;
+  return rc == kQueryFailed ? kOk : rc;
 }
 
 int ReadCalls(const std::string& callHistoryPath, const std::string& addressBookPath,
@@ -120,38 +125,37 @@ int ReadCalls(const std::string& callHistoryPath, const std::string& addressBook
   if (rc != kOk) return rc;
 
   SqlitePageReader reader;
-  reader.versionFlag = versionFlag;
   rc = reader.Open(callHistoryPath);
   if (rc != kOk) return rc;
-  reader.callHistoryFormat = newer ? 1 : 0;
   const std::string table = newer ? "ZCALLRECORD" : "call";
-  const int width = declareTableWidth(reader, readSchemaOf(reader), table);
-  if (width != 0) reader.widths.call = width;
-
-  std::vector<ScannedRow<CallRecord>> rows;
   LocalDates dates;
-  auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
-    if (!newer && !image.carvedLayout && width == 0) {
-      // No declared width: the older table's carving falls back to the live rows' count.
-      std::uint64_t headerSize = 0;
-      if (image.size > 0 && readVarint(image.data, image.size, &headerSize) != 0 &&
-          headerSize > 0 && headerSize < 0x7fffffff)
-        r.widths.call = static_cast<int>(headerSize - 1);
-    }
-    ScannedRow<CallRecord> row;
-    const int decoded = decodeCall(r, image, dates, &row);
-    if (decoded == kOk) rows.push_back(std::move(row));
-    return decoded;
-  });
+  CallDecoder decoder(newer, versionFlag, dates);
+  const std::vector<SchemaEntry> schema = readSchemaOf(reader);
+  TableScan scan;
+  scan.shape = tableShape(schema, table);
+  TableShape learnt;
+  if (!newer && declaredColumnCount(schema, table) == 0) {
+    // No declared width: the older table's header scans take the live rows' width, which the
+    // carving waits for; until a row was read they are off.
+    learnt = scan.shape;
+    learnt.headerWidth = 0;
+    scan.learnt = &learnt;
+    decoder.learnHeaderWidth(&learnt);
+  }
+  std::vector<ScannedRow<CallRecord>> rows;
   // A damaged page ends the scan; the calls read before it stay.
-  reader.ScanTable(table, &sink);
-  dropLeftoverCopies(&rows, callKey);
+  scanRows(
+      reader, table, scan,
+      [&decoder](SqlitePageReader& r, const RowImage& image, CallRecord* out) {
+        return decoder.decode(r, image, out);
+      },
+      callKey, &rows);
   for (auto& r : rows) calls->push_back(std::move(r.record));
 
   rc = reader.Open(addressBookPath);
   if (rc != kOk) return rc;
   std::vector<ContactRecord> contacts;
-  ScanContacts(reader, &contacts);
+  ScanContacts(reader, versionFlag, &contacts);
   std::vector<const std::wstring*> phones;
   phones.reserve(contacts.size());
   for (const ContactRecord& c : contacts) phones.push_back(&c.phone);

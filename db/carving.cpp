@@ -115,7 +115,13 @@ class PageCarver {
     return pos < it->end ? &*it : nullptr;
   }
 
-  std::size_t width() const { return ctx_.width > 0 ? static_cast<std::size_t>(ctx_.width) : 0; }
+  std::size_t width() const {
+    return ctx_.shape.width > 0 ? static_cast<std::size_t>(ctx_.shape.width) : 0;
+  }
+  std::size_t headerScanWidth() const {
+    const int n = ctx_.shape.headerScanWidth();
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
+  }
 
   std::uint64_t varintAt(std::size_t pos, std::size_t limit, std::size_t* len) const {
     std::uint64_t v = 0;
@@ -163,7 +169,7 @@ class PageCarver {
   void passBehindHighestCell() {
     if (cells_.empty()) return;
     const std::size_t n = width();
-    const std::size_t nAdj = ctx_.callWidth > 0 ? static_cast<std::size_t>(ctx_.callWidth) : 0;
+    const std::size_t nHeader = headerScanWidth();
     const std::size_t pos = *std::max_element(cells_.begin(), cells_.end());
     std::size_t l1 = 0, l2 = 0;
     const std::uint64_t payload = varintAt(pos, end_, &l1);
@@ -181,11 +187,11 @@ class PageCarver {
       off += g;
       if (off >= end_) break;
       if (v != 0 && v <= n + 5 && v < end_ - (off - g) && n < end_ - off) {
-        const std::size_t k = nAdj ? varintsLength(page_ + off, end_ - off, nAdj) + g : 0;
+        const std::size_t k = nHeader ? varintsLength(page_ + off, end_ - off, nHeader) + g : 0;
         if (k == v) {
           const std::uint64_t u = recordSize(page_ + off, end_ - off, v - g, 0);
           if (u < end_ - off) {
-            propose(off, 0, nAdj, 1, 2);
+            propose(off, 0, nHeader, 1, 2);
             off += static_cast<std::size_t>(u);
           }
         }
@@ -210,7 +216,7 @@ class PageCarver {
 
   void passGap() {
     const std::size_t n = width();
-    const std::size_t nAdj = ctx_.callWidth > 0 ? static_cast<std::size_t>(ctx_.callWidth) : 0;
+    const std::size_t nHeader = headerScanWidth();
     std::size_t a = end_;
     if (!cells_.empty()) a = *std::min_element(cells_.begin(), cells_.end());
     const std::size_t limit = 2 * (a / 2);
@@ -229,10 +235,10 @@ class PageCarver {
       const std::uint64_t v = varintAt(p, l, &d);
       if (d == 0 || v == 0 || v < n || v > n + 5) continue;
       if (v >= l - p || v >= l - p - d) continue;
-      const std::size_t k = nAdj ? varintsLength(page_ + p + d, l - p - d, nAdj) + d : 0;
+      const std::size_t k = nHeader ? varintsLength(page_ + p + d, l - p - d, nHeader) + d : 0;
       if (k != v) continue;
       if (recordSize(page_ + p + d, l - (p + d), v - d, 0) > l - (p + d)) continue;
-      propose(p + d, 0, nAdj, 1, 3);
+      propose(p + d, 0, nHeader, 1, 3);
       l = p;
     }
 
@@ -547,19 +553,16 @@ class PageCarver {
     // a deleted row's.
     if (extentEnd > room->end) return false;
     c.localEnd = static_cast<std::uint16_t>(std::min(extentEnd, end_));
-    if (ctx_.messageTable) {
-      // The message guid, a text of 36 non-zero characters, leads the content.
-      const std::size_t unit = ctx_.utf16 ? 2 : 1;
-      const std::size_t guidType = 13 + 2 * 36 * unit;
-      const std::size_t at = firstColumn == 0 ? 1 : 0;
-      if (types_.size() <= at || types_[at] != guidType) return false;
-      const std::size_t guid =
-          contentStart + static_cast<std::size_t>(serialTypeWidth(types_[0])) * (at == 1 ? 1 : 0);
-      if (guid + 36 * unit > extentEnd) return false;
-      for (std::size_t i = 0; i < 36; ++i) {
-        const std::uint8_t* ch = page_ + guid + i * unit;
-        if (ch[0] == 0 && (unit == 1 || ch[1] == 0)) return false;
-      }
+    if (ctx_.shape.accept != nullptr) {
+      CarvedRecordView view;
+      view.page = page_;
+      view.types = types_.data();
+      view.typeCount = types_.size();
+      view.firstColumn = firstColumn;
+      view.contentStart = contentStart;
+      view.end = std::min(extentEnd, end_);
+      view.utf16 = ctx_.utf16;
+      if (!ctx_.shape.accept(view)) return false;
     }
     // Texts are judged on what lies on this page (before the overflow page number).
     const std::size_t onPage = c.firstOverflow != 0 ? extentEnd - 4 : extentEnd;
@@ -779,7 +782,7 @@ void carveTrunkPage(const std::uint8_t* page, const CarveContext& ctx,
   if (ctx.geometry.usableSize < 480 || ctx.geometry.usableSize > ctx.geometry.pageSize) return;
   // Trunk header: next trunk (4 bytes), leaf count (4 bytes), the leaf page numbers.
   // With no page structure to anchor on, headers of fewer than four columns match by chance.
-  if (ctx.width < 4) return;
+  if (ctx.shape.width < 4) return;
   const std::uint64_t count = be32(page + 4);
   const std::uint64_t listEnd = 8 + 4 * count;
   if (listEnd >= ctx.geometry.usableSize) return;

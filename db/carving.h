@@ -25,12 +25,40 @@
 
 namespace qv::db {
 
+// A record the carver has measured, as a table's own test sees it. Every offset lies inside
+// the page image; `end` is at most the usable size.
+struct CarvedRecordView {
+  const std::uint8_t* page = nullptr;
+  const std::uint64_t* types = nullptr;  // the serial types read
+  std::size_t typeCount = 0;
+  int firstColumn = 0;           // column number of types[0]
+  std::size_t contentStart = 0;  // where the content of types[0] begins
+  std::size_t end = 0;           // end of the record's bytes on the page
+  bool utf16 = false;            // texts are UTF-16 (2 bytes a unit)
+};
+
+// A table's own test of a carved record: false drops the record before it competes with the
+// proposals it overlaps. It runs on the carving thread and may look at its argument only.
+using CarvedRecordTest = bool (*)(const CarvedRecordView& record);
+
+// What carving needs to know of a table; it knows nothing of what the columns mean.
+struct TableShape {
+  // Columns of a row: freed headers are rebuilt with this many serial types, and a freelist
+  // page is taken when its first cell has this many (0: unknown; carving then proposes only
+  // the intact headers the header scans find).
+  int width = 0;
+  // Serial types the intact-header scans behind the highest cell and in the gap expect; -1
+  // for the width, 0 to switch those scans off.
+  int headerWidth = -1;
+  CarvedRecordTest accept = nullptr;  // null: every measured record competes
+
+  int headerScanWidth() const { return headerWidth < 0 ? width : headerWidth; }
+};
+
 struct CarveContext {
   PageGeometry geometry;
   std::uint32_t pageIndex = 0;
-  int width = 0;                // the table's width from the width table (0: unknown)
-  int callWidth = 0;            // the same, call-adjusted
-  bool messageTable = false;    // "message": a 36-character guid text leads the content
+  TableShape shape;
   bool utf16 = false;           // texts are UTF-16 (2 bytes a unit)
   std::uint32_t pageCount = 0;  // pages in the file, for overflow page numbers (0: none)
 };

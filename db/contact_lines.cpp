@@ -2,9 +2,11 @@
 
 #include <vector>
 
-#include "db/app_row.h"
-#include "db/leftover_copies.h"
+#include "db/row_columns.h"
+#include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_columns.h"
+#include "db/table_shapes.h"
 #include "db/value_lines.h"
 #include "db/varint.h"
 #include "platform/result.h"
@@ -24,7 +26,7 @@ struct LineRow {
 };
 
 int readLineRow(SqlitePageReader& reader, const RowImage& image, LineRow* out) {
-  AppRow row;
+  RowColumns row;
   int rc = row.load(image, reader.textEncoding());
   if (rc != kOk) return rc;
   std::string& v = out->values;
@@ -35,7 +37,7 @@ int readLineRow(SqlitePageReader& reader, const RowImage& image, LineRow* out) {
     if (t == 10 || t == 11) return kInvalid;  // never in a sound record
     if (isTextType(t) && c.width > 0) {
       std::wstring wide;
-      if (row.text(c.column, &wide) != AppRow::Text::kGood) return kInvalid;
+      if (row.text(c.column, &wide) != RowColumns::Text::kGood) return kInvalid;
     }
     if (c.column > kLastColumn) continue;
     const std::uint8_t* content = row.data() + c.offset;
@@ -55,7 +57,6 @@ int readLineRow(SqlitePageReader& reader, const RowImage& image, LineRow* out) {
       v += ',';
     }
   }
-  out->deleted = image.deleted;
   out->rowId = image.rowId;
   out->key = rawColumnsKey(row, 1, kLastColumn);
   return kOk;
@@ -68,25 +69,16 @@ int WriteContactLines(const std::string& addressBookPath, const std::string& out
   SqlitePageReader reader;
   int rc = reader.Open(addressBookPath);
   if (rc != kOk) return rc;
-  reader.maxContactRowId = startRowId;
-  declareTableWidth(reader, readSchemaOf(reader), kContactsTable);
+  TableScan scan;
+  scan.shape = tableShape(readSchemaOf(reader), kContactsTable);
   std::vector<ScannedRow<LineRow>> rows;
-  auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
-    ScannedRow<LineRow> row;
-    const int decoded = readLineRow(r, image, &row.record);
-    if (decoded != kOk) return decoded;
-    row.rowId = static_cast<std::uint32_t>(image.rowId);
-    rows.push_back(std::move(row));
-    return kOk;
-  });
   // A damaged page ends the scan; the rows read before it are written.
-  reader.ScanTable(kContactsTable, &sink);
-  dropLeftoverCopies(&rows, [](const LineRow& r) { return r.key; });
-
+  scanRows(reader, kContactsTable, scan, readLineRow, lineKey<LineRow>, &rows);
+  std::uint64_t lastRowId = startRowId;
   std::string text;
   for (auto& scanned : rows) {
     LineRow& r = scanned.record;
-    if (r.rowId == 0) r.rowId = static_cast<std::int64_t>(++reader.maxContactRowId);
+    if (r.rowId == 0) r.rowId = static_cast<std::int64_t>(++lastRowId);
     appendNumber(text, r.rowId);
     text += r.values;
     if (!text.empty() && text.back() == ',') text.pop_back();

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
-#include "db/app_row.h"
-#include "db/leftover_copies.h"
+#include "db/row_columns.h"
+#include "db/row_scan.h"
+#include "db/table_columns.h"
+#include "db/table_shapes.h"
+#include "db/text_sort.h"
 #include "db/varint.h"
 #include "platform/result.h"
 
@@ -26,29 +29,44 @@ bool hasControlCharacter(const std::wstring& text) {
   return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c < L' '; });
 }
 
-int decodeContact(SqlitePageReader& reader, const RowImage& image, const ContactColumns& cols,
-                  ScannedRow<ContactRecord>* out) {
-  AppRow row;
+// The contact decoder and what it learns from the cells it is handed: the highest row id and,
+// for a table whose statement gives no width, the width of the last cell's header.
+class ContactDecoder {
+ public:
+  explicit ContactDecoder(int versionFlag) : cols_(columnsFor(versionFlag)) {}
+
+  // Learns the width from the serial-type bytes of the live and freelist cells: more than 25
+  // bytes mean the 25-column layout (the carving waits for them: TableScan::learnt).
+  void learnWidth(TableShape* shape) { learning_ = shape; }
+  std::uint64_t maxRowId() const { return maxRowId_; }
+
+  int decode(SqlitePageReader& reader, const RowImage& image, ContactRecord* out);
+
+ private:
+  ContactColumns cols_;
+  TableShape* learning_ = nullptr;
+  std::uint64_t maxRowId_ = 0;
+};
+
+int ContactDecoder::decode(SqlitePageReader& reader, const RowImage& image, ContactRecord* out) {
   if (!image.carvedLayout) {
-    // The header's serial-type bytes of the last live row: the width the reader falls back to
-    // for carved rows when the schema declares none.
     std::uint64_t headerSize = 0;
     const std::size_t h = readVarint(image.data, image.size, &headerSize);
-    if (h != 0 && headerSize >= h && headerSize - h < 0x7fffffff)
-      reader.widths.contactsIndicator = static_cast<int>(headerSize - h);
-    if (image.rowId > 0 && static_cast<std::uint64_t>(image.rowId) > reader.maxContactRowId)
-      reader.maxContactRowId = static_cast<std::uint64_t>(image.rowId);
+    if (learning_ != nullptr && h != 0 && headerSize >= h && headerSize - h < 0x7fffffff)
+      learning_->width = headerSize - h > 25 ? 25 : kContactsWidth;
+    if (image.rowId > 0 && static_cast<std::uint64_t>(image.rowId) > maxRowId_)
+      maxRowId_ = static_cast<std::uint64_t>(image.rowId);
   }
+  RowColumns row;
   int rc = row.load(image, reader.textEncoding());
   if (rc != kOk) return rc;
-  ContactRecord& c = out->record;
+  ContactRecord& c = *out;
   c = ContactRecord();
-  c.deleted = image.deleted;
   std::wstring first, last;
   for (const RecordColumn& col : row.record().columns) {
     if (col.serialType < 13 || col.serialType % 2 == 0) continue;
     std::wstring text;
-    if (row.text(col.column, &text) != AppRow::Text::kGood) return kInvalid;
+    if (row.text(col.column, &text) != RowColumns::Text::kGood) return kInvalid;
     const int n = col.column;
     if (n == 1)
       first = std::move(text);
@@ -56,48 +74,49 @@ int decodeContact(SqlitePageReader& reader, const RowImage& image, const Contact
       last = std::move(text);
     else if (n == 7)
       c.company = std::move(text);
-    else if (n == cols.phone)
+    else if (n == cols_.phone)
       c.phone = std::move(text);
-    else if (n == cols.email)
+    else if (n == cols_.email)
       c.email = std::move(text);
-    else if (n == cols.address)
+    else if (n == cols_.address)
       c.address = std::move(text);
-    else if (n == cols.social)
+    else if (n == cols_.social)
       c.social = std::move(text);
-    else if (n == cols.url)
+    else if (n == cols_.url)
       c.url = std::move(text);
   }
   if (hasControlCharacter(c.phone)) return kInvalid;
   c.name = first + last;
-  out->rowId = static_cast<std::uint32_t>(image.rowId);
   return kOk;
 }
 
 std::wstring contactKey(const ContactRecord& c) {
-  std::wstring key;
-  for (const std::wstring* f :
-       {&c.email, &c.address, &c.social, &c.url, &c.phone, &c.company, &c.name})
-    appendKeyText(key, *f);
-  return key;
+  return fieldsKey(c.email, c.address, c.social, c.url, c.phone, c.company, c.name);
 }
 
 }  // namespace
 
-int ScanContacts(SqlitePageReader& reader, std::vector<ContactRecord>* out) {
+int ScanContacts(SqlitePageReader& reader, int versionFlag, std::vector<ContactRecord>* out,
+                 std::uint64_t* maxRowId) {
   const std::vector<SchemaEntry> schema = readSchemaOf(reader);
-  declareTableWidth(reader, schema, kContactsTable);
-  const ContactColumns cols = columnsFor(reader.versionFlag);
+  ContactDecoder decoder(versionFlag);
+  TableScan scan;
+  scan.shape = tableShape(schema, kContactsTable);
+  TableShape learnt = scan.shape;
+  if (declaredColumnCount(schema, kContactsTable) == 0) {
+    scan.learnt = &learnt;
+    decoder.learnWidth(&learnt);
+  }
   std::vector<ScannedRow<ContactRecord>> rows;
-  auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
-    ScannedRow<ContactRecord> row;
-    const int rc = decodeContact(r, image, cols, &row);
-    if (rc == kOk) rows.push_back(std::move(row));
-    return rc;
-  });
-  const int rc = reader.ScanTable(kContactsTable, &sink);
-  dropLeftoverCopies(&rows, contactKey);
+  const int rc = scanRows(
+      reader, kContactsTable, scan,
+      [&decoder](SqlitePageReader& r, const RowImage& image, ContactRecord* record) {
+        return decoder.decode(r, image, record);
+      },
+      contactKey, &rows);
   out->reserve(out->size() + rows.size());
   for (auto& r : rows) out->push_back(std::move(r.record));
+  if (maxRowId != nullptr && decoder.maxRowId() > *maxRowId) *maxRowId = decoder.maxRowId();
   return rc;
 }
 
@@ -123,12 +142,12 @@ std::wstring distinctPhoneNumbers(const std::wstring& phoneText) {
 int ReadContacts(const std::string& addressBookPath, int versionFlag,
                  std::vector<ContactRecord>* contacts, std::uint64_t* maxContactRowId) {
   SqlitePageReader reader;
-  reader.versionFlag = versionFlag;
   const int rc = reader.Open(addressBookPath);
   if (rc != kOk) return rc;
   std::vector<ContactRecord> scanned;
+  std::uint64_t maxRowId = 0;
   // A damaged page ends the scan; the persons read before it are still the answer.
-  ScanContacts(reader, &scanned);
+  ScanContacts(reader, versionFlag, &scanned, &maxRowId);
   std::vector<ContactRecord> kept;
   for (ContactRecord& c : scanned) {
     if (c.phone.empty()) continue;
@@ -138,7 +157,7 @@ int ReadContacts(const std::string& addressBookPath, int versionFlag,
   }
   stableSortByText(&kept, [](const ContactRecord& c) -> const std::wstring& { return c.name; });
   *contacts = std::move(kept);
-  *maxContactRowId = reader.maxContactRowId;
+  *maxContactRowId = maxRowId;
   return rc;
 }
 

@@ -31,11 +31,12 @@ namespace qv::db {
 int ReadContacts(const std::string& addressBookPath, int versionFlag,
                  std::vector<ContactRecord>* contacts, std::uint64_t* maxContactRowId);
 
-// The table scan alone, on a reader already open on the address book, with the reader's
-// version flag: every person row that passes the tests, in reading order, phone texts as
-// stored. Raises the reader's maximum contact row id. The scan's result (rows read before a
-// failure are kept).
-int ScanContacts(SqlitePageReader& reader, std::vector<ContactRecord>* out);
+// The table scan alone, on a reader already open on the address book, in the layout the
+// version flag picks: every person row that passes the tests, live rows first, each part in
+// reading order, phone texts as stored. *maxRowId, when given, is raised to the highest row id
+// of a cell read. The scan's result (rows read before a failure are kept).
+int ScanContacts(SqlitePageReader& reader, int versionFlag, std::vector<ContactRecord>* out,
+                 std::uint64_t* maxRowId = nullptr);
 
 // The phone numbers of a phone text: a token ends at a space (text after the last space is
 // not taken); a token of 7 or more characters is taken unless the first two of its last four

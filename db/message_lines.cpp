@@ -4,9 +4,10 @@
 #include <ctime>
 #include <vector>
 
-#include "db/app_row.h"
-#include "db/leftover_copies.h"
+#include "db/row_columns.h"
+#include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_shapes.h"
 #include "db/timestamp.h"
 #include "db/value_lines.h"
 #include "db/varint.h"
@@ -38,7 +39,7 @@ struct LineRow {
   std::wstring key;
 };
 
-bool isAccountGuid(const AppRow& row) {
+bool isAccountGuid(const RowColumns& row) {
   const RecordColumn* c = row.column(kAccountGuidColumn);
   if (c == nullptr || !isTextType(c->serialType) || c->width != 36) return false;
   const std::uint8_t* p = row.data() + c->offset;
@@ -49,7 +50,7 @@ bool isAccountGuid(const AppRow& row) {
 }
 
 int readLineRow(SqlitePageReader& reader, const RowImage& image, LineRow* out) {
-  AppRow row;
+  RowColumns row;
   int rc = row.load(image, reader.textEncoding());
   if (rc != kOk) return rc;
   for (const RecordColumn& c : row.record().columns) {
@@ -59,10 +60,9 @@ int readLineRow(SqlitePageReader& reader, const RowImage& image, LineRow* out) {
   const RecordColumn* text = row.column(kTextColumn);
   if (text != nullptr && isTextType(text->serialType)) {
     std::wstring wide;
-    if (row.text(kTextColumn, &wide) != AppRow::Text::kGood) return kInvalid;
+    if (row.text(kTextColumn, &wide) != RowColumns::Text::kGood) return kInvalid;
   }
   if (image.deleted != 0 && !isAccountGuid(row)) return kInvalid;
-  out->deleted = image.deleted;
   out->rowId = image.rowId;
   std::int64_t fromMe = 0;
   out->fromMe = row.integer(kFromMeColumn, &fromMe) && fromMe == 1;
@@ -142,25 +142,17 @@ int WriteMessageLinesAt(const std::string& smsPath, const std::string& outputPat
   SqlitePageReader reader;
   int rc = reader.Open(smsPath);
   if (rc != kOk) return rc;
-  // Every row is read as the 38-column layout; the maximum row id is the caller's start.
-  reader.maxMessageRowId = startRowId;
+  // Every row is read as the 38-column layout.
+  TableScan scan;
+  scan.shape = knownTableShape("message");
   std::vector<ScannedRow<LineRow>> rows;
-  auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
-    ScannedRow<LineRow> row;
-    const int decoded = readLineRow(r, image, &row.record);
-    if (decoded != kOk) return decoded;
-    row.rowId = static_cast<std::uint32_t>(image.rowId);
-    rows.push_back(std::move(row));
-    return kOk;
-  });
   // A damaged page ends the scan; the rows read before it are written.
-  reader.ScanTable("message", &sink);
-  dropLeftoverCopies(&rows, [](const LineRow& r) { return r.key; });
-
+  scanRows(reader, "message", scan, readLineRow, lineKey<LineRow>, &rows);
+  std::uint64_t lastRowId = startRowId;
   std::string text;
   for (auto& scanned : rows) {
     LineRow& r = scanned.record;
-    if (r.rowId == 0) r.rowId = static_cast<std::int64_t>(++reader.maxMessageRowId);
+    if (r.rowId == 0) r.rowId = static_cast<std::int64_t>(++lastRowId);
     text += makeLine(r, nowAppleSeconds);
   }
   if (text.empty()) return kOk;

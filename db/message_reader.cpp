@@ -1,16 +1,17 @@
 #include "db/message_reader.h"
 
 #include <algorithm>
-#include <type_traits>
 #include <unordered_map>
 
-#include "db/app_row.h"
 #include "db/contact_reader.h"
-#include "db/leftover_copies.h"
 #include "db/message_row.h"
 #include "db/phone_lookup.h"
+#include "db/row_columns.h"
+#include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
-#include "db/varint.h"
+#include "db/table_columns.h"
+#include "db/table_shapes.h"
+#include "db/text_sort.h"
 #include "platform/result.h"
 
 namespace qv::db {
@@ -38,66 +39,30 @@ struct JoinRow {
 };
 
 std::wstring messageKey(const MessageRecord& m) {
-  std::wstring key;
-  appendKeyNumber(key, m.fromMe);
-  appendKeyNumber(key, m.handleId);
-  appendKeyText(key, m.date);
-  appendKeyText(key, m.text);
-  return key;
+  return fieldsKey(m.fromMe, m.handleId, m.date, m.text);
 }
 
-int decodeNamed(SqlitePageReader& reader, const RowImage& image, int column, std::wstring* text) {
-  AppRow row;
-  int rc = row.load(image, reader.textEncoding());
-  if (rc != kOk) return rc;
-  // Rows without a usable text are of no use to the joins.
-  return row.text(column, text) == AppRow::Text::kGood ? kOk : kInvalid;
-}
-
-int decodeJoin(SqlitePageReader& reader, const RowImage& image, ScannedRow<JoinRow>* out) {
+int decodeJoin(SqlitePageReader& reader, const RowImage& image, JoinRow* out) {
   // The join table has no row-id alias: its first column is stored. A carved record whose
   // first serial type was overwritten would read the message id as the attachment id.
   if (image.carvedLayout && image.firstColumn != 0) return kInvalid;
-  AppRow row;
+  RowColumns row;
   int rc = row.load(image, reader.textEncoding());
   if (rc != kOk) return rc;
-  out->record.deleted = image.deleted;
-  out->rowId = static_cast<std::uint32_t>(image.rowId);
-  row.smallUnsigned(0, &out->record.messageId);
-  row.smallUnsigned(1, &out->record.attachmentId);
+  row.reference(0, &out->messageId);
+  row.reference(1, &out->attachmentId);
   return kOk;
 }
 
-template <class Record, class Decode, class Key>
-int scanTable(SqlitePageReader& reader, const std::string& table, Decode decode, Key key,
-              std::vector<ScannedRow<Record>>* rows) {
-  auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
-    ScannedRow<Record> row;
-    const int rc = decode(r, image, &row);
-    if (rc == kOk) rows->push_back(std::move(row));
-    return rc;
-  });
-  const int rc = reader.ScanTable(table, &sink);
-  dropLeftoverCopies(rows, key);
-  return rc;
-}
-
-// Every text-bearing row of handle or attachment keeps its text; the deleted marker is the
-// scan's.
+// Every text-bearing row of handle or attachment keeps its text; rows without a usable text
+// are of no use to the joins.
 template <class Row>
-auto namedDecoder(int column) {
-  return [column](SqlitePageReader& r, const RowImage& image, ScannedRow<Row>* out) {
-    std::wstring text;
-    const int rc = decodeNamed(r, image, column, &text);
+auto namedDecoder(int column, std::wstring Row::*text) {
+  return [column, text](SqlitePageReader& reader, const RowImage& image, Row* out) {
+    RowColumns row;
+    const int rc = row.load(image, reader.textEncoding());
     if (rc != kOk) return rc;
-    out->record.deleted = image.deleted;
-    out->rowId = static_cast<std::uint32_t>(image.rowId);
-    if constexpr (std::is_same_v<Row, HandleRow>) {
-      out->record.address = std::move(text);
-    } else {
-      out->record.fileName = std::move(text);
-    }
-    return kOk;
+    return row.text(column, &(out->*text)) == RowColumns::Text::kGood ? kOk : kInvalid;
   };
 }
 
@@ -133,37 +98,39 @@ int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
   auto run = [&]() -> int {
     if (result != kOk) return result;
     const std::vector<SchemaEntry> schema = readSchemaOf(reader);
-    for (const char* table : {"message", "handle", "attachment", "message_attachment_join"})
-      declareTableWidth(reader, schema, table);
-    const int declared = declaredColumnCount(schema, "message");
-    if (declared != 0) reader.widths.message = declared;
+    auto scanOf = [&schema](const char* table) {
+      TableScan scan;
+      scan.shape = tableShape(schema, table);
+      return scan;
+    };
 
     // A damaged page ends one table's scan; the rows read before it are used.
-    scanTable(
-        reader, "message",
-        [&](SqlitePageReader& r, const RowImage& image, ScannedRow<MessageRecord>* out) {
-          return decodeMessage(r, image, declared == 0, dates, out);
+    MessageDecoder decoder(dates);
+    TableScan messageScan = scanOf("message");
+    TableShape learnt = messageScan.shape;
+    if (declaredColumnCount(schema, "message") == 0) {
+      messageScan.learnt = &learnt;
+      decoder.learnWidth(&learnt);
+    }
+    scanRows(
+        reader, "message", messageScan,
+        [&decoder](SqlitePageReader& r, const RowImage& image, MessageRecord* out) {
+          return decoder.decode(r, image, out);
         },
-        [](const MessageRecord& m) { return messageKey(m); }, &messages);
+        messageKey, &messages);
     if (int answer = reporter.report(5)) return answer;
-    *maxMessageRowId = reader.maxMessageRowId;
-    scanTable(
-        reader, "handle", namedDecoder<HandleRow>(1), [](const HandleRow& h) { return h.address; },
-        &handles);
+    *maxMessageRowId = decoder.maxRowId();
+    scanRows(
+        reader, "handle", scanOf("handle"), namedDecoder(1, &HandleRow::address),
+        [](const HandleRow& h) { return fieldsKey(h.address); }, &handles);
     if (int answer = reporter.report(4)) return answer;
-    scanTable(
-        reader, "attachment", namedDecoder<AttachmentRow>(4),
-        [](const AttachmentRow& a) { return a.fileName; }, &attachments);
+    scanRows(
+        reader, "attachment", scanOf("attachment"), namedDecoder(4, &AttachmentRow::fileName),
+        [](const AttachmentRow& a) { return fieldsKey(a.fileName); }, &attachments);
     if (int answer = reporter.report(3)) return answer;
-    scanTable(
-        reader, "message_attachment_join", decodeJoin,
-        [](const JoinRow& j) {
-          std::wstring key;
-          appendKeyNumber(key, j.messageId);
-          appendKeyNumber(key, j.attachmentId);
-          return key;
-        },
-        &joins);
+    scanRows(
+        reader, "message_attachment_join", scanOf("message_attachment_join"), decodeJoin,
+        [](const JoinRow& j) { return fieldsKey(j.messageId, j.attachmentId); }, &joins);
     if (int answer = reporter.report(2)) return answer;
 
     // Without a readable address book (a tablet, an enciphered or missing file) the messages
@@ -172,12 +139,12 @@ int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
     if (reader.Open(addressBookPath) == kOk) {
       // The address book's layout by its own column count: the newer table moved the phone
       // text one column on.
-      reader.versionFlag =
+      const int flag =
           declaredColumnCount(readSchemaOf(reader), "ABPersonFullTextSearch_content") >=
                   kShiftedContactColumns
               ? 1
               : 0;
-      ScanContacts(reader, &contacts);
+      ScanContacts(reader, flag, &contacts);
     }
     return reporter.report(1);
   };

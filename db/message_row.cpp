@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "db/app_row.h"
+#include "db/row_columns.h"
 #include "db/varint.h"
 #include "platform/result.h"
 
@@ -15,7 +15,7 @@ constexpr int kHandleColumn = 5;
 constexpr int kDateColumn = 15;
 constexpr int kFromMeColumn = 21;
 
-std::wstring messageDate(const AppRow& row, LocalDates& dates) {
+std::wstring messageDate(const RowColumns& row, LocalDates& dates) {
   const RecordColumn* c = row.column(kDateColumn);
   if (c == nullptr) return {};
   const std::uint8_t* content = row.data() + c->offset;
@@ -39,31 +39,26 @@ std::wstring messageDate(const AppRow& row, LocalDates& dates) {
 
 }  // namespace
 
-int decodeMessage(SqlitePageReader& reader, const RowImage& image, bool widthFromHeader,
-                  LocalDates& dates, ScannedRow<MessageRecord>* out) {
+int MessageDecoder::decode(SqlitePageReader& reader, const RowImage& image, MessageRecord* out) {
   if (!image.carvedLayout) {
-    if (widthFromHeader) {
-      std::uint64_t headerSize = 0;
-      if (readVarint(image.data, image.size, &headerSize) != 0)
-        reader.widths.message = headerSize < 51 ? 38 : 51;
-    }
-    if (image.rowId > 0 && static_cast<std::uint64_t>(image.rowId) > reader.maxMessageRowId)
-      reader.maxMessageRowId = static_cast<std::uint64_t>(image.rowId);
+    std::uint64_t headerSize = 0;
+    if (learning_ != nullptr && readVarint(image.data, image.size, &headerSize) != 0)
+      learning_->width = headerSize < 51 ? 38 : 51;
+    if (image.rowId > 0 && static_cast<std::uint64_t>(image.rowId) > maxRowId_)
+      maxRowId_ = static_cast<std::uint64_t>(image.rowId);
   }
-  AppRow row;
+  RowColumns row;
   int rc = row.load(image, reader.textEncoding());
   if (rc != kOk) return rc;
-  MessageRecord& m = out->record;
+  MessageRecord& m = *out;
   m = MessageRecord();
-  m.deleted = image.deleted;
   m.rowId = static_cast<std::uint32_t>(image.rowId);
-  out->rowId = m.rowId;
   std::uint32_t handle = 0;
-  if (row.smallUnsigned(kHandleColumn, &handle)) m.handleId = static_cast<std::int32_t>(handle);
-  m.date = messageDate(row, dates);
+  if (row.reference(kHandleColumn, &handle)) m.handleId = static_cast<std::int32_t>(handle);
+  m.date = messageDate(row, dates_);
   std::int64_t fromMe = 0;
   m.fromMe = row.integer(kFromMeColumn, &fromMe) && fromMe == 1 ? 1 : 0;
-  if (row.text(kTextColumn, &m.text) != AppRow::Text::kGood) return kInvalid;
+  if (row.text(kTextColumn, &m.text) != RowColumns::Text::kGood) return kInvalid;
   return kOk;
 }
 

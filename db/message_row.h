@@ -2,19 +2,35 @@
 // message_reader.h).
 #pragma once
 
-#include "db/leftover_copies.h"
+#include <cstdint>
+
+#include "db/carving.h"
 #include "db/local_dates.h"
 #include "db/records.h"
 #include "db/sqlite_page_reader.h"
 
 namespace qv::db {
 
-// Decodes a message row image: handle id (column 5), date (15), from-me flag (21) and text (2).
-// A cell raises the reader's maximum message row id; with `widthFromHeader` it also sets the
-// reader's message width from its header size (38 below 51 bytes, else 51), for tables whose
-// schema declares no width. kInvalid drops the row: a record that does not fit, or a text that
-// is missing, empty, malformed, cut by an embedded zero or holding U+FFFD.
-int decodeMessage(SqlitePageReader& reader, const RowImage& image, bool widthFromHeader,
-                  LocalDates& dates, ScannedRow<MessageRecord>* out);
+// The message decoder and what it learns from the cells it is handed (live and freelist): the
+// highest row id and, for a table whose schema declares no width, the width from the header
+// size (38 below 51 bytes, else 51).
+class MessageDecoder {
+ public:
+  explicit MessageDecoder(LocalDates& dates) : dates_(dates) {}
+
+  // Learns the width into *shape as the cells come (the carving waits: TableScan::learnt).
+  void learnWidth(TableShape* shape) { learning_ = shape; }
+  std::uint64_t maxRowId() const { return maxRowId_; }
+
+  // Handle id (column 5), date (15), from-me flag (21) and text (2). kInvalid drops the row: a
+  // record that does not fit, or a text that is missing, empty, malformed, cut by an embedded
+  // zero or holding U+FFFD.
+  int decode(SqlitePageReader& reader, const RowImage& image, MessageRecord* out);
+
+ private:
+  LocalDates& dates_;
+  TableShape* learning_ = nullptr;
+  std::uint64_t maxRowId_ = 0;
+};
 
 }  // namespace qv::db

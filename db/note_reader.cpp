@@ -4,10 +4,12 @@
 #include <deque>
 #include <unordered_map>
 
-#include "db/app_row.h"
-#include "db/leftover_copies.h"
 #include "db/local_dates.h"
+#include "db/row_columns.h"
+#include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_columns.h"
+#include "db/table_shapes.h"
 #include "platform/result.h"
 
 namespace qv::db {
@@ -19,29 +21,25 @@ constexpr int kBodyColumn = 11;    // ZNOTE
 constexpr int kDateColumn = 14;
 constexpr int kTitleColumn = 19;
 
-int decodeBody(SqlitePageReader& reader, const RowImage& image, ScannedRow<NoteRecord>* out) {
-  AppRow row;
+int decodeBody(SqlitePageReader& reader, const RowImage& image, NoteRecord* out) {
+  RowColumns row;
   int rc = row.load(image, reader.textEncoding());
   if (rc != kOk) return rc;
-  NoteRecord& n = out->record;
+  NoteRecord& n = *out;
   n = NoteRecord();
-  n.deleted = image.deleted;
   n.id = static_cast<std::uint32_t>(image.rowId);
-  out->rowId = n.id;
-  if (row.text(kContentColumn, &n.content) == AppRow::Text::kBad) return kInvalid;
+  if (row.text(kContentColumn, &n.content) == RowColumns::Text::kBad) return kInvalid;
   return kOk;
 }
 
 int decodeNote(SqlitePageReader& reader, const RowImage& image, LocalDates& dates,
-               ScannedRow<NoteRecord>* out) {
-  AppRow row;
+               NoteRecord* out) {
+  RowColumns row;
   int rc = row.load(image, reader.textEncoding());
   if (rc != kOk) return rc;
-  NoteRecord& n = out->record;
+  NoteRecord& n = *out;
   n = NoteRecord();
-  n.deleted = image.deleted;
-  out->rowId = static_cast<std::uint32_t>(image.rowId);
-  row.smallUnsigned(kBodyColumn, &n.id);
+  row.reference(kBodyColumn, &n.id);
   const RecordColumn* date = row.column(kDateColumn);
   double d = 0;
   if (date != nullptr && date->serialType >= 1 && date->serialType <= 4) {
@@ -52,39 +50,18 @@ int decodeNote(SqlitePageReader& reader, const RowImage& image, LocalDates& date
     // Core Data writes its dates as floating values with fractions of a second.
     n.date = dates.appleTime(static_cast<std::int64_t>(std::trunc(d)));
   }
-  if (row.text(kTitleColumn, &n.title) == AppRow::Text::kBad) return kInvalid;
+  if (row.text(kTitleColumn, &n.title) == RowColumns::Text::kBad) return kInvalid;
   return kOk;
 }
 
 // A body's id is its row id, which the filter compares itself (carved rows have none); a note
 // row's id is the body it names, one of its decoded fields.
 std::wstring bodyKey(const NoteRecord& n) {
-  std::wstring key;
-  appendKeyText(key, n.content);
-  return key;
+  return fieldsKey(n.content);
 }
 
 std::wstring noteKey(const NoteRecord& n) {
-  std::wstring key;
-  appendKeyNumber(key, n.id);
-  appendKeyText(key, n.date);
-  appendKeyText(key, n.title);
-  appendKeyText(key, n.content);
-  return key;
-}
-
-template <class Decode, class Key>
-int scanInto(SqlitePageReader& reader, const std::string& table, Decode decode, Key key,
-             std::vector<ScannedRow<NoteRecord>>* rows) {
-  auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
-    ScannedRow<NoteRecord> row;
-    const int rc = decode(r, image, &row);
-    if (rc == kOk) rows->push_back(std::move(row));
-    return rc;
-  });
-  const int rc = reader.ScanTable(table, &sink);
-  dropLeftoverCopies(rows, key);
-  return rc;
+  return fieldsKey(n.id, n.date, n.title, n.content);
 }
 
 void replaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to) {
@@ -116,15 +93,16 @@ int ReadNotes(const std::string& notesPath, std::vector<NoteRecord>* notes) {
   const int rc = reader.Open(notesPath);
   if (rc != kOk) return rc;
   const std::vector<SchemaEntry> schema = readSchemaOf(reader);
-  declareTableWidth(reader, schema, "ZNOTEBODY");
-  declareTableWidth(reader, schema, "ZNOTE");
+  TableScan bodyScan, noteScan;
+  bodyScan.shape = tableShape(schema, "ZNOTEBODY");
+  noteScan.shape = tableShape(schema, "ZNOTE");
   // A damaged page ends a table's scan; the rows read before it are used.
   std::vector<ScannedRow<NoteRecord>> bodies, heads;
-  scanInto(reader, "ZNOTEBODY", decodeBody, bodyKey, &bodies);
+  scanRows(reader, "ZNOTEBODY", bodyScan, decodeBody, bodyKey, &bodies);
   LocalDates dates;
-  scanInto(
-      reader, "ZNOTE",
-      [&dates](SqlitePageReader& r, const RowImage& image, ScannedRow<NoteRecord>* out) {
+  scanRows(
+      reader, "ZNOTE", noteScan,
+      [&dates](SqlitePageReader& r, const RowImage& image, NoteRecord* out) {
         return decodeNote(r, image, dates, out);
       },
       noteKey, &heads);

@@ -6,6 +6,7 @@
 
 #include "db/carve_worker.h"
 #include "db/varint.h"
+#include "platform/ascii.h"
 #include "platform/file.h"
 #include "platform/result.h"
 #include "platform/text.h"
@@ -65,14 +66,8 @@ constexpr std::size_t kReadChunk = 65536;
 
 bool magicMatches(const std::uint8_t* p) {
   static const char kMagic[] = "SQLite format 3";  // with its terminating zero: 16 bytes
-  for (std::size_t i = 0; i < kMagicSize; ++i) {
-    unsigned char a = p[i];
-    unsigned char b = static_cast<unsigned char>(kMagic[i]);
-    if (a >= 'A' && a <= 'Z') a = static_cast<unsigned char>(a - 'A' + 'a');
-    if (b >= 'A' && b <= 'Z') b = static_cast<unsigned char>(b - 'A' + 'a');
-    if (a != b) return false;
-  }
-  return true;
+  return platform::equalsNoCase(std::string_view(reinterpret_cast<const char*>(p), kMagicSize),
+                                std::string_view(kMagic, kMagicSize));
 }
 
 // The name of a table in the database's text encoding, for byte comparison with schema text.
@@ -269,11 +264,6 @@ int SqlitePageReader::ReadPage(std::uint32_t pageIndex, std::uint8_t* buffer) {
   return kOk;
 }
 
-std::vector<char>& SqlitePageReader::workBuffer() {
-  if (workBuffer_.empty()) workBuffer_.resize(8388608);
-  return workBuffer_;
-}
-
 // ---- the b-tree walk ------------------------------------------------------------------------
 
 // Visits the table-leaf pages below `page` (itself included). Interior table pages are
@@ -354,30 +344,24 @@ int SqlitePageReader::CollectLiveCells(const std::uint8_t* page, std::uint32_t p
                    });
 }
 
-CarveContext SqlitePageReader::carveContext(std::uint32_t pageIndex) const {
+CarveContext SqlitePageReader::carveContext(std::uint32_t pageIndex,
+                                            const TableShape& shape) const {
   CarveContext ctx;
   ctx.geometry = geometry_;
   ctx.pageIndex = pageIndex;
-  auto it = fallbackWidths_.find(currentTable_);
-  auto declared = declaredWidths_.find(currentTable_);
-  const int known =
-      declared != declaredWidths_.end() ? declared->second : widthOfTable(currentTable_, widths);
-  ctx.width = known != 0 ? known : (it != fallbackWidths_.end() ? it->second : 0);
-  const int adjusted = callAdjustedWidth(currentTable_, widths);
-  ctx.callWidth =
-      currentTable_ == "call" && declared == declaredWidths_.end() ? adjusted : ctx.width;
-  ctx.messageTable = currentTable_ == "message";
+  ctx.shape = shape;
   ctx.utf16 = encoding_ != TextEncoding::kUtf8;
   ctx.pageCount = pageCount_;
   return ctx;
 }
 
 int SqlitePageReader::CollectCarvedCandidates(const std::uint8_t* page, std::uint32_t pageIndex,
+                                              const TableShape& shape,
                                               CarvedCandidateMap* candidates) {
   return walkTable(page, pageIndex,
                    [&](const std::uint8_t* image, std::uint32_t index, const PageHeader&) {
                      std::vector<CarvedCandidate> list;
-                     carvePage(image, carveContext(index), &list);
+                     carvePage(image, carveContext(index, shape), &list);
                      if (!list.empty()) (*candidates)[index] = std::move(list);
                      return kOk;
                    });
@@ -395,152 +379,106 @@ struct SchemaColumns {
   bool isInteger[5] = {};
 };
 
-bool splitSchemaRecord(const std::uint8_t* data, std::size_t size, Record* rec,
+// The first columns of a schema record (type, name, tbl_name, rootpage, sql). With
+// `constantsToo` the constants 0 and 1 count as integers.
+void splitSchemaRecord(const std::uint8_t* data, const Record& rec, bool constantsToo,
                        SchemaColumns* out) {
-  if (walkPayload(data, size, rec) != kOk) return false;
-  for (const RecordColumn& c : rec->columns) {
+  for (const RecordColumn& c : rec.columns) {
     if (c.column < 0 || c.column > 4) continue;
     if (isTextType(c.serialType)) {
       out->isText[c.column] = true;
       out->text[c.column] =
           std::string_view(reinterpret_cast<const char*>(data + c.offset), c.width);
-    } else if (isIntegerType(c.serialType) || c.serialType == 8 || c.serialType == 9) {
+    } else if (isIntegerType(c.serialType) ||
+               (constantsToo && (c.serialType == 8 || c.serialType == 9))) {
       out->isInteger[c.column] = true;
       out->integer[c.column] = integerValue(data + c.offset, c.serialType);
     }
   }
-  return true;
+}
+
+// Hands visit(page, cellOffset) every cell of the schema's leaf pages, in b-tree order. The
+// first failure of the walk, of a page read or of a visit is returned; the walk goes on.
+template <class Visit>
+int forEachSchemaCell(SqlitePageReader& reader, Visit visit) {
+  if (!reader.isOpen()) return kInvalid;
+  PageBuffer first(reader.pageSize());
+  int rc = reader.ReadPage(0, first.data());
+  if (rc != kOk) return rc;
+  LiveCellMap cells;
+  int result = reader.CollectLiveCells(first.data(), 0, &cells);
+  auto note = [&result](int code) {
+    if (result == kOk && code != kOk) result = code;
+  };
+  PageBuffer page(reader.pageSize());
+  for (const auto& leaf : cells) {
+    rc = reader.ReadPage(leaf.first, page.data());
+    if (rc != kOk) {
+      note(rc);
+      continue;
+    }
+    for (std::uint16_t off : leaf.second) note(visit(page.data(), off));
+  }
+  return result;
 }
 
 }  // namespace
 
 int SqlitePageReader::ReadSchema(std::vector<SchemaEntry>* out) {
   out->clear();
-  if (!source_) return kInvalid;
-  PageBuffer first(geometry_.pageSize);
-  int rc = ReadPage(0, first.data());
-  if (rc != kOk) return rc;
-  LiveCellMap cells;
-  int result = CollectLiveCells(first.data(), 0, &cells);
-  PageBuffer page(geometry_.pageSize);
   Record rec;
   std::vector<std::uint8_t> payload;
-  for (const auto& leaf : cells) {
-    rc = ReadPage(leaf.first, page.data());
-    if (rc != kOk) {
-      if (result == kOk) result = rc;
-      continue;
-    }
-    for (std::uint16_t off : leaf.second) {
-      LeafCell cell;
-      if (parseLeafCell(page.data(), geometry_, off, &cell) != kOk) {
-        if (result == kOk) result = kInvalid;
-        continue;
-      }
-      rc = assemblePayload(page.data(), cell, &payload);
-      if (rc != kOk) {
-        if (result == kOk) result = rc;
-        continue;
-      }
-      SchemaColumns cols;
-      if (!splitSchemaRecord(payload.data(), cell.payloadSize, &rec, &cols)) {
-        if (result == kOk) result = kInvalid;
-        continue;
-      }
-      SchemaEntry e;
-      e.type = textToUtf8(cols.text[0], encoding_);
-      e.name = textToUtf8(cols.text[1], encoding_);
-      e.tableName = textToUtf8(cols.text[2], encoding_);
-      if (cols.isInteger[3] && cols.integer[3] > 0 && cols.integer[3] <= 0xFFFFFFFFll)
-        e.rootPage = static_cast<std::uint32_t>(cols.integer[3]);
-      e.sql = textToUtf8(cols.text[4], encoding_);
-      out->push_back(std::move(e));
-    }
-  }
-  return result;
+  return forEachSchemaCell(*this, [&](const std::uint8_t* page, std::uint16_t off) {
+    LeafCell cell;
+    if (parseLeafCell(page, geometry_, off, &cell) != kOk) return kInvalid;
+    const int rc = assemblePayload(page, cell, &payload);
+    if (rc != kOk) return rc;
+    if (walkPayload(payload.data(), static_cast<std::size_t>(cell.payloadSize), &rec) != kOk)
+      return kInvalid;
+    SchemaColumns cols;
+    splitSchemaRecord(payload.data(), rec, true, &cols);
+    SchemaEntry e;
+    e.type = textToUtf8(cols.text[0], encoding_);
+    e.name = textToUtf8(cols.text[1], encoding_);
+    e.tableName = textToUtf8(cols.text[2], encoding_);
+    if (cols.isInteger[3] && cols.integer[3] > 0 && cols.integer[3] <= 0xFFFFFFFFll)
+      e.rootPage = static_cast<std::uint32_t>(cols.integer[3]);
+    e.sql = textToUtf8(cols.text[4], encoding_);
+    out->push_back(std::move(e));
+    return kOk;
+  });
 }
 
 int SqlitePageReader::FindRootPages(const std::string& table, RootPageMap* roots) {
   roots->clear();
-  currentTable_ = table;
-  if (!source_) return kInvalid;
-  PageBuffer first(geometry_.pageSize);
-  int rc = ReadPage(0, first.data());
-  if (rc != kOk) return rc;
   const std::string wanted = encodeName(table, encoding_);
-  LiveCellMap cells;
-  int result = CollectLiveCells(first.data(), 0, &cells);
-  PageBuffer page(geometry_.pageSize);
   Record rec;
-  for (const auto& leaf : cells) {
-    rc = ReadPage(leaf.first, page.data());
-    if (rc != kOk) {
-      if (result == kOk) result = rc;
-      continue;
-    }
-    for (std::uint16_t off : leaf.second) {
-      // The first four columns (type, name, tbl_name, rootpage) sit at the start of the
-      // payload, so the local part is enough even when the SQL text spills.
-      LeafCell cell;
-      if (parseLeafCell(page.data(), geometry_, off, &cell) != kOk) continue;
-      SchemaColumns cols;
-      const std::uint8_t* data = page.data() + cell.payloadOffset;
-      if (walkPayload(data, cell.localSize, &rec) != kOk && rec.columns.size() < 4) continue;
-      for (const RecordColumn& c : rec.columns) {
-        if (c.column > 3) break;
-        if (isTextType(c.serialType)) {
-          cols.isText[c.column] = true;
-          cols.text[c.column] =
-              std::string_view(reinterpret_cast<const char*>(data + c.offset), c.width);
-        } else if (isIntegerType(c.serialType)) {
-          cols.isInteger[c.column] = true;
-          cols.integer[c.column] = integerValue(data + c.offset, c.serialType);
-        }
-      }
-      // The table's own row matches by name, its indexes by tbl_name.
-      const bool named =
-          (cols.isText[1] && cols.text[1] == wanted) || (cols.isText[2] && cols.text[2] == wanted);
-      if (!named) continue;
-      // Views and triggers have no root page (rootpage 0): they are not b-trees.
-      if (!cols.isInteger[3] || cols.integer[3] == 0) continue;
-      if (cols.integer[3] < 1 || cols.integer[3] > static_cast<std::int64_t>(pageCount_)) {
-        if (result == kOk) result = kInvalid;  // a root page outside the file
-        continue;
-      }
-      (*roots)[static_cast<std::uint32_t>(cols.integer[3] - 1)] = -1;
-    }
-  }
-  return result;
+  return forEachSchemaCell(*this, [&](const std::uint8_t* page, std::uint16_t off) {
+    // The first four columns (type, name, tbl_name, rootpage) sit at the start of the payload,
+    // so the local part is enough even when the SQL text spills.
+    LeafCell cell;
+    if (parseLeafCell(page, geometry_, off, &cell) != kOk) return kOk;
+    const std::uint8_t* data = page + cell.payloadOffset;
+    if (walkPayload(data, cell.localSize, &rec) != kOk && rec.columns.size() < 4) return kOk;
+    SchemaColumns cols;
+    splitSchemaRecord(data, rec, false, &cols);
+    // The table's own row matches by name, its indexes by tbl_name.
+    const bool named =
+        (cols.isText[1] && cols.text[1] == wanted) || (cols.isText[2] && cols.text[2] == wanted);
+    // Views and triggers have no root page (rootpage 0): they are not b-trees.
+    if (!named || !cols.isInteger[3] || cols.integer[3] == 0) return kOk;
+    // A root page outside the file.
+    if (cols.integer[3] < 1 || cols.integer[3] > static_cast<std::int64_t>(pageCount_))
+      return kInvalid;
+    (*roots)[static_cast<std::uint32_t>(cols.integer[3] - 1)] = -1;
+    return kOk;
+  });
 }
 
-// ---- widths ---------------------------------------------------------------------------------
+// ---- the freelist test ---------------------------------------------------------------------
 
-int SqlitePageReader::ColumnCount(const std::string& table) {
-  auto declared = declaredWidths_.find(table);
-  int n = declared != declaredWidths_.end() ? declared->second : widthOfTable(table, widths);
-  if (n == 0) {
-    auto it = fallbackWidths_.find(table);
-    if (it != fallbackWidths_.end()) n = it->second;
-  }
-  lastColumnCount_ = n;
-  return n;
-}
-
-void SqlitePageReader::SetFallbackWidth(const std::string& table, int columns) {
-  fallbackWidths_[table] = columns;
-}
-
-void SqlitePageReader::SetDeclaredWidth(const std::string& table, int columns) {
-  if (columns > 0) {
-    declaredWidths_[table] = columns;
-  } else {
-    declaredWidths_.erase(table);
-  }
-}
-
-int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint32_t pageIndex,
-                                      std::uint16_t offset, int* columns) {
-  (void)pageIndex;
+int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint16_t offset,
+                                      int* columns) {
   *columns = 0;
   LeafCell cell;
   int rc = parseLeafCell(page, geometry_, offset, &cell);
@@ -634,20 +572,20 @@ int SqlitePageReader::assembleCarved(const std::uint8_t* page, const CarvedCandi
 
 int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
                                    const std::vector<std::uint16_t>& offsets, RowKind kind,
-                                   RowSink* sink, CarvedCandidateMap* carveInto,
-                                   CarveWorker* worker) {
+                                   RowSink* sink, const TableShape* carveAs,
+                                   CarvedCandidateMap* carveInto, CarveWorker* worker) {
   std::vector<std::uint8_t>& page = deliverPage_;
   page.resize(geometry_.pageSize + kBufferPad);
   int rc = ReadPage(pageIndex, page.data());
   if (rc != kOk) return rc;
-  if (worker != nullptr) {
-    worker->submit(pageIndex, page.data(), page.size(), carveContext(pageIndex));
-  } else if (carveInto != nullptr) {
-    // The page is in hand: its candidates are found now and handed over after every live
-    // row of the tree (the decoders have then seen this page's live rows and any width they
-    // teach). This saves reading every leaf a second time.
+  if (carveAs != nullptr && worker != nullptr) {
+    worker->submit(pageIndex, page.data(), page.size(), carveContext(pageIndex, *carveAs));
+  } else if (carveAs != nullptr && carveInto != nullptr) {
+    // The page is in hand: its candidates are found now, before its live rows are handed
+    // over (the shape is known before the walk), and handed over after every live row of the
+    // tree. This saves reading every leaf a second time.
     std::vector<CarvedCandidate> list;
-    carvePage(page.data(), carveContext(pageIndex), &list);
+    carvePage(page.data(), carveContext(pageIndex, *carveAs), &list);
     if (!list.empty()) (*carveInto)[pageIndex] = std::move(list);
   }
   int result = kOk;
@@ -679,6 +617,22 @@ int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
   return result;
 }
 
+RowImage SqlitePageReader::carvedRowImage(std::uint32_t pageIndex, const std::uint8_t* page,
+                                          const CarvedCandidate& candidate) const {
+  RowImage row;
+  row.kind = RowKind::kCarved;
+  row.deleted = 1;
+  row.pageIndex = pageIndex;
+  row.offset = candidate.offset;
+  row.carvedLayout = true;
+  row.firstColumn = candidate.firstColumn;
+  row.typeCount = candidate.typeCount;
+  row.data = page + candidate.offset;
+  row.size = geometry_.usableSize - candidate.offset;
+  row.complete = candidate.firstOverflow == 0;
+  return row;
+}
+
 int SqlitePageReader::deliverCandidates(std::uint32_t pageIndex,
                                         const std::vector<CarvedCandidate>& list, RowSink* sink) {
   std::vector<std::uint8_t>& page = deliverPage_;
@@ -686,18 +640,8 @@ int SqlitePageReader::deliverCandidates(std::uint32_t pageIndex,
   int rc = ReadPage(pageIndex, page.data());
   if (rc != kOk) return rc;
   for (const CarvedCandidate& c : list) {
-    RowImage row;
-    row.kind = RowKind::kCarved;
-    row.deleted = 1;
-    row.pageIndex = pageIndex;
-    row.offset = c.offset;
-    row.carvedLayout = true;
-    row.firstColumn = c.firstColumn;
-    row.typeCount = c.typeCount;
-    if (c.firstOverflow == 0) {
-      row.data = page.data() + c.offset;
-      row.size = geometry_.usableSize - c.offset;
-    } else {
+    RowImage row = carvedRowImage(pageIndex, page.data(), c);
+    if (c.firstOverflow != 0) {
       // A deleted row that spilled: its overflow pages went to the freelist with their bytes.
       row.complete = assembleCarved(page.data(), c, &payload_) == kOk;
       row.data = payload_.data();
@@ -708,7 +652,29 @@ int SqlitePageReader::deliverCandidates(std::uint32_t pageIndex,
   return kOk;
 }
 
-int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool withFreelist) {
+int SqlitePageReader::ScanEmptyFreelistPages(const TableShape& shape, RowSink* sink) {
+  if (shape.width <= 0 || !source_) return kOk;
+  PageBuffer page(geometry_.pageSize);
+  int result = kOk;
+  for (std::uint32_t index : freelist_) {
+    const int rc = ReadPage(index, page.data());
+    if (rc != kOk) {
+      if (result == kOk) result = rc;
+      continue;
+    }
+    PageHeader h;
+    if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != kLeafTable ||
+        h.cellCount != 0)
+      continue;
+    std::vector<CarvedCandidate> candidates;
+    carvePage(page.data(), carveContext(index, shape), &candidates);
+    for (const CarvedCandidate& c : candidates)
+      sink->onRow(*this, carvedRowImage(index, page.data(), c));
+  }
+  return result;
+}
+
+int SqlitePageReader::ScanTable(const std::string& table, const TableScan& scan, RowSink* sink) {
   if (!source_) return kInvalid;
   PageBuffer page(geometry_.pageSize);
   int rc = ReadPage(0, page.data());
@@ -716,6 +682,10 @@ int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool wi
   int result = kOk;
   auto note = [&result](int code) {
     if (result == kOk && code != kOk) result = code;
+  };
+  // The shape as far as the rows handed over so far taught it.
+  auto shape = [&scan]() -> const TableShape& {
+    return scan.learnt != nullptr ? *scan.learnt : scan.shape;
   };
   RootPageMap roots;
   note(FindRootPages(table, &roots));
@@ -728,22 +698,34 @@ int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool wi
     }
     LiveCellMap cells;
     note(CollectLiveCells(page.data(), root.first, &cells));
-    // Every leaf of the tree is in `cells` (with or without cells), so carving them as their
-    // live rows are delivered covers the same pages CollectCarvedCandidates would.
     CarvedCandidateMap candidates;
-    // Large trees are carved on a second thread while the live rows are handed over.
-    CarveWorker worker;
-    CarveWorker* helper =
-        cells.size() >= kParallelCarveLeaves && worker.start() ? &worker : nullptr;
-    for (const auto& leaf : cells)
-      note(deliverCells(leaf.first, leaf.second, RowKind::kLive, sink, &candidates, helper));
-    if (helper != nullptr) helper->finish(&candidates);
+    if (scan.learnt == nullptr) {
+      // Every leaf of the tree is in `cells` (with or without cells), so carving them as their
+      // live rows are delivered covers the same pages CollectCarvedCandidates would. Large
+      // trees are carved on a second thread while the live rows are handed over.
+      CarveWorker worker;
+      CarveWorker* helper =
+          cells.size() >= kParallelCarveLeaves && worker.start() ? &worker : nullptr;
+      for (const auto& leaf : cells) {
+        note(deliverCells(leaf.first, leaf.second, RowKind::kLive, sink, &scan.shape, &candidates,
+                          helper));
+      }
+      if (helper != nullptr) helper->finish(&candidates);
+    } else {
+      // A shape still to be learnt: every live row of the tree first, then the carving with
+      // what they taught (the first leaf too).
+      for (const auto& leaf : cells) {
+        note(
+            deliverCells(leaf.first, leaf.second, RowKind::kLive, sink, nullptr, nullptr, nullptr));
+      }
+      CollectCarvedCandidates(page.data(), root.first, shape(), &candidates);
+    }
     for (const auto& leaf : candidates) note(deliverCandidates(leaf.first, leaf.second, sink));
   }
 
-  if (!withFreelist) return result;
+  if (!scan.withFreelist) return result;
   note(freelistStatus_);
-  const int width = ColumnCount(table);
+  const int width = shape().width;
   std::vector<std::uint16_t> offsets;
   for (std::uint32_t index : freelist_) {
     rc = ReadPage(index, page.data());
@@ -756,25 +738,25 @@ int SqlitePageReader::ScanTable(const std::string& table, RowSink* sink, bool wi
     // tree or to the freelist by now, and would be read twice or as deleted when live.
     if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != kLeafTable) continue;
     cellPointers(page.data(), geometry_, h, &offsets);
-    if (offsets.empty() || width == 0) continue;
+    if (offsets.empty() || width <= 0) continue;
     int columns = 0;
-    if (CellColumnCount(page.data(), index, offsets.front(), &columns) != kOk) continue;
+    if (CellColumnCount(page.data(), offsets.front(), &columns) != kOk) continue;
     if (columns != width) continue;
-    deliverCells(index, offsets, RowKind::kFreelist, sink, nullptr, nullptr);
+    deliverCells(index, offsets, RowKind::kFreelist, sink, nullptr, nullptr, nullptr);
     std::vector<CarvedCandidate> list;
-    carvePage(page.data(), carveContext(index), &list);
+    carvePage(page.data(), carveContext(index, shape()), &list);
     deliverCandidates(index, list, sink);
   }
   // Trunk pages keep what they held before they were freed behind their list of leaves.
   for (std::uint32_t index : trunks_) {
-    if (width == 0) break;
+    if (width <= 0) break;
     rc = ReadPage(index, page.data());
     if (rc != kOk) {
       note(rc);
       continue;
     }
     std::vector<CarvedCandidate> list;
-    carveTrunkPage(page.data(), carveContext(index), &list);
+    carveTrunkPage(page.data(), carveContext(index, shape()), &list);
     deliverCandidates(index, list, sink);
   }
   return result;

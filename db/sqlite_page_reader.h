@@ -7,8 +7,9 @@
 //   - cells of freelist leaf pages whose rows have the table's width (marker 1);
 //   - records carved out of the free space of leaf pages (marker 1; see db/carving.h).
 // The sink walks each image's record with walkRow and keeps the row only if it passes its own
-// tests. The reader knows nothing of what columns mean; its width table (db/width_table.h)
-// says how many columns a carved row of a known table has.
+// tests. The reader knows nothing of what columns mean: the routine says with each scan what
+// the table's rows look like (a TableShape: the width a carved row is rebuilt with, and any
+// test of its own a carved record must pass), and keeps whatever it learns while decoding.
 //
 // Damaged files: every page number, offset, count and length taken from the file is checked
 // before use; every chain (b-tree children, freelist trunks, overflow pages, freeblocks) runs
@@ -28,7 +29,6 @@
 #include "db/page_layout.h"
 #include "db/record.h"
 #include "db/sqlite_format.h"
-#include "db/width_table.h"
 
 namespace qv::db {
 
@@ -65,6 +65,17 @@ class RowSink {
   virtual int onRow(SqlitePageReader& reader, const RowImage& row) = 0;
 };
 
+// What a table scan needs beyond the table's name.
+struct TableScan {
+  TableShape shape;  // the table's shape, known before the walk
+  // A shape the sink is still learning from the live rows it decodes (its own state). When set
+  // it takes the place of `shape`: each tree's leaves are carved only once every live row of
+  // the tree was handed over, and it is read again for the freelist phase and before each
+  // freelist page is carved, so every carving uses what the rows handed over so far taught.
+  const TableShape* learnt = nullptr;
+  bool withFreelist = true;  // false: the table's own leaves only
+};
+
 // One row of the schema table.
 struct SchemaEntry {
   std::string type;  // "table", "index", "view", "trigger"
@@ -98,53 +109,46 @@ class SqlitePageReader {
   // zeroed).
   int ReadPage(std::uint32_t pageIndex, std::uint8_t* buffer);
 
-  // Root pages (0-based) of the table and of its indexes, from the schema; sets the current
-  // table. 87 when a schema row of the table names a page outside the file.
+  // Root pages (0-based) of the table and of its indexes, from the schema. 87 when a schema row
+  // of the table names a page outside the file.
   int FindRootPages(const std::string& table, RootPageMap* roots);
   // Every schema row, in b-tree order.
   int ReadSchema(std::vector<SchemaEntry>* out);
 
   // The table-leaf pages below a page and their cell offsets in pointer order.
   int CollectLiveCells(const std::uint8_t* page, std::uint32_t pageIndex, LiveCellMap* cells);
-  // The carved candidates of the table-leaf pages below a page.
+  // The carved candidates of the table-leaf pages below a page, for a table of that shape.
   int CollectCarvedCandidates(const std::uint8_t* page, std::uint32_t pageIndex,
-                              CarvedCandidateMap* candidates);
+                              const TableShape& shape, CarvedCandidateMap* candidates);
 
-  // The width table's column count for a table; stored as the last column count.
-  int ColumnCount(const std::string& table);
   // The number of columns of the cell at `offset` of a leaf page (the freelist test).
-  int CellColumnCount(const std::uint8_t* page, std::uint32_t pageIndex, std::uint16_t offset,
-                      int* columns);
+  int CellColumnCount(const std::uint8_t* page, std::uint16_t offset, int* columns);
 
   // One table scan: live cells, carved candidates of the table's leaves, then (with
-  // withFreelist) freelist leaf pages of the table's width. Returns 0 or the first failure;
-  // rows delivered before a failure stay delivered.
-  int ScanTable(const std::string& table, RowSink* sink, bool withFreelist = true);
+  // scan.withFreelist) freelist leaf pages of the table's width. Returns 0 or the first
+  // failure; rows delivered before a failure stay delivered.
+  int ScanTable(const std::string& table, const TableScan& scan, RowSink* sink);
 
-  // For `quenvale sqlite` only: the width to use for a table the width table does not know.
-  void SetFallbackWidth(const std::string& table, int columns);
-  // The width a table's own CREATE statement declares (0 forgets it). It takes the width
-  // table's place for that table: the app databases add columns from one phone version to the
-  // next, and a carver or freelist test that expects another count misreads every row.
-  void SetDeclaredWidth(const std::string& table, int columns);
+  // The rows carved from the freelist leaf pages that hold no cell at all, with the marker 1.
+  // A page whose rows were deleted one by one until it emptied goes to the freelist without a
+  // cell, and the freelist test of a table scan (the column count of a page's first cell)
+  // cannot admit it; its rows still lie in its free space. Candidates are measured with the
+  // shape's width, so rows of tables of another width rarely pass; the sink's own tests do the
+  // rest. Records that spilled are handed over with the bytes of the page alone.
+  int ScanEmptyFreelistPages(const TableShape& shape, RowSink* sink);
+
+  // The carving context of a page of this file for a table of that shape.
+  CarveContext carveContext(std::uint32_t pageIndex, const TableShape& shape) const;
+  // The row image of a candidate carved from a page image in hand, with the bytes of the page
+  // alone (a record that spilled to overflow pages is marked incomplete).
+  RowImage carvedRowImage(std::uint32_t pageIndex, const std::uint8_t* page,
+                          const CarvedCandidate& candidate) const;
 
   std::size_t pageSize() const { return geometry_.pageSize; }
   std::size_t usableSize() const { return geometry_.usableSize; }
   std::uint32_t pageCount() const { return pageCount_; }
   TextEncoding textEncoding() const { return encoding_; }
   const std::vector<std::uint32_t>& freelistLeafPages() const { return freelist_; }
-  const std::string& currentTable() const { return currentTable_; }
-  int lastColumnCount() const { return lastColumnCount_; }
-
-  // State the table decoders read and set (see the database readers).
-  std::uint64_t maxMessageRowId = 0;
-  std::uint64_t maxContactRowId = 0;
-  int callHistoryFormat = 0;  // 1 for ZCALLRECORD, 0 for call
-  int versionFlag = 0;
-  LearntWidths widths;
-
-  // A scratch buffer the value-line writers copy text values into (allocated on first use).
-  std::vector<char>& workBuffer();
 
   // Where the pages come from (an open file, or bytes in memory); internal.
   class Source;
@@ -159,11 +163,10 @@ class SqlitePageReader {
   int assembleCarved(const std::uint8_t* page, const CarvedCandidate& c,
                      std::vector<std::uint8_t>* out);
   int deliverCells(std::uint32_t pageIndex, const std::vector<std::uint16_t>& offsets, RowKind kind,
-                   RowSink* sink, CarvedCandidateMap* carveInto, CarveWorker* worker);
+                   RowSink* sink, const TableShape* carveAs, CarvedCandidateMap* carveInto,
+                   CarveWorker* worker);
   int deliverCandidates(std::uint32_t pageIndex, const std::vector<CarvedCandidate>& list,
                         RowSink* sink);
-  CarveContext carveContext(std::uint32_t pageIndex) const;
-  bool encodedNameEquals(const std::string& encoded, const std::uint8_t* p, std::size_t n) const;
 
   struct ChunkSlot {
     bool valid = false;
@@ -179,13 +182,8 @@ class SqlitePageReader {
   std::uint32_t pageCount_ = 0;
   TextEncoding encoding_ = TextEncoding::kUtf8;
   std::vector<std::uint32_t> freelist_;
-  std::vector<std::uint32_t> trunks_;  // freelist trunk pages, 0-based
-  int freelistStatus_ = 0;             // 87 when the trunk chain was damaged
-  std::string currentTable_;
-  int lastColumnCount_ = 0;
-  std::map<std::string, int> fallbackWidths_;
-  std::map<std::string, int> declaredWidths_;
-  std::vector<char> workBuffer_;
+  std::vector<std::uint32_t> trunks_;      // freelist trunk pages, 0-based
+  int freelistStatus_ = 0;                 // 87 when the trunk chain was damaged
   std::vector<std::uint8_t> payload_;      // assembly buffer reused across rows
   std::vector<std::uint8_t> deliverPage_;  // the page whose rows are being handed over
 };

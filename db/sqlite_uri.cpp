@@ -1,22 +1,27 @@
 #include "db/sqlite_uri.h"
 
+#include "platform/folders.h"
+
 namespace qv::db {
 
-// The path as an SQLite URI filename for an immutable, read-only open: characters with a
-// meaning in URIs percent-encoded, backslashes turned into slashes.
 std::string immutableSqliteUri(const std::string& path) {
+  constexpr bool kWindows = platform::kSep == '\\';
+  std::string p = path;
+  if (kWindows) {
+    for (char& c : p) {
+      if (c == '\\') c = '/';
+    }
+  }
   std::string uri = "file:";
-  const bool drive = path.size() >= 2 && path[1] == ':' &&
-                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  const bool drive = kWindows && p.size() >= 2 && p[1] == ':' &&
+                     ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'));
   if (drive) uri += "///";
-  if (!path.empty() && (path[0] == '/' || path[0] == '\\')) uri += "//";
+  if (!p.empty() && p[0] == '/') uri += "//";
   static const char kHex[] = "0123456789ABCDEF";
-  for (char ch : path) {
+  for (char ch : p) {
     const auto c = static_cast<unsigned char>(ch);
-    if (c == '\\') {
-      uri += '/';
-    } else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-               c == '-' || c == '.' || c == '_' || c == '~' || c == '/' || c == ':') {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+        c == '.' || c == '_' || c == '~' || c == '/' || c == ':') {
       uri += static_cast<char>(c);
     } else {
       uri += '%';

@@ -1,30 +1,27 @@
 #include "db/table_columns.h"
 
-#include <cctype>
+#include "platform/ascii.h"
 
 namespace qv::db {
 
 namespace {
 
-bool isWordChar(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+bool isSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
+bool isWordChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+bool isQuote(char c) {
+  return c == '\'' || c == '"' || c == '`' || c == '[';
 }
 
 // Skips a quoted string or identifier starting at i ('...', "...", `...`, [...]); returns the
 // index after its closing quote (the text's end when it has none).
 std::size_t skipQuoted(std::string_view s, std::size_t i) {
-  const char open = s[i];
-  const char close = open == '[' ? ']' : open;
+  const char close = s[i] == '[' ? ']' : s[i];
   for (std::size_t k = i + 1; k < s.size(); ++k) {
     if (s[k] != close) continue;
     if (close != ']' && k + 1 < s.size() && s[k + 1] == close) {
@@ -36,14 +33,22 @@ std::size_t skipQuoted(std::string_view s, std::size_t i) {
   return s.size();
 }
 
-bool isQuote(char c) {
-  return c == '\'' || c == '"' || c == '`' || c == '[';
+std::size_t skipSpace(std::string_view s, std::size_t i) {
+  while (i < s.size() && isSpace(s[i])) ++i;
+  return i;
+}
+
+// Whether the text at i is the word (compared without regard to ASCII case) and ends there.
+bool wordAt(std::string_view s, std::size_t i, std::string_view word) {
+  if (s.size() - i < word.size()) return false;
+  if (!platform::equalsNoCase(s.substr(i, word.size()), word)) return false;
+  const std::size_t after = i + word.size();
+  return after == s.size() || !isWordChar(s[after]);
 }
 
 // The first token of a column definition: a bare word or a quoted identifier, unquoted.
 std::string firstToken(std::string_view item) {
-  std::size_t i = 0;
-  while (i < item.size() && std::isspace(static_cast<unsigned char>(item[i]))) ++i;
+  const std::size_t i = skipSpace(item, 0);
   if (i >= item.size()) return {};
   if (isQuote(item[i])) {
     const char close = item[i] == '[' ? ']' : item[i];
@@ -67,41 +72,32 @@ std::string firstToken(std::string_view item) {
   return std::string(item.substr(i, end - i));
 }
 
-bool startsWithWord(std::string_view item, std::string_view word) {
-  std::size_t i = 0;
-  while (i < item.size() && std::isspace(static_cast<unsigned char>(item[i]))) ++i;
-  if (item.size() - i < word.size()) return false;
-  if (!equalsNoCase(item.substr(i, word.size()), word)) return false;
-  const std::size_t after = i + word.size();
-  return after == item.size() || !isWordChar(item[after]);
-}
-
 }  // namespace
 
 std::vector<std::string> createTableColumnNames(std::string_view sql) {
-  std::vector<std::string> names;
-  if (!startsWithWord(sql, "CREATE")) return names;
+  const std::size_t start = skipSpace(sql, 0);
+  if (!wordAt(sql, start, "CREATE")) return {};
+  // A virtual table's rows live in its module's own tables.
+  if (wordAt(sql, skipSpace(sql, start + 6), "VIRTUAL")) return {};
   // The column list is the first parenthesis outside quotes.
   std::size_t open = 0;
   while (open < sql.size() && sql[open] != '(') {
     open = isQuote(sql[open]) ? skipQuoted(sql, open) : open + 1;
   }
-  if (open >= sql.size()) return names;
-  for (std::size_t k = 0; k + 7 <= open; ++k) {
-    if (equalsNoCase(sql.substr(k, 7), "VIRTUAL")) return names;
-  }
+  if (open >= sql.size()) return {};
   static const char* const kConstraints[] = {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK", "FOREIGN"};
   int depth = 0;
   std::size_t itemStart = open + 1;
-  std::vector<std::string> found;
+  std::vector<std::string> names;
   // Returns false at the first table constraint: the columns end there.
   auto finishItem = [&](std::size_t end) {
     const std::string_view item = sql.substr(itemStart, end - itemStart);
+    const std::size_t first = skipSpace(item, 0);
+    if (first >= item.size()) return true;  // nothing between two commas
     for (const char* word : kConstraints) {
-      if (startsWithWord(item, word)) return false;
+      if (wordAt(item, first, word)) return false;
     }
-    std::string name = firstToken(item);
-    if (!name.empty()) found.push_back(std::move(name));
+    names.push_back(firstToken(item));
     return true;
   };
   for (std::size_t k = open; k < sql.size(); ++k) {
@@ -113,21 +109,50 @@ std::vector<std::string> createTableColumnNames(std::string_view sql) {
     } else if (c == ')') {
       if (--depth == 0) {
         finishItem(k);
-        return found;
+        return names;
       }
     } else if (c == ',' && depth == 1) {
-      if (!finishItem(k)) return found;
+      if (!finishItem(k)) return names;
       itemStart = k + 1;
     }
   }
-  return names;  // no closing parenthesis: nothing is trusted
+  return {};  // no closing parenthesis: nothing is trusted
 }
 
 int columnPosition(const std::vector<std::string>& names, std::string_view name) {
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (equalsNoCase(names[i], name)) return static_cast<int>(i);
+    if (platform::equalsNoCase(names[i], name)) return static_cast<int>(i);
   }
   return -1;
+}
+
+std::vector<std::string> columnsOfTable(const std::vector<SchemaEntry>& schema,
+                                        std::string_view table) {
+  for (const SchemaEntry& e : schema) {
+    if (e.type == "table" && platform::equalsNoCase(e.name, table))
+      return createTableColumnNames(e.sql);
+  }
+  return {};
+}
+
+int declaredColumnCount(const std::vector<SchemaEntry>& schema, std::string_view table) {
+  return static_cast<int>(columnsOfTable(schema, table).size());
+}
+
+int positionOf(const std::vector<std::string>& columns,
+               std::initializer_list<std::string_view> names, int fallback) {
+  for (std::string_view name : names) {
+    const int at = columnPosition(columns, name);
+    if (at >= 0) return at;
+  }
+  // A statement that was read but names none of them: the table has no such column.
+  return columns.empty() ? fallback : -1;
+}
+
+std::vector<SchemaEntry> readSchemaOf(SqlitePageReader& reader) {
+  std::vector<SchemaEntry> schema;
+  reader.ReadSchema(&schema);  // a damaged schema still gives the rows it could read
+  return schema;
 }
 
 }  // namespace qv::db

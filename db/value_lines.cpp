@@ -45,7 +45,7 @@ int appendToFile(const std::string& path, const std::string& text) {
   return platform::writeWholeFile(path, all.data(), all.size());
 }
 
-std::wstring rawColumnsKey(const AppRow& row, int fromColumn, int toColumn) {
+std::wstring rawColumnsKey(const RowColumns& row, int fromColumn, int toColumn) {
   std::wstring key;
   for (int n = fromColumn; n <= toColumn; ++n) {
     const RecordColumn* c = row.column(n);

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "db/app_row.h"
+#include "db/row_columns.h"
 
 namespace qv::db {
 
@@ -26,6 +26,12 @@ int appendToFile(const std::string& path, const std::string& text);
 
 // The stored values of columns [fromColumn, toColumn] of a row as one key for the
 // leftover-copy filter: serial type and content bytes of each, in order.
-std::wstring rawColumnsKey(const AppRow& row, int fromColumn, int toColumn);
+std::wstring rawColumnsKey(const RowColumns& row, int fromColumn, int toColumn);
+
+// The key a line row keeps for the leftover-copy filter (its `key` member).
+template <class Line>
+std::wstring lineKey(const Line& line) {
+  return line.key;
+}
 
 }  // namespace qv::db

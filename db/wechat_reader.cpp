@@ -18,11 +18,14 @@
 #include <algorithm>
 #include <map>
 #include <set>
-#include <tuple>
 #include <vector>
 
-#include "db/chat_columns.h"
+#include "db/row_columns.h"
+#include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_columns.h"
+#include "db/table_shapes.h"
+#include "db/text_sort.h"
 #include "db/timestamp.h"
 #include "platform/crypto_start.h"
 #include "platform/result.h"
@@ -50,25 +53,31 @@ FriendColumns friendColumns(const std::vector<SchemaEntry>& schema) {
   return f;
 }
 
-int scanFriends(SqlitePageReader& reader, const FriendColumns& fc, std::vector<FriendRow>* out) {
-  auto sink = makeSink([&](SqlitePageReader& r, const RowImage& row) {
+TableScan scanOf(const std::string& table, bool withFreelist) {
+  TableScan scan;
+  scan.shape = knownTableShape(table);
+  scan.withFreelist = withFreelist;
+  return scan;
+}
+
+int scanFriends(SqlitePageReader& reader, const FriendColumns& fc,
+                std::vector<ScannedRow<FriendRow>>* out) {
+  auto decode = [&fc](SqlitePageReader& r, const RowImage& row, FriendRow* f) {
     RowColumns cols;
     if (cols.load(row, r.textEncoding()) != kOk) return kInvalid;
-    FriendRow f;
-    f.deleted = row.deleted;
     std::int64_t type = 0;
-    if (cols.integer(fc.type, &type)) f.type = static_cast<std::int32_t>(type);
-    if (cols.text(fc.userName, &f.userName) == RowColumns::Text::kBad ||
-        cols.text(fc.nickname, &f.nickname) == RowColumns::Text::kBad)
+    if (cols.integer(fc.type, &type)) f->type = static_cast<std::int32_t>(type);
+    if (cols.text(fc.userName, &f->userName) == RowColumns::Text::kBad ||
+        cols.text(fc.nickname, &f->nickname) == RowColumns::Text::kBad)
       return kInvalid;
-    out->push_back(std::move(f));
     return kOk;
-  });
-  return reader.ScanTable("Friend", &sink);
+  };
+  auto sink = collectRows<FriendRow>(decode, out);
+  return reader.ScanTable("Friend", scanOf("Friend", true), &sink);
 }
 
 // One message row of a Chat_ table.
-int decodeMessage(SqlitePageReader& r, const RowImage& row, std::vector<ChatRow>* out) {
+int decodeMessage(SqlitePageReader& r, const RowImage& row, ChatRow* m) {
   RowColumns cols;
   RowImage image = row;
   if (row.carvedLayout && row.size > 0) {
@@ -80,19 +89,13 @@ int decodeMessage(SqlitePageReader& r, const RowImage& row, std::vector<ChatRow>
     image.typeCount = fromAlias ? kChatWidth - 1 : kChatWidth;
   }
   if (cols.load(image, r.textEncoding()) != kOk) return kInvalid;
-  ChatRow m;
-  m.deleted = row.deleted;
-  m.rowId = static_cast<std::uint32_t>(row.rowId);
+  m->rowId = static_cast<std::uint32_t>(row.rowId);
   std::int64_t v = 0;
-  if (cols.integer(3, &v)) m.date = formatUnixTime(v);
-  if (cols.integer(8, &v)) {
-    const RecordColumn* c = cols.column(8);
-    // The direction is one of the constants 0 (sent) and 1 (received).
-    if (c->serialType == 8 || (v == 0 && c->serialType <= 4)) m.sent = 1;
-  }
-  if (cols.text(4, &m.text) == RowColumns::Text::kBad) return kInvalid;
-  if (m.text.empty()) return kInvalid;
-  out->push_back(std::move(m));
+  if (cols.integer(3, &v)) m->date = formatUnixTime(v);
+  // The direction is one of the constants 0 (sent) and 1 (received).
+  if (cols.holdsZero(8)) m->sent = 1;
+  if (cols.text(4, &m->text) == RowColumns::Text::kBad) return kInvalid;
+  if (m->text.empty()) return kInvalid;
   return kOk;
 }
 
@@ -104,12 +107,8 @@ int carveFromAlias(SqlitePageReader& reader, const std::string& table, RowSink* 
   RootPageMap roots;
   int result = reader.FindRootPages(table, &roots);
   std::vector<std::uint8_t> page(reader.pageSize() + kBufferPad);
-  CarveContext ctx;
-  ctx.geometry.pageSize = reader.pageSize();
-  ctx.geometry.usableSize = reader.usableSize();
-  ctx.width = static_cast<int>(kChatWidth) - 1;
-  ctx.callWidth = ctx.width;
-  ctx.pageCount = reader.pageCount();
+  TableShape shape;
+  shape.width = static_cast<int>(kChatWidth) - 1;
   for (const auto& root : roots) {
     int rc = reader.ReadPage(root.first, page.data());
     LiveCellMap leaves;
@@ -121,28 +120,19 @@ int carveFromAlias(SqlitePageReader& reader, const std::string& table, RowSink* 
         if (result == kOk) result = rc;
         continue;
       }
-      ctx.pageIndex = leaf.first;
       std::vector<CarvedCandidate> candidates;
-      carvePage(page.data(), ctx, &candidates);
+      carvePage(page.data(), reader.carveContext(leaf.first, shape), &candidates);
       for (const CarvedCandidate& c : candidates) {
         if (page[c.offset] != 0 || c.firstOverflow != 0) continue;
-        RowImage row;
-        row.kind = RowKind::kCarved;
-        row.deleted = 1;
-        row.pageIndex = leaf.first;
-        row.offset = c.offset;
-        row.carvedLayout = true;
-        row.data = page.data() + c.offset;
-        row.size = ctx.geometry.usableSize - c.offset;
-        sink->onRow(reader, row);
+        sink->onRow(reader, reader.carvedRowImage(leaf.first, page.data(), c));
       }
     }
   }
   return result;
 }
 
-auto messageFields(const ChatRow& m) {
-  return std::make_tuple(m.sent, m.date, m.text);
+std::wstring messageKey(const ChatRow& m) {
+  return fieldsKey(m.sent, m.date, m.text);
 }
 
 }  // namespace
@@ -164,63 +154,60 @@ int ReadWeChat(const std::string& path, ChatRowMap* chats) {
   SqlitePageReader reader;
   int rc = reader.Open(path);
   if (rc != kOk) return rc;
-  std::vector<SchemaEntry> schema;
-  reader.ReadSchema(&schema);
-  std::vector<FriendRow> friends;
-  rc = scanFriends(reader, friendColumns(schema), &friends);
+  std::vector<ScannedRow<FriendRow>> friends;
+  rc = scanFriends(reader, friendColumns(readSchemaOf(reader)), &friends);
   if (rc != kOk) return rc;
 
   int result = kOk;
+  auto note = [&result](int code) {
+    if (result == kOk && code != kOk) result = code;
+  };
   // Messages listed under every friend: a freelist row equal to one of them is a copy the
   // database left behind when it moved the cell, not another message.
-  using Fields = decltype(messageFields(ChatRow()));
-  std::map<Fields, std::set<std::uint32_t>> listed;  // fields -> row ids (0: carved)
+  KeptRows<std::wstring> listed;
   // A friend listed twice (a deleted copy of its row) has its table read once.
   std::set<std::wstring> done;
-  for (const FriendRow& f : friends) {
+  for (const auto& scanned : friends) {
+    const FriendRow& f = scanned.record;
     if (f.userName.empty() || !done.insert(f.userName).second) continue;
-    std::vector<ChatRow> rows;
-    auto sink = makeSink(
-        [&](SqlitePageReader& r, const RowImage& row) { return decodeMessage(r, row, &rows); });
+    std::vector<ScannedRow<ChatRow>> rows;
+    auto sink = collectRows<ChatRow>(decodeMessage, &rows);
     const std::string table = weChatTableName(platform::toUtf8(f.userName));
-    rc = reader.ScanTable(table, &sink, false);
-    if (rc != kOk && result == kOk) result = rc;
-    rc = carveFromAlias(reader, table, &sink);
-    if (rc != kOk && result == kOk) result = rc;
-    dropStaleCopies(&rows, [](const ChatRow& m) { return messageFields(m); });
+    note(reader.ScanTable(table, scanOf(table, false), &sink));
+    note(carveFromAlias(reader, table, &sink));
+    dropLeftoverCopies(&rows, messageKey);
     if (rows.empty()) continue;
-    // Deleted rows already listed under their friend count too: a freelist page can hold
-    // another copy of them.
-    for (const ChatRow& m : rows) {
-      listed[messageFields(m)].insert(m.rowId);
-    }
-    sortByDate(&rows);
     std::vector<ChatRow>& list = (*chats)[f.userName];
-    for (ChatRow& m : rows) list.push_back(std::move(m));
+    std::vector<ChatRow> sorted;
+    sorted.reserve(rows.size());
+    for (auto& m : rows) {
+      // Deleted rows already listed under their friend count too: a freelist page can hold
+      // another copy of them.
+      listed.add(messageKey(m.record), m.rowId);
+      sorted.push_back(std::move(m.record));
+    }
+    sortByDate(&sorted);
+    for (ChatRow& m : sorted) list.push_back(std::move(m));
   }
 
-  std::vector<ChatRow> unknown;
-  auto sink = makeSink(
-      [&](SqlitePageReader& r, const RowImage& row) { return decodeMessage(r, row, &unknown); });
-  rc = reader.ScanTable(kFreePagesTable, &sink, true);
-  if (rc != kOk && result == kOk) result = rc;
-  rc = scanCellLessFreelistPages(reader, reader.ColumnCount(kFreePagesTable), &sink);
-  if (rc != kOk && result == kOk) result = rc;
+  std::vector<ScannedRow<ChatRow>> unknown;
+  auto sink = collectRows<ChatRow>(decodeMessage, &unknown);
+  const TableScan freePages = scanOf(kFreePagesTable, true);
+  note(reader.ScanTable(kFreePagesTable, freePages, &sink));
+  note(reader.ScanEmptyFreelistPages(freePages.shape, &sink));
   unknown.erase(std::remove_if(unknown.begin(), unknown.end(),
-                               [&](const ChatRow& m) {
-                                 // Cells of freelist pages keep their row id; carved rows
-                                 // have none to compare.
-                                 auto it = listed.find(messageFields(m));
-                                 if (it == listed.end()) return false;
-                                 return m.rowId == 0 || it->second.count(0) != 0 ||
-                                        it->second.count(m.rowId) != 0;
+                               [&listed](const ScannedRow<ChatRow>& m) {
+                                 return listed.covers(messageKey(m.record), m.rowId);
                                }),
                 unknown.end());
-  dropStaleCopies(&unknown, [](const ChatRow& m) { return messageFields(m); });
+  dropLeftoverCopies(&unknown, messageKey);
   if (!unknown.empty()) {
-    sortByDate(&unknown);
+    std::vector<ChatRow> kept;
+    kept.reserve(unknown.size());
+    for (auto& m : unknown) kept.push_back(std::move(m.record));
+    sortByDate(&kept);
     std::vector<ChatRow>& list = (*chats)[kUnknownFriend];
-    for (ChatRow& m : unknown) list.push_back(std::move(m));
+    for (ChatRow& m : kept) list.push_back(std::move(m));
   }
   return result;
 }

@@ -21,16 +21,17 @@
 // references read both forms.
 #include "db/whatsapp_reader.h"
 
-#include <sqlite3.h>
-
 #include <cmath>
-#include <tuple>
 #include <unordered_map>
 #include <vector>
 
-#include "db/chat_columns.h"
+#include "db/row_columns.h"
+#include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
-#include "db/sqlite_uri.h"
+#include "db/sqlite_probe.h"
+#include "db/table_columns.h"
+#include "db/table_shapes.h"
+#include "db/text_sort.h"
 #include "db/timestamp.h"
 #include "platform/result.h"
 
@@ -58,7 +59,6 @@ struct MediaColumns {
 
 struct Conversation {
   std::uint32_t deleted = 0;
-  std::uint32_t rowId = 0;
   std::wstring partnerNumber;
   std::wstring partnerName;
   std::wstring memberNames;
@@ -67,7 +67,6 @@ struct Conversation {
 
 struct Member {
   std::uint32_t deleted = 0;
-  std::uint32_t rowId = 0;
   std::int64_t conversation = -1;
   std::wstring number;
   std::wstring name;
@@ -75,9 +74,24 @@ struct Member {
 
 struct MediaItem {
   std::uint32_t deleted = 0;
-  std::uint32_t rowId = 0;
   std::wstring text;
 };
+
+std::wstring conversationKey(const Conversation& c) {
+  return fieldsKey(c.partnerNumber, c.partnerName);
+}
+
+std::wstring memberKey(const Member& m) {
+  return fieldsKey(m.conversation, m.number, m.name);
+}
+
+std::wstring mediaKey(const MediaItem& m) {
+  return fieldsKey(m.text);
+}
+
+std::wstring messageKey(const ChatRecord& m) {
+  return fieldsKey(m.fromMe, m.conversationId, m.memberId, m.mediaId, m.date, m.text);
+}
 
 // The text before the first at sign; `whole` is returned when there is none.
 std::wstring beforeAt(const std::wstring& jid, bool whole) {
@@ -122,10 +136,10 @@ class WhatsAppRead {
   SessionColumns sessionCols_;
   MemberColumns memberCols_;
   MediaColumns mediaCols_;
-  std::vector<Conversation> conversations_;
-  std::vector<Member> members_;
-  std::vector<MediaItem> media_;
-  std::vector<ChatRecord> messages_;
+  std::vector<ScannedRow<Conversation>> conversations_;
+  std::vector<ScannedRow<Member>> members_;
+  std::vector<ScannedRow<MediaItem>> media_;
+  std::vector<ScannedRow<ChatRecord>> messages_;
 };
 
 void WhatsAppRead::choosePositions(const std::vector<SchemaEntry>& schema) {
@@ -148,101 +162,89 @@ void WhatsAppRead::choosePositions(const std::vector<SchemaEntry>& schema) {
   mediaCols_.title = positionOf(d, {"ZTITLE"}, 18);
 }
 
+// The tables are carved with the width table's widths; the message table with the width the
+// library reported.
+TableScan scanOf(const char* table) {
+  TableScan scan;
+  scan.shape = knownTableShape(table);
+  return scan;
+}
+
 int WhatsAppRead::scanSessions() {
-  auto sink = makeSink([this](SqlitePageReader& r, const RowImage& row) {
+  auto decode = [this](SqlitePageReader& r, const RowImage& row, Conversation* c) {
     RowColumns cols;
     if (cols.load(row, r.textEncoding()) != kOk) return kInvalid;
-    Conversation c;
-    c.deleted = row.deleted;
-    c.rowId = static_cast<std::uint32_t>(row.rowId);
     std::wstring jid;
     if (!takeText(cols, sessionCols_.jid, &jid) ||
-        !takeText(cols, sessionCols_.partnerName, &c.partnerName))
+        !takeText(cols, sessionCols_.partnerName, &c->partnerName))
       return kInvalid;
     // Only an identifier with an at sign has a number before it.
-    c.partnerNumber = beforeAt(jid, false);
-    conversations_.push_back(std::move(c));
+    c->partnerNumber = beforeAt(jid, false);
     return kOk;
-  });
-  int rc = reader_.ScanTable("ZWACHATSESSION", &sink);
-  dropStaleCopies(&conversations_, [](const Conversation& c) {
-    return std::make_tuple(c.partnerNumber, c.partnerName);
-  });
-  return rc;
+  };
+  return scanRows(reader_, "ZWACHATSESSION", scanOf("ZWACHATSESSION"), decode, conversationKey,
+                  &conversations_);
 }
 
 int WhatsAppRead::scanMembers() {
-  auto sink = makeSink([this](SqlitePageReader& r, const RowImage& row) {
+  auto decode = [this](SqlitePageReader& r, const RowImage& row, Member* m) {
     RowColumns cols;
     if (cols.load(row, r.textEncoding()) != kOk) return kInvalid;
-    Member m;
-    m.deleted = row.deleted;
-    m.rowId = static_cast<std::uint32_t>(row.rowId);
-    std::int64_t session = 0;
-    if (cols.reference(memberCols_.session, &session)) m.conversation = session;
+    std::uint32_t session = 0;
+    if (cols.reference(memberCols_.session, &session)) m->conversation = session;
     std::wstring jid;
-    if (!takeText(cols, memberCols_.jid, &jid) || !takeText(cols, memberCols_.name, &m.name))
+    if (!takeText(cols, memberCols_.jid, &jid) || !takeText(cols, memberCols_.name, &m->name))
       return kInvalid;
-    m.number = beforeAt(jid, true);
-    members_.push_back(std::move(m));
+    m->number = beforeAt(jid, true);
     return kOk;
-  });
-  int rc = reader_.ScanTable("ZWAGROUPMEMBER", &sink);
-  dropStaleCopies(
-      &members_, [](const Member& m) { return std::make_tuple(m.conversation, m.number, m.name); });
-  return rc;
+  };
+  return scanRows(reader_, "ZWAGROUPMEMBER", scanOf("ZWAGROUPMEMBER"), decode, memberKey,
+                  &members_);
 }
 
 int WhatsAppRead::scanMedia() {
-  auto sink = makeSink([this](SqlitePageReader& r, const RowImage& row) {
+  auto decode = [this](SqlitePageReader& r, const RowImage& row, MediaItem* m) {
     RowColumns cols;
     if (cols.load(row, r.textEncoding()) != kOk) return kInvalid;
-    MediaItem m;
-    m.deleted = row.deleted;
-    m.rowId = static_cast<std::uint32_t>(row.rowId);
-    if (!takeText(cols, mediaCols_.title, &m.text)) return kInvalid;
-    media_.push_back(std::move(m));
-    return kOk;
-  });
-  int rc = reader_.ScanTable("ZWAMEDIAITEM", &sink);
-  dropStaleCopies(&media_, [](const MediaItem& m) { return std::make_tuple(m.text); });
-  return rc;
+    return takeText(cols, mediaCols_.title, &m->text) ? kOk : kInvalid;
+  };
+  return scanRows(reader_, "ZWAMEDIAITEM", scanOf("ZWAMEDIAITEM"), decode, mediaKey, &media_);
 }
 
 int WhatsAppRead::scanMessages() {
-  auto sink = makeSink([this](SqlitePageReader& r, const RowImage& row) {
+  auto decode = [this](SqlitePageReader& r, const RowImage& row, ChatRecord* m) {
     RowColumns cols;
     if (cols.load(row, r.textEncoding()) != kOk) return kInvalid;
-    ChatRecord m;
-    m.deleted = row.deleted;
-    m.rowId = static_cast<std::uint32_t>(row.rowId);
+    m->rowId = static_cast<std::uint32_t>(row.rowId);
     std::int64_t v = 0;
-    if (cols.integer(messageCols_.fromMe, &v) && v == 1) m.fromMe = 1;
-    if (cols.reference(messageCols_.session, &v)) m.conversationId = static_cast<std::int32_t>(v);
-    if (cols.reference(messageCols_.member, &v)) m.memberId = static_cast<std::int32_t>(v);
-    if (cols.reference(messageCols_.media, &v)) m.mediaId = static_cast<std::int32_t>(v);
+    if (cols.integer(messageCols_.fromMe, &v) && v == 1) m->fromMe = 1;
+    std::uint32_t id = 0;
+    if (cols.reference(messageCols_.session, &id))
+      m->conversationId = static_cast<std::int32_t>(id);
+    if (cols.reference(messageCols_.member, &id)) m->memberId = static_cast<std::int32_t>(id);
+    if (cols.reference(messageCols_.media, &id)) m->mediaId = static_cast<std::int32_t>(id);
     std::int64_t seconds = 0;
-    if (messageSeconds(cols, messageCols_.date, &seconds)) m.date = formatAppleTime(seconds);
-    if (!takeText(cols, messageCols_.text, &m.text)) return kInvalid;
-    messages_.push_back(std::move(m));
-    return kOk;
-  });
-  int rc = reader_.ScanTable("ZWAMESSAGE", &sink);
-  if (rc == kOk) rc = scanCellLessFreelistPages(reader_, reader_.ColumnCount("ZWAMESSAGE"), &sink);
-  dropStaleCopies(&messages_, [](const ChatRecord& m) {
-    return std::make_tuple(m.fromMe, m.conversationId, m.memberId, m.mediaId, m.date, m.text);
-  });
+    if (messageSeconds(cols, messageCols_.date, &seconds)) m->date = formatAppleTime(seconds);
+    return takeText(cols, messageCols_.text, &m->text) ? kOk : kInvalid;
+  };
+  TableScan scan = scanOf("ZWAMESSAGE");
+  scan.shape.width = messageWidth_;
+  auto sink = collectRows<ChatRecord>(decode, &messages_);
+  int rc = reader_.ScanTable("ZWAMESSAGE", scan, &sink);
+  if (rc == kOk) rc = reader_.ScanEmptyFreelistPages(scan.shape, &sink);
+  dropLeftoverCopies(&messages_, messageKey);
   return rc;
 }
 
 // Each conversation lists its members: numbers and names, comma-separated, in member order.
 void WhatsAppRead::joinMembers() {
   std::unordered_map<std::int64_t, std::vector<const Member*>> byConversation;
-  for (const Member& m : members_) byConversation[m.conversation].push_back(&m);
-  for (Conversation& c : conversations_) {
+  for (const auto& m : members_) byConversation[m.record.conversation].push_back(&m.record);
+  for (auto& scanned : conversations_) {
     // A carved conversation's row id is unknown (0): no member refers to it.
-    if (c.rowId == 0) continue;
-    auto it = byConversation.find(c.rowId);
+    if (scanned.rowId == 0) continue;
+    Conversation& c = scanned.record;
+    auto it = byConversation.find(scanned.rowId);
     if (it == byConversation.end()) continue;
     bool first = true;
     for (const Member* m : it->second) {
@@ -265,19 +267,20 @@ void WhatsAppRead::joinMembers() {
 void WhatsAppRead::joinMessages() {
   // The first row of each id is the one a message joins with; carved rows (id 0) join none.
   std::unordered_map<std::int32_t, const Conversation*> conversationById;
-  for (const Conversation& c : conversations_) {
-    if (c.rowId != 0) conversationById.emplace(static_cast<std::int32_t>(c.rowId), &c);
+  for (const auto& c : conversations_) {
+    if (c.rowId != 0) conversationById.emplace(static_cast<std::int32_t>(c.rowId), &c.record);
   }
   std::unordered_map<std::int32_t, const Member*> memberById;
-  for (const Member& m : members_) {
-    if (m.rowId != 0) memberById.emplace(static_cast<std::int32_t>(m.rowId), &m);
+  for (const auto& m : members_) {
+    if (m.rowId != 0) memberById.emplace(static_cast<std::int32_t>(m.rowId), &m.record);
   }
   std::unordered_map<std::int32_t, const MediaItem*> mediaById;
-  for (const MediaItem& m : media_) {
-    if (m.rowId != 0) mediaById.emplace(static_cast<std::int32_t>(m.rowId), &m);
+  for (const auto& m : media_) {
+    if (m.rowId != 0) mediaById.emplace(static_cast<std::int32_t>(m.rowId), &m.record);
   }
 
-  for (ChatRecord& m : messages_) {
+  for (auto& scanned : messages_) {
+    ChatRecord& m = scanned.record;
     auto conv = conversationById.find(m.conversationId);
     if (conv != conversationById.end()) {
       const Conversation& c = *conv->second;
@@ -307,10 +310,8 @@ void WhatsAppRead::joinMessages() {
 int WhatsAppRead::run(const std::string& path, WhatsAppChatMap* chats) {
   int rc = reader_.Open(path);
   if (rc != kOk) return rc;
-  reader_.widths.whatsAppMessage = messageWidth_;
-  std::vector<SchemaEntry> schema;
-  reader_.ReadSchema(&schema);  // a damaged schema leaves the fixed positions
-  choosePositions(schema);
+  // A damaged schema leaves the fixed positions.
+  choosePositions(readSchemaOf(reader_));
 
   rc = scanMedia();
   if (rc == kOk) rc = scanSessions();
@@ -323,8 +324,8 @@ int WhatsAppRead::run(const std::string& path, WhatsAppChatMap* chats) {
 
   std::vector<ChatRecord> shown;
   shown.reserve(messages_.size());
-  for (ChatRecord& m : messages_) {
-    if (!m.text.empty()) shown.push_back(std::move(m));
+  for (auto& m : messages_) {
+    if (!m.record.text.empty()) shown.push_back(std::move(m.record));
   }
   sortByDate(&shown);
   for (ChatRecord& m : shown) {
@@ -337,23 +338,10 @@ int WhatsAppRead::run(const std::string& path, WhatsAppChatMap* chats) {
 }  // namespace
 
 int whatsAppMessageWidth(const std::string& path, int* width) {
-  sqlite3* db = nullptr;
-  // Read-only and immutable: a missing file is an error, never a new empty database, and a
-  // database in write-ahead-log mode (as the phone keeps this one) gets no -wal and -shm files
-  // beside it. Nothing is ever written into the backup folder.
-  int rc = sqlite3_open_v2(immutableSqliteUri(path).c_str(), &db,
-                           SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
-  if (rc != SQLITE_OK) {
-    sqlite3_close(db);
-    return rc;
-  }
-  // Preparing the query is enough to learn its columns; a table without rows has them too.
-  sqlite3_stmt* stmt = nullptr;
-  rc = sqlite3_prepare_v2(db, "select * from ZWAMESSAGE;", -1, &stmt, nullptr);
-  if (rc == SQLITE_OK && stmt != nullptr) *width = sqlite3_column_count(stmt);
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
-  return rc == SQLITE_OK ? kOk : kQueryFailed;
+  int columns = 0;
+  const int rc = probeTable(path, "ZWAMESSAGE", &columns);
+  if (rc == kOk) *width = columns;
+  return rc;
 }
 
 int ReadWhatsApp(const std::string& path, WhatsAppChatMap* chats) {

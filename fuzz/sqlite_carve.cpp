@@ -1,6 +1,7 @@
 // Fuzz target: the carving passes on one page image. The first byte picks the table width,
-// the second the page size (512 << (b % 7)) and whether the page is read as page 1 or as the
-// message table; the rest is the page, cut or zero-filled to that size.
+// the second the page size (512 << (b % 7)), whether the page is read as page 1, another
+// header-scan width and whether records need the message guid; the rest is the page, cut or
+// zero-filled to that size.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "db/carving.h"
 #include "db/record.h"
 #include "db/sqlite_format.h"
+#include "db/table_shapes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
@@ -20,9 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ctx.geometry.pageSize = pageSize;
   ctx.geometry.usableSize = pageSize - (data[1] & 0x80 ? 32 : 0);
   ctx.pageIndex = (data[1] & 0x08) ? 0 : 7;
-  ctx.width = width;
-  ctx.callWidth = width + (data[1] & 0x10 ? 1 : 0);
-  ctx.messageTable = (data[1] & 0x20) != 0;
+  ctx.shape.width = width;
+  ctx.shape.headerWidth = width + (data[1] & 0x10 ? 1 : 0);
+  if (data[1] & 0x20) ctx.shape.accept = qv::db::messageGuidLeads;
   ctx.pageCount = 64;
   std::vector<qv::db::CarvedCandidate> list;
   qv::db::carvePage(page.data(), ctx, &list);

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "db/create_table.h"
 #include "db/record.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_shapes.h"
 #include "db/varint.h"
 
 namespace {
@@ -45,10 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TouchAll sink;
   for (const qv::db::SchemaEntry& e : schema) {
     if (e.type != "table") continue;
-    reader.SetFallbackWidth(e.name, qv::db::createTableColumnCount(e.sql));
-    reader.ScanTable(e.name, &sink);
+    qv::db::TableScan scan;
+    scan.shape = qv::db::tableShape(schema, e.name);
+    reader.ScanTable(e.name, scan, &sink);
   }
-  for (const char* known : {"message", "handle", "call", "ZWAMESSAGE"})
-    reader.ScanTable(known, &sink);
+  for (const char* known : {"message", "handle", "call", "ZWAMESSAGE"}) {
+    qv::db::TableScan scan;
+    scan.shape = qv::db::knownTableShape(known);
+    reader.ScanTable(known, scan, &sink);
+  }
   return 0;
 }

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <memory>
 
-#include "db/app_row.h"
 #include "db/call_reader.h"
 #include "db/note_reader.h"
 #include "db/timestamp.h"

@@ -8,6 +8,7 @@
 
 #include "db/record.h"
 #include "db/sqlite_format.h"
+#include "db/table_shapes.h"
 #include "platform/result.h"
 #include "samples/sqlite_fixture.h"
 #include "tests/fixtures/temp_folder.h"
@@ -48,8 +49,7 @@ CarveContext contextFor(std::uint32_t index, int width) {
   ctx.geometry.pageSize = kPage;
   ctx.geometry.usableSize = kPage;
   ctx.pageIndex = index;
-  ctx.width = width;
-  ctx.callWidth = width;
+  ctx.shape.width = width;
   ctx.pageCount = 4;
   return ctx;
 }
@@ -164,7 +164,7 @@ TEST(CarvePage, MessageRowsNeedTheirGuid) {
   std::uint32_t index = 0;
   auto page = leafPage({1, 2, 3, 4}, {2}, &index);
   CarveContext ctx = contextFor(index, 4);
-  ctx.messageTable = true;  // "name of 2" is no 36-byte guid
+  ctx.shape.accept = messageGuidLeads;  // "name of 2" is no 36-byte guid
   std::vector<CarvedCandidate> list;
   carvePage(page.data(), ctx, &list);
   EXPECT_FALSE(contains(carvedNames(page, list), "name of 2"));

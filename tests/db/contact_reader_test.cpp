@@ -7,9 +7,9 @@
 #include <memory>
 #include <tuple>
 
-#include "db/app_row.h"
 #include "db/contact_reader.h"
 #include "db/sqlite_page_reader.h"
+#include "platform/ascii.h"
 #include "platform/result.h"
 #include "samples/appdb_contacts.h"
 #include "tests/db/phone_test_support.h"
@@ -39,9 +39,9 @@ Book& book(AddressBookLayout layout) {
     slot->path = slot->folder.file("AddressBook.sqlitedb");
     EXPECT_EQ(samples::buildAddressBook(slot->path, layout, &slot->db), 0);
     SqlitePageReader reader;
-    reader.versionFlag = samples::addressBookVersionFlag(layout);
     EXPECT_EQ(reader.Open(slot->path), 0);
-    slot->scanResult = ScanContacts(reader, &slot->scanned);
+    slot->scanResult =
+        ScanContacts(reader, samples::addressBookVersionFlag(layout), &slot->scanned);
   }
   return *slot;
 }
@@ -174,7 +174,7 @@ TEST(ReadContacts, KeepsPersonsWithPhonesSortedByNameWithTheirNumbers) {
       byName.emplace(c.name, &c);
     }
     for (std::size_t i = 1; i < contacts.size(); ++i) {
-      EXPECT_FALSE(lessNoCase(contacts[i].name, contacts[i - 1].name)) << i;
+      EXPECT_FALSE(platform::lessNoCase(contacts[i].name, contacts[i - 1].name)) << i;
     }
     ASSERT_TRUE(byName.count(L"ZoëBrontë"));
     EXPECT_EQ(byName[L"ZoëBrontë"]->phone, L"+447700900123");

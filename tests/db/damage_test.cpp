@@ -37,12 +37,14 @@ Outcome readDamaged(Damage damage) {
   o.open = reader.Open(path);
   if (o.open != kOk) return o;
   RowCollector small, big, filler;
-  reader.SetFallbackWidth("small", 3);
-  reader.SetFallbackWidth("big", 2);
-  reader.SetFallbackWidth("filler", 2);
-  o.small = reader.ScanTable("small", &small);
-  o.big = reader.ScanTable("big", &big);
-  o.filler = reader.ScanTable("filler", &filler);
+  auto scanOf = [](int width) {
+    TableScan scan;
+    scan.shape.width = width;
+    return scan;
+  };
+  o.small = reader.ScanTable("small", scanOf(3), &small);
+  o.big = reader.ScanTable("big", scanOf(2), &big);
+  o.filler = reader.ScanTable("filler", scanOf(2), &filler);
   o.smallLive = liveRows(small);
   o.bigLive = liveRows(big);
   o.fillerLive = liveRows(filler);
@@ -130,7 +132,7 @@ TEST(DamagedFiles, ReadsWithNoOpenFileFail) {
   std::vector<std::uint8_t> page(4096 + kBufferPad);
   EXPECT_EQ(reader.ReadPage(0, page.data()), kInvalid);
   RowCollector rows;
-  EXPECT_EQ(reader.ScanTable("t", &rows), kInvalid);
+  EXPECT_EQ(reader.ScanTable("t", TableScan(), &rows), kInvalid);
   std::vector<SchemaEntry> schema;
   EXPECT_EQ(reader.ReadSchema(&schema), kInvalid);
 }

@@ -8,13 +8,16 @@
 #include <memory>
 #include <set>
 
-#include "db/app_row.h"
 #include "db/message_reader.h"
 #include "db/message_row.h"
+#include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_columns.h"
+#include "db/table_shapes.h"
 #include "db/timestamp.h"
 #include "platform/file.h"
 #include "platform/result.h"
+#include "platform/text.h"
 #include "samples/appdb_contacts.h"
 #include "samples/appdb_messages.h"
 #include "tests/db/phone_test_support.h"
@@ -191,13 +194,15 @@ TEST_P(MessageReaderTest, LeftoverCopiesOfLiveRowsAreNotListedAsDeleted) {
   ASSERT_EQ(reader.Open(b.sms), 0);
   std::vector<ScannedRow<MessageRecord>> images;
   LocalDates dates;
-  auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
-    ScannedRow<MessageRecord> row;
-    if (decodeMessage(r, image, true, dates, &row) == kOk) images.push_back(row);
-    return 0;
-  });
-  declareTableWidth(reader, readSchemaOf(reader), "message");
-  reader.ScanTable("message", &sink);
+  MessageDecoder decoder(dates);
+  auto sink = collectRows<MessageRecord>(
+      [&decoder](SqlitePageReader& r, const RowImage& image, MessageRecord* out) {
+        return decoder.decode(r, image, out);
+      },
+      &images);
+  TableScan scan;
+  scan.shape = tableShape(readSchemaOf(reader), "message");
+  reader.ScanTable("message", scan, &sink);
   std::size_t copies = 0;
   for (const auto& d : images) {
     if (d.record.deleted == 0) continue;
@@ -281,13 +286,60 @@ TEST(MessageWidth, LiveHeadersOf51BytesOrMoreMeanTheWideLayout) {
     SqlitePageReader reader;
     LocalDates dates;
     ASSERT_EQ(reader.Open(built(layout).sms), 0);
-    auto sink = decoderSink([&](SqlitePageReader& r, const RowImage& image) {
-      ScannedRow<MessageRecord> row;
-      return decodeMessage(r, image, true, dates, &row);
+    MessageDecoder decoder(dates);
+    TableShape learnt = knownTableShape("message");
+    decoder.learnWidth(&learnt);
+    TableScan scan;
+    scan.learnt = &learnt;
+    scan.withFreelist = false;
+    std::size_t carved = 0, carvedAfterLive = 0, live = 0;
+    auto sink = makeSink([&](SqlitePageReader& r, const RowImage& image) {
+      MessageRecord m;
+      live += image.kind == RowKind::kLive;
+      if (image.kind == RowKind::kCarved) {
+        ++carved;
+        // The learnt width is in force by the time any leaf is carved.
+        carvedAfterLive +=
+            image.typeCount + image.firstColumn == static_cast<std::size_t>(learnt.width);
+      }
+      return decoder.decode(r, image, &m);
     });
-    reader.ScanTable("message", &sink, false);
-    EXPECT_EQ(reader.widths.message, layout == SmsLayout::kIos6 ? 38 : 51);
+    reader.ScanTable("message", scan, &sink);
+    EXPECT_EQ(learnt.width, layout == SmsLayout::kIos6 ? 38 : 51);
+    EXPECT_GT(live, 0u);
+    EXPECT_GT(carved, 0u);
+    EXPECT_EQ(carvedAfterLive, carved);
   }
+}
+
+TEST(MessageWidth, AWidthLearntFromLiveRowsFindsWhatTheDeclaredWidthFinds) {
+  // The same wide database once more, with a statement that cannot be counted: the width comes
+  // from the live rows, and every leaf (the first one too) is carved with it.
+  Built& b = built(SmsLayout::kIos9);
+  ASSERT_EQ(b.result, 0);
+  const std::string copy = b.folder.file("sms-uncounted.db");
+  std::string bytes = samples::readFileBytes(b.sms);
+  const std::size_t at = bytes.find("CREATE TABLE message (");
+  ASSERT_NE(at, std::string::npos);
+  bytes[at + 21] = ' ';
+  ASSERT_EQ(platform::writeWholeFile(copy, bytes.data(), bytes.size()), 0);
+  ConversationMap learnt;
+  std::uint64_t maxRowId = 0;
+  ASSERT_EQ(ReadMessages(copy, b.addressBook, &learnt, ReadProgress(), &maxRowId), 0);
+  auto deleted = [](const ConversationMap& map) {
+    std::multiset<std::wstring> out;
+    for (const MessageRecord& m : allMessages(map)) {
+      if (m.deleted != 0) out.insert(m.date + L" " + m.text.substr(0, 40));
+    }
+    return out;
+  };
+  const std::multiset<std::wstring> found = deleted(learnt), expected = deleted(b.conversations);
+  EXPECT_FALSE(expected.empty());
+  for (const std::wstring& m : expected) {
+    EXPECT_EQ(found.count(m), expected.count(m)) << platform::toUtf8(m);
+  }
+  EXPECT_EQ(found.size(), expected.size());
+  EXPECT_EQ(maxRowId, b.maxRowId);
 }
 
 struct Report {

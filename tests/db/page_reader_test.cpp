@@ -162,16 +162,15 @@ TEST(PageReaderTables, IndexRowsMatchButYieldNoRowsAndTriggersAreSkipped) {
   ASSERT_EQ(reader.FindRootPages("people", &roots), kOk);
   EXPECT_EQ(roots.size(), 3u);  // the table, its unique index and people_age
   EXPECT_TRUE(roots.count(tableRoot - 1));
-  EXPECT_EQ(reader.currentTable(), "people");
 
   RowCollector rows;
-  ASSERT_EQ(reader.ScanTable("people", &rows), kOk);
+  ASSERT_EQ(reader.ScanTable("people", TableScan(), &rows), kOk);
   EXPECT_EQ(rows.rows.size(), 50u);
   RowCollector log;
-  ASSERT_EQ(reader.ScanTable("log", &log), kOk);
+  ASSERT_EQ(reader.ScanTable("log", TableScan(), &log), kOk);
   EXPECT_EQ(log.rows.size(), 50u);
   RowCollector none;
-  EXPECT_EQ(reader.ScanTable("no_such_table", &none), kOk);
+  EXPECT_EQ(reader.ScanTable("no_such_table", TableScan(), &none), kOk);
   EXPECT_TRUE(none.rows.empty());
 }
 
@@ -206,7 +205,7 @@ TEST(PageReaderTables, DeepTreeOfSmallPagesIsReadWhole) {
   EXPECT_EQ(static_cast<unsigned char>(bytes[(child - 1) * 512]), 5);
 
   RowCollector rows;
-  ASSERT_EQ(reader.ScanTable("deep", &rows), kOk);
+  ASSERT_EQ(reader.ScanTable("deep", TableScan(), &rows), kOk);
   EXPECT_EQ(rows.rows.size(), 20000u);
 }
 
@@ -265,16 +264,17 @@ TEST(PageReaderFreelist, OnlyPagesOfTheTablesWidthAreTaken) {
   SqlitePageReader reader;
   ASSERT_EQ(reader.Open(path), kOk);
   ASSERT_FALSE(reader.freelistLeafPages().empty());
-  // `narrow` has a width only through the fallback; the freed pages held 4-column rows.
-  reader.SetFallbackWidth("narrow", 2);
+  // The freed pages held 4-column rows: a 2-column table takes none of them.
+  TableScan scan;
+  scan.shape.width = 2;
   RowCollector narrow;
-  ASSERT_EQ(reader.ScanTable("narrow", &narrow), kOk);
+  ASSERT_EQ(reader.ScanTable("narrow", scan, &narrow), kOk);
   for (const auto& r : narrow.rows) EXPECT_NE(r.kind, RowKind::kFreelist);
   ASSERT_FALSE(narrow.rows.empty());
   EXPECT_EQ(narrow.rows[0].values[1].bytes, "n");
-  reader.SetFallbackWidth("wide", 4);
+  scan.shape.width = 4;
   RowCollector wide;
-  ASSERT_EQ(reader.ScanTable("wide", &wide), kOk);
+  ASSERT_EQ(reader.ScanTable("wide", scan, &wide), kOk);
   std::size_t freelistRows = 0;
   for (const auto& r : wide.rows) freelistRows += r.kind == RowKind::kFreelist;
   EXPECT_GT(freelistRows, 0u);
@@ -293,24 +293,74 @@ TEST(PageReaderFreelist, OnlyPagesOfTheTablesWidthAreTaken) {
   EXPECT_TRUE(other.freelistLeafPages().empty());
 }
 
-TEST(PageReaderWidths, WidthTableAndFallback) {
+// A table of one leaf whose rows are all deleted but two: the sink learns the width from the
+// live rows it is handed, as a reader does when the schema gives none.
+class LearningSink : public RowCollector {
+ public:
+  explicit LearningSink(TableShape* shape) : shape_(shape) {}
+  int onRow(SqlitePageReader& reader, const RowImage& row) override {
+    if (row.kind == RowKind::kLive) shape_->width = 3;
+    if (row.kind == RowKind::kCarved) carvedWithWidth.push_back(shape_->width);
+    return RowCollector::onRow(reader, row);
+  }
+  std::vector<int> carvedWithWidth;
+
+ private:
+  TableShape* shape_;
+};
+
+TEST(PageReaderShapes, AShapeLearntFromLiveRowsCarvesEveryLeafWithWhatTheyTaught) {
+  fixtures::TempFolder dir;
+  const std::string path = dir.file("learn.db");
+  samples::SqliteFixture db;
+  ASSERT_EQ(db.create(path, {}), 0);
+  ASSERT_EQ(db.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, n INT)"), 0);
+  std::vector<std::int64_t> ids;
+  for (int i = 0; i < 12; ++i) {
+    std::int64_t id = 0;
+    ASSERT_EQ(db.insert("t",
+                        {SqlValue::null(), SqlValue::text("name number " + std::to_string(i)),
+                         SqlValue::of(1000 + i)},
+                        &id),
+              0);
+    ids.push_back(id);
+  }
+  ASSERT_EQ(db.deleteRows("t", {ids[3], ids[5], ids[7], ids[9]}), 0);
+  ASSERT_EQ(db.close(), 0);
+
+  auto deletedFound = [](const RowCollector& rows) {
+    std::size_t n = 0;
+    for (const auto& r : rows.rows) {
+      if (r.kind != RowKind::kCarved || r.values.size() != 3) continue;
+      for (int i : {3, 5, 7, 9})
+        n += r.values[1].bytes == "name number " + std::to_string(i) &&
+             r.values[2].integer == 1000 + i;
+    }
+    return n;
+  };
   SqlitePageReader reader;
-  EXPECT_EQ(reader.ColumnCount("MESSAGE"), 38);
-  reader.widths.message = 51;
-  EXPECT_EQ(reader.ColumnCount("message"), 51);
-  EXPECT_EQ(reader.lastColumnCount(), 51);
-  EXPECT_EQ(reader.ColumnCount("Chat_0123"), 9);
-  EXPECT_EQ(reader.ColumnCount("chat_0123"), 0);  // the prefix is case-sensitive
-  EXPECT_EQ(reader.ColumnCount("tb_c2cMsg_42"), 50);
-  EXPECT_EQ(reader.ColumnCount("ABPersonFullTextSearch_content"), 24);
-  reader.widths.contactsIndicator = 30;
-  EXPECT_EQ(reader.ColumnCount("ABPersonFullTextSearch_content"), 25);
-  EXPECT_EQ(reader.ColumnCount("zwamessage"), 28);
-  EXPECT_EQ(reader.ColumnCount("anything"), 0);
-  reader.SetFallbackWidth("anything", 7);
-  EXPECT_EQ(reader.ColumnCount("anything"), 7);
-  reader.SetFallbackWidth("handle", 9);  // the width table wins for the tables it knows
-  EXPECT_EQ(reader.ColumnCount("handle"), 5);
+  ASSERT_EQ(reader.Open(path), kOk);
+  // Without a width nothing can be carved; a width still to be learnt is taught by the live
+  // rows before the only leaf is carved.
+  RowCollector unknown;
+  ASSERT_EQ(reader.ScanTable("t", TableScan(), &unknown), kOk);
+  EXPECT_EQ(deletedFound(unknown), 0u);
+  TableShape learnt;
+  TableScan scan;
+  scan.learnt = &learnt;
+  LearningSink learning(&learnt);
+  ASSERT_EQ(reader.ScanTable("t", scan, &learning), kOk);
+  EXPECT_EQ(deletedFound(learning), 4u);
+  ASSERT_FALSE(learning.carvedWithWidth.empty());
+  for (int width : learning.carvedWithWidth) EXPECT_EQ(width, 3);
+  // Live rows all come before the carved ones.
+  bool carvedSeen = false;
+  for (const auto& r : learning.rows) {
+    if (r.kind == RowKind::kCarved) carvedSeen = true;
+    if (r.kind == RowKind::kLive) {
+      EXPECT_FALSE(carvedSeen);
+    }
+  }
 }
 
 }  // namespace

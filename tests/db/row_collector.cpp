@@ -1,6 +1,7 @@
 #include "tests/db/row_collector.h"
 
 #include "db/record.h"
+#include "db/table_shapes.h"
 #include "db/varint.h"
 #include "platform/result.h"
 
@@ -52,7 +53,10 @@ int scanFile(const std::string& path, const std::string& table, RowCollector* ou
   SqlitePageReader reader;
   int rc = reader.Open(path);
   if (rc != kOk) return rc;
-  return reader.ScanTable(table, out, withFreelist);
+  TableScan scan;
+  scan.shape = knownTableShape(table);
+  scan.withFreelist = withFreelist;
+  return reader.ScanTable(table, scan, out);
 }
 
 }  // namespace qv::db::testing

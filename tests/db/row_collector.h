@@ -28,7 +28,8 @@ class RowCollector : public RowSink {
 // Values from column 1 on, the part every kind of row image holds.
 bool sameValuesFromColumn1(const samples::SqlRow& a, const samples::SqlRow& b);
 
-// Opens a file and scans one table into a collector; returns the scan's code (or the open's).
+// Opens a file and scans one table, with the shape the width table gives its name, into a
+// collector; returns the scan's code (or the open's).
 int scanFile(const std::string& path, const std::string& table, RowCollector* out,
              bool withFreelist = true);
 

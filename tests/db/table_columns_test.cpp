@@ -1,12 +1,64 @@
-// Column names from CREATE TABLE statements: what the chat readers find their columns by.
+// What a table's CREATE statement and its name say about its rows: the column names and count
+// every reader takes, the width table, the shape a scan carves with, the message guid test.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "db/table_columns.h"
+#include "db/table_shapes.h"
+#include "samples/sqlite_scenarios.h"
 
 namespace qv::db {
 namespace {
 
-TEST(TableColumns, NamesComeInDeclarationOrder) {
+using Names = std::vector<std::string>;
+
+struct StatementCase {
+  const char* sql;
+  Names names;
+};
+
+TEST(TableColumns, NamesAndCountOfEveryStatement) {
+  const StatementCase cases[] = {
+      {"CREATE TABLE t (a, b, c)", {"a", "b", "c"}},
+      // Quotes, nested parentheses and table constraints after the columns.
+      {"create temp table \"odd (name)\" ([first col] TEXT DEFAULT 'a,b', \"say \"\"hi\"\"\" "
+       "DECIMAL(10, 2), `third` INTEGER CHECK (third > (1)), plain, "
+       "CONSTRAINT pk PRIMARY KEY (plain), UNIQUE (third))",
+       {"first col", "say \"hi\"", "third", "plain"}},
+      {"create table \"odd (name\" (id INTEGER PRIMARY KEY, `x,y` TEXT DEFAULT 'a,b', "
+       "n NUMERIC(10, 2) CHECK (n > 0), [w] BLOB, UNIQUE(x, y), "
+       "FOREIGN KEY (w) REFERENCES o(id))",
+       {"id", "x,y", "n", "w"}},
+      {"CREATE TABLE message_attachment_join (message_id INTEGER REFERENCES message "
+       "(ROWID) ON DELETE CASCADE, attachment_id INTEGER REFERENCES attachment (ROWID) "
+       "ON DELETE CASCADE, UNIQUE(message_id, attachment_id))",
+       {"message_id", "attachment_id"}},
+      {"CREATE TABLE t (a, CONSTRAINT pk PRIMARY KEY (a))", {"a"}},
+      // A column whose name is empty still holds its place: the columns after it keep theirs.
+      {"CREATE TABLE t (\"\" INTEGER, b TEXT)", {"", "b"}},
+      // A table whose name holds the word is no virtual table.
+      {"CREATE TABLE ZVIRTUALITEM (Z_PK INTEGER PRIMARY KEY, ZTITLE VARCHAR)", {"Z_PK", "ZTITLE"}},
+      // Nothing to count.
+      {"CREATE VIRTUAL TABLE f USING fts4(a, b)", {}},
+      {"create Virtual table f using fts4(a, b)", {}},
+      {"CREATE TABLE t AS SELECT 1", {}},
+      {"CREATE TABLE t (a INTEGER, b TEXT", {}},  // cut short
+      {"", {}},
+      {"SELECT (a, b)", {}},
+      {"INSERT INTO t VALUES (1, 2)", {}},
+  };
+  for (const StatementCase& c : cases) {
+    SCOPED_TRACE(c.sql);
+    EXPECT_EQ(createTableColumnNames(c.sql), c.names);
+    const std::vector<SchemaEntry> schema = {{"table", "T", "T", 2, c.sql}};
+    EXPECT_EQ(declaredColumnCount(schema, "t"), static_cast<int>(c.names.size()));
+  }
+  EXPECT_EQ(createTableColumnNames(samples::kMessageTableSql).size(), 38u);
+}
+
+TEST(TableColumns, PositionsByName) {
   const auto names = createTableColumnNames(
       "CREATE TABLE ZWAGROUPMEMBER ( Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, "
       "ZCONTACTABID INTEGER, ZISACTIVE INTEGER, ZISADMIN INTEGER, ZSENDERKEYSENT INTEGER, "
@@ -15,28 +67,103 @@ TEST(TableColumns, NamesComeInDeclarationOrder) {
   ASSERT_EQ(names.size(), 13u);
   EXPECT_EQ(columnPosition(names, "ZCHATSESSION"), 7);
   EXPECT_EQ(columnPosition(names, "zcontactname"), 10);  // without regard to case
-  EXPECT_EQ(columnPosition(names, "ZMEMBERJID"), 12);
   EXPECT_EQ(columnPosition(names, "ZTEXT"), -1);
+  EXPECT_EQ(positionOf(names, {"ZNAME", "ZMEMBERJID"}, 3), 12);  // the first known name found
+  EXPECT_EQ(positionOf(names, {"ZTEXT"}, 3), -1);                // read, and not there
+  EXPECT_EQ(positionOf({}, {"ZTEXT"}, 3), 3);                    // no statement to read
 }
 
-TEST(TableColumns, QuotesNestedParenthesesAndConstraints) {
-  const auto names = createTableColumnNames(
-      "create temp table \"odd (name)\" ([first col] TEXT DEFAULT 'a,b', \"say \"\"hi\"\"\" "
-      "DECIMAL(10, 2), `third` INTEGER CHECK (third > (1)), plain, "
-      "CONSTRAINT pk PRIMARY KEY (plain), UNIQUE (third))");
-  ASSERT_EQ(names.size(), 4u);
-  EXPECT_EQ(names[0], "first col");
-  EXPECT_EQ(names[1], "say \"hi\"");
-  EXPECT_EQ(names[2], "third");
-  EXPECT_EQ(names[3], "plain");
+TEST(TableColumns, OnlyTheTablesOwnRowCounts) {
+  const std::vector<SchemaEntry> schema = {
+      {"index", "people", "people", 3, "CREATE INDEX people ON other(a, b, c, d)"},
+      {"view", "people_view", "people", 0, "CREATE VIEW people_view AS SELECT 1"},
+      {"table", "People", "People", 4, "CREATE TABLE People (id INTEGER PRIMARY KEY, name)"},
+  };
+  EXPECT_EQ(declaredColumnCount(schema, "people"), 2);
+  EXPECT_EQ(declaredColumnCount(schema, "people_view"), 0);
+  EXPECT_EQ(declaredColumnCount(schema, "missing"), 0);
+  EXPECT_EQ(columnsOfTable(schema, "PEOPLE"), (Names{"id", "name"}));
 }
 
-TEST(TableColumns, StatementsWithoutAColumnListGiveNothing) {
-  EXPECT_TRUE(createTableColumnNames("CREATE VIRTUAL TABLE t USING fts4(a, b)").empty());
-  EXPECT_TRUE(createTableColumnNames("CREATE TABLE t (a INTEGER, b TEXT").empty());  // cut short
-  EXPECT_TRUE(createTableColumnNames("CREATE TABLE t AS SELECT 1").empty());
-  EXPECT_TRUE(createTableColumnNames("").empty());
-  EXPECT_TRUE(createTableColumnNames("SELECT (a, b)").empty());
+TEST(TableShapes, TheWidthTable) {
+  const struct {
+    const char* table;
+    int width;
+  } cases[] = {
+      {"message", 38},      {"MESSAGE", 38},     {"ABPersonFullTextSearch_content", 24},
+      {"zwamessage", 28},   {"ZNOTE", 19},       {"handle", 5},
+      {"call", 13},         {"Chat_0123", 9},    {"chat_0123", 0},  // the prefix is case-sensitive
+      {"tb_c2cMsg_42", 50}, {"TB_C2CMSG_42", 0}, {"anything", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(knownTableWidth(c.table), c.width) << c.table;
+}
+
+TEST(TableShapes, TheDeclaredWidthWinsOverTheWidthTable) {
+  const std::vector<SchemaEntry> schema = {
+      {"table", "ZNOTE", "ZNOTE", 2, "CREATE TABLE ZNOTE (a, b, c, d)"},
+      {"table", "message", "message", 3, "CREATE VIRTUAL TABLE message USING fts4(a)"},
+      {"table", "narrow", "narrow", 4, "CREATE TABLE narrow (a, b)"},
+  };
+  EXPECT_EQ(tableShape(schema, "ZNOTE").width, 4);
+  EXPECT_EQ(tableShape(schema, "narrow").width, 2);
+  EXPECT_EQ(tableShape(schema, "handle").width, 5);    // no statement: the width table
+  EXPECT_EQ(tableShape(schema, "message").width, 38);  // nothing to count: the width table
+  EXPECT_EQ(tableShape(schema, "unknown").width, 0);
+  // Only sms.db's `message` rows need their guid.
+  EXPECT_EQ(tableShape(schema, "message").accept, &messageGuidLeads);
+  EXPECT_EQ(tableShape(schema, "Message").accept, nullptr);
+  EXPECT_EQ(tableShape(schema, "ZNOTE").accept, nullptr);
+  EXPECT_EQ(tableShape(schema, "ZNOTE").headerScanWidth(), 4);
+}
+
+// A record laid out on a page image: serial types then content, as the carver measured it.
+struct CarvedRecord {
+  std::vector<std::uint8_t> page = std::vector<std::uint8_t>(512, 0);
+  std::vector<std::uint64_t> types;
+  CarvedRecordView view(int firstColumn, std::size_t contentStart, bool utf16) const {
+    CarvedRecordView v;
+    v.page = page.data();
+    v.types = types.data();
+    v.typeCount = types.size();
+    v.firstColumn = firstColumn;
+    v.contentStart = contentStart;
+    v.end = page.size();
+    v.utf16 = utf16;
+    return v;
+  }
+};
+
+TEST(TableShapes, MessageRecordsNeedTheirGuid) {
+  const std::string guid = "0F8A2C4E-1B3D-4F5A-9C7E-2D4B6F8A0C1E";
+  const std::uint64_t utf8Guid = 13 + 2 * 36;
+  // Column 0 (the row-id alias, NULL) then the guid, content from offset 100.
+  CarvedRecord r;
+  r.types = {0, utf8Guid, 13 + 2 * 5};
+  std::copy(guid.begin(), guid.end(), r.page.begin() + 100);
+  EXPECT_TRUE(messageGuidLeads(r.view(0, 100, false)));
+  // With the first serial type overwritten the guid is the first column read.
+  CarvedRecord overwritten = r;
+  overwritten.types = {utf8Guid, 13 + 2 * 5};
+  EXPECT_TRUE(messageGuidLeads(overwritten.view(1, 100, false)));
+  // A zero among its 36 characters, another type, or a guid cut by the record's end: none.
+  CarvedRecord zero = r;
+  zero.page[100 + 17] = 0;
+  EXPECT_FALSE(messageGuidLeads(zero.view(0, 100, false)));
+  CarvedRecord shortText = r;
+  shortText.types = {0, 13 + 2 * 35};
+  EXPECT_FALSE(messageGuidLeads(shortText.view(0, 100, false)));
+  CarvedRecordView cut = r.view(0, 100, false);
+  cut.end = 100 + 35;
+  EXPECT_FALSE(messageGuidLeads(cut));
+  CarvedRecord typesOnly = r;
+  typesOnly.types = {0};
+  EXPECT_FALSE(messageGuidLeads(typesOnly.view(0, 100, false)));
+  // UTF-16: 72 bytes, a character is zero only when both its bytes are.
+  CarvedRecord wide;
+  wide.types = {0, 13 + 2 * 72};
+  for (std::size_t i = 0; i < 36; ++i) wide.page[200 + 2 * i] = static_cast<std::uint8_t>(guid[i]);
+  EXPECT_TRUE(messageGuidLeads(wide.view(0, 200, true)));
+  EXPECT_FALSE(messageGuidLeads(wide.view(0, 200, false)));  // the UTF-8 type is 85
 }
 
 }  // namespace

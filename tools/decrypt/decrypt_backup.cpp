@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "db/sqlite_uri.h"
+#include "platform/ascii.h"
 #include "platform/byte_cursor.h"
 #include "platform/crypto_start.h"
 #include "platform/file.h"
@@ -36,40 +38,6 @@ bool isFileId(std::string_view id) {
     if (!hex) return false;
   }
   return true;
-}
-
-std::string lowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-// An SQLite URI that opens the file read-only without locks or journal: nothing is created
-// beside the deciphered manifest in the user's backup folder.
-std::string immutableUri(const std::string& path) {
-  std::string p = path;
-  if (platform::kSep == '\\') {
-    for (char& c : p) {
-      if (c == '\\') c = '/';
-    }
-  }
-  if (p.size() >= 2 && p[1] == ':') p.insert(p.begin(), '/');  // drive letter
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string uri = "file:";
-  for (unsigned char c : p) {
-    bool plainChar = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                     c == '/' || c == '.' || c == '-' || c == '_' || c == '~' || c == ':';
-    if (plainChar) {
-      uri.push_back(static_cast<char>(c));
-    } else {
-      uri.push_back('%');
-      uri.push_back(kHex[c >> 4]);
-      uri.push_back(kHex[c & 15]);
-    }
-  }
-  return uri + "?immutable=1";
 }
 
 struct SqliteCloser {
@@ -153,7 +121,7 @@ class BackupDecryptor {
     if ((rc = platform::createFolders(output_)) != kOk)
       return fail(rc, "cannot create the output folder");
     sqlite3* raw = nullptr;
-    int src = sqlite3_open_v2(immutableUri(request.dest).c_str(), &raw,
+    int src = sqlite3_open_v2(db::immutableSqliteUri(request.dest).c_str(), &raw,
                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     std::unique_ptr<sqlite3, SqliteCloser> db(raw);
     if (src != SQLITE_OK) return fail(src, "cannot open the deciphered manifest");
@@ -178,7 +146,7 @@ class BackupDecryptor {
         skip("a Files row has an id that is not 40 hex digits");
         continue;
       }
-      std::string fileId = lowerAscii(id);
+      std::string fileId = platform::toLowerAscii(id);
       ArchivedFile record;
       if (readArchivedFile(blobBytes, &record) != kOk || !record.hasKey) {
         skip(fileId + ": the file record has no usable key");

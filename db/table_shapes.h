@@ -1,0 +1,37 @@
+// What the scans know of the tables the database readers read, by name: the column count a
+// carved row of each has when the database does not say (the width table), and the test of
+// its own that a carved record of the table must pass. The readers take a table's width from
+// its CREATE statement first; `quenvale sqlite` does the same for every table it lists.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "db/carving.h"
+#include "db/sqlite_page_reader.h"
+
+namespace qv::db {
+
+// Widths of the tables a reader may learn another width for, before it has learnt one.
+constexpr int kMessageWidth = 38;   // `message`: 38 (iOS 6-8) or 51 (iOS 9)
+constexpr int kContactsWidth = 24;  // the address book's content table: 24 or 25
+constexpr int kWhatsAppMessageWidth = 28;
+
+// The width of a table by name (case-insensitive, except the "Chat_" and "tb_c2cMsg" prefixes
+// which are case-sensitive); 0 for a table the readers do not know.
+int knownTableWidth(std::string_view table);
+
+// Whether a carved record of sms.db's `message` table carries its guid: a text of 36 non-zero
+// characters in column 1, the first content of the row. Free space of that table holds much
+// that parses as a header; a record without the guid is none of its rows.
+bool messageGuidLeads(const CarvedRecordView& record);
+
+// The shape of a table by its name alone: the width table's width; records of `message` need
+// their guid.
+TableShape knownTableShape(std::string_view table);
+
+// The shape a table is scanned with when nothing is learnt from its rows: the column count its
+// CREATE statement declares, else the width table's; records of `message` need their guid.
+TableShape tableShape(const std::vector<SchemaEntry>& schema, std::string_view table);
+
+}  // namespace qv::db
