@@ -2,6 +2,7 @@
 
 #include "framework/container.h"
 #include "framework/dpi.h"
+#include "framework/thread_check.h"
 #include "framework/values.h"
 #include "framework/window.h"
 #include "platform/ascii.h"
@@ -211,10 +212,12 @@ Control* Control::hitTest(Point p) {
 }
 
 void Control::invalidate() {
+  checkThread("a control change");
   if (window_) window_->invalidate(rect_);
 }
 
 void Control::needLayout() {
+  checkThread("a control change");
   if (window_) window_->requestLayout();
 }
 

@@ -502,6 +502,12 @@ void NativeSlot::textChangedByUser(std::wstring text) {
   notify(EventType::kTextChanged);
 }
 
+void NativeSlot::setText(std::wstring_view text) {
+  if (text == this->text()) return;
+  Label::setText(text);
+  if (window() && window()->host()) window()->host()->nativeChanged(this);
+}
+
 void NativeSlot::requestFocus() {
   focusRequested_ = true;
   if (window()) window()->setFocus(this);
@@ -537,7 +543,7 @@ void Edit::setMaxChars(int n) {
 }
 
 void Edit::setText(std::wstring_view text) {
-  Label::setText(text.substr(0, static_cast<std::size_t>(maxChars_)));
+  NativeSlot::setText(text.substr(0, static_cast<std::size_t>(maxChars_)));
 }
 
 void Edit::paint(Painter& p) {
@@ -592,7 +598,7 @@ AttributeResult WebBrowser::setAttribute(std::string_view n, std::wstring_view v
 void WebBrowser::navigate(std::wstring url) {
   url_ = std::move(url);
   ++navigation_;
-  needLayout();  // the host picks the new address up when it places its native windows
+  if (window() && window()->host()) window()->host()->nativeChanged(this);
 }
 
 void WebBrowser::paint(Painter& p) {

@@ -175,6 +175,7 @@ class NativeSlot : public Label {
   explicit NativeSlot(std::string kind);
   // Called by the backend when the native window's text changed (the user typed).
   void textChangedByUser(std::wstring text);
+  void setText(std::wstring_view text) override;
   // The backend's native window handle, opaque here.
   void* nativeHandle() const { return native_; }
   void setNativeHandle(void* h) { native_ = h; }

@@ -6,7 +6,7 @@
 namespace qv::framework {
 
 FrameHit hitTestFrame(Point p, const FrameMetrics& m, const Control* under,
-                      std::initializer_list<std::string_view> clientClasses) {
+                      const std::vector<std::string>& clientClasses) {
   if (!m.maximized) {
     bool left = p.x < m.sizeBox.left;
     bool right = p.x >= m.client.cx - m.sizeBox.right;
@@ -26,7 +26,7 @@ FrameHit hitTestFrame(Point p, const FrameMetrics& m, const Control* under,
   if (!inCaption) return FrameHit::kClient;
   if (under) {
     std::string cls = under->className();
-    for (std::string_view c : clientClasses) {
+    for (const std::string& c : clientClasses) {
       if (platform::equalsNoCase(cls, c)) return FrameHit::kClient;
     }
   }

@@ -3,8 +3,8 @@
 // arithmetic over the layout's figures, so the rules are tested without a window.
 #pragma once
 
-#include <initializer_list>
-#include <string_view>
+#include <string>
+#include <vector>
 
 #include "framework/geometry.h"
 
@@ -35,6 +35,6 @@ struct FrameMetrics {
 // `under` is the control under the point (or null); inside the caption band a control whose
 // class name is one of `clientClasses` (compared without case) keeps the point in the client.
 FrameHit hitTestFrame(Point p, const FrameMetrics& m, const Control* under,
-                      std::initializer_list<std::string_view> clientClasses);
+                      const std::vector<std::string>& clientClasses);
 
 }  // namespace qv::framework

@@ -57,6 +57,8 @@ class WindowHost {
   virtual void controlDetached(Control* c) = 0;
   // The arrange pass ran: the host moves its native windows over their slots.
   virtual void layoutChanged() = 0;
+  // The program changed what a native slot shows (its text, its address).
+  virtual void nativeChanged(Control*) {}
 };
 
 class Window {
