@@ -7,11 +7,8 @@
 # knows full frames shows them right; each carries its own delay from the table.
 cmake_minimum_required(VERSION 3.25)
 include("${CMAKE_CURRENT_LIST_DIR}/SkinTables.cmake")
-
 qv_skin_load("${ART_DIR}")
-qv_skin_check_tables("${ART_DIR}")
 
-string(REGEX REPLACE "\\.gif$" "" stem "${GIF}")
 list(GET QV_ANIM_${GIF} 0 width)
 list(GET QV_ANIM_${GIF} 1 height)
 list(GET QV_ANIM_${GIF} 2 template)
@@ -37,10 +34,7 @@ foreach(scale 1 2)
     qv_skin_run("${RSVG}" -w ${w} -h ${h} -o "${png}" "${WORK_DIR}/frame${f}.svg")
     list(APPEND args -delay ${delay_cs} "${png}")
   endforeach()
-  if(scale EQUAL 1)
-    set(out "${OUT_DIR}/${GIF}")
-  else()
-    set(out "${OUT_DIR}/${stem}@${scale}x.gif")
-  endif()
-  qv_skin_run("${CONVERT}" -dispose None ${args} -alpha off +dither -loop 0 -strip "${out}")
+  qv_skin_scaled_file("${GIF}" ${scale} out)
+  qv_skin_run("${CONVERT}" -dispose None ${args} -alpha off +dither -loop 0 -strip
+              "${OUT_DIR}/${out}")
 endforeach()

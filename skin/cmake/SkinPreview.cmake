@@ -6,9 +6,7 @@
 # with its rectangle, state and source; and each animation's frames side by side.
 cmake_minimum_required(VERSION 3.25)
 include("${CMAKE_CURRENT_LIST_DIR}/SkinTables.cmake")
-
 qv_skin_load("${ART_DIR}")
-qv_skin_check_tables("${ART_DIR}")
 
 set(page "#9AA5B1")
 set(surface_light "#FFFFFF")
@@ -17,59 +15,43 @@ set(work "${OUT_DIR}/work")
 file(REMOVE_RECURSE "${work}")
 file(MAKE_DIRECTORY "${work}")
 
-qv_skin_indices(${QV_SPRITE_COUNT} rows)
 foreach(sheet IN LISTS QV_SHEETS)
   string(REGEX REPLACE "\\.png$" "" stem "${sheet}")
   list(GET QV_SHEET_${sheet} 0 sheet_w)
   list(GET QV_SHEET_${sheet} 1 sheet_h)
+  qv_skin_sheet_rows("${sheet}" sheet_rows)
+  qv_skin_scaled_file("${sheet}" 2 sheet2)
+  set(tiles "")
   foreach(scale 1 2)
-    if(scale EQUAL 1)
-      set(file "${IMAGES_DIR}/${sheet}")
-    else()
-      set(file "${IMAGES_DIR}/${stem}@2x.png")
-    endif()
     math(EXPR cw "${sheet_w} * ${scale}")
     math(EXPR ch "${sheet_h} * ${scale}")
     set(args -size ${cw}x${ch} "xc:${page}")
-    foreach(i IN LISTS rows)
+    foreach(i IN LISTS sheet_rows)
       qv_skin_sprite(${i})
-      if(NOT _sheet STREQUAL sheet)
+      qv_skin_sprite_at(${scale})
+      set(bg "${surface_${_surface}}")
+      list(APPEND args -fill "${bg}" -draw "rectangle ${_sx},${_sy} ${_sx2},${_sy2}")
+      if(scale EQUAL 1)
         continue()
       endif()
-      math(EXPR x "${_l} * ${scale}")
-      math(EXPR y "${_t} * ${scale}")
-      math(EXPR x2 "(${_r} * ${scale}) - 1")
-      math(EXPR y2 "(${_b} * ${scale}) - 1")
-      list(APPEND args -fill "${surface_${_surface}}" -draw "rectangle ${x},${y} ${x2},${y2}")
+      # Contact sheet tile: the 1x icon enlarged four times beside the 2x one enlarged twice.
+      set(tile "${work}/${stem}-${i}.png")
+      list(JOIN _sources "+" sources)
+      string(REPLACE ".svg" "" sources "${sources}")
+      qv_skin_run("${CONVERT}" -background "${bg}"
+        "(" "${IMAGES_DIR}/${sheet}" -crop ${_w}x${_h}+${_l}+${_t} +repage -filter point
+            -scale 400% -flatten ")"
+        "(" "${IMAGES_DIR}/${sheet2}" -crop ${_sw}x${_sh}+${_sx}+${_sy} +repage -filter point
+            -scale 200% -flatten ")"
+        -bordercolor "${bg}" -border 6 +append
+        "(" -background "${page}" -fill black -font DejaVu-Sans -pointsize 11
+            "label:${_l},${_t},${_r},${_b} ${_state}\n${sources}" ")"
+        -gravity center -background "${page}" -append "${tile}")
+      list(APPEND tiles "${tile}")
     endforeach()
-    qv_skin_run("${CONVERT}" ${args} "${file}" -composite "${OUT_DIR}/${stem}-${scale}x.png")
-  endforeach()
-
-  # Contact sheet: one tile per rectangle.
-  set(tiles "")
-  foreach(i IN LISTS rows)
-    qv_skin_sprite(${i})
-    if(NOT _sheet STREQUAL sheet)
-      continue()
-    endif()
-    math(EXPR x2 "${_l} * 2")
-    math(EXPR y2 "${_t} * 2")
-    math(EXPR w2 "${_w} * 2")
-    math(EXPR h2 "${_h} * 2")
-    set(bg "${surface_${_surface}}")
-    set(tile "${work}/${stem}-${i}.png")
-    list(JOIN _sources "+" sources)
-    string(REPLACE ".svg" "" sources "${sources}")
-    qv_skin_run("${CONVERT}" -background "${bg}"
-      "(" "${IMAGES_DIR}/${sheet}" -crop ${_w}x${_h}+${_l}+${_t} +repage -filter point
-          -scale 400% -flatten ")"
-      "(" "${IMAGES_DIR}/${stem}@2x.png" -crop ${w2}x${h2}+${x2}+${y2} +repage -filter point
-          -scale 200% -flatten ")"
-      -bordercolor "${bg}" -border 6 +append
-      "(" -background "${page}" -fill black -font DejaVu-Sans -pointsize 11
-          "label:${_l},${_t},${_r},${_b} ${_state}\n${sources}" ")"
-      -gravity center -background "${page}" -append "${tile}")
-    list(APPEND tiles "${tile}")
+    qv_skin_scaled_file("${sheet}" ${scale} file)
+    qv_skin_run("${CONVERT}" ${args} "${IMAGES_DIR}/${file}" -composite
+                "${OUT_DIR}/${stem}-${scale}x.png")
   endforeach()
   list(LENGTH tiles columns)
   if(columns GREATER 6)
@@ -82,13 +64,9 @@ endforeach()
 foreach(anim IN LISTS QV_ANIMS)
   string(REGEX REPLACE "\\.gif$" "" stem "${anim}")
   foreach(scale 1 2)
-    if(scale EQUAL 1)
-      set(file "${IMAGES_DIR}/${anim}")
-    else()
-      set(file "${IMAGES_DIR}/${stem}@2x.gif")
-    endif()
+    qv_skin_scaled_file("${anim}" ${scale} file)
     math(EXPR zoom "200 / ${scale}")
-    qv_skin_run("${CONVERT}" "${file}" -coalesce -filter point -scale ${zoom}%
+    qv_skin_run("${CONVERT}" "${IMAGES_DIR}/${file}" -coalesce -filter point -scale ${zoom}%
                 -bordercolor "${page}" -border 4 +append "${OUT_DIR}/frames-${stem}-${scale}x.png")
   endforeach()
 endforeach()

@@ -70,33 +70,45 @@ function(qv_skin_svg_size file out_w out_h)
   set(${out_h} "${h}" PARENT_SCOPE)
 endfunction()
 
-# qv_skin_load(<art_dir>): reads the three tables into the caller's scope:
+# _qv_skin_by_name(<file> <names_var> <prefix>): reads a table whose first field names
+# its row; sets <names_var> (the names) and <prefix>_<name> (the other fields) in the caller's
+# scope.
+macro(_qv_skin_by_name file names_var prefix)
+  qv_skin_read_table("${file}" _qv_named)
+  set(${names_var} "")
+  qv_skin_indices(${_qv_named_COUNT} _qv_rows)
+  foreach(_qv_i IN LISTS _qv_rows)
+    list(GET _qv_named_${_qv_i} 0 _qv_name)
+    list(SUBLIST _qv_named_${_qv_i} 1 -1 ${prefix}_${_qv_name})
+    list(APPEND ${names_var} "${_qv_name}")
+    set(${prefix}_${_qv_name}_LINE "${_qv_named_${_qv_i}_LINE}")
+  endforeach()
+endmacro()
+
+# qv_skin_load(<art_dir>): reads the three tables into the caller's scope and stops if they are
+# wrong (qv_skin_check_tables):
 #   QV_SHEETS                       sheet names
 #   QV_SHEET_<name>                 "width;height"
 #   QV_SPRITE_COUNT, QV_SPRITE_<i>  sheet;left;top;right;bottom;sources;state;surface;use
 #   QV_ANIMS                        GIF names
 #   QV_ANIM_<name>                  width;height;template;frames;use
 macro(qv_skin_load art_dir)
-  qv_skin_read_table("${art_dir}/sheets.tsv" _qv_sheet)
-  set(QV_SHEETS "")
-  qv_skin_indices(${_qv_sheet_COUNT} _qv_rows)
-  foreach(_qv_i IN LISTS _qv_rows)
-    list(GET _qv_sheet_${_qv_i} 0 _qv_name)
-    list(SUBLIST _qv_sheet_${_qv_i} 1 -1 QV_SHEET_${_qv_name})
-    list(APPEND QV_SHEETS "${_qv_name}")
-    set(QV_SHEET_${_qv_name}_LINE "${_qv_sheet_${_qv_i}_LINE}")
-  endforeach()
+  _qv_skin_by_name("${art_dir}/sheets.tsv" QV_SHEETS QV_SHEET)
   qv_skin_read_table("${art_dir}/sprites.tsv" QV_SPRITE)
-  qv_skin_read_table("${art_dir}/animations.tsv" _qv_anim)
-  set(QV_ANIMS "")
-  qv_skin_indices(${_qv_anim_COUNT} _qv_rows)
-  foreach(_qv_i IN LISTS _qv_rows)
-    list(GET _qv_anim_${_qv_i} 0 _qv_name)
-    list(SUBLIST _qv_anim_${_qv_i} 1 -1 QV_ANIM_${_qv_name})
-    list(APPEND QV_ANIMS "${_qv_name}")
-    set(QV_ANIM_${_qv_name}_LINE "${_qv_anim_${_qv_i}_LINE}")
-  endforeach()
+  _qv_skin_by_name("${art_dir}/animations.tsv" QV_ANIMS QV_ANIM)
+  qv_skin_check_tables("${art_dir}")
 endmacro()
+
+# qv_skin_scaled_file(<name> <scale> <out>): the file of a sheet or GIF at a scale, e.g.
+# "Controls.png" at 1 and "Controls@2x.png" at 2.
+function(qv_skin_scaled_file name scale out)
+  if(scale EQUAL 1)
+    set(${out} "${name}" PARENT_SCOPE)
+  else()
+    string(REGEX REPLACE "\\.([a-z]+)$" "@${scale}x.\\1" scaled "${name}")
+    set(${out} "${scaled}" PARENT_SCOPE)
+  endif()
+endfunction()
 
 # qv_skin_sprite(<i>): unpacks sprite row i into _sheet _l _t _r _b _w _h _sources _state
 # _surface _use in the caller's scope (_w and _h are the rectangle's size).
@@ -113,6 +125,30 @@ macro(qv_skin_sprite i)
   string(REPLACE "+" ";" _sources "${_sources}")
   math(EXPR _w "${_r} - ${_l}")
   math(EXPR _h "${_b} - ${_t}")
+endmacro()
+
+# qv_skin_sheet_rows(<sheet> <out>): the sprite rows that lie on a sheet, in table order.
+function(qv_skin_sheet_rows sheet out)
+  set(list "")
+  qv_skin_indices(${QV_SPRITE_COUNT} rows)
+  foreach(i IN LISTS rows)
+    list(GET QV_SPRITE_${i} 0 on)
+    if(on STREQUAL sheet)
+      list(APPEND list ${i})
+    endif()
+  endforeach()
+  set(${out} "${list}" PARENT_SCOPE)
+endfunction()
+
+# qv_skin_sprite_at(<scale>): after qv_skin_sprite, its rectangle at a scale: _sx _sy (left,
+# top), _sw _sh (size) and _sx2 _sy2 (the last column and row, inclusive).
+macro(qv_skin_sprite_at scale)
+  math(EXPR _sx "${_l} * ${scale}")
+  math(EXPR _sy "${_t} * ${scale}")
+  math(EXPR _sw "${_w} * ${scale}")
+  math(EXPR _sh "${_h} * ${scale}")
+  math(EXPR _sx2 "${_r} * ${scale} - 1")
+  math(EXPR _sy2 "${_b} * ${scale} - 1")
 endmacro()
 
 # qv_skin_frames(<art_dir> <anim>): reads the frame table of an animation into _columns (the
