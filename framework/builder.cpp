@@ -27,7 +27,7 @@ std::string lower(std::string_view s) {
 }
 
 bool isResource(std::string_view n) {
-  return is(n, "Font") || is(n, "Default") || is(n, "Style") || is(n, "Image");
+  return is(n, "Font") || is(n, "Default") || is(n, "Style") || is(n, "Theme");
 }
 
 }  // namespace
@@ -108,7 +108,26 @@ int LayoutBuilder::load(std::string_view path, MarkupElement* root) {
 
 void LayoutBuilder::readResources(const MarkupElement& win, Window* target) {
   for (const MarkupElement& e : win.children) {
-    if (is(e.name, "Font")) {
+    if (is(e.name, "Theme")) {
+      // Fonts, defaults and styles shared by many layouts, kept in one file. A theme names no
+      // further themes.
+      const std::wstring* source = e.attribute("source");
+      if (!source || !is(win.name, "Window")) {
+        diagnose(e.line, "<Theme> needs a source and belongs to a <Window>");
+        continue;
+      }
+      std::string saved = file_;
+      file_ = platform::toUtf8(*source);
+      MarkupElement theme;
+      if (load(file_, &theme) == kOk) {
+        if (!is(theme.name, "Theme")) {
+          diagnose(theme.line, "a theme file starts with <Theme>");
+        } else {
+          readResources(theme, target);  // a nested <Theme> is refused there: not a <Window>
+        }
+      }
+      file_ = std::move(saved);
+    } else if (is(e.name, "Font")) {
       FontSpec f;
       bool isDefault = false;
       for (const MarkupAttribute& a : e.attributes) {

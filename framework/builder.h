@@ -5,6 +5,7 @@
 //     <Font id="0" name="Segoe UI" size="12" default="true"/>     resources first ...
 //     <Default name="Button" value="textcolor=&quot;#FF333333&quot;"/>
 //     <Style name="EditBlue" value="bordercolor=&quot;#FF2D7FF9&quot; ..."/>
+//     <Theme source="xml/Theme.xml"/>     fonts, defaults and styles shared by many layouts
 //     <VerticalLayout> ... </VerticalLayout>                        ... then one root control
 //   </Window>
 // or a fragment whose root element is a control (list elements, pages pulled in by

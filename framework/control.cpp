@@ -194,10 +194,10 @@ void Control::paintBackground(Painter& p, Color bk) {
   if (bkImage_.valid()) p.drawImage(bkImage_, rect_);
 }
 
-void Control::paintBorder(Painter& p) {
-  if (borderSize_ > 0 && (borderColor_ >> 24)) {
+void Control::paintBorder(Painter& p, Color c) {
+  if (borderSize_ > 0 && (c >> 24)) {
     DpiScale s{p.dpi()};
-    p.drawBorder(rect_, borderColor_, s.px(borderSize_), s.px(borderRound_));
+    p.drawBorder(rect_, c, s.px(borderSize_), s.px(borderRound_));
   }
 }
 
@@ -209,6 +209,12 @@ void Control::paint(Painter& p) {
 Control* Control::hitTest(Point p) {
   if (!visible_ || !rect_.contains(p)) return nullptr;
   return mouseEnabled_ ? this : nullptr;
+}
+
+void Control::showState(bool hot, bool pushed) {
+  hot_ = hot;
+  pushed_ = pushed;
+  invalidate();
 }
 
 void Control::invalidate() {

@@ -142,6 +142,9 @@ class Control {
   virtual bool wantsFocus() const { return false; }
   bool hot() const { return hot_; }
   bool pushed() const { return pushed_; }
+  // Shows the hot or pushed look without input (galleries and screenshots of states). The next
+  // mouse event over the control sets the state from the input again.
+  void showState(bool hot, bool pushed);
   bool focused() const { return focused_; }
 
   // ---- window services (no-ops while the control is not in a window)
@@ -160,7 +163,8 @@ class Control {
   virtual void onVisibilityChanged() {}
   void paintBackground(Painter& p) { paintBackground(p, bkColor_); }
   void paintBackground(Painter& p, Color bk);
-  void paintBorder(Painter& p);
+  void paintBorder(Painter& p) { paintBorder(p, borderColor_); }
+  void paintBorder(Painter& p, Color c);
 
   // Rectangle of an image's dest inside the control, or the control rect; pixels.
   Rect imageRect(const ImageRef& image, int dpi) const;

@@ -245,6 +245,8 @@ AttributeResult Button::setAttribute(std::string_view n, std::wstring_view v) {
   if (is(n, "pushedtextcolor")) return color(v, &pushedTextColor_);
   if (is(n, "hotbkcolor")) return color(v, &hotBkColor_);
   if (is(n, "pushedbkcolor")) return color(v, &pushedBkColor_);
+  if (is(n, "disabledbkcolor")) return color(v, &disabledBkColor_);
+  if (is(n, "hotbordercolor")) return color(v, &hotBorderColor_);
   return Label::setAttribute(n, v);
 }
 
@@ -282,6 +284,7 @@ Color Button::stateTextColor() const {
 }
 
 Color Button::stateBkColor() const {
+  if (!enabledInTree() && set(disabledBkColor_)) return disabledBkColor_;
   if (enabledInTree()) {
     if (pushed_ && hot_ && set(pushedBkColor_)) return pushedBkColor_;
     if (hot_ && set(hotBkColor_)) return hotBkColor_;
@@ -296,7 +299,8 @@ void Button::paint(Painter& p) {
   const ImageRef& fore = hot_ && hotForeImage_.valid() ? hotForeImage_ : foreImage_;
   if (fore.valid()) p.drawImage(fore, rect());
   paintText(p, stateTextColor());
-  paintBorder(p);
+  bool hotLook = hot_ && enabledInTree() && set(hotBorderColor_);
+  paintBorder(p, hotLook ? hotBorderColor_ : borderColor());
 }
 
 Control* Button::hitTest(Point p) {

@@ -42,6 +42,8 @@ class Label : public Control {
   void setAlign(HAlign a);
   bool multiLine() const { return !singleLine_; }
   const MarkupText& markup() const { return markup_; }
+  // Where the last paint placed the markup's runs (links are hit-tested against them).
+  const std::vector<PlacedRun>& placedRuns() const { return placed_; }
   // Text style as painted now (colour by state); colours left unset come from the window.
   virtual TextStyle textStyle() const;
   // Where the text goes: the control less its text padding (pixels).
@@ -101,7 +103,8 @@ class Button : public Label {
   ImageRef normalImage_, hotImage_, pushedImage_, focusedImage_, disabledImage_;
   ImageRef foreImage_, hotForeImage_;
   Color hotTextColor_ = 0, pushedTextColor_ = 0;
-  Color hotBkColor_ = 0, pushedBkColor_ = 0;
+  Color hotBkColor_ = 0, pushedBkColor_ = 0, disabledBkColor_ = 0;
+  Color hotBorderColor_ = 0;
 };
 
 class Option : public Button {

@@ -221,7 +221,9 @@ void GdiplusPainter::format(const TextStyle& style, Gdiplus::StringFormat* f) co
   f->SetLineAlignment(style.valign == VAlign::kCenter   ? Gdiplus::StringAlignmentCenter
                       : style.valign == VAlign::kBottom ? Gdiplus::StringAlignmentFar
                                                         : Gdiplus::StringAlignmentNear);
-  INT flags = Gdiplus::StringFormatFlagsNoClip;
+  // Trimming needs the text clipped to its box; untrimmed text may spill a pixel or two.
+  INT flags =
+      style.endEllipsis ? Gdiplus::StringFormatFlagsLineLimit : Gdiplus::StringFormatFlagsNoClip;
   if (style.singleLine) flags |= Gdiplus::StringFormatFlagsNoWrap;
   f->SetFormatFlags(flags);
   f->SetTrimming(style.endEllipsis ? Gdiplus::StringTrimmingEllipsisCharacter
@@ -230,8 +232,27 @@ void GdiplusPainter::format(const TextStyle& style, Gdiplus::StringFormat* f) co
 
 void GdiplusPainter::drawText(const Rect& r, std::wstring_view text, const TextStyle& style) {
   if (text.empty() || r.empty()) return;
+  std::wstring shortened;
+  TextStyle st = style;
+  if (style.endEllipsis && style.singleLine && measureText(text, style, 0).cx > r.width()) {
+    // Our own ellipsis: GDI+ trimming is not honoured everywhere (wine draws the text cut).
+    std::size_t lo = 0;
+    std::size_t hi = text.size();
+    while (lo < hi) {
+      std::size_t mid = (lo + hi + 1) / 2;
+      std::wstring candidate = std::wstring(text.substr(0, mid)) + L"\x2026";
+      if (measureText(candidate, style, 0).cx <= r.width()) {
+        lo = mid;
+      } else {
+        hi = mid - 1;
+      }
+    }
+    shortened = std::wstring(text.substr(0, lo)) + L"\x2026";
+    text = shortened;
+    st.endEllipsis = false;
+  }
   Gdiplus::StringFormat f(Gdiplus::StringFormat::GenericTypographic());
-  format(style, &f);
+  format(st, &f);
   Gdiplus::SolidBrush brush(gc(style.color));
   Gdiplus::RectF rf(static_cast<Gdiplus::REAL>(r.left), static_cast<Gdiplus::REAL>(r.top),
                     static_cast<Gdiplus::REAL>(r.width()), static_cast<Gdiplus::REAL>(r.height()));
@@ -257,6 +278,19 @@ Size GdiplusPainter::measureText(std::wstring_view text, const TextStyle& style,
   g_.MeasureString(text.data(), static_cast<INT>(text.size()), fontFor(style, text), layout, &f,
                    &box);
   return Size{static_cast<int>(std::ceil(box.Width)), static_cast<int>(std::ceil(box.Height))};
+}
+
+void GdiplusPainter::drawAnimationFrame(const std::string& file, int frame, const Rect& r) {
+  const SkinAnimation* anim = skin_.animation(file, DpiScale{dpi()}.imageScale());
+  if (!anim || anim->frames.empty() || r.empty()) return;
+  Gdiplus::Bitmap* bmp = anim->frames[static_cast<std::size_t>(frame) % anim->frames.size()].get();
+  g_.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+  g_.DrawImage(bmp, gr(r));
+}
+
+std::vector<int> GdiplusPainter::animationDelays(const std::string& file) {
+  const SkinAnimation* anim = skin_.animation(file, 1);
+  return anim ? anim->delaysMs : std::vector<int>{};
 }
 
 Size GdiplusPainter::imageSize(const std::string& file) {

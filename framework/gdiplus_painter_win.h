@@ -55,11 +55,13 @@ class GdiplusPainter : public Painter {
   void drawLine(Point a, Point b, Color c, int width) override;
   void drawImage(const ImageRef& image, const Rect& controlRect, const Rect& source) override;
   void drawText(const Rect& r, std::wstring_view text, const TextStyle& style) override;
+  void drawAnimationFrame(const std::string& file, int frame, const Rect& r) override;
   void pushClip(const Rect& r) override;
   void popClip() override;
   int dpi() const override { return window_.dpi(); }
   Size measureText(std::wstring_view text, const TextStyle& style, int maxWidth) override;
   Size imageSize(const std::string& file) override;
+  std::vector<int> animationDelays(const std::string& file) override;
 
  private:
   Gdiplus::Font* fontFor(const TextStyle& style, std::wstring_view text);
@@ -79,6 +81,7 @@ class GdiplusMeasurer : public TextMeasurer {
   ~GdiplusMeasurer() override;
   Size measureText(std::wstring_view text, const TextStyle& style, int maxWidth) override;
   Size imageSize(const std::string& file) override;
+  std::vector<int> animationDelays(const std::string& file) override;
 
  private:
   HDC dc_;

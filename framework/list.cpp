@@ -264,7 +264,7 @@ void ListBody::onDoubleClick(const MouseEvent& e) {
 
 // ----------------------------------------------------------------------------------------- List
 
-List::List() : VerticalLayout("List") {
+List::List(std::string kind) : VerticalLayout(std::move(kind)) {
   auto header = std::make_unique<ListHeader>();
   header->setFixedHeight(30);
   header_ = static_cast<ListHeader*>(add(std::move(header)));

@@ -105,7 +105,7 @@ class ListBody : public VerticalLayout {
 
 class List : public VerticalLayout {
  public:
-  List();
+  explicit List(std::string kind = "List");
   bool isA(std::string_view n) const override;
   AttributeResult setAttribute(std::string_view name, std::wstring_view value) override;
 

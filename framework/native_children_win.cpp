@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include "framework/dpi.h"
+#include "framework/gdiplus_painter_win.h"
 #include "platform/file.h"
 #include "platform/text.h"
 
@@ -39,6 +40,31 @@ bool loadRichEdit() {
   return lib != nullptr;
 }
 
+// The text of a page: tags left out, a line break after each block element.
+std::wstring htmlToPlainText(const std::wstring& html) {
+  std::wstring plain;
+  std::size_t i = 0;
+  while (i < html.size()) {
+    if (html[i] != L'<') {
+      plain.push_back(html[i++]);
+      continue;
+    }
+    std::size_t end = html.find(L'>', i);
+    if (end == std::wstring::npos) break;
+    std::wstring tag = html.substr(i + 1, end - i - 1);
+    for (wchar_t& c : tag) c = static_cast<wchar_t>(towlower(c));
+    for (const wchar_t* block :
+         {L"/h1", L"/h2", L"/h3", L"/p", L"/div", L"br", L"/tr", L"/li", L"br/", L"/table"}) {
+      if (tag.rfind(block, 0) == 0) {
+        plain += L"\r\n";
+        break;
+      }
+    }
+    i = end + 1;
+  }
+  return plain;
+}
+
 std::wstring fallbackText(const WebBrowser& web) {
   std::wstring text =
       L"This page cannot be shown here: no web engine is available on this system.\r\n";
@@ -48,25 +74,14 @@ std::wstring fallbackText(const WebBrowser& web) {
   if (url.rfind(L"file:///", 0) == 0) url = url.substr(8);
   std::string bytes;
   if (!url.empty() && platform::readWholeFile(platform::toUtf8(url), 4u << 20, &bytes) == 0) {
-    std::wstring html = platform::toWide(bytes);
-    std::wstring plain;
-    bool inTag = false;
-    for (wchar_t c : html) {
-      if (c == L'<')
-        inTag = true;
-      else if (c == L'>')
-        inTag = false;
-      else if (!inTag)
-        plain.push_back(c);
-    }
-    text += L"\r\n" + plain;
+    text += L"\r\n" + htmlToPlainText(platform::toWide(bytes));
   }
   return text;
 }
 
 }  // namespace
 
-HFONT createGdiFont(const FontSpec& spec, int dpi) {
+HFONT createGdiFont(const FontSpec& spec, int dpi, bool cjk) {
   LOGFONTW lf{};
   lf.lfHeight = -scaleToDpi(spec.size, dpi);
   lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
@@ -75,7 +90,8 @@ HFONT createGdiFont(const FontSpec& spec, int dpi) {
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfQuality = CLEARTYPE_QUALITY;
   // GDI substitutes a missing face by itself (unlike GDI+).
-  lstrcpynW(lf.lfFaceName, spec.face.empty() ? L"Segoe UI" : spec.face.c_str(), LF_FACESIZE);
+  const wchar_t* face = cjk ? kCjkGdiFace : spec.face.empty() ? L"Segoe UI" : spec.face.c_str();
+  lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
   return CreateFontIndirectW(&lf);
 }
 
@@ -95,7 +111,8 @@ HWND createEditChild(HWND parent, const Edit& edit, HFONT font) {
 
 HWND createRichEditChild(HWND parent, const RichEdit& rich, HFONT font) {
   if (!loadRichEdit()) return nullptr;
-  DWORD style = WS_CHILD | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL;
+  DWORD style = WS_CHILD | ES_MULTILINE | ES_AUTOVSCROLL;
+  if (rich.vScrollBar()) style |= WS_VSCROLL;
   if (rich.readOnly()) style |= ES_READONLY;
   HWND h = CreateWindowExW(0, L"RichEdit20W", L"", style, 0, 0, 0, 0, parent, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
@@ -126,6 +143,7 @@ HWND createWebChild(HWND parent, const WebBrowser& web, HFONT font) {
   // which tells the user why the page is not shown and lets them read its text.
   RichEdit placeholder;
   placeholder.setAttribute("readonly", L"true");
+  placeholder.setAttribute("vscrollbar", L"true");
   HWND h = createRichEditChild(parent, placeholder, font);
   if (h) showWebPage(h, web);
   return h;
@@ -137,6 +155,8 @@ void showWebPage(HWND child, const WebBrowser& web) {
   std::size_t firstLine = text.find(L"\r\n");
   richEditAppend(child, text.substr(0, firstLine + 2), 0x00B45A00, true, HAlign::kLeft);
   richEditAppend(child, text.substr(firstLine + 2), 0x00404040, false, HAlign::kLeft);
+  SendMessageW(child, EM_SETSEL, 0, 0);
+  SendMessageW(child, EM_SCROLLCARET, 0, 0);
 }
 
 void setNativeText(HWND h, const std::wstring& text) {
@@ -161,7 +181,9 @@ void richEditAppend(HWND h, const std::wstring& text, unsigned rgb, bool bold, H
   SendMessageW(h, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
   CHARFORMAT2W cf{};
   cf.cbSize = sizeof(cf);
-  cf.dwMask = CFM_COLOR | CFM_BOLD;
+  cf.dwMask = CFM_COLOR | CFM_BOLD | CFM_FACE;
+  // GDI links no CJK face to the Latin one under every system: Chinese runs name theirs.
+  lstrcpynW(cf.szFaceName, hasCjk(text) ? kCjkGdiFace : L"Segoe UI", LF_FACESIZE);
   cf.crTextColor = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
   cf.dwEffects = bold ? CFE_BOLD : 0;
   SendMessageW(h, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));

@@ -15,7 +15,11 @@ namespace qv::framework {
 // key handling sees them as if they had been pressed on the window itself.
 constexpr UINT kForwardedKey = WM_APP + 0x3A4;
 
-HFONT createGdiFont(const FontSpec& spec, int dpi);
+// The GDI face asked for where a native window shows Chinese text ("Microsoft YaHei" on
+// Windows; test prefixes map it to an installed CJK face).
+constexpr wchar_t kCjkGdiFace[] = L"Microsoft YaHei";
+
+HFONT createGdiFont(const FontSpec& spec, int dpi, bool cjk);
 HWND createEditChild(HWND parent, const Edit& edit, HFONT font);
 HWND createRichEditChild(HWND parent, const RichEdit& rich, HFONT font);
 // The browser where an HTML engine is installed; otherwise a read-only rich edit box that says

@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/geometry.h"
 #include "framework/image_ref.h"
@@ -37,6 +38,9 @@ class TextMeasurer {
   virtual Size measureText(std::wstring_view text, const TextStyle& style, int maxWidth) = 0;
   // The 1x pixel size of a whole image file of the skin; {0,0} when it cannot be loaded.
   virtual Size imageSize(const std::string& file) = 0;
+  // The frame delays (milliseconds) of an animation file of the skin; empty when it cannot be
+  // decoded.
+  virtual std::vector<int> animationDelays(const std::string& file) = 0;
 };
 
 class Painter : public TextMeasurer {
@@ -51,6 +55,8 @@ class Painter : public TextMeasurer {
   virtual void drawImage(const ImageRef& image, const Rect& controlRect,
                          const Rect& source = Rect{}) = 0;
   virtual void drawText(const Rect& r, std::wstring_view text, const TextStyle& style) = 0;
+  // One frame of an animation file, stretched over the rectangle.
+  virtual void drawAnimationFrame(const std::string& file, int frame, const Rect& r) = 0;
   // Clips further drawing to the intersection with r until the matching popClip.
   virtual void pushClip(const Rect& r) = 0;
   virtual void popClip() = 0;

@@ -36,6 +36,47 @@ std::unique_ptr<Gdiplus::Bitmap> decodeImage(const std::string& bytes) {
   return out;
 }
 
+std::unique_ptr<SkinAnimation> decodeAnimation(const std::string& bytes) {
+  if (bytes.empty() || bytes.size() > (64u << 20)) return nullptr;
+  IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
+                                      static_cast<UINT>(bytes.size()));
+  if (!stream) return nullptr;
+  std::unique_ptr<SkinAnimation> anim;
+  {
+    Gdiplus::Bitmap gif(stream);
+    if (gif.GetLastStatus() == Gdiplus::Ok) {
+      anim = std::make_unique<SkinAnimation>();
+      GUID dim = Gdiplus::FrameDimensionTime;
+      UINT count = gif.GetFrameCount(&dim);
+      if (count == 0) count = 1;
+      std::vector<int> delays(count, 100);
+      UINT size = gif.GetPropertyItemSize(0x5100);  // PropertyTagFrameDelay
+      if (size >= sizeof(Gdiplus::PropertyItem)) {
+        std::vector<char> buf(size);
+        auto* item = reinterpret_cast<Gdiplus::PropertyItem*>(buf.data());
+        if (gif.GetPropertyItem(0x5100, size, item) == Gdiplus::Ok && item->value) {
+          UINT n = item->length / 4;
+          auto* v = static_cast<const UINT*>(item->value);
+          for (UINT i = 0; i < count && i < n; ++i) delays[i] = static_cast<int>(v[i]) * 10;
+        }
+      }
+      UINT w = gif.GetWidth();
+      UINT h = gif.GetHeight();
+      for (UINT i = 0; i < count; ++i) {
+        gif.SelectActiveFrame(&dim, i);
+        auto frame = std::make_unique<Gdiplus::Bitmap>(static_cast<INT>(w), static_cast<INT>(h),
+                                                       PixelFormat32bppPARGB);
+        Gdiplus::Graphics g(frame.get());
+        g.DrawImage(&gif, 0, 0, static_cast<INT>(w), static_cast<INT>(h));
+        anim->frames.push_back(std::move(frame));
+      }
+      anim->delaysMs = std::move(delays);
+    }
+  }
+  stream->Release();
+  return anim;
+}
+
 Skin& Skin::current() {
   static Skin skin;
   return skin;
@@ -43,11 +84,13 @@ Skin& Skin::current() {
 
 void Skin::clear() {
   images_.clear();
+  animations_.clear();
   archive_ = ZipArchive{};
 }
 
 int Skin::loadFromBytes(std::string bytes) {
   images_.clear();
+  animations_.clear();
   return archive_.open(std::move(bytes));
 }
 
@@ -85,6 +128,26 @@ SkinImage Skin::image(const std::string& file, int sheetScale) {
     if (Gdiplus::Bitmap* b = decode(scaledImageName(file, 2))) return SkinImage{b, 2};
   }
   return SkinImage{decode(file), 1};
+}
+
+const SkinAnimation* Skin::decodeAnimation(const std::string& name, int scale) {
+  std::string key = ZipArchive::normaliseName(name);
+  auto it = animations_.find(key);
+  if (it != animations_.end()) return it->second.get();
+  std::string bytes;
+  std::unique_ptr<SkinAnimation> anim;
+  if (archive_.read(name, &bytes) == kOk) anim = qv::framework::decodeAnimation(bytes);
+  if (anim) anim->scale = scale;
+  const SkinAnimation* raw = anim.get();
+  animations_.emplace(key, std::move(anim));
+  return raw;
+}
+
+const SkinAnimation* Skin::animation(const std::string& file, int sheetScale) {
+  if (sheetScale >= 2) {
+    if (const SkinAnimation* a = decodeAnimation(scaledImageName(file, 2), 2)) return a;
+  }
+  return decodeAnimation(file, 1);
 }
 
 void Skin::imageSize(const std::string& file, int* cx, int* cy) {

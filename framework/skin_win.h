@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/zip_archive.h"
 
@@ -23,6 +24,13 @@ struct SkinImage {
   int scale = 1;                      // sheet pixels per 1x pixel
 };
 
+// A decoded animation: every frame as its own bitmap, with its delay.
+struct SkinAnimation {
+  std::vector<std::unique_ptr<Gdiplus::Bitmap>> frames;
+  std::vector<int> delaysMs;
+  int scale = 1;
+};
+
 class Skin {
  public:
   // Reads the archive from the module's resource (type RCDATA). 0, or 2 when it is missing.
@@ -34,6 +42,9 @@ class Skin {
   // The sheet to draw at a sheet scale: "name@2x.png" when asked for 2 and present, else the
   // plain file. A missing or undecodable file gives a null bitmap (drawn as nothing).
   SkinImage image(const std::string& file, int sheetScale);
+  // The frames of a GIF of the skin at a sheet scale (its "@2x" twin when asked for 2 and
+  // present); null when it cannot be decoded.
+  const SkinAnimation* animation(const std::string& file, int sheetScale);
   // Size of the 1x sheet in pixels, or {0,0}.
   void imageSize(const std::string& file, int* cx, int* cy);
   // The raw bytes of a file (GIF animations are decoded by their control).
@@ -46,8 +57,13 @@ class Skin {
  private:
   Gdiplus::Bitmap* decode(const std::string& name);
   ZipArchive archive_;
+  const SkinAnimation* decodeAnimation(const std::string& name, int scale);
   std::map<std::string, std::unique_ptr<Gdiplus::Bitmap>> images_;  // by normalised name
+  std::map<std::string, std::unique_ptr<SkinAnimation>> animations_;
 };
+
+// Decodes every frame of a GIF and its delays; null for bytes that are no image.
+std::unique_ptr<SkinAnimation> decodeAnimation(const std::string& bytes);
 
 // Decodes image bytes (PNG, GIF, JPEG, BMP) into a premultiplied bitmap, or null.
 std::unique_ptr<Gdiplus::Bitmap> decodeImage(const std::string& bytes);

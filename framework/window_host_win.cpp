@@ -132,6 +132,14 @@ int HostWindow::loadLayout(std::string_view path, ControlFactory factory) {
   return rc;
 }
 
+HostWindow* HostWindow::fromHandle(HWND hwnd) {
+  if (!hwnd) return nullptr;
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  if (lstrcmpW(cls, kClassName) != 0) return nullptr;
+  return reinterpret_cast<HostWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 int HostWindow::dpiForWindow(HWND hwnd) {
   using GetDpi = UINT(WINAPI*)(HWND);
   static GetDpi get = [] {
@@ -303,21 +311,27 @@ void HostWindow::nativeChanged(Control* c) {
     showWebPage(it->second, *web);
     return;
   }
-  if (dynamic_cast<Edit*>(c)) setNativeText(it->second, c->text());
+  if (dynamic_cast<Edit*>(c)) {
+    setNativeText(it->second, c->text());
+    SendMessageW(
+        it->second, WM_SETFONT,
+        reinterpret_cast<WPARAM>(nativeFont(static_cast<Edit*>(c)->font(), hasCjk(c->text()))),
+        TRUE);
+  }
 }
 
-HFONT HostWindow::nativeFont(int fontId) {
-  auto key = std::make_pair(fontId, window_.dpi());
+HFONT HostWindow::nativeFont(int fontId, bool cjk) {
+  auto key = std::make_tuple(fontId, window_.dpi(), cjk);
   auto it = hfonts_.find(key);
   if (it != hfonts_.end()) return it->second;
-  HFONT f = createGdiFont(window_.font(fontId), window_.dpi());
+  HFONT f = createGdiFont(window_.font(fontId), window_.dpi(), cjk);
   hfonts_[key] = f;
   return f;
 }
 
 HWND HostWindow::createNative(NativeSlot* slot) {
   HWND h = nullptr;
-  HFONT font = nativeFont(slot->font());
+  HFONT font = nativeFont(slot->font(), hasCjk(slot->text()));
   if (auto* edit = dynamic_cast<Edit*>(slot)) {
     h = createEditChild(hwnd_, *edit, font);
   } else if (auto* rich = dynamic_cast<RichEdit*>(slot)) {
@@ -348,12 +362,25 @@ void HostWindow::syncNativeChildren() {
     HWND h = it != natives_.end() ? it->second : nullptr;
     if (!h && shown) h = createNative(slot);
     if (!h) continue;
+    HFONT font = nativeFont(slot->font(), hasCjk(slot->text()));
     Rect r = slot->rect().deflated(Edges{1, 1, 1, 1});  // inside the skin's border
-    if (dynamic_cast<Edit*>(slot)) r = slot->textRect();
+    if (dynamic_cast<Edit*>(slot)) {
+      // A one-line edit box draws its text at its top: give it one line's height, centred.
+      r = slot->textRect();
+      TEXTMETRICW tm{};
+      HDC dc = GetDC(h);
+      HGDIOBJ old = SelectObject(dc, font);
+      GetTextMetricsW(dc, &tm);
+      SelectObject(dc, old);
+      ReleaseDC(h, dc);
+      int line = tm.tmHeight + 2;
+      if (line < r.height())
+        r = Rect::fromSize(r.left, r.top + (r.height() - line) / 2, r.width(), line);
+    }
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SetWindowPos(h, nullptr, r.left, r.top, r.width(), r.height(),
                  SWP_NOZORDER | SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
     EnableWindow(h, slot->enabledInTree());
-    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(nativeFont(slot->font())), FALSE);
     if (slot->focusRequested() && shown) {
       SetFocus(h);
       slot->clearFocusRequest();

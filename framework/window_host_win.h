@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "framework/builder.h"
@@ -42,6 +43,8 @@ class HostWindow : public WindowHost {
 
   Window& window() { return window_; }
   HWND hwnd() const { return hwnd_; }
+  // The skinned window behind a native window handle, or null.
+  static HostWindow* fromHandle(HWND hwnd);
   Control* find(std::wstring_view name) const { return window_.find(name); }
 
   // Creates the native window. A size of 0 takes the layout's size (design units, scaled by the
@@ -105,7 +108,7 @@ class HostWindow : public WindowHost {
   LRESULT hitTest(LPARAM l);
   void syncNativeChildren();
   HWND createNative(class NativeSlot* slot);
-  HFONT nativeFont(int fontId);
+  HFONT nativeFont(int fontId, bool cjk);
   void applyRegion();
   Point clientPoint(LPARAM l) const;
 
@@ -118,7 +121,7 @@ class HostWindow : public WindowHost {
                                            "CheckBoxUI"};
   std::map<Control*, HWND> natives_;
   std::map<Control*, std::uint64_t> navigations_;
-  std::map<std::pair<int, int>, HFONT> hfonts_;
+  std::map<std::tuple<int, int, bool>, HFONT> hfonts_;
   HDC backDc_ = nullptr;
   HBITMAP backBitmap_ = nullptr;
   HGDIOBJ backOld_ = nullptr;

@@ -102,6 +102,11 @@ Size FixedMeasurer::imageSize(const std::string& file) {
   return it == images.end() ? Size{200, 100} : it->second;
 }
 
+std::vector<int> FixedMeasurer::animationDelays(const std::string& file) {
+  auto it = animations.find(file);
+  return it == animations.end() ? std::vector<int>{} : it->second;
+}
+
 std::vector<std::wstring> RecordingPainter::texts() const {
   std::vector<std::wstring> out;
   for (const PaintCall& c : calls) {

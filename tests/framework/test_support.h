@@ -29,7 +29,9 @@ class FixedMeasurer : public TextMeasurer {
   explicit FixedMeasurer(int dpi = 96) : dpi_(dpi) {}
   Size measureText(std::wstring_view text, const TextStyle& style, int maxWidth) override;
   Size imageSize(const std::string& file) override;
+  std::vector<int> animationDelays(const std::string& file) override;
   std::map<std::string, Size> images;
+  std::map<std::string, std::vector<int>> animations;
   int measureCalls = 0;
 
  protected:
@@ -62,6 +64,11 @@ class RecordingPainter : public Painter {
   void drawText(const Rect& r, std::wstring_view text, const TextStyle& style) override {
     record("text", r, style.color).text = std::wstring(text);
   }
+  void drawAnimationFrame(const std::string& file, int frame, const Rect& r) override {
+    PaintCall& call = record("frame", r, 0);
+    call.file = file;
+    call.source = Rect{frame, 0, frame, 0};
+  }
   void pushClip(const Rect& r) override { record("clip", r, 0); }
   void popClip() override { record("unclip", Rect{}, 0); }
   int dpi() const override { return dpi_; }
@@ -69,6 +76,10 @@ class RecordingPainter : public Painter {
     return measurer_.measureText(text, style, maxWidth);
   }
   Size imageSize(const std::string& file) override { return measurer_.imageSize(file); }
+  std::vector<int> animationDelays(const std::string& file) override {
+    return measurer_.animationDelays(file);
+  }
+  FixedMeasurer& measurer() { return measurer_; }
 
   std::vector<PaintCall> calls;
   std::vector<std::wstring> texts() const;
