@@ -107,6 +107,17 @@ void Container::remove(Control* child) {
   }
 }
 
+ControlPtr Container::take(Control* child) {
+  int i = indexOf(child);
+  if (i < 0) return nullptr;
+  ControlPtr owned = std::move(children_[static_cast<std::size_t>(i)]);
+  children_.erase(children_.begin() + i);
+  owned->detach();
+  owned->parent_ = nullptr;
+  needLayout();
+  return owned;
+}
+
 void Container::removeAll() {
   while (!children_.empty()) remove(children_.back().get());
 }

@@ -37,6 +37,8 @@ class Container : public Control {
   // is kept alive until the dispatch ends, so a handler may remove its own sender.
   void remove(Control* child);
   void removeAll();
+  // Takes the child out of the tree and hands it over (to move it into another container).
+  ControlPtr take(Control* child);
   int indexOf(const Control* child) const;
 
   const Edges& inset() const { return inset_; }

@@ -358,7 +358,17 @@ AttributeResult Option::setAttribute(std::string_view n, std::wstring_view v) {
   if (is(n, "selectedforeimage")) return image(v, &selectedForeImage_);
   if (is(n, "selectedtextcolor")) return color(v, &selectedTextColor_);
   if (is(n, "selectedbkcolor")) return color(v, &selectedBkColor_);
+  if (is(n, "selectedunderline")) return result(parseInt(v, &underline_) && underline_ >= 0);
+  if (is(n, "underlinecolor")) return color(v, &underlineColor_);
   return Button::setAttribute(n, v);
+}
+
+void Option::paint(Painter& p) {
+  Button::paint(p);
+  if (selected_ && underline_ > 0 && set(underlineColor_)) {
+    int h = DpiScale{p.dpi()}.px(underline_);
+    p.fillRect(Rect{rect().left, rect().bottom - h, rect().right, rect().bottom}, underlineColor_);
+  }
 }
 
 void Option::setSelectedImage(const ImageRef& i) {

@@ -120,6 +120,7 @@ class Option : public Button {
   // "selectchanged" when the state changed (byUser false when sendNotify is false).
   virtual void setSelected(bool selected, bool sendNotify = true);
   void setSelectedImage(const ImageRef& i);
+  void paint(Painter& p) override;
 
  protected:
   const ImageRef& stateImage() const override;
@@ -127,6 +128,8 @@ class Option : public Button {
   Color stateBkColor() const override;
 
   std::wstring group_;
+  int underline_ = 0;  // design units: a bar under a selected option (step tabs)
+  Color underlineColor_ = 0;
   bool selected_ = false;
   ImageRef selectedImage_, selectedHotImage_, selectedForeImage_;
   Color selectedTextColor_ = 0, selectedBkColor_ = 0;

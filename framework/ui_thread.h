@@ -27,6 +27,9 @@ void checkUiThread(const char* where);
 // Runs `task` on the UI thread: at once when called there, else queued. False when dropped
 // (no UI thread, or it has shut down).
 bool postToUi(std::function<void()> task);
+// Queues `task` for the UI thread even when called there: it runs after the message being
+// handled now (a handler that must not destroy what is dispatching it defers the work).
+bool deferToUi(std::function<void()> task);
 // Runs the queued closures (the dispatch window calls it; tests may too).
 void runPostedUiTasks();
 

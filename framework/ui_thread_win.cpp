@@ -79,6 +79,10 @@ bool postToUi(std::function<void()> task) {
     task();
     return true;
   }
+  return deferToUi(std::move(task));
+}
+
+bool deferToUi(std::function<void()> task) {
   HWND h = g_dispatch;
   {
     std::lock_guard<std::mutex> lock(g_mutex);
