@@ -330,4 +330,8 @@ Size GdiplusMeasurer::imageSize(const std::string& file) {
   return painter_->imageSize(file);
 }
 
+std::vector<int> GdiplusMeasurer::animationDelays(const std::string& file) {
+  return painter_->animationDelays(file);
+}
+
 }  // namespace qv::framework

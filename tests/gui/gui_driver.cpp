@@ -153,22 +153,26 @@ std::string outputFolder() {
   return dir;
 }
 
-bool screenshot(HWND hwnd, const std::string& name) {
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  pump(60);
-  RECT wr;
-  GetWindowRect(hwnd, &wr);
-  int w = wr.right - wr.left;
-  int h = wr.bottom - wr.top;
+namespace {
+
+bool savePng(HBITMAP bmp, const std::string& name);
+
+bool grab(HWND hwnd, int x, int y, int w, int h, const std::string& name) {
   if (w <= 0 || h <= 0) return false;
   HDC src = GetDC(hwnd);
   HDC mem = CreateCompatibleDC(src);
   HBITMAP bmp = CreateCompatibleBitmap(src, w, h);
   HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, src, 0, 0, SRCCOPY);
+  BitBlt(mem, 0, 0, w, h, src, x, y, SRCCOPY);
   SelectObject(mem, old);
   DeleteDC(mem);
   ReleaseDC(hwnd, src);
+  bool ok = savePng(bmp, name);
+  DeleteObject(bmp);
+  return ok;
+}
+
+bool savePng(HBITMAP bmp, const std::string& name) {
   bool ok = false;
   CLSID png;
   if (pngEncoder(&png)) {
@@ -176,8 +180,22 @@ bool screenshot(HWND hwnd, const std::string& name) {
     std::wstring path = platform::toWide(platform::joinPath(outputFolder(), name + ".png"));
     ok = image.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
   }
-  DeleteObject(bmp);
   return ok;
+}
+
+}  // namespace
+
+bool screenshot(HWND hwnd, const std::string& name) {
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  pump(60);
+  RECT wr;
+  GetWindowRect(hwnd, &wr);
+  return grab(hwnd, 0, 0, wr.right - wr.left, wr.bottom - wr.top, name);
+}
+
+bool screenshotScreen(const RECT& r, const std::string& name) {
+  pump(60);
+  return grab(nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, name);
 }
 
 }  // namespace qv::gui_test

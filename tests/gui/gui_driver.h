@@ -49,6 +49,9 @@ HostWindow* topWindow();
 
 // Writes the window as the screen shows it into dir/name.png. False when it could not.
 bool screenshot(HWND hwnd, const std::string& name);
+// Writes a rectangle of the screen (several top-level windows together, such as a window and
+// its open menu).
+bool screenshotScreen(const RECT& r, const std::string& name);
 // The folder screenshots go to: $QV_GUI_OUTPUT, else "gui-output" in the working folder.
 std::string outputFolder();
 

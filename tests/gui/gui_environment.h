@@ -14,4 +14,10 @@ Section languageSection(const std::string& language, const std::wstring& section
 // "100" at 96 DPI, "150" at 144 ...: the suffix of screenshot names.
 std::string dpiPercent(int dpi);
 
+// Points the process-wide settings at a copy of the shipped config.ini and language files in the
+// build tree, with the given language as the current one (the copy may be rewritten freely).
+void useLanguage(const std::string& language);
+// The folder of that copy.
+std::string settingsCopyFolder(const std::string& language);
+
 }  // namespace qv::gui_test
