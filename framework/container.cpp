@@ -194,16 +194,18 @@ void Container::arrange(const Rect& r, TextMeasurer& m, int dpi) {
 void Container::paintChildren(Painter& p) {
   int dpi = p.dpi();
   Rect clip = rect().deflated(DpiScale{dpi}.px(inset_));
+  Rect dirty = p.clipRect();
   for (ControlPtr& c : children_) {
     if (!c->visible()) continue;
     if (c->isFloat()) continue;
-    if (c->rect().intersect(clip).empty()) continue;  // scrolled out of view
+    // Scrolled out of view, or outside the area being repainted.
+    if (c->rect().intersect(clip).intersect(dirty).empty()) continue;
     p.pushClip(clip);
     c->paint(p);
     p.popClip();
   }
   for (ControlPtr& c : children_) {
-    if (c->visible() && c->isFloat()) c->paint(p);
+    if (c->visible() && c->isFloat() && !c->rect().intersect(dirty).empty()) c->paint(p);
   }
 }
 

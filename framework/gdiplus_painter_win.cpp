@@ -106,6 +106,20 @@ std::wstring FontCache::faceOf(const FontSpec& spec, int dpi, bool bold, bool cj
   return find(spec, dpi, bold, false, cjk).face;
 }
 
+bool FontCache::cachedSize(Gdiplus::Font* font, std::wstring_view text, int width,
+                           Size* out) const {
+  auto it =
+      measured_.find(std::make_tuple(static_cast<const void*>(font), width, std::wstring(text)));
+  if (it == measured_.end()) return false;
+  *out = it->second;
+  return true;
+}
+
+void FontCache::storeSize(Gdiplus::Font* font, std::wstring_view text, int width, Size size) {
+  if (measured_.size() > 20000) measured_.clear();  // bounded: a long session measures a lot
+  measured_[std::make_tuple(static_cast<const void*>(font), width, std::wstring(text))] = size;
+}
+
 GdiplusPainter::GdiplusPainter(Gdiplus::Graphics& g, const Window& window, Skin& skin,
                                FontCache& fonts)
     : g_(g), window_(window), skin_(skin), fonts_(fonts) {
@@ -264,6 +278,10 @@ Size GdiplusPainter::measureText(std::wstring_view text, const TextStyle& style,
     Gdiplus::Font* font = fontFor(style, L"A");
     return Size{0, static_cast<int>(std::ceil(font->GetHeight(&g_)))};
   }
+  Gdiplus::Font* font = fontFor(style, text);
+  int width = style.singleLine ? 0 : maxWidth;
+  Size cached;
+  if (fonts_.cachedSize(font, text, width, &cached)) return cached;
   Gdiplus::StringFormat f(Gdiplus::StringFormat::GenericTypographic());
   TextStyle s = style;
   s.endEllipsis = false;
@@ -275,9 +293,10 @@ Size GdiplusPainter::measureText(std::wstring_view text, const TextStyle& style,
       0, 0, maxWidth > 0 && !s.singleLine ? static_cast<Gdiplus::REAL>(maxWidth) : 100000.0f,
       100000.0f);
   Gdiplus::RectF box;
-  g_.MeasureString(text.data(), static_cast<INT>(text.size()), fontFor(style, text), layout, &f,
-                   &box);
-  return Size{static_cast<int>(std::ceil(box.Width)), static_cast<int>(std::ceil(box.Height))};
+  g_.MeasureString(text.data(), static_cast<INT>(text.size()), font, layout, &f, &box);
+  Size size{static_cast<int>(std::ceil(box.Width)), static_cast<int>(std::ceil(box.Height))};
+  fonts_.storeSize(font, text, width, size);
+  return size;
 }
 
 void GdiplusPainter::drawAnimationFrame(const std::string& file, int frame, const Rect& r) {
@@ -302,12 +321,18 @@ Size GdiplusPainter::imageSize(const std::string& file) {
 void GdiplusPainter::pushClip(const Rect& r) {
   clips_.push_back(g_.Save());
   g_.SetClip(gr(r), Gdiplus::CombineModeIntersect);
+  clipRects_.push_back(clipRects_.empty() ? r : clipRects_.back().intersect(r));
 }
 
 void GdiplusPainter::popClip() {
   if (clips_.empty()) return;
   g_.Restore(clips_.back());
   clips_.pop_back();
+  clipRects_.pop_back();
+}
+
+Rect GdiplusPainter::clipRect() const {
+  return clipRects_.empty() ? Rect{-1000000, -1000000, 1000000, 1000000} : clipRects_.back();
 }
 
 GdiplusMeasurer::GdiplusMeasurer(const Window& window, Skin& skin, FontCache& fonts)

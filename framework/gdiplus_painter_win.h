@@ -29,8 +29,15 @@ class FontCache {
   Gdiplus::Font* get(const FontSpec& spec, int dpi, bool bold, bool underline, bool cjk);
   // The face that was found for a spec (tests check that the fallback worked).
   std::wstring faceOf(const FontSpec& spec, int dpi, bool bold, bool cjk);
-  void clear() { fonts_.clear(); }
+  void clear() {
+    fonts_.clear();
+    measured_.clear();
+  }
   static FontCache& current();
+  // Text sizes measured before, by font, text and wrapping width: painting measures the same
+  // labels again and again (ellipses, markup runs), and GDI+ measuring is slow.
+  bool cachedSize(Gdiplus::Font* font, std::wstring_view text, int width, Size* out) const;
+  void storeSize(Gdiplus::Font* font, std::wstring_view text, int width, Size size);
 
  private:
   using Key = std::tuple<std::wstring, int, int, bool, bool, bool>;
@@ -40,6 +47,7 @@ class FontCache {
   };
   Entry& find(const FontSpec& spec, int dpi, bool bold, bool underline, bool cjk);
   std::map<Key, Entry> fonts_;
+  std::map<std::tuple<const void*, int, std::wstring>, Size> measured_;
 };
 
 // True for text that holds CJK ideographs, kana or full-width forms.
@@ -58,6 +66,7 @@ class GdiplusPainter : public Painter {
   void drawAnimationFrame(const std::string& file, int frame, const Rect& r) override;
   void pushClip(const Rect& r) override;
   void popClip() override;
+  Rect clipRect() const override;
   int dpi() const override { return window_.dpi(); }
   Size measureText(std::wstring_view text, const TextStyle& style, int maxWidth) override;
   Size imageSize(const std::string& file) override;
@@ -72,6 +81,7 @@ class GdiplusPainter : public Painter {
   Skin& skin_;
   FontCache& fonts_;
   std::vector<Gdiplus::GraphicsState> clips_;
+  std::vector<Rect> clipRects_;
 };
 
 // A measurer for layout passes outside painting (a screen-compatible DC, same fonts).

@@ -134,9 +134,11 @@ void ListBody::paintRows(Painter& p) {
   if (!(listColor >> 24)) listColor = window() ? window()->info().defaultTextColor : 0xFF000000u;
   int h = viewport_.rowHeight();
   p.pushClip(rect());
+  Rect dirty = p.clipRect();
   for (std::int64_t row = range.first; row < range.end; ++row) {
     int top = rect().top + range.topOffset + static_cast<int>(row - range.first) * h;
     Rect rowRect{rect().left, top, rect().right, top + h};
+    if (rowRect.intersect(dirty).empty()) continue;
     if (row == owner_->selected_ && (owner_->itemSelectedBkColor_ >> 24)) {
       p.fillRect(rowRect, owner_->itemSelectedBkColor_);
     } else if (row == hotRow_ && (owner_->itemHotBkColor_ >> 24)) {

@@ -35,6 +35,19 @@ class MenuSession::MenuWindow : public HostWindow {
     from_->returnSubItems(std::move(rows));
     from_ = nullptr;
   }
+  // A row shown or hidden after the level opened: the window follows its content.
+  void layoutChanged() override {
+    HostWindow::layoutChanged();
+    if (!hwnd()) return;
+    DpiScale s{dpi()};
+    Size want = s.px(contentSize());
+    RECT r;
+    GetWindowRect(hwnd(), &r);
+    if (want.cx != r.right - r.left || want.cy != r.bottom - r.top) {
+      SetWindowPos(hwnd(), nullptr, 0, 0, want.cx, want.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
   // The natural size of the level: its rows' heights, the layout's width.
   Size contentSize() {
     Control* root = window().root();

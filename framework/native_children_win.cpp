@@ -66,8 +66,12 @@ std::wstring htmlToPlainText(const std::wstring& html) {
 }
 
 std::wstring fallbackText(const WebBrowser& web) {
+  // The control's text, when the layout or the language gives one, is the notice itself.
   std::wstring text =
-      L"This page cannot be shown here: no web engine is available on this system.\r\n";
+      web.text().empty()
+          ? L"This page cannot be shown here: no web engine is available on this system."
+          : web.text();
+  text += L"\r\n";
   if (!web.url().empty()) text += L"Address: " + web.url() + L"\r\n";
   // A local page's text, tags left out, so its content can still be read.
   std::wstring url = web.url();
@@ -119,6 +123,7 @@ HWND createRichEditChild(HWND parent, const RichEdit& rich, HFONT font) {
   if (!h) return nullptr;
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SendMessageW(h, EM_SETEVENTMASK, 0, ENM_CHANGE);
+  SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(8, 8));
   if (!rich.text().empty()) setNativeText(h, rich.text());
   return h;
 }

@@ -60,6 +60,9 @@ class Painter : public TextMeasurer {
   // Clips further drawing to the intersection with r until the matching popClip.
   virtual void pushClip(const Rect& r) = 0;
   virtual void popClip() = 0;
+  // The rectangle drawing is clipped to now (the dirty area within the pushed clips): controls
+  // outside it skip their painting.
+  virtual Rect clipRect() const = 0;
   virtual int dpi() const = 0;
 };
 

@@ -176,9 +176,11 @@ void TreeView::paint(Painter& p) {
                                         : 0xFF000000u;
   Color grey = info ? info->disabledTextColor : 0xFFA7A6AAu;
   p.pushClip(rect());
+  Rect dirty = p.clipRect();
   for (std::int64_t r = range.first; r < range.end; ++r) {
     NodeId n = rows_[static_cast<std::size_t>(r)];
     RowParts parts = rowParts(r);
+    if (parts.row.intersect(dirty).empty()) continue;
     bool enabled = nodeEnabled(n) && enabledInTree();
     if (n == selected_ && (selectedBkColor_ >> 24)) {
       p.fillRect(parts.row, selectedBkColor_);

@@ -248,11 +248,11 @@ class PageButton : public Option {
 };
 
 CPaginationUI::CPaginationUI() : HorizontalLayout("Pagination") {
-  setChildPadding(4);
+  setChildPadding(2);
   auto makeButton = [&](int step, const wchar_t* text) {
     auto b = std::make_unique<PageButton>(this, step);
     b->setText(text);
-    b->setFixedWidth(step == 0 ? 32 : 56);
+    b->setFixedWidth(32);
     b->setAttribute("textcolor", L"#FF505050");
     b->setAttribute("bkcolor", L"#FFF3F3F3");
     b->setAttribute("bordersize", L"1");
@@ -262,7 +262,7 @@ CPaginationUI::CPaginationUI() : HorizontalLayout("Pagination") {
     b->setAttribute("align", L"center");
     return b;
   };
-  prev_ = static_cast<Button*>(add(makeButton(-1, L"Prev")));
+  prev_ = static_cast<Button*>(add(makeButton(-1, L"\x2039")));
   for (int i = 0; i < kPageButtons; ++i) {
     if (i == 2) {
       auto gap = std::make_unique<Label>();
@@ -285,7 +285,7 @@ CPaginationUI::CPaginationUI() : HorizontalLayout("Pagination") {
   gap->setVisible(false);
   // The right gap sits before the last two page buttons.
   rightGap_ = static_cast<Label*>(insert(children_.size() - 2, std::move(gap)));
-  next_ = static_cast<Button*>(add(makeButton(1, L"Next")));
+  next_ = static_cast<Button*>(add(makeButton(1, L"\x203A")));
   relayout();
 }
 

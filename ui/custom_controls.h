@@ -106,8 +106,9 @@ class CDiskListUI : public CListExUI {
   void onExpandedChanged(int row) override;
 };
 
-// The pagination bar: "Prev", eleven page buttons (group "PAGINATION"), two "..." labels and
-// "Next". A page change sends "updatepage" with the new page in wParam.
+// The pagination bar: a previous-page button, eleven page buttons (group "PAGINATION"), two
+// "..." labels and a next-page button; all buttons 32 wide. A page change sends "updatepage" with
+// the new page in wParam.
 class CPaginationUI : public framework::HorizontalLayout {
  public:
   CPaginationUI();

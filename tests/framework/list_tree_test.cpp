@@ -80,6 +80,16 @@ TEST_F(ListTest, TwentyThousandRowsPaintOnlyTheVisibleOnes) {
   EXPECT_EQ(model.rowsAsked.size(), 10u);
 }
 
+TEST_F(ListTest, RepaintingOneRowAsksForThatRowOnly) {
+  CountingModel model(20000);
+  list->setModel(&model);
+  test::RecordingPainter p;
+  window.layoutIfNeeded(p);
+  window.paint(p, Rect{0, 95, 500, 100});  // inside row 2 (y 90..120)
+  EXPECT_EQ(model.rowsAsked, std::set<std::int64_t>{2});
+  EXPECT_EQ(p.findText(L"r3c0"), nullptr);
+}
+
 TEST_F(ListTest, ClicksSelectRowsAndToggleCheckBoxes) {
   CountingModel model(50);
   list->setModel(&model);

@@ -69,8 +69,17 @@ class RecordingPainter : public Painter {
     call.file = file;
     call.source = Rect{frame, 0, frame, 0};
   }
-  void pushClip(const Rect& r) override { record("clip", r, 0); }
-  void popClip() override { record("unclip", Rect{}, 0); }
+  void pushClip(const Rect& r) override {
+    record("clip", r, 0);
+    clips_.push_back(clips_.empty() ? r : clips_.back().intersect(r));
+  }
+  void popClip() override {
+    record("unclip", Rect{}, 0);
+    if (!clips_.empty()) clips_.pop_back();
+  }
+  Rect clipRect() const override {
+    return clips_.empty() ? Rect{-1000000, -1000000, 1000000, 1000000} : clips_.back();
+  }
   int dpi() const override { return dpi_; }
   Size measureText(std::wstring_view text, const TextStyle& style, int maxWidth) override {
     return measurer_.measureText(text, style, maxWidth);
@@ -96,6 +105,7 @@ class RecordingPainter : public Painter {
   }
   FixedMeasurer measurer_;
   int dpi_;
+  std::vector<Rect> clips_;
 };
 
 class RecordingHost : public WindowHost {

@@ -17,6 +17,7 @@
 #include "platform/text.h"
 #include "tests/gui/gui_driver.h"
 #include "tests/gui/gui_environment.h"
+#include "ui/custom_controls.h"
 
 namespace qv::gui_test {
 namespace {
@@ -54,7 +55,7 @@ class TwentyThousandFiles : public ListModel {
 class Gallery {
  public:
   explicit Gallery(const std::string& language) {
-    EXPECT_EQ(host.loadLayout("xml/gallery.xml"), kOk);
+    EXPECT_EQ(host.loadLayout("xml/gallery.xml", &ui::createCustomControl), kOk);
     for (const LayoutDiagnostic& d : host.layoutDiagnostics()) {
       ADD_FAILURE() << d.file << ":" << d.line << ": " << d.what;
     }
@@ -103,6 +104,19 @@ class Gallery {
     auto* list = static_cast<List*>(host.find(L"ListGallery"));
     list->setModel(&model);
     list->selectItem(1, false);
+
+    static_cast<ui::CButtonGifUI*>(host.find(L"GifGallery"))->start();
+    host.find(L"BtnExGallery")->showState(true, false);
+    auto* pages = static_cast<ui::CPaginationUI*>(host.find(L"PageGallery"));
+    pages->setPageCount(20);
+    pages->setCurrentPage(10, false);
+    auto* disks = static_cast<ui::CDiskListUI*>(host.find(L"DiskGallery"));
+    int c = disks->addNode(ui::ListTreeRows::kRoot,
+                           zh ? L"C: \x672C\x5730\x78C1\x76D8" : L"C: Local Disk", true);
+    disks->addNode(c, L"Users", false);
+    int w = disks->addNode(c, L"Windows", true);
+    disks->addNode(w, L"System32");
+    disks->addNode(ui::ListTreeRows::kRoot, L"D: Data");
 
     auto* rich = static_cast<RichEdit*>(host.find(L"RichGallery"));
     richText_ = rich;

@@ -52,6 +52,8 @@ bool pngEncoder(CLSID* out) {
 }  // namespace
 
 bool controlCentre(HostWindow& w, std::wstring_view name, POINT* out) {
+  // A change just made may still wait for its layout, which the next paint runs.
+  if (w.window().layoutPending()) UpdateWindow(w.hwnd());
   Control* c = w.find(name);
   if (!c || !c->shownOnScreen() || c->rect().empty()) return false;
   out->x = (c->rect().left + c->rect().right) / 2;

@@ -5,12 +5,12 @@
 
 #include "app/ini_file.h"
 #include "app/settings.h"
-#include "platform/file.h"
-#include "tests/gui/gui_driver.h"
 #include "framework/skin_win.h"
 #include "framework/window_host_win.h"
+#include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/result.h"
+#include "tests/gui/gui_driver.h"
 
 namespace qv::gui_test {
 

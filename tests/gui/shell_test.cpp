@@ -53,10 +53,11 @@ TEST_P(MessageBoxTest, EachKindShowsItsButtonsAndAnswers) {
     bool cancelSeen = true;
     std::wstring title;
     int dpi = 96;
-    std::wstring text = language == "English"
-                            ? L"The backup cannot be opened. Check that the folder still holds it and "
-                              L"that no other program is writing to it."
-                            : L"\x65E0\x6CD5\x6253\x5F00\x8FD9\x4E2A\x5907\x4EFD\x3002";
+    std::wstring text =
+        language == "English"
+            ? L"The backup cannot be opened. Check that the folder still holds it and "
+              L"that no other program is writing to it."
+            : L"\x65E0\x6CD5\x6253\x5F00\x8FD9\x4E2A\x5907\x4EFD\x3002";
     int r = runBox(c.kind, nullptr, text,
                    "messagebox-" + std::string(c.name) + "-" + language + "-" +
                        dpiPercent(HostWindow::dpiForWindow(nullptr)),
@@ -74,7 +75,8 @@ TEST_P(MessageBoxTest, EachKindShowsItsButtonsAndAnswers) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, MessageBoxTest, testing::Values("English", "SimplifiedChinese"));
+INSTANTIATE_TEST_SUITE_P(Languages, MessageBoxTest,
+                         testing::Values("English", "SimplifiedChinese"));
 
 TEST(MessageBoxResultTest, CancelCloseAndEscapeAnswerTwo) {
   useLanguage("English");
