@@ -71,7 +71,8 @@ class Rows : public ListModel {
  public:
   explicit Rows(std::size_t n) {
     names_.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) names_.push_back(L"IMG_" + std::to_wstring(10000 + i) + L".JPG");
+    for (std::size_t i = 0; i < n; ++i)
+      names_.push_back(L"IMG_" + std::to_wstring(10000 + i) + L".JPG");
   }
   std::int64_t rowCount() const override { return static_cast<std::int64_t>(names_.size()); }
   void cell(std::int64_t row, int column, ListCell* out) const override {
@@ -123,13 +124,16 @@ int wmain() {
       best[1] = std::min(best[1], mainWindowAndScanPage());
       double g = 0;
       best[2] = std::min(best[2], listOfRows(host, &g));
-      growth = std::max(growth, g);  // the largest growth of any run, the first (cold) one above all
+      growth =
+          std::max(growth, g);  // the largest growth of any run, the first (cold) one above all
     }
   }
   std::printf("empty native window, created and painted: %8.1f ms\n", best[0]);
   std::printf("main window + scan page from the skin:    %8.1f ms (target < 150 ms)\n", best[1]);
   std::printf("list of 20,000 rows, filled and painted:  %8.1f ms (target < 300 ms)\n", best[2]);
-  std::printf("working set growth for the 20,000 rows:   %8.1f MB (largest of the runs; target < 20 MB)\n", growth);
+  std::printf(
+      "working set growth for the 20,000 rows:   %8.1f MB (largest of the runs; target < 20 MB)\n",
+      growth);
   OleUninitialize();
   return 0;
 }
