@@ -176,6 +176,17 @@ void LayoutBuilder::readResources(const MarkupElement& win, Window* target) {
   }
 }
 
+const MarkupElement* LayoutBuilder::fragmentRoot(const MarkupElement& root) {
+  if (!is(root.name, "Window")) return &root;
+  // A <Window> file used as a fragment: its resources are read (and checked), its first control
+  // is the fragment.
+  readResources(root, nullptr);
+  for (const MarkupElement& c : root.children) {
+    if (!isResource(c.name)) return &c;
+  }
+  return nullptr;
+}
+
 void LayoutBuilder::applyList(Control& c, const AttributeList& list, int line) {
   for (const auto& [name, value] : list) {
     if (is(name, "style")) continue;
@@ -232,18 +243,8 @@ ControlPtr LayoutBuilder::buildElement(const MarkupElement& e, int includeDepth)
     ControlPtr included;
     MarkupElement root;
     if (load(file_, &root) == kOk) {
-      const MarkupElement* top = &root;
-      if (is(root.name, "Window")) {
-        readResources(root, nullptr);
-        top = nullptr;
-        for (const MarkupElement& c : root.children) {
-          if (!isResource(c.name)) {
-            top = &c;
-            break;
-          }
-        }
-      }
-      if (top) included = buildElement(*top, includeDepth + 1);
+      if (const MarkupElement* top = fragmentRoot(root))
+        included = buildElement(*top, includeDepth + 1);
     }
     file_ = std::move(savedFile);
     names_ = std::move(savedNames);
@@ -332,17 +333,7 @@ ControlPtr LayoutBuilder::buildControl(std::string_view path, int* rc) {
   int r = load(path, &root);
   if (rc) *rc = r;
   if (r != kOk) return nullptr;
-  const MarkupElement* top = &root;
-  if (is(root.name, "Window")) {
-    readResources(root, nullptr);
-    top = nullptr;
-    for (const MarkupElement& c : root.children) {
-      if (!isResource(c.name)) {
-        top = &c;
-        break;
-      }
-    }
-  }
+  const MarkupElement* top = fragmentRoot(root);
   ControlPtr c = top ? buildElement(*top, 0) : nullptr;
   if (!c && rc) *rc = kInvalid;
   return c;

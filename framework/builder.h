@@ -70,6 +70,7 @@ class LayoutBuilder {
   using AttributeList = std::vector<std::pair<std::string, std::wstring>>;
   int load(std::string_view path, MarkupElement* root);
   void readResources(const MarkupElement& window, Window* target);
+  const MarkupElement* fragmentRoot(const MarkupElement& root);
   ControlPtr buildElement(const MarkupElement& e, int includeDepth);
   void applyAttributes(Control& c, const MarkupElement& e);
   void applyList(Control& c, const AttributeList& list, int line);

@@ -1,4 +1,5 @@
 #include "framework/container.h"
+#include "framework/attribute_parsing.h"
 
 #include <algorithm>
 
@@ -6,19 +7,10 @@
 #include "framework/layout.h"
 #include "framework/values.h"
 #include "framework/window.h"
-#include "platform/ascii.h"
 
 namespace qv::framework {
 
 namespace {
-
-bool is(std::string_view a, std::string_view b) {
-  return platform::equalsNoCase(a, b);
-}
-
-AttributeResult result(bool parsed) {
-  return parsed ? AttributeResult::kApplied : AttributeResult::kMalformed;
-}
 
 constexpr int kWheelStep = 48;  // design units per wheel notch
 constexpr int kMinThumb = 16;   // design units
@@ -34,36 +26,17 @@ Container::~Container() {
 }
 
 bool Container::isA(std::string_view n) const {
-  return is(n, "Container") || is(n, "IContainer") || Control::isA(n);
+  return sameName(n, "Container") || sameName(n, "IContainer") || Control::isA(n);
 }
 
 AttributeResult Container::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "inset")) return result(parseEdges(v, &inset_));
-  if (is(n, "childpadding")) return result(parseInt(v, &childPadding_) && childPadding_ >= 0);
-  if (is(n, "vscrollbar")) return result(parseBool(v, &vscroll_));
-  if (is(n, "mousechild")) return result(parseBool(v, &mouseChild_));
-  if (is(n, "childalign")) {
-    if (v == L"left")
-      childAlign_ = HAlign::kLeft;
-    else if (v == L"center")
-      childAlign_ = HAlign::kCenter;
-    else if (v == L"right")
-      childAlign_ = HAlign::kRight;
-    else
-      return AttributeResult::kMalformed;
-    return AttributeResult::kApplied;
-  }
-  if (is(n, "childvalign")) {
-    if (v == L"top")
-      childVAlign_ = VAlign::kTop;
-    else if (v == L"center" || v == L"vcenter")
-      childVAlign_ = VAlign::kCenter;
-    else if (v == L"bottom")
-      childVAlign_ = VAlign::kBottom;
-    else
-      return AttributeResult::kMalformed;
-    return AttributeResult::kApplied;
-  }
+  if (sameName(n, "inset")) return parsedAs(parseEdges(v, &inset_));
+  if (sameName(n, "childpadding"))
+    return parsedAs(parseInt(v, &childPadding_) && childPadding_ >= 0);
+  if (sameName(n, "vscrollbar")) return parsedAs(parseBool(v, &vscroll_));
+  if (sameName(n, "mousechild")) return parsedAs(parseBool(v, &mouseChild_));
+  if (sameName(n, "childalign")) return parsedAs(parseHAlign(v, &childAlign_));
+  if (sameName(n, "childvalign")) return parsedAs(parseVAlign(v, &childVAlign_));
   return Control::setAttribute(n, v);
 }
 
@@ -290,7 +263,7 @@ void Container::detach() {
 
 VerticalLayout::VerticalLayout(std::string kind) : Container(std::move(kind)) {}
 bool VerticalLayout::isA(std::string_view n) const {
-  return is(n, "VerticalLayout") || Container::isA(n);
+  return sameName(n, "VerticalLayout") || Container::isA(n);
 }
 int VerticalLayout::layoutChildren(const Rect& inner, int scroll, TextMeasurer& m, int dpi) {
   return arrangeLinear(*this, inner, Axis::kVertical, scroll, m, dpi);
@@ -298,7 +271,7 @@ int VerticalLayout::layoutChildren(const Rect& inner, int scroll, TextMeasurer& 
 
 HorizontalLayout::HorizontalLayout(std::string kind) : Container(std::move(kind)) {}
 bool HorizontalLayout::isA(std::string_view n) const {
-  return is(n, "HorizontalLayout") || Container::isA(n);
+  return sameName(n, "HorizontalLayout") || Container::isA(n);
 }
 int HorizontalLayout::layoutChildren(const Rect& inner, int, TextMeasurer& m, int dpi) {
   arrangeLinear(*this, inner, Axis::kHorizontal, 0, m, dpi);
@@ -307,11 +280,11 @@ int HorizontalLayout::layoutChildren(const Rect& inner, int, TextMeasurer& m, in
 
 TabLayout::TabLayout() : Container("TabLayout") {}
 bool TabLayout::isA(std::string_view n) const {
-  return is(n, "TabLayout") || Container::isA(n);
+  return sameName(n, "TabLayout") || Container::isA(n);
 }
 
 AttributeResult TabLayout::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "selectedid")) return result(parseInt(v, &selected_) && selected_ >= 0);
+  if (sameName(n, "selectedid")) return parsedAs(parseInt(v, &selected_) && selected_ >= 0);
   return Container::setAttribute(n, v);
 }
 

@@ -1,28 +1,20 @@
 #include "framework/control.h"
+#include "framework/attribute_parsing.h"
 
 #include "framework/container.h"
 #include "framework/dpi.h"
 #include "framework/thread_check.h"
 #include "framework/values.h"
 #include "framework/window.h"
-#include "platform/ascii.h"
 
 namespace qv::framework {
-
-namespace {
-
-AttributeResult result(bool parsed) {
-  return parsed ? AttributeResult::kApplied : AttributeResult::kMalformed;
-}
-
-}  // namespace
 
 Control::Control(std::string kind) : kind_(std::move(kind)) {}
 
 Control::~Control() = default;
 
 bool Control::isA(std::string_view n) const {
-  return platform::equalsNoCase(n, kind_) || platform::equalsNoCase(n, "Control");
+  return sameName(n, kind_) || sameName(n, "Control");
 }
 
 const std::wstring& Control::virtualWnd() const {
@@ -41,7 +33,7 @@ Control* Control::find(std::wstring_view n) {
 }
 
 AttributeResult Control::setAttribute(std::string_view n, std::wstring_view v) {
-  auto is = [&](std::string_view k) { return platform::equalsNoCase(n, k); };
+  auto is = [&](std::string_view k) { return sameName(n, k); };
   if (is("name")) {
     name_ = std::wstring(v);
   } else if (is("pos")) {
@@ -51,27 +43,27 @@ AttributeResult Control::setAttribute(std::string_view n, std::wstring_view v) {
     width_ = r.width();
     height_ = r.height();
   } else if (is("float")) {
-    return result(parseBool(v, &float_));
+    return parsedAs(parseBool(v, &float_));
   } else if (is("width")) {
-    return result(parseInt(v, &width_) && width_ >= 0);
+    return parsedAs(parseInt(v, &width_) && width_ >= 0);
   } else if (is("height")) {
-    return result(parseInt(v, &height_) && height_ >= 0);
+    return parsedAs(parseInt(v, &height_) && height_ >= 0);
   } else if (is("minwidth")) {
-    return result(parseInt(v, &minWidth_));
+    return parsedAs(parseInt(v, &minWidth_));
   } else if (is("minheight")) {
-    return result(parseInt(v, &minHeight_));
+    return parsedAs(parseInt(v, &minHeight_));
   } else if (is("maxwidth")) {
-    return result(parseInt(v, &maxWidth_));
+    return parsedAs(parseInt(v, &maxWidth_));
   } else if (is("maxheight")) {
-    return result(parseInt(v, &maxHeight_));
+    return parsedAs(parseInt(v, &maxHeight_));
   } else if (is("padding")) {
-    return result(parseEdges(v, &padding_));
+    return parsedAs(parseEdges(v, &padding_));
   } else if (is("visible")) {
-    return result(parseBool(v, &visible_));
+    return parsedAs(parseBool(v, &visible_));
   } else if (is("enabled")) {
-    return result(parseBool(v, &enabled_));
+    return parsedAs(parseBool(v, &enabled_));
   } else if (is("mouse")) {
-    return result(parseBool(v, &mouseEnabled_));
+    return parsedAs(parseBool(v, &mouseEnabled_));
   } else if (is("text")) {
     setText(v);
   } else if (is("tooltip")) {
@@ -81,15 +73,15 @@ AttributeResult Control::setAttribute(std::string_view n, std::wstring_view v) {
   } else if (is("virtualwnd")) {
     virtualWnd_ = std::wstring(v);
   } else if (is("bkcolor")) {
-    return result(parseColor(v, &bkColor_));
+    return parsedAs(parseColor(v, &bkColor_));
   } else if (is("bordercolor")) {
-    return result(parseColor(v, &borderColor_));
+    return parsedAs(parseColor(v, &borderColor_));
   } else if (is("bordersize")) {
-    return result(parseInt(v, &borderSize_) && borderSize_ >= 0);
+    return parsedAs(parseInt(v, &borderSize_) && borderSize_ >= 0);
   } else if (is("borderround")) {
-    return result(parseInt(v, &borderRound_) && borderRound_ >= 0);
+    return parsedAs(parseInt(v, &borderRound_) && borderRound_ >= 0);
   } else if (is("bkimage")) {
-    return result(parseImageRef(v, &bkImage_));
+    return parsedAs(parseImageRef(v, &bkImage_));
   } else {
     return AttributeResult::kUnknown;
   }

@@ -1,29 +1,21 @@
 #include "framework/controls.h"
+#include "framework/attribute_parsing.h"
 
 #include <algorithm>
 
 #include "framework/dpi.h"
 #include "framework/values.h"
 #include "framework/window.h"
-#include "platform/ascii.h"
 
 namespace qv::framework {
 
 namespace {
 
-bool is(std::string_view a, std::string_view b) {
-  return platform::equalsNoCase(a, b);
-}
-
-AttributeResult result(bool parsed) {
-  return parsed ? AttributeResult::kApplied : AttributeResult::kMalformed;
-}
-
 AttributeResult image(std::wstring_view v, ImageRef* out) {
-  return result(parseImageRef(v, out));
+  return parsedAs(parseImageRef(v, out));
 }
 AttributeResult color(std::wstring_view v, Color* out) {
-  return result(parseColor(v, out));
+  return parsedAs(parseColor(v, out));
 }
 
 bool set(Color c) {
@@ -43,50 +35,30 @@ int toDesignUnits(int px, int dpi) {
 Label::Label(std::string kind) : Control(std::move(kind)) {}
 
 bool Label::isA(std::string_view n) const {
-  return is(n, "Label") || Control::isA(n);
+  return sameName(n, "Label") || Control::isA(n);
 }
 
 AttributeResult Label::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "textcolor")) return color(v, &textColor_);
-  if (is(n, "disabledtextcolor")) return color(v, &disabledTextColor_);
-  if (is(n, "font")) return result(parseInt(v, &font_));
-  if (is(n, "textpadding")) return result(parseEdges(v, &textPadding_));
-  if (is(n, "showhtml")) {
+  if (sameName(n, "textcolor")) return color(v, &textColor_);
+  if (sameName(n, "disabledtextcolor")) return color(v, &disabledTextColor_);
+  if (sameName(n, "font")) return parsedAs(parseInt(v, &font_));
+  if (sameName(n, "textpadding")) return parsedAs(parseEdges(v, &textPadding_));
+  if (sameName(n, "showhtml")) {
     bool on = false;
     if (!parseBool(v, &on)) return AttributeResult::kMalformed;
     setShowHtml(on);
     return AttributeResult::kApplied;
   }
-  if (is(n, "endellipsis")) return result(parseBool(v, &endEllipsis_));
-  if (is(n, "multiline") || is(n, "wordbreak")) {
+  if (sameName(n, "endellipsis")) return parsedAs(parseBool(v, &endEllipsis_));
+  if (sameName(n, "multiline") || sameName(n, "wordbreak")) {
     bool multi = false;
     if (!parseBool(v, &multi)) return AttributeResult::kMalformed;
     singleLine_ = !multi;
     return AttributeResult::kApplied;
   }
-  if (is(n, "autocalcwidth")) return result(parseBool(v, &autoCalcWidth_));
-  if (is(n, "align")) {
-    if (v == L"left")
-      align_ = HAlign::kLeft;
-    else if (v == L"center")
-      align_ = HAlign::kCenter;
-    else if (v == L"right")
-      align_ = HAlign::kRight;
-    else
-      return AttributeResult::kMalformed;
-    return AttributeResult::kApplied;
-  }
-  if (is(n, "valign")) {
-    if (v == L"top")
-      valign_ = VAlign::kTop;
-    else if (v == L"center" || v == L"vcenter")
-      valign_ = VAlign::kCenter;
-    else if (v == L"bottom")
-      valign_ = VAlign::kBottom;
-    else
-      return AttributeResult::kMalformed;
-    return AttributeResult::kApplied;
-  }
+  if (sameName(n, "autocalcwidth")) return parsedAs(parseBool(v, &autoCalcWidth_));
+  if (sameName(n, "align")) return parsedAs(parseHAlign(v, &align_));
+  if (sameName(n, "valign")) return parsedAs(parseVAlign(v, &valign_));
   return Control::setAttribute(n, v);
 }
 
@@ -220,7 +192,7 @@ Text::Text() : Label("Text") {
 }
 
 bool Text::isA(std::string_view n) const {
-  return is(n, "Text") || Label::isA(n);
+  return sameName(n, "Text") || Label::isA(n);
 }
 
 // --------------------------------------------------------------------------------------- Button
@@ -230,23 +202,23 @@ Button::Button(std::string kind) : Label(std::move(kind)) {
 }
 
 bool Button::isA(std::string_view n) const {
-  return is(n, "Button") || Label::isA(n);
+  return sameName(n, "Button") || Label::isA(n);
 }
 
 AttributeResult Button::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "normalimage")) return image(v, &normalImage_);
-  if (is(n, "hotimage")) return image(v, &hotImage_);
-  if (is(n, "pushedimage")) return image(v, &pushedImage_);
-  if (is(n, "focusedimage")) return image(v, &focusedImage_);
-  if (is(n, "disabledimage")) return image(v, &disabledImage_);
-  if (is(n, "foreimage")) return image(v, &foreImage_);
-  if (is(n, "hotforeimage")) return image(v, &hotForeImage_);
-  if (is(n, "hottextcolor")) return color(v, &hotTextColor_);
-  if (is(n, "pushedtextcolor")) return color(v, &pushedTextColor_);
-  if (is(n, "hotbkcolor")) return color(v, &hotBkColor_);
-  if (is(n, "pushedbkcolor")) return color(v, &pushedBkColor_);
-  if (is(n, "disabledbkcolor")) return color(v, &disabledBkColor_);
-  if (is(n, "hotbordercolor")) return color(v, &hotBorderColor_);
+  if (sameName(n, "normalimage")) return image(v, &normalImage_);
+  if (sameName(n, "hotimage")) return image(v, &hotImage_);
+  if (sameName(n, "pushedimage")) return image(v, &pushedImage_);
+  if (sameName(n, "focusedimage")) return image(v, &focusedImage_);
+  if (sameName(n, "disabledimage")) return image(v, &disabledImage_);
+  if (sameName(n, "foreimage")) return image(v, &foreImage_);
+  if (sameName(n, "hotforeimage")) return image(v, &hotForeImage_);
+  if (sameName(n, "hottextcolor")) return color(v, &hotTextColor_);
+  if (sameName(n, "pushedtextcolor")) return color(v, &pushedTextColor_);
+  if (sameName(n, "hotbkcolor")) return color(v, &hotBkColor_);
+  if (sameName(n, "pushedbkcolor")) return color(v, &pushedBkColor_);
+  if (sameName(n, "disabledbkcolor")) return color(v, &disabledBkColor_);
+  if (sameName(n, "hotbordercolor")) return color(v, &hotBorderColor_);
   return Label::setAttribute(n, v);
 }
 
@@ -339,27 +311,28 @@ void Button::activate() {
 Option::Option(std::string kind) : Button(std::move(kind)) {}
 
 bool Option::isA(std::string_view n) const {
-  return is(n, "Option") || Button::isA(n);
+  return sameName(n, "Option") || Button::isA(n);
 }
 
 AttributeResult Option::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "group")) {
+  if (sameName(n, "group")) {
     group_ = std::wstring(v);
     return AttributeResult::kApplied;
   }
-  if (is(n, "selected")) {
+  if (sameName(n, "selected")) {
     bool s = false;
     if (!parseBool(v, &s)) return AttributeResult::kMalformed;
     setSelected(s, false);
     return AttributeResult::kApplied;
   }
-  if (is(n, "selectedimage")) return image(v, &selectedImage_);
-  if (is(n, "selectedhotimage")) return image(v, &selectedHotImage_);
-  if (is(n, "selectedforeimage")) return image(v, &selectedForeImage_);
-  if (is(n, "selectedtextcolor")) return color(v, &selectedTextColor_);
-  if (is(n, "selectedbkcolor")) return color(v, &selectedBkColor_);
-  if (is(n, "selectedunderline")) return result(parseInt(v, &underline_) && underline_ >= 0);
-  if (is(n, "underlinecolor")) return color(v, &underlineColor_);
+  if (sameName(n, "selectedimage")) return image(v, &selectedImage_);
+  if (sameName(n, "selectedhotimage")) return image(v, &selectedHotImage_);
+  if (sameName(n, "selectedforeimage")) return image(v, &selectedForeImage_);
+  if (sameName(n, "selectedtextcolor")) return color(v, &selectedTextColor_);
+  if (sameName(n, "selectedbkcolor")) return color(v, &selectedBkColor_);
+  if (sameName(n, "selectedunderline"))
+    return parsedAs(parseInt(v, &underline_) && underline_ >= 0);
+  if (sameName(n, "underlinecolor")) return color(v, &underlineColor_);
   return Button::setAttribute(n, v);
 }
 
@@ -422,13 +395,13 @@ CheckBox::CheckBox() : Option("CheckBox") {
 }
 
 bool CheckBox::isA(std::string_view n) const {
-  return is(n, "CheckBox") || Option::isA(n);
+  return sameName(n, "CheckBox") || Option::isA(n);
 }
 
 AttributeResult CheckBox::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "threestate")) return result(parseBool(v, &threeState_));
-  if (is(n, "halfimage")) return image(v, &halfImage_);
-  if (is(n, "group")) return AttributeResult::kMalformed;  // a check box stands alone
+  if (sameName(n, "threestate")) return parsedAs(parseBool(v, &threeState_));
+  if (sameName(n, "halfimage")) return image(v, &halfImage_);
+  if (sameName(n, "group")) return AttributeResult::kMalformed;  // a check box stands alone
   return Option::setAttribute(n, v);
 }
 
@@ -468,20 +441,20 @@ Progress::Progress() : Label("Progress") {
 }
 
 bool Progress::isA(std::string_view n) const {
-  return is(n, "Progress") || Label::isA(n);
+  return sameName(n, "Progress") || Label::isA(n);
 }
 
 AttributeResult Progress::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "min")) return result(parseInt(v, &min_));
-  if (is(n, "max")) return result(parseInt(v, &max_));
-  if (is(n, "value")) {
+  if (sameName(n, "min")) return parsedAs(parseInt(v, &min_));
+  if (sameName(n, "max")) return parsedAs(parseInt(v, &max_));
+  if (sameName(n, "value")) {
     int x = 0;
     if (!parseInt(v, &x)) return AttributeResult::kMalformed;
     setValue(x);
     return AttributeResult::kApplied;
   }
-  if (is(n, "forecolor")) return color(v, &foreColor_);
-  if (is(n, "foreimage")) return image(v, &foreImage_);
+  if (sameName(n, "forecolor")) return color(v, &foreColor_);
+  if (sameName(n, "foreimage")) return image(v, &foreImage_);
   return Label::setAttribute(n, v);
 }
 
@@ -531,23 +504,23 @@ void NativeSlot::requestFocus() {
 Edit::Edit() : NativeSlot("Edit") {}
 
 bool Edit::isA(std::string_view n) const {
-  return is(n, "Edit") || Label::isA(n);
+  return sameName(n, "Edit") || Label::isA(n);
 }
 
 AttributeResult Edit::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "password")) return result(parseBool(v, &password_));
-  if (is(n, "readonly")) return result(parseBool(v, &readOnly_));
-  if (is(n, "maxchar")) {
+  if (sameName(n, "password")) return parsedAs(parseBool(v, &password_));
+  if (sameName(n, "readonly")) return parsedAs(parseBool(v, &readOnly_));
+  if (sameName(n, "maxchar")) {
     int m = 0;
     if (!parseInt(v, &m) || m < 1) return AttributeResult::kMalformed;
     setMaxChars(m);
     return AttributeResult::kApplied;
   }
-  if (is(n, "prompttext")) {
+  if (sameName(n, "prompttext")) {
     prompt_ = std::wstring(v);
     return AttributeResult::kApplied;
   }
-  if (is(n, "nativebkcolor")) return color(v, &nativeBkColor_);
+  if (sameName(n, "nativebkcolor")) return color(v, &nativeBkColor_);
   return Label::setAttribute(n, v);
 }
 
@@ -579,13 +552,13 @@ void Edit::paint(Painter& p) {
 RichEdit::RichEdit() : NativeSlot("RichEdit") {}
 
 bool RichEdit::isA(std::string_view n) const {
-  return is(n, "RichEdit") || Control::isA(n);
+  return sameName(n, "RichEdit") || Control::isA(n);
 }
 
 AttributeResult RichEdit::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "readonly")) return result(parseBool(v, &readOnly_));
-  if (is(n, "multiline")) return result(parseBool(v, &multi_));
-  if (is(n, "vscrollbar")) return result(parseBool(v, &vscroll_));
+  if (sameName(n, "readonly")) return parsedAs(parseBool(v, &readOnly_));
+  if (sameName(n, "multiline")) return parsedAs(parseBool(v, &multi_));
+  if (sameName(n, "vscrollbar")) return parsedAs(parseBool(v, &vscroll_));
   return Label::setAttribute(n, v);
 }
 
@@ -597,11 +570,11 @@ void RichEdit::paint(Painter& p) {
 WebBrowser::WebBrowser() : NativeSlot("WebBrowser") {}
 
 bool WebBrowser::isA(std::string_view n) const {
-  return is(n, "WebBrowser") || Control::isA(n);
+  return sameName(n, "WebBrowser") || Control::isA(n);
 }
 
 AttributeResult WebBrowser::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "homepage")) {
+  if (sameName(n, "homepage")) {
     homePage_ = std::wstring(v);
     url_ = homePage_;
     return AttributeResult::kApplied;

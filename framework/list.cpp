@@ -1,4 +1,5 @@
 #include "framework/list.h"
+#include "framework/attribute_parsing.h"
 
 #include <algorithm>
 
@@ -6,19 +7,10 @@
 #include "framework/layout.h"
 #include "framework/values.h"
 #include "framework/window.h"
-#include "platform/ascii.h"
 
 namespace qv::framework {
 
 namespace {
-
-bool is(std::string_view a, std::string_view b) {
-  return platform::equalsNoCase(a, b);
-}
-
-AttributeResult result(bool parsed) {
-  return parsed ? AttributeResult::kApplied : AttributeResult::kMalformed;
-}
 
 int dpiOf(const Control* c) {
   return c->window() ? c->window()->dpi() : kDesignDpi;
@@ -28,12 +20,12 @@ int dpiOf(const Control* c) {
 
 ListHeaderItem::ListHeaderItem() : Label("ListHeaderItem") {}
 bool ListHeaderItem::isA(std::string_view n) const {
-  return is(n, "ListHeaderItem") || Label::isA(n);
+  return sameName(n, "ListHeaderItem") || Label::isA(n);
 }
 
 ListHeader::ListHeader() : HorizontalLayout("ListHeader") {}
 bool ListHeader::isA(std::string_view n) const {
-  return is(n, "ListHeader") || HorizontalLayout::isA(n);
+  return sameName(n, "ListHeader") || HorizontalLayout::isA(n);
 }
 
 // ------------------------------------------------------------------------- ListContainerElement
@@ -41,7 +33,7 @@ bool ListHeader::isA(std::string_view n) const {
 ListContainerElement::ListContainerElement(std::string kind) : HorizontalLayout(std::move(kind)) {}
 
 bool ListContainerElement::isA(std::string_view n) const {
-  return is(n, "ListContainerElement") || is(n, "ListItem") || HorizontalLayout::isA(n);
+  return sameName(n, "ListContainerElement") || sameName(n, "ListItem") || HorizontalLayout::isA(n);
 }
 
 List* ListContainerElement::owner() const {
@@ -97,7 +89,7 @@ ListBody::ListBody(List* owner) : VerticalLayout("ListBody"), owner_(owner) {
 }
 
 bool ListBody::isA(std::string_view n) const {
-  return is(n, "ListBody") || VerticalLayout::isA(n);
+  return sameName(n, "ListBody") || VerticalLayout::isA(n);
 }
 
 int ListBody::layoutChildren(const Rect& inner, int scroll, TextMeasurer& m, int dpi) {
@@ -274,11 +266,12 @@ List::List(std::string kind) : VerticalLayout(std::move(kind)) {
 }
 
 bool List::isA(std::string_view n) const {
-  return is(n, "List") || is(n, "IList") || is(n, "IListOwner") || VerticalLayout::isA(n);
+  return sameName(n, "List") || sameName(n, "IList") || sameName(n, "IListOwner") ||
+         VerticalLayout::isA(n);
 }
 
 AttributeResult List::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "header")) {
+  if (sameName(n, "header")) {
     if (v == L"hidden")
       header_->setVisible(false);
     else if (v == L"visible")
@@ -287,29 +280,29 @@ AttributeResult List::setAttribute(std::string_view n, std::wstring_view v) {
       return AttributeResult::kMalformed;
     return AttributeResult::kApplied;
   }
-  if (is(n, "headerheight")) {
+  if (sameName(n, "headerheight")) {
     int hh = 0;
     if (!parseInt(v, &hh) || hh < 0) return AttributeResult::kMalformed;
     header_->setFixedHeight(hh);
     return AttributeResult::kApplied;
   }
-  if (is(n, "headerbkcolor")) {
+  if (sameName(n, "headerbkcolor")) {
     Color c = 0;
     if (!parseColor(v, &c)) return AttributeResult::kMalformed;
     header_->setBkColor(c);
     return AttributeResult::kApplied;
   }
-  if (is(n, "itemheight")) return result(parseInt(v, &itemHeight_) && itemHeight_ > 0);
-  if (is(n, "itemtextcolor")) return result(parseColor(v, &itemTextColor_));
-  if (is(n, "itemselectedbkcolor")) return result(parseColor(v, &itemSelectedBkColor_));
-  if (is(n, "itemhotbkcolor")) return result(parseColor(v, &itemHotBkColor_));
-  if (is(n, "itemlinecolor")) return result(parseColor(v, &itemLineColor_));
-  if (is(n, "itemfont")) return result(parseInt(v, &itemFont_));
-  if (is(n, "itemtextpadding")) return result(parseEdges(v, &itemTextPadding_));
-  if (is(n, "itemuncheckedimage")) return result(parseImageRef(v, &uncheckedImage_));
-  if (is(n, "itemcheckedimage")) return result(parseImageRef(v, &checkedImage_));
-  if (is(n, "itemhalfimage")) return result(parseImageRef(v, &halfImage_));
-  if (is(n, "vscrollbar")) return result(true);  // the body always scrolls
+  if (sameName(n, "itemheight")) return parsedAs(parseInt(v, &itemHeight_) && itemHeight_ > 0);
+  if (sameName(n, "itemtextcolor")) return parsedAs(parseColor(v, &itemTextColor_));
+  if (sameName(n, "itemselectedbkcolor")) return parsedAs(parseColor(v, &itemSelectedBkColor_));
+  if (sameName(n, "itemhotbkcolor")) return parsedAs(parseColor(v, &itemHotBkColor_));
+  if (sameName(n, "itemlinecolor")) return parsedAs(parseColor(v, &itemLineColor_));
+  if (sameName(n, "itemfont")) return parsedAs(parseInt(v, &itemFont_));
+  if (sameName(n, "itemtextpadding")) return parsedAs(parseEdges(v, &itemTextPadding_));
+  if (sameName(n, "itemuncheckedimage")) return parsedAs(parseImageRef(v, &uncheckedImage_));
+  if (sameName(n, "itemcheckedimage")) return parsedAs(parseImageRef(v, &checkedImage_));
+  if (sameName(n, "itemhalfimage")) return parsedAs(parseImageRef(v, &halfImage_));
+  if (sameName(n, "vscrollbar")) return parsedAs(true);  // the body always scrolls
   return VerticalLayout::setAttribute(n, v);
 }
 

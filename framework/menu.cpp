@@ -1,41 +1,29 @@
 #include "framework/menu.h"
+#include "framework/attribute_parsing.h"
 
 #include "framework/dpi.h"
 #include "framework/values.h"
 #include "framework/window.h"
-#include "platform/ascii.h"
 
 namespace qv::framework {
 
-namespace {
-
-bool is(std::string_view a, std::string_view b) {
-  return platform::equalsNoCase(a, b);
-}
-
-AttributeResult result(bool parsed) {
-  return parsed ? AttributeResult::kApplied : AttributeResult::kMalformed;
-}
-
-}  // namespace
-
 Menu::Menu() : VerticalLayout("Menu") {}
 bool Menu::isA(std::string_view n) const {
-  return is(n, "Menu") || VerticalLayout::isA(n);
+  return sameName(n, "Menu") || VerticalLayout::isA(n);
 }
 
 MenuElement::MenuElement() : Container("MenuElement") {}
 
 bool MenuElement::isA(std::string_view n) const {
-  return is(n, "MenuElement") || is(n, "ListContainerElement") || Container::isA(n);
+  return sameName(n, "MenuElement") || sameName(n, "ListContainerElement") || Container::isA(n);
 }
 
 AttributeResult MenuElement::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "icon")) return result(parseImageRef(v, &icon_));
-  if (is(n, "hotbkcolor")) return result(parseColor(v, &hotBkColor_));
-  if (is(n, "textcolor")) return result(parseColor(v, &textColor_));
-  if (is(n, "textpadding")) return result(parseEdges(v, &textPadding_));
-  if (is(n, "font")) return result(parseInt(v, &font_));
+  if (sameName(n, "icon")) return parsedAs(parseImageRef(v, &icon_));
+  if (sameName(n, "hotbkcolor")) return parsedAs(parseColor(v, &hotBkColor_));
+  if (sameName(n, "textcolor")) return parsedAs(parseColor(v, &textColor_));
+  if (sameName(n, "textpadding")) return parsedAs(parseEdges(v, &textPadding_));
+  if (sameName(n, "font")) return parsedAs(parseInt(v, &font_));
   return Container::setAttribute(n, v);
 }
 

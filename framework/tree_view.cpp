@@ -1,23 +1,15 @@
 #include "framework/tree_view.h"
+#include "framework/attribute_parsing.h"
 
 #include <algorithm>
 
 #include "framework/dpi.h"
 #include "framework/values.h"
 #include "framework/window.h"
-#include "platform/ascii.h"
 
 namespace qv::framework {
 
 namespace {
-
-bool is(std::string_view a, std::string_view b) {
-  return platform::equalsNoCase(a, b);
-}
-
-AttributeResult result(bool parsed) {
-  return parsed ? AttributeResult::kApplied : AttributeResult::kMalformed;
-}
 
 constexpr int kPartSize = 16;  // expander, check box and icon side, design units
 constexpr int kGap = 4;
@@ -27,21 +19,21 @@ constexpr int kGap = 4;
 TreeView::TreeView(std::string kind) : Control(std::move(kind)) {}
 
 bool TreeView::isA(std::string_view n) const {
-  return is(n, "TreeView") || is(n, "List") || is(n, "IList") || is(n, "IListOwner") ||
-         Control::isA(n);
+  return sameName(n, "TreeView") || sameName(n, "List") || sameName(n, "IList") ||
+         sameName(n, "IListOwner") || Control::isA(n);
 }
 
 AttributeResult TreeView::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "itemheight")) return result(parseInt(v, &itemHeight_) && itemHeight_ > 0);
-  if (is(n, "indent")) return result(parseInt(v, &indent_) && indent_ >= 0);
-  if (is(n, "itemtextcolor")) return result(parseColor(v, &itemTextColor_));
-  if (is(n, "itemselectedbkcolor")) return result(parseColor(v, &selectedBkColor_));
-  if (is(n, "itemhotbkcolor")) return result(parseColor(v, &hotBkColor_));
-  if (is(n, "itemfont")) return result(parseInt(v, &itemFont_));
-  if (is(n, "expandimage")) return result(parseImageRef(v, &expandImage_));
-  if (is(n, "itemuncheckedimage")) return result(parseImageRef(v, &uncheckedImage_));
-  if (is(n, "itemcheckedimage")) return result(parseImageRef(v, &checkedImage_));
-  if (is(n, "itemhalfimage")) return result(parseImageRef(v, &halfImage_));
+  if (sameName(n, "itemheight")) return parsedAs(parseInt(v, &itemHeight_) && itemHeight_ > 0);
+  if (sameName(n, "indent")) return parsedAs(parseInt(v, &indent_) && indent_ >= 0);
+  if (sameName(n, "itemtextcolor")) return parsedAs(parseColor(v, &itemTextColor_));
+  if (sameName(n, "itemselectedbkcolor")) return parsedAs(parseColor(v, &selectedBkColor_));
+  if (sameName(n, "itemhotbkcolor")) return parsedAs(parseColor(v, &hotBkColor_));
+  if (sameName(n, "itemfont")) return parsedAs(parseInt(v, &itemFont_));
+  if (sameName(n, "expandimage")) return parsedAs(parseImageRef(v, &expandImage_));
+  if (sameName(n, "itemuncheckedimage")) return parsedAs(parseImageRef(v, &uncheckedImage_));
+  if (sameName(n, "itemcheckedimage")) return parsedAs(parseImageRef(v, &checkedImage_));
+  if (sameName(n, "itemhalfimage")) return parsedAs(parseImageRef(v, &halfImage_));
   return Control::setAttribute(n, v);
 }
 

@@ -109,4 +109,32 @@ bool parseBool(std::wstring_view text, bool* out) {
   return true;
 }
 
+bool parseHAlign(std::wstring_view text, HAlign* out) {
+  text = trim(text);
+  if (text == L"left") {
+    *out = HAlign::kLeft;
+  } else if (text == L"center") {
+    *out = HAlign::kCenter;
+  } else if (text == L"right") {
+    *out = HAlign::kRight;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool parseVAlign(std::wstring_view text, VAlign* out) {
+  text = trim(text);
+  if (text == L"top") {
+    *out = VAlign::kTop;
+  } else if (text == L"center" || text == L"vcenter") {
+    *out = VAlign::kCenter;
+  } else if (text == L"bottom") {
+    *out = VAlign::kBottom;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace qv::framework

@@ -5,11 +5,13 @@
 //   edges/rect   "5,5,20,0"             (left, top, right, bottom)
 //   colour       "#FF495867" or "#495867" (then opaque), "0xFFD7D7D7"
 //   boolean      "true" / "false" (also "1" / "0")
+//   alignment    "left" "center" "right" / "top" "center" "bottom"
 #pragma once
 
 #include <string_view>
 
 #include "framework/geometry.h"
+#include "framework/painter.h"
 
 namespace qv::framework {
 
@@ -19,5 +21,8 @@ bool parseEdges(std::wstring_view text, Edges* out);
 bool parseRect(std::wstring_view text, Rect* out);
 bool parseColor(std::wstring_view text, Color* out);
 bool parseBool(std::wstring_view text, bool* out);
+// "left", "center", "right"; "top", "center" (or "vcenter"), "bottom".
+bool parseHAlign(std::wstring_view text, HAlign* out);
+bool parseVAlign(std::wstring_view text, VAlign* out);
 
 }  // namespace qv::framework

@@ -1,27 +1,19 @@
 #include "ui/custom_controls.h"
 
+#include "framework/attribute_parsing.h"
 #include "framework/window.h"
-#include "platform/ascii.h"
 
 namespace qv::ui {
 
 using namespace qv::framework;
 
-namespace {
-
-bool is(std::string_view a, std::string_view b) {
-  return platform::equalsNoCase(a, b);
-}
-
-}  // namespace
-
 ControlPtr createCustomControl(std::string_view n) {
-  if (is(n, "Pagination")) return std::make_unique<CPaginationUI>();
-  if (is(n, "FileTree")) return std::make_unique<CFileTreeUI>();
-  if (is(n, "DiskList")) return std::make_unique<CDiskListUI>();
-  if (is(n, "ButtonEx")) return std::make_unique<CButtonExUI>();
-  if (is(n, "ButtonGif")) return std::make_unique<CButtonGifUI>();
-  if (is(n, "LabelEx")) return std::make_unique<CLabelExUI>();
+  if (sameName(n, "Pagination")) return std::make_unique<CPaginationUI>();
+  if (sameName(n, "FileTree")) return std::make_unique<CFileTreeUI>();
+  if (sameName(n, "DiskList")) return std::make_unique<CDiskListUI>();
+  if (sameName(n, "ButtonEx")) return std::make_unique<CButtonExUI>();
+  if (sameName(n, "ButtonGif")) return std::make_unique<CButtonGifUI>();
+  if (sameName(n, "LabelEx")) return std::make_unique<CLabelExUI>();
   return nullptr;
 }
 
@@ -30,7 +22,7 @@ ControlPtr createCustomControl(std::string_view n) {
 CFileTreeUI::CFileTreeUI() : TreeView("FileTree") {}
 
 bool CFileTreeUI::isA(std::string_view n) const {
-  return is(n, "FileTree") || TreeView::isA(n);
+  return sameName(n, "FileTree") || TreeView::isA(n);
 }
 
 // ----------------------------------------------------------------------------------- ButtonGif
@@ -38,11 +30,11 @@ bool CFileTreeUI::isA(std::string_view n) const {
 CButtonGifUI::CButtonGifUI() : Button("ButtonGif") {}
 
 bool CButtonGifUI::isA(std::string_view n) const {
-  return is(n, "ButtonGif") || is(n, "Control");
+  return sameName(n, "ButtonGif") || sameName(n, "Control");
 }
 
 AttributeResult CButtonGifUI::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "normalgiffile")) {
+  if (sameName(n, "normalgiffile")) {
     std::string file;
     for (wchar_t c : v) file.push_back(static_cast<char>(c < 0x80 ? c : '?'));
     setGifFile(std::move(file));
@@ -119,12 +111,12 @@ void CButtonGifUI::paint(Painter& p) {
 
 CLabelExUI::CLabelExUI() : Label("LabelEx") {}
 bool CLabelExUI::isA(std::string_view n) const {
-  return is(n, "LabelEx") || Label::isA(n);
+  return sameName(n, "LabelEx") || Label::isA(n);
 }
 
 CButtonExUI::CButtonExUI() : Button("ButtonEx") {}
 bool CButtonExUI::isA(std::string_view n) const {
-  return is(n, "ButtonEx") || Button::isA(n);
+  return sameName(n, "ButtonEx") || Button::isA(n);
 }
 
 void CButtonExUI::onMouseEnter() {
@@ -173,7 +165,7 @@ class TreeRow : public ListContainerElement {
 CListExUI::CListExUI(std::string kind) : List(std::move(kind)) {}
 
 bool CListExUI::isA(std::string_view n) const {
-  return is(n, "ListEx") || List::isA(n);
+  return sameName(n, "ListEx") || List::isA(n);
 }
 
 int CListExUI::addNode(int parent, const std::wstring& text, bool expanded) {
@@ -215,7 +207,7 @@ void CListExUI::refreshRows() {
 CDiskListUI::CDiskListUI() : CListExUI("DiskList") {}
 
 bool CDiskListUI::isA(std::string_view n) const {
-  return is(n, "DiskList") || CListExUI::isA(n);
+  return sameName(n, "DiskList") || CListExUI::isA(n);
 }
 
 void CDiskListUI::onExpandedChanged(int row) {
@@ -290,11 +282,11 @@ CPaginationUI::CPaginationUI() : HorizontalLayout("Pagination") {
 }
 
 bool CPaginationUI::isA(std::string_view n) const {
-  return is(n, "Pagination") || HorizontalLayout::isA(n);
+  return sameName(n, "Pagination") || HorizontalLayout::isA(n);
 }
 
 AttributeResult CPaginationUI::setAttribute(std::string_view n, std::wstring_view v) {
-  if (is(n, "pagecount")) {
+  if (sameName(n, "pagecount")) {
     int count = 0;
     for (wchar_t c : v) {
       if (c < L'0' || c > L'9' || count > 100000000) return AttributeResult::kMalformed;
