@@ -219,3 +219,33 @@ TEST(GalleryFlowTest, DrivenByControlName) {
 
 }  // namespace
 }  // namespace qv::gui_test
+
+namespace qv::gui_test {
+namespace {
+
+// A move to a monitor of another scale: the window takes the message's DPI and the suggested
+// rectangle, and lays itself out again from its design units.
+TEST(DpiChangeTest, TheWindowRelaysOutAtTheNewScale) {
+  Gallery g("English");
+  int before = g.host.dpi();
+  int other = before == 96 ? 144 : 96;
+  framework::Rect button = g.host.find(L"BtnPrimary")->rect();
+  RECT suggested;
+  GetWindowRect(g.host.hwnd(), &suggested);
+  suggested.right = suggested.left + (suggested.right - suggested.left) * other / before;
+  suggested.bottom = suggested.top + (suggested.bottom - suggested.top) * other / before;
+  SendMessageW(g.host.hwnd(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(other, other),
+               reinterpret_cast<LPARAM>(&suggested));
+  pump(100);
+  EXPECT_EQ(g.host.dpi(), other);
+  framework::Rect now = g.host.find(L"BtnPrimary")->rect();
+  EXPECT_EQ(now.width(), button.width() * other / before);
+  EXPECT_EQ(now.height(), button.height() * other / before);
+  RECT client;
+  GetClientRect(g.host.hwnd(), &client);
+  EXPECT_EQ(client.right, suggested.right - suggested.left);
+  EXPECT_TRUE(screenshot(g.host.hwnd(), "gallery-dpi-changed-to-" + dpiPercent(other)));
+}
+
+}  // namespace
+}  // namespace qv::gui_test

@@ -2,13 +2,13 @@
 // assist menu with its language sub-menu, and the pop-up base.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/assist_menu.h"
 #include "app/message_box.h"
 #include "app/settings.h"
 #include "framework/controls.h"
 #include "framework/language.h"
-
-#include <algorithm>
 #include "tests/gui/gui_driver.h"
 #include "tests/gui/gui_environment.h"
 #include "ui/custom_controls.h"
@@ -205,6 +205,71 @@ TEST(AssistMenuTest, ItemsOpenPagesExitAndSwitchLanguage) {
   SetActiveWindow(main.hwnd());
   EXPECT_TRUE(waitFor([&] { return !realMenu.session().isOpen(); }, 3000));
   useLanguage("English");
+}
+
+}  // namespace
+}  // namespace qv::gui_test
+
+namespace qv::gui_test {
+namespace {
+
+// Modal loops nest: a box over a box keeps the outer box's owner disabled, gives each owner back
+// its state, and a quit request met inside a loop reaches the outer loop.
+TEST(ModalLoopTest, NestedBoxesRestoreTheirOwnersAndPassQuitOn) {
+  useLanguage("English");
+  HostWindow owner;
+  ASSERT_EQ(owner.loadLayout("xml/gallery.xml", &ui::createCustomControl), 0);
+  ASSERT_TRUE(owner.create(nullptr, L"owner", WS_POPUP, 0, 0, 0, 400, 300));
+  ShowWindow(owner.hwnd(), SW_SHOW);
+  HWND main = owner.hwnd();
+
+  bool mainDisabledInOuter = false, mainDisabledInInner = false, outerDisabledInInner = false;
+  bool outerEnabledAfterInner = false;
+  after(300, [&] {
+    HostWindow* outer = topWindow();
+    ASSERT_NE(outer, nullptr);
+    mainDisabledInOuter = !IsWindowEnabled(main);
+    after(300, [&, outer] {
+      HostWindow* inner = topWindow();
+      ASSERT_NE(inner, nullptr);
+      mainDisabledInInner = !IsWindowEnabled(main);
+      outerDisabledInInner = !IsWindowEnabled(outer->hwnd());
+      click(*inner, L"okbtn");
+    });
+    int innerResult = CMessageBox::show(2, nullptr, L"inner", outer->hwnd(), 430, 170);
+    outerEnabledAfterInner =
+        innerResult == 1 && IsWindowEnabled(outer->hwnd()) && !IsWindowEnabled(main);
+    click(*outer, L"cancelbtn");
+  });
+  EXPECT_EQ(CMessageBox::show(4, nullptr, L"outer", main, 550, 200), 2);
+  EXPECT_TRUE(mainDisabledInOuter);
+  EXPECT_TRUE(mainDisabledInInner);
+  EXPECT_TRUE(outerDisabledInInner);
+  EXPECT_TRUE(outerEnabledAfterInner);
+  EXPECT_TRUE(IsWindowEnabled(main));
+
+  // An owner that was disabled before stays disabled after the box.
+  EnableWindow(main, FALSE);
+  after(300, [] {
+    if (HostWindow* box = topWindow()) click(*box, L"okbtn");
+  });
+  EXPECT_EQ(CMessageBox::show(2, nullptr, L"over a disabled owner", main, 430, 170), 1);
+  EXPECT_FALSE(IsWindowEnabled(main));
+  EnableWindow(main, TRUE);
+
+  // A quit request inside the loop ends the box and is posted again for the outer loop.
+  after(300, [] { PostQuitMessage(7); });
+  EXPECT_EQ(CMessageBox::show(2, nullptr, L"quit", main, 430, 170), 2);
+  MSG msg;
+  bool requeued = false;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      requeued = msg.wParam == 7;
+      break;
+    }
+    DispatchMessageW(&msg);
+  }
+  EXPECT_TRUE(requeued);
 }
 
 }  // namespace
