@@ -274,3 +274,32 @@ TEST(ModalLoopTest, NestedBoxesRestoreTheirOwnersAndPassQuitOn) {
 
 }  // namespace
 }  // namespace qv::gui_test
+
+namespace qv::gui_test {
+namespace {
+
+// Keys typed into a pop-up's edit box reach the pop-up: Enter is swallowed, Escape closes it
+// with 2, and what was typed is the control's text.
+TEST(PopUpKeysTest, EditBoxesPassEscapeAndEnterToTheirWindow) {
+  useLanguage("English");
+  app::CPopUpWnd pop("xml/DecryptionWnd.xml", L"DecryptionWnd");
+  ASSERT_TRUE(pop.build(nullptr, 550, 270));
+  auto* edit = static_cast<framework::NativeSlot*>(pop.find(L"EditPassword"));
+  bool openAfterEnter = false;
+  std::wstring typed;
+  after(300, [&] {
+    ASSERT_TRUE(typeText(pop, L"EditPassword", L"tarnwick sample"));
+    typed = text(pop, L"EditPassword");
+    HWND h = static_cast<HWND>(edit->nativeHandle());
+    SendMessageW(h, WM_KEYDOWN, VK_RETURN, 0);
+    pump(50);
+    openAfterEnter = pop.hwnd() != nullptr && IsWindowVisible(pop.hwnd());
+    SendMessageW(h, WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  EXPECT_EQ(pop.run(nullptr), 2);
+  EXPECT_TRUE(openAfterEnter);
+  EXPECT_EQ(typed, L"tarnwick sample");
+}
+
+}  // namespace
+}  // namespace qv::gui_test
