@@ -1,0 +1,40 @@
+// Native child windows that sit in layout slots: edit boxes, rich edit boxes and the web
+// browser (or its fallback), and the few operations on them the framework and the pages use.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/controls.h"
+#include "framework/window.h"
+
+namespace qv::framework {
+
+// Posted to the parent when Escape or Enter is pressed inside a native edit box, so the window's
+// key handling sees them as if they had been pressed on the window itself.
+constexpr UINT kForwardedKey = WM_APP + 0x3A4;
+
+// The GDI face asked for where a native window shows Chinese text ("Microsoft YaHei" on
+// Windows; test prefixes map it to an installed CJK face).
+constexpr wchar_t kCjkGdiFace[] = L"Microsoft YaHei";
+
+HFONT createGdiFont(const FontSpec& spec, int dpi, bool cjk);
+HWND createEditChild(HWND parent, const Edit& edit, HFONT font);
+HWND createRichEditChild(HWND parent, const RichEdit& rich, HFONT font);
+// The browser where an HTML engine is installed; otherwise a read-only rich edit box that says
+// so and shows the page's address and text.
+HWND createWebChild(HWND parent, const WebBrowser& web, HFONT font);
+void showWebPage(HWND child, const WebBrowser& web);
+// True when the system can create HTML documents (probed once).
+bool htmlEngineAvailable();
+
+void setNativeText(HWND h, const std::wstring& text);
+std::wstring nativeText(HWND h);
+
+// Rich edit content: appends a run of text with a colour (0x00RRGGBB), weight and paragraph
+// alignment; clears everything.
+void richEditAppend(HWND h, const std::wstring& text, unsigned rgb, bool bold, HAlign align);
+void richEditClear(HWND h);
+
+}  // namespace qv::framework
