@@ -36,18 +36,28 @@ bool hasManifestDb(const std::string& folder) {
   return platform::isFile(platform::joinPath(folder, "Manifest.db"));
 }
 
+namespace {
+
+int readDbAt(const std::string& path, ManifestIndex* index) {
+  if (!platform::isFile(path)) return kInvalid;
+  return readManifestDb(path, index);
+}
+
+}  // namespace
+
 int readChosenManifest(const std::string& folder, bool manifestDb, ManifestIndex* index) {
   index->clear();
-  if (manifestDb) {
-    const std::string deciphered = platform::joinPath(folder, "Manifest.db-decypted");
-    if (platform::isFile(deciphered)) return readManifestDb(deciphered, index);
-    const std::string db = platform::joinPath(folder, "Manifest.db");
-    if (!platform::isFile(db)) return kInvalid;
-    return readManifestDb(db, index);
-  }
+  if (manifestDb) return readDbAt(platform::joinPath(folder, "Manifest.db"), index);
   const std::string mbdb = platform::joinPath(folder, "Manifest.mbdb");
   if (!platform::isFile(mbdb)) return kInvalid;
   return readManifestMbdb(mbdb, index);
+}
+
+int readDecipheredManifest(const std::string& backupFolder, const std::string& decryptionOutput,
+                           bool manifestDb, ManifestIndex* index) {
+  index->clear();
+  if (!manifestDb) return readChosenManifest(backupFolder, false, index);
+  return readDbAt(platform::joinPath(decryptionOutput, kDecipheredManifestName), index);
 }
 
 }  // namespace qv::backup

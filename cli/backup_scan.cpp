@@ -2,9 +2,9 @@
 
 #include "cli/backup_password.h"
 #include "cli/cli_io.h"
-#include "cli/interrupt_flag.h"
 #include "cli/progress_bar.h"
 #include "platform/result.h"
+#include "platform/stop_signals.h"
 
 namespace qv::cli {
 namespace {
@@ -59,7 +59,7 @@ int BackupScan::run(const std::string& folder, const engine::CategorySet& chosen
   ScanBar bar(barLabel_);
   engine::ScanSequence sequence(*source_, chosen, results_, control, bar);
   {
-    InterruptFlag interrupt(&control.stop);
+    platform::StopSignals stop(&control.stop);
     sequence.run(password);
   }
   openResult_ = sequence.openResult();

@@ -10,6 +10,7 @@
 #include "db/note_reader.h"
 #include "db/whatsapp_reader.h"
 #include "engine/chat_database.h"
+#include "engine/decryption.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/result.h"
@@ -38,6 +39,9 @@ RecoveryEngine::RecoveryEngine(const EngineSetup& setup) {
     if (startResult_ == 0) startResult_ = rc;
   }
   removeTemporaryFiles();
+  // Run folders of engines that died; those of living ones stay (decryption.h).
+  if (!workFolder_.empty())
+    removeAbandonedRuns(platform::joinPath(workFolder_, kTemporaryFolderName));
   if (!setup.findBackups) return;
   int rc = setup.backupRoot.empty() ? findBackups() : findBackupsIn(setup.backupRoot);
   if (startResult_ == 0) startResult_ = rc;
@@ -139,6 +143,7 @@ int RecoveryEngine::open(const std::wstring& password) {
   hasManifestDb_ = backup::hasManifestDb(backupFolder_);
 
   std::string outputFolder;
+  int result = kOk;
   if (currentBackup_.encrypted) {
     step_ = 10;
     listBackupFiles();
@@ -146,11 +151,13 @@ int RecoveryEngine::open(const std::wstring& password) {
     if (rc != kOk) return rc;
     backupFiles_.clear();
     backup::enumerateFolder(outputFolder, &backupFiles_);
+    result = backup::readDecipheredManifest(backupFolder_, outputFolder, hasManifestDb_, &index_);
   } else {
     progress_ = 1;
     report(1);
+    // A plain backup is read by its own manifest, whatever else lies beside it.
+    result = backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_);
   }
-  const int result = backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_);
   // The deciphered copy is flat and holds every stored file: from now on paths lead there.
   if (!outputFolder.empty()) {
     backupFolder_ = outputFolder;

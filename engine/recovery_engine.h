@@ -32,6 +32,7 @@
 #include "db/records.h"
 #include "engine/items.h"
 #include "engine/progress.h"
+#include "platform/file_lock.h"
 
 namespace qv::engine {
 
@@ -69,13 +70,13 @@ inline constexpr char kVideoPreviewName[] = "tmp.avi";
 
 class RecoveryEngine {
  public:
-  // Creates the work folder, removes temporary files an earlier run left, and finds the backups
-  // under the root. Neither failing is fatal: a computer without an application-data folder or
-  // a default backup root still gets an engine, with an empty backup list and startResult()
-  // telling why.
+  // Creates the work folder, removes the run folders that dead runs left in its temporary
+  // folder (decryption.h), and finds the backups under the root. Neither failing is fatal: a
+  // computer without an application-data folder or a default backup root still gets an engine, with
+  // an empty backup list and startResult() telling why.
   RecoveryEngine() : RecoveryEngine(EngineSetup()) {}
   explicit RecoveryEngine(const EngineSetup& setup);
-  // Removes the temporary files (preview copies, decryption output).
+  // Removes the temporary files (preview copies, this engine's run folder).
   ~RecoveryEngine();
   RecoveryEngine(const RecoveryEngine&) = delete;
   RecoveryEngine& operator=(const RecoveryEngine&) = delete;
@@ -166,23 +167,29 @@ class RecoveryEngine {
                       const std::wstring& outputPath, CopyCallback callback, void* user);
   int writeWechatChatText(const std::wstring& accountKey, const std::wstring& chatKey,
                           const std::wstring& outputPath, CopyCallback callback, void* user);
-  // Deletes the preview files and what decryption left. 0; failures are ignored.
+  // Deletes the preview files and this engine's run folder with the deciphered copy. 0;
+  // failures are ignored.
   int removeTemporaryFiles();
   // The preview file of a kind: work folder + "tmp.jpg", "tmp.wav" or "tmp.avi".
   std::string previewFilePath(const char* name) const;
 
   // --- Password-protected backups (decryption.cpp) ---
   // Runs the decryption tool on the current backup with the password; *outputFolder receives
-  // the folder the deciphered files go to. 0, -110 for a wrong password, 87 when the tool
-  // cannot start, or the callback's stop answer.
+  // the folder the deciphered files go to (in this engine's run folder, emptied first). 0,
+  // -110 for a wrong password, 87 when the tool cannot start, the run folder cannot be made or
+  // the password cannot be handed over (decryption.h), or the callback's stop answer.
   int decryptBackup(const std::wstring& password, std::string* outputFolder);
-  // The folder that receives decryption output, chosen at the first call and then kept, even
-  // when free space changes: the work folder's QuenvaleTempFile when its volume has more than
-  // 15 GiB free, else QuenvaleTempFile on the drive with the most free space (the work folder's
-  // again when that one cannot be created). Hidden. Its parent chain is created.
+  // The folder in which run folders are made (decryption.h), chosen at the first call and then
+  // kept, even when free space changes: the work folder's QuenvaleTempFile when its volume has
+  // more than 15 GiB free, else QuenvaleTempFile on the drive with the most free space (never
+  // the root of the whole file system; the work folder's again when that one cannot be
+  // created). Hidden. Its parent chain is created.
   std::string temporaryFolder();
-  // temporaryFolder() + "QuenvaleTarnwickBackupPath".
-  std::string decryptionOutputFolder();
+  // This engine's run folder + "QuenvaleTarnwickBackupPath"; empty before the first
+  // decryption made the run folder.
+  std::string decryptionOutputFolder() const;
+  // This engine's run folder; empty before the first decryption.
+  const std::string& runFolder() const { return runFolder_; }
 
   // --- State ---
   const std::string& backupFolder() const { return backupFolder_; }
@@ -214,6 +221,9 @@ class RecoveryEngine {
   template <typename Speaker, typename Messages>
   int writeChatText(const Messages* messages, Speaker speaker, const std::wstring& outputPath,
                     CopyCallback callback, void* user);
+  // Makes this engine's run folder in the temporary folder (once), after removing the runs
+  // that died there.
+  int openRunFolder();
   void removeDecryptionOutput();
   // Fills backupFiles with the stored files of the (enciphered) backup folder.
   void listBackupFiles();
@@ -238,6 +248,8 @@ class RecoveryEngine {
   // Set when the callback answered "stop" since the current step began.
   bool stopAnswered_ = false;
   std::string temporaryFolder_;
+  std::string runFolder_;
+  platform::FileLock runLock_;
   std::string decryptionTool_;
   int startResult_ = 0;
 };

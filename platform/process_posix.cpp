@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -161,6 +162,10 @@ int Process::exitCode(int* code) {
 
 int currentProcessId() {
   return static_cast<int>(::getpid());
+}
+
+void keepNewFilesPrivate() {
+  ::umask(077);
 }
 
 }  // namespace qv::platform

@@ -142,4 +142,6 @@ int currentProcessId() {
   return static_cast<int>(GetCurrentProcessId());
 }
 
+void keepNewFilesPrivate() {}
+
 }  // namespace qv::platform
