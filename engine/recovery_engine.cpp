@@ -102,6 +102,12 @@ std::string RecoveryEngine::storedFilePath(std::string_view fileId) const {
   return backup::storedFilePath(backupFolder_, fileId, currentBackup_.encrypted, hasManifestDb_);
 }
 
+std::string RecoveryEngine::storedDatabasePath(std::string_view fileId) const {
+  std::string path = storedFilePath(fileId);
+  if (!backup::storedFileInPlace(backupFolder_, path)) path.clear();
+  return path;
+}
+
 int RecoveryEngine::loadManifest() {
   hasManifestDb_ = backup::hasManifestDb(backupFolder_);
   return backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_);
@@ -195,7 +201,7 @@ int RecoveryEngine::readMessages(db::ConversationMap* conversations) {
   progress.base = static_cast<std::uint32_t>(progress_);
   progress.step = static_cast<std::uint32_t>(step_);
   std::uint64_t maxRowId = maxMessageRowId_;
-  int rc = db::ReadMessages(storedFilePath(kSmsFileId), storedFilePath(kAddressBookFileId),
+  int rc = db::ReadMessages(storedDatabasePath(kSmsFileId), storedDatabasePath(kAddressBookFileId),
                             conversations, progress, &maxRowId);
   if (rc == kOk) maxMessageRowId_ = maxRowId;
   rc = databaseStepResult(rc);
@@ -206,7 +212,7 @@ int RecoveryEngine::readMessages(db::ConversationMap* conversations) {
 int RecoveryEngine::readContacts(std::vector<db::ContactRecord>* contacts) {
   stopAnswered_ = false;
   std::uint64_t maxRowId = maxContactRowId_;
-  int rc = db::ReadContacts(storedFilePath(kAddressBookFileId),
+  int rc = db::ReadContacts(storedDatabasePath(kAddressBookFileId),
                             currentBackup_.versionAbove11 ? 1 : 0, contacts, &maxRowId);
   if (rc == kOk) maxContactRowId_ = maxRowId;
   rc = databaseStepResult(rc);
@@ -216,9 +222,9 @@ int RecoveryEngine::readContacts(std::vector<db::ContactRecord>* contacts) {
 
 int RecoveryEngine::readCalls(std::vector<db::CallRecord>* calls) {
   stopAnswered_ = false;
-  std::string path = storedFilePath(kCallHistoryFileId);
-  if (!platform::isFile(path)) path = storedFilePath(kOldCallHistoryFileId);
-  int rc = db::ReadCalls(path, storedFilePath(kAddressBookFileId),
+  std::string path = storedDatabasePath(kCallHistoryFileId);
+  if (path.empty()) path = storedDatabasePath(kOldCallHistoryFileId);
+  int rc = db::ReadCalls(path, storedDatabasePath(kAddressBookFileId),
                          currentBackup_.versionAbove11 ? 1 : 0, calls);
   rc = databaseStepResult(rc);
   advance(step_ / 2);
@@ -227,7 +233,7 @@ int RecoveryEngine::readCalls(std::vector<db::CallRecord>* calls) {
 
 int RecoveryEngine::readNotes(std::vector<db::NoteRecord>* notes) {
   stopAnswered_ = false;
-  int rc = db::ReadNotes(storedFilePath(kNotesFileId), notes);
+  int rc = db::ReadNotes(storedDatabasePath(kNotesFileId), notes);
   rc = databaseStepResult(rc);
   advance(step_ / 2);
   return rc;
@@ -238,7 +244,7 @@ int RecoveryEngine::readWhatsApp(db::WhatsAppChatMap* chats) {
   whatsappChats_.clear();
   const backup::ManifestEntry* chatDb = findChatDatabase(index_, ChatDatabase::kWhatsApp);
   // Without a chat database the category stays empty; the reader's code is not the step's.
-  if (chatDb != nullptr) db::ReadWhatsApp(storedFilePath(chatDb->fileId), chats);
+  if (chatDb != nullptr) db::ReadWhatsApp(storedDatabasePath(chatDb->fileId), chats);
   whatsappChats_ = *chats;
   return advance(step_);
 }

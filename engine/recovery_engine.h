@@ -32,6 +32,7 @@
 #include "db/records.h"
 #include "engine/items.h"
 #include "engine/progress.h"
+#include "platform/file.h"
 #include "platform/file_lock.h"
 
 namespace qv::engine {
@@ -100,6 +101,10 @@ class RecoveryEngine {
   int setCurrentBackup(const backup::BackupInfo& info);
   // The stored file of a file id under the backup folder, in the current backup's layout.
   std::string storedFilePath(std::string_view fileId) const;
+  // The same for a database the engine reads; empty when the file is not where the path says
+  // (a link, or under a linked folder: backup/stored_path.h), which the readers take for a
+  // missing database.
+  std::string storedDatabasePath(std::string_view fileId) const;
 
   // Records whether the backup folder has Manifest.db and reads the manifest that this
   // chooses into the index (replaced whole). The reader's result.
@@ -145,9 +150,11 @@ class RecoveryEngine {
   int makePreviewFile(const std::wstring& storedPath, std::wstring* previewPath,
                       PreviewCallback callback, void* user);
   // Copies a stored file to the destination (its folder created with parents), reporting after
-  // each 64 KiB piece. 0; 87 when either file cannot be opened (reported once with 100); 30 for
-  // a short read; the system's code for a failed write; or the callback's stop answer. An empty
-  // source gives an empty destination and no call at all.
+  // each 64 KiB piece with at most 99, then once with 100, the result and the name the copy
+  // was published under: the destination, or the next numbered name when that was taken
+  // (stored_copy.cpp). 0; 87 when the source cannot be opened; the system's code when the
+  // destination cannot be made or written; 30 for a short read; or the callback's stop answer.
+  // On any failure nothing is left at the destination. An empty source gives an empty file.
   int copyStoredFile(const std::wstring& source, const std::wstring& destination,
                      CopyCallback callback, void* user);
   // The message (address-book) rows as value lines appended to outputPath (UTF-8), new rows
@@ -225,6 +232,8 @@ class RecoveryEngine {
   // that died there.
   int openRunFolder();
   void removeDecryptionOutput();
+  // Opens a stored file where it lies (never through a link); 87 otherwise.
+  int openStoredFile(const std::string& path, platform::File* file) const;
   // Fills backupFiles with the stored files of the (enciphered) backup folder.
   void listBackupFiles();
 
