@@ -76,8 +76,11 @@ int BackupScan::reportOutcome(std::string_view openConsequence,
                               std::string_view stopConsequence) const {
   if (openResult_ == kWrongPassword) return reportWrongPassword(folder_);
   if (openResult_ != kOk) {
-    return reportFailure(openResult_,
-                         folder_ + ": the backup cannot be opened" + std::string(openConsequence));
+    // What the manifest reader met, in its own words, says more than the code alone.
+    const std::string& why = engine_.manifestFailure();
+    return reportFailure(openResult_, folder_ + ": the backup cannot be opened" +
+                                          (why.empty() ? "" : " (" + why + ")") +
+                                          std::string(openConsequence));
   }
   if (stopped_) {
     printError("the scan was stopped; " + std::string(stopConsequence));

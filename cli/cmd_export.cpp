@@ -116,7 +116,8 @@ int runExport(const Args& args) {
   list.bar.clear();
 
   if (json) {
-    std::string text = "{\"result\": " + std::to_string(rc) +
+    // The job's result: 2 for a cancel, else its first failure, never 0 when an item failed.
+    std::string text = "{\"result\": " + std::to_string(job.result()) +
                        ", \"processed\": " + std::to_string(job.processed()) +
                        ", \"failed\": " + std::to_string(job.failed()) +
                        ", \"total\": " + std::to_string(job.total()) + ", \"rows\": [";

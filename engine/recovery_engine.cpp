@@ -110,7 +110,7 @@ std::string RecoveryEngine::storedDatabasePath(std::string_view fileId) const {
 
 int RecoveryEngine::loadManifest() {
   hasManifestDb_ = backup::hasManifestDb(backupFolder_);
-  return backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_);
+  return backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_, &manifestFailure_);
 }
 
 void RecoveryEngine::setCallback(ProgressCallback callback, void* user) {
@@ -140,6 +140,7 @@ int RecoveryEngine::open(const std::wstring& password) {
   backupFiles_.clear();
   backupEntries_.clear();
   index_.clear();
+  manifestFailure_.clear();
   whatsappAttachments_.clear();
   whatsappChats_.clear();
   qqChats_.clear();
@@ -157,12 +158,13 @@ int RecoveryEngine::open(const std::wstring& password) {
     if (rc != kOk) return rc;
     backupFiles_.clear();
     backup::enumerateFolder(outputFolder, &backupFiles_);
-    result = backup::readDecipheredManifest(backupFolder_, outputFolder, hasManifestDb_, &index_);
+    result = backup::readDecipheredManifest(backupFolder_, outputFolder, hasManifestDb_, &index_,
+                                            &manifestFailure_);
   } else {
     progress_ = 1;
     report(1);
     // A plain backup is read by its own manifest, whatever else lies beside it.
-    result = backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_);
+    result = backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_, &manifestFailure_);
   }
   // The deciphered copy is flat and holds every stored file: from now on paths lead there.
   if (!outputFolder.empty()) {
@@ -242,9 +244,9 @@ int RecoveryEngine::readNotes(std::vector<db::NoteRecord>* notes) {
 int RecoveryEngine::readWhatsApp(db::WhatsAppChatMap* chats) {
   stopAnswered_ = false;
   whatsappChats_.clear();
-  const backup::ManifestEntry* chatDb = findChatDatabase(index_, ChatDatabase::kWhatsApp);
+  const auto chatDb = findChatDatabase(index_, ChatDatabase::kWhatsApp);
   // Without a chat database the category stays empty; the reader's code is not the step's.
-  if (chatDb != nullptr) db::ReadWhatsApp(storedDatabasePath(chatDb->fileId), chats);
+  if (chatDb) db::ReadWhatsApp(storedDatabasePath(chatDb->fileId), chats);
   whatsappChats_ = *chats;
   return advance(step_);
 }

@@ -112,6 +112,9 @@ class RecoveryEngine {
   backup::ManifestKind manifestKind() const {
     return hasManifestDb_ ? backup::ManifestKind::kDb : backup::ManifestKind::kMbdb;
   }
+  // What went wrong reading the manifest last time, in the SQLite library's words; empty when
+  // nothing did or the reader kept no words.
+  const std::string& manifestFailure() const { return manifestFailure_; }
 
   // --- A scan ---
   // The callback every report goes to (null: none) and its user value.
@@ -243,6 +246,7 @@ class RecoveryEngine {
   std::vector<std::string> backupEntries_;
   std::vector<std::string> backupFiles_;
   backup::ManifestIndex index_;
+  std::string manifestFailure_;
   ProgressCallback callback_ = nullptr;
   void* callbackUser_ = nullptr;
   int progress_ = 0;

@@ -14,6 +14,9 @@
 namespace qv::backup {
 namespace {
 
+// The id of an entry left in an index before a read, which the read must drop.
+constexpr char kStaleId[] = "0123456789abcdef0123456789abcdef01234567";
+
 using samples::BackupBuilder;
 using samples::ManifestLayout;
 
@@ -81,7 +84,7 @@ TEST_F(ManifestChoiceTest, ChosenManifestThatIsGone) {
   const std::string w = b.folder();
   ASSERT_TRUE(hasManifestDb(w));
   ASSERT_EQ(platform::removeFile(platform::joinPath(b.folder(), "Manifest.db")), 0);
-  ManifestIndex index = {{"stale", "stale"}};
+  ManifestIndex index = {{"stale", kStaleId}};
   EXPECT_EQ(readChosenManifest(w, true, &index), kInvalid);
   EXPECT_TRUE(index.empty());
   EXPECT_FALSE(platform::pathExists(platform::joinPath(b.folder(), "Manifest.db")));
