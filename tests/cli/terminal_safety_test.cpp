@@ -23,10 +23,14 @@ TEST(TerminalText, ControlsBidiMarksAndStrayBytesAreShownAsEscapes) {
       {"a\nb\rc\td", "a\\nb\\rc\\td"},
       {std::string("nul\0x", 5), "nul\\x00x"},
       {"del\x7f", "del\\x7f"},
-      {"c1 \xC2\x9B" "31m", "c1 \\u009b31m"},                // CSI in its one-character form
+      {"c1 \xC2\x9B"
+       "31m",
+       "c1 \\u009b31m"},                                    // CSI in its one-character form
       {"photo\xE2\x80\xAEgpj.exe", "photo\\u202egpj.exe"},  // right-to-left override
       {"\xE2\x81\xA6x\xE2\x81\xA9\xE2\x80\x8F\xD8\x9C", "\\u2066x\\u2069\\u200f\\u061c"},
-      {"raw \x9B" "31m", "raw \\x9b31m"},  // the 8-bit CSI byte, not UTF-8
+      {"raw \x9B"
+       "31m",
+       "raw \\x9b31m"},  // the 8-bit CSI byte, not UTF-8
       {"cut \xE2\x80", "cut \\xe2\\x80"},
       {"overlong \xC0\xAF", "overlong \\xc0\\xaf"},
       {"surrogate \xED\xA0\x80", "surrogate \\xed\\xa0\\x80"},
