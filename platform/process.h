@@ -36,6 +36,8 @@ class Process {
   void closeInput();
   // The exit code of an ended child.
   int exitCode(int* code);
+  // Ends the child at once, as a kill -9 or the task manager would: it cleans up nothing.
+  int terminate();
 
  private:
   struct Impl;

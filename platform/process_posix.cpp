@@ -160,6 +160,11 @@ int Process::exitCode(int* code) {
   return kOk;
 }
 
+int Process::terminate() {
+  if (impl_->pid <= 0 || impl_->ended) return kOk;
+  return ::kill(impl_->pid, SIGKILL) == 0 ? kOk : errnoToCode(errno);
+}
+
 int currentProcessId() {
   return static_cast<int>(::getpid());
 }
