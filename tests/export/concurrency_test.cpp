@@ -180,8 +180,7 @@ TEST_F(TwoScans, FoldersOfDeadRunsAreRemovedByTheLockTest) {
   ASSERT_EQ(platform::createFolders(joinPath(dead, engine::kDecryptionOutputName)), 0);
   ASSERT_EQ(platform::createFolders(joinPath(alive, engine::kDecryptionOutputName)), 0);
   const std::string deadPlain = joinPath(joinPath(dead, engine::kDecryptionOutputName), "sms.db");
-  const std::string alivePlain =
-      joinPath(joinPath(alive, engine::kDecryptionOutputName), "sms.db");
+  const std::string alivePlain = joinPath(joinPath(alive, engine::kDecryptionOutputName), "sms.db");
   ASSERT_EQ(platform::writeWholeFile(deadPlain, "plaintext", 9), 0);
   ASSERT_EQ(platform::writeWholeFile(alivePlain, "plaintext", 9), 0);
   {
