@@ -225,15 +225,12 @@ TEST(TwoExports, IntoOneFolderAtOnceEveryFileOfBothStays) {
     auto job = std::make_unique<Job>(joinPath(temp.path(), "work" + std::to_string(j)));
     for (int i = 0; i < kFiles; ++i) {
       const std::string content = "job " + std::to_string(j) + " file " + std::to_string(i);
-      const std::string stored =
-          joinPath(temp.path(), "stored-" + std::to_string(j) + "-" + std::to_string(i));
-      ASSERT_EQ(platform::writeWholeFile(stored, content.data(), content.size()), 0);
       contents.push_back(content);
-      engine::FileItem item;
-      item.name = i % 3 == 0 ? L"IMG.JPG" : L"IMG_" + std::to_wstring(i % 10) + L".JPG";
-      item.size = content.size();
-      item.storedPath = platform::toWide(stored);
-      job->results.cameraRoll.push_back(item);
+      const std::wstring name =
+          i % 3 == 0 ? L"IMG.JPG" : L"IMG_" + std::to_wstring(i % 10) + L".JPG";
+      job->results.cameraRoll.push_back(testing::storedItem(
+          joinPath(temp.path(), "stored-" + std::to_string(j) + "-" + std::to_string(i)),
+          name.c_str(), content));
     }
     registerAll(job->stats, job->results);
     JobSetup setup;

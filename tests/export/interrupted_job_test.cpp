@@ -53,13 +53,8 @@ class Interrupted : public ::testing::Test {
 
   engine::FileItem file(const wchar_t* name, std::size_t size) {
     const std::string content = samples::pseudoRandomBytes(size, static_cast<unsigned>(next_));
-    const std::string path = joinPath(tmp_.path(), "stored" + std::to_string(next_++));
-    EXPECT_EQ(platform::writeWholeFile(path, content.data(), content.size()), 0);
-    engine::FileItem item;
-    item.name = name;
-    item.size = size;
-    item.storedPath = platform::toWide(path);
-    return item;
+    return testing::storedItem(joinPath(tmp_.path(), "stored" + std::to_string(next_++)), name,
+                               content);
   }
 
   // The job over the results, Notes first (so a stop in the photos comes after a note row).
@@ -130,21 +125,11 @@ TEST_F(Interrupted, AStopRequestRemovesThePartAndTheNextRunTakesTheName) {
 TEST_F(Interrupted, AFullDiskFailsTheFileItHitsAndLeavesNothingOfIt) {
   results_.cameraRoll = {file(L"a.jpg", 100000), file(L"b.jpg", 200000), file(L"c.jpg", 100000)};
   results_.notes.resize(2);
-  static std::atomic<int> writes;
-  writes = 0;
-  platform::OsCalls calls = platform::realOsCalls();
-  calls.write = [](platform::NativeHandle h, const void* buf, std::size_t n, std::size_t* put) {
-    // The fourth write is the second piece of b.jpg (a.jpg takes two).
-    if (++writes == 4) {
-      *put = 0;
-      return kErrDiskFull;
-    }
-    return platform::realOsCalls().write(h, buf, n, put);
-  };
   testing::Results observer;
   auto job = makeJob(&observer);
   {
-    platform::ScopedOsCalls seam(calls);
+    // The fourth write is the second piece of b.jpg (a.jpg takes two).
+    platform::ScopedOsCalls seam(testing::failingWrite(4, kErrDiskFull));
     EXPECT_EQ(job->run(kStamp), 0);
   }
   EXPECT_EQ(listTree(joinPath(root_, "Camera Roll")), (Tree{"a.jpg", "c.jpg"}));
@@ -162,20 +147,11 @@ TEST_F(Interrupted, AFullDiskFailsTheFileItHitsAndLeavesNothingOfIt) {
 // each of its rows is listed as failed rather than recovered.
 TEST_F(Interrupted, ADocumentThatFailsLeavesNoPartOfIt) {
   results_.notes.resize(3);
-  static std::atomic<int> writes;
-  writes = 0;
-  platform::OsCalls calls = platform::realOsCalls();
-  calls.write = [](platform::NativeHandle h, const void* buf, std::size_t n, std::size_t* put) {
-    if (++writes == 1) {  // the document's only piece: head, rows and tail together
-      *put = 0;
-      return kErrDiskFull;
-    }
-    return platform::realOsCalls().write(h, buf, n, put);
-  };
   testing::Results observer;
   auto job = makeJob(&observer);
   {
-    platform::ScopedOsCalls seam(calls);
+    // The document's only piece: head, rows and tail together.
+    platform::ScopedOsCalls seam(testing::failingWrite(1, kErrDiskFull));
     EXPECT_EQ(job->run(kStamp), 0);
   }
   EXPECT_TRUE(listTree(root_).empty());

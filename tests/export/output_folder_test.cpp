@@ -46,13 +46,8 @@ class OutputFolder : public ::testing::Test {
   std::string out(const std::string& relative) const { return joinPath(root_, relative); }
 
   engine::FileItem file(const wchar_t* name, const std::string& content) {
-    const std::string path = joinPath(tmp_.path(), "stored" + std::to_string(next_++));
-    EXPECT_EQ(platform::writeWholeFile(path, content.data(), content.size()), 0);
-    engine::FileItem item;
-    item.name = name;
-    item.size = content.size();
-    item.storedPath = platform::toWide(path);
-    return item;
+    return testing::storedItem(joinPath(tmp_.path(), "stored" + std::to_string(next_++)), name,
+                               content);
   }
 
   int run() {
