@@ -94,7 +94,7 @@ void removeAbandonedRuns(const std::string& folder) {
   }
 }
 
-int prepareDecryptionTool(const std::string& shippedTool, const std::string& workFolder,
+int prepareDecryptionTool(const std::string& shippedTool, const std::string& runFolder,
                           std::string* program) {
   program->clear();
   std::string shipped = shippedTool;
@@ -105,7 +105,7 @@ int prepareDecryptionTool(const std::string& shippedTool, const std::string& wor
     shipped = platform::joinPath(folder, platform::siblingProgramName("tool", "quenvale-decrypt"));
   }
   // The shipped copy of the tool is not a program file on Windows until it is copied out to run.
-  return platform::runnableSibling(shipped, workFolder, "tool", program);
+  return platform::runnableSibling(shipped, runFolder, "tool", program);
 }
 
 ToolOutputChunk parseToolOutput(std::string_view previousTail, std::string_view chunk) {
@@ -190,9 +190,11 @@ int RecoveryEngine::decryptBackup(const std::wstring& password, std::string* out
   outputFolder->clear();
   const std::string utf8Password = platform::toUtf8(password);
   if (!isAcceptablePassword(utf8Password)) return kInvalid;
-  std::string program;
-  if (prepareDecryptionTool(decryptionTool_, workFolder_, &program) != kOk) return kInvalid;
   if (openRunFolder() != kOk) return kInvalid;
+  // The runnable copy of the tool (Windows) goes into the run folder too: a copy in the shared
+  // work folder could not be replaced while another run's tool runs from it.
+  std::string program;
+  if (prepareDecryptionTool(decryptionTool_, runFolder_, &program) != kOk) return kInvalid;
   // What an earlier open of this engine deciphered goes first: the folder holds one backup.
   const std::string output = decryptionOutputFolder();
   platform::removeTree(output);

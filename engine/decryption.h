@@ -52,10 +52,11 @@ bool isAcceptablePassword(std::string_view utf8);
 void removeAbandonedRuns(const std::string& folder);
 
 // The program to run for decryption. On Windows the shipped tool (a program without its first
-// two bytes) is copied to the work folder as "tool.exe" with "MZ" put back; elsewhere the
-// shipped tool is run where it lies. `shippedTool` empty: "tool" (Windows) or
-// "quenvale-decrypt" beside the running program. 0, or the failure (87 when it is missing).
-int prepareDecryptionTool(const std::string& shippedTool, const std::string& workFolder,
+// two bytes) is copied into `runFolder` (the engine's own run folder) as "tool.exe" with "MZ"
+// put back; elsewhere the shipped tool is run where it lies. `shippedTool` empty: "tool"
+// (Windows) or "quenvale-decrypt" beside the running program. 0, or the failure (87 when it
+// is missing).
+int prepareDecryptionTool(const std::string& shippedTool, const std::string& runFolder,
                           std::string* program);
 
 // What one chunk of the tool's output says.
