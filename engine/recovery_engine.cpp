@@ -192,6 +192,7 @@ void RecoveryEngine::listBackupFiles() {
 
 int RecoveryEngine::databaseStepResult(int readerResult) const {
   if (readerResult == kCancelled && !stopAnswered_) return kInvalid;
+  if (readerResult == kErrPathNotFound) return kInvalid;
   return readerResult;
 }
 

@@ -221,9 +221,11 @@ class RecoveryEngine {
   int report(int value);
 
  private:
-  // The result of a database step: the reader's code, except that a 2 that no stop answer
-  // produced (a file-not-found code of the platform, numbered 2 like a cancel) becomes 87, so
-  // a missing database never ends the scan as if the user had stopped it.
+  // The result of a database step: the reader's code, except that a missing database is 87: a
+  // 2 that no stop answer produced (the platform's "file not found", numbered 2 like a cancel,
+  // so a missing database never ends the scan as if the user had stopped it) and a 3 ("path
+  // not found": a missing two-character folder, or the empty path of a database that is not
+  // where its path says, storedDatabasePath).
   int databaseStepResult(int readerResult) const;
   // Adds to the progress and reports it; the callback's answer.
   int advance(int share);
