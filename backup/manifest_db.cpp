@@ -30,68 +30,71 @@ std::string_view columnText(sqlite3_stmt* stmt, int col) {
           static_cast<std::size_t>(sqlite3_column_bytes(stmt, col))};
 }
 
-// Room for the rows up front: growing a vector of half a million entries step by step costs
-// as much as reading them. The largest rowid is a close bound for a table that is only ever
-// appended to, and is found without a scan. A crafted one can cost no more than the cap, which
-// lies well above the file count of any device.
+// Room for the rows up front: growing the index step by step costs as much as reading it. The
+// largest rowid is a close bound for a table that is only ever appended to, and is found
+// without a scan; a crafted one costs no more than the index's limits.
 void reserveForRows(sqlite3* db, ManifestIndex* index) {
-  constexpr sqlite3_int64 kMostReserved = 1000000;
+  constexpr std::size_t kKeyBytesPerRow = 80;  // what the keys of a device's files average
   Statement hint;
   if (sqlite3_prepare_v2(db, "select max(rowid) from Files;", -1, &hint.stmt, nullptr) !=
           SQLITE_OK ||
       sqlite3_step(hint.stmt) != SQLITE_ROW)
     return;
-  sqlite3_int64 rows = sqlite3_column_int64(hint.stmt, 0);
-  if (rows > 0)
-    index->reserve(static_cast<std::size_t>(rows < kMostReserved ? rows : kMostReserved));
+  const sqlite3_int64 rows = sqlite3_column_int64(hint.stmt, 0);
+  if (rows <= 0) return;
+  const std::size_t n = rows < static_cast<sqlite3_int64>(kMaxManifestEntries)
+                            ? static_cast<std::size_t>(rows)
+                            : kMaxManifestEntries;
+  index->reserve(n, n * kKeyBytesPerRow);
 }
 
-int readRows(const std::string& path, ManifestIndex* index) {
+int queryFailed(sqlite3* db, std::string* failure) {
+  if (failure != nullptr) *failure = sqlite3_errmsg(db);
+  return kQueryFailed;
+}
+
+int readRows(const std::string& path, ManifestIndex* index, std::string* failure) {
   Connection conn;
   // Read-only: a missing file is an error, never a new empty database in the backup folder.
   // The connection is used by this thread alone.
   int rc =
       sqlite3_open_v2(path.c_str(), &conn.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) return rc;
-  // Pages are read through a memory map where the system allows one (a manifest of a large
-  // device runs to hundreds of megabytes); SQLite falls back to reads where it does not.
-  sqlite3_exec(conn.db, "PRAGMA mmap_size=268435456;", nullptr, nullptr, nullptr);
 
   reserveForRows(conn.db, index);
 
   Statement query;
   if (sqlite3_prepare_v2(conn.db, "select fileID,domain, relativePath from Files;", -1, &query.stmt,
                          nullptr) != SQLITE_OK)
-    return kQueryFailed;
+    return queryFailed(conn.db, failure);
 
   for (;;) {
     rc = sqlite3_step(query.stmt);
     if (rc == SQLITE_DONE) return kOk;
-    if (rc != SQLITE_ROW) return kQueryFailed;
+    if (rc != SQLITE_ROW) return queryFailed(conn.db, failure);
 
     std::string_view fileId = columnText(query.stmt, 0);
     if (!isFileId(fileId)) continue;
     std::string_view domain = columnText(query.stmt, 1);
     bool hasPath = sqlite3_column_type(query.stmt, 2) != SQLITE_NULL;
     std::string_view relativePath = hasPath ? columnText(query.stmt, 2) : std::string_view();
-
-    ManifestEntry& entry = index->emplace_back();
-    entry.fileId.assign(fileId);
-    entry.key.reserve(domain.size() + 1 + relativePath.size());
-    entry.key.assign(domain);
-    if (hasPath) {
-      entry.key.push_back('-');
-      entry.key.append(relativePath);
+    const bool added =
+        hasPath ? index->add(fileId, {domain, "-", relativePath}) : index->add(fileId, {domain});
+    if (!added) {
+      index->clear();
+      if (failure != nullptr) *failure = "more files or longer names than any device has";
+      return kInvalid;
     }
   }
 }
 
 }  // namespace
 
-int readManifestDb(const std::string& path, ManifestIndex* index) {
+int readManifestDb(const std::string& path, ManifestIndex* index, std::string* failure) {
   index->clear();
+  if (failure != nullptr) failure->clear();
   try {
-    return readRows(path, index);
+    return readRows(path, index, failure);
   } catch (const std::bad_alloc&) {
     index->clear();
     return kErrNotEnoughMemory;

@@ -19,8 +19,13 @@ namespace qv::backup {
 // Clears the index, then fills it from the database at the (UTF-8) path. 0; the SQLite library's
 // code when the database cannot be opened (it is opened read-only, so a missing file gives
 // SQLITE_CANTOPEN and is never created); 1006 when the query fails (a file that is not a database,
-// no Files table), in which case the rows delivered before the failure stay in the index; 8, with
-// an empty index, when memory runs out.
-int readManifestDb(const std::string& path, ManifestIndex* index);
+// no Files table, a damaged page), in which case the rows delivered before the failure stay in
+// the index and *failure (when given) holds the SQLite library's words for what happened; 87,
+// with an empty index, for a manifest past the index's limits (manifest_entry.h); 8, with an
+// empty index, when memory runs out.
+//
+// The database is read through SQLite's small page cache, not a memory map: a mapped manifest
+// of a large device counts whole against the program's memory while it is read.
+int readManifestDb(const std::string& path, ManifestIndex* index, std::string* failure = nullptr);
 
 }  // namespace qv::backup

@@ -1,5 +1,6 @@
 #include "backup/manifest_mbdb.h"
 
+#include <algorithm>
 #include <new>
 
 #include "backup/file_id.h"
@@ -52,33 +53,115 @@ bool readRecord(ByteCursor* cur, Record* r) {
   return cur->ok();
 }
 
+// Where the record walk takes its bytes from: all of them in memory, or a window over a file
+// that moves on piece by piece, so a manifest of any size is read in little memory. A record
+// cut by the window's end gets the window widened until it fits or the file ends.
+class RecordWindow {
+ public:
+  explicit RecordWindow(std::string_view bytes) : view_(bytes) {}
+  RecordWindow(platform::File* file, std::uint64_t size) : file_(file), size_(size) {}
+
+  std::string_view rest() const { return view_.substr(pos_); }
+  void consume(std::size_t n) { pos_ += n; }
+  bool atEnd() const { return pos_ == view_.size() && fileEnd_ == size_; }
+  // More bytes after the window's end; false at the end of the file or when reading failed.
+  bool more() {
+    if (file_ == nullptr || fileEnd_ == size_) return false;
+    window_.erase(0, pos_);
+    pos_ = 0;
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size_ - fileEnd_));
+    const std::size_t kept = window_.size();
+    window_.resize(kept + want);
+    status_ = file_->readExactAt(fileEnd_, window_.data() + kept, want);
+    if (status_ != kOk) {
+      window_.resize(kept);
+      fileEnd_ = size_;  // nothing more can be read
+    } else {
+      fileEnd_ += want;
+    }
+    view_ = window_;
+    return status_ == kOk;
+  }
+  // 0, or the code of a failed read (30 when the file shrank while being read).
+  int status() const { return status_; }
+
+ private:
+  static constexpr std::size_t kPiece = 1 << 20;
+
+  platform::File* file_ = nullptr;
+  std::uint64_t size_ = 0;
+  std::uint64_t fileEnd_ = 0;  // file offset just past the window
+  std::string window_;
+  std::string_view view_;
+  std::size_t pos_ = 0;
+  int status_ = kOk;
+};
+
+// Checks the signature and walks the records behind it, calling onEntry for each entry record;
+// stops at the end or at a record cut short by the end of the bytes. 0, 87 without the
+// signature, or the code of a failed read.
+template <typename OnEntry>
+int walkRecords(RecordWindow* w, OnEntry onEntry) {
+  if (w->rest().size() < 6) w->more();
+  if (w->rest().size() < 4 || w->rest().substr(0, 4) != "mbdb") {
+    return w->status() != kOk ? w->status() : kInvalid;
+  }
+  if (w->rest().size() < 6) return kOk;  // the signature alone: no records
+  w->consume(6);
+  while (!w->atEnd()) {
+    ByteCursor cur(w->rest());
+    Record r;
+    if (readRecord(&cur, &r)) {
+      if (r.isEntry()) onEntry(r);
+      w->consume(cur.pos());
+    } else if (!w->more()) {
+      break;
+    }
+  }
+  return w->status();
+}
+
+// Two walks: the first counts entries and key bytes, so a manifest past the index's limits is
+// refused before anything is allocated and the index is allocated once; the second fills it.
+template <typename MakeWindow>
+int readEntries(MakeWindow makeWindow, ManifestIndex* index) {
+  std::size_t entries = 0;
+  std::uint64_t keyBytes = 0;
+  RecordWindow counting = makeWindow();
+  int rc = walkRecords(&counting, [&](const Record& r) {
+    ++entries;
+    keyBytes += r.domain.size() + 1 + r.path.size();
+  });
+  if (rc != kOk) return rc;
+  if (entries > kMaxManifestEntries ||
+      keyBytes + std::uint64_t{entries} * kFileIdLength > kMaxManifestTextBytes)
+    return kInvalid;
+  index->reserve(entries, static_cast<std::size_t>(keyBytes));
+  std::string fileId;
+  std::string key;
+  RecordWindow filling = makeWindow();
+  rc = walkRecords(&filling, [&](const Record& r) {
+    key.assign(r.domain);
+    key.push_back('-');
+    key.append(r.path);
+    fileIdOf(key, &fileId);
+    index->add(fileId, {key});
+  });
+  if (rc != kOk) index->clear();
+  return rc;
+}
+
 }  // namespace
 
 int parseManifestMbdb(std::string_view bytes, ManifestIndex* index) {
   index->clear();
-  if (bytes.size() < 4 || bytes.substr(0, 4) != "mbdb") return kInvalid;
-
-  // A first pass counts the entries, so the index is allocated once: growing it step by step
-  // costs as much as the digests.
-  Record r;
-  std::size_t entries = 0;
-  ByteCursor count(bytes);
-  if (!count.seek(6)) return kOk;  // the signature alone: no records
-  while (count.pos() < count.size() && readRecord(&count, &r)) entries += r.isEntry() ? 1 : 0;
-  index->reserve(entries);
-
-  ByteCursor cur(bytes);
-  cur.seek(6);
-  while (cur.pos() < cur.size() && readRecord(&cur, &r)) {
-    if (!r.isEntry()) continue;
-    ManifestEntry& entry = index->emplace_back();
-    entry.key.reserve(r.domain.size() + 1 + r.path.size());
-    entry.key.assign(r.domain);
-    entry.key.push_back('-');
-    entry.key.append(r.path);
-    fileIdOf(entry.key, &entry.fileId);
+  try {
+    return readEntries([bytes] { return RecordWindow(bytes); }, index);
+  } catch (const std::bad_alloc&) {
+    index->clear();
+    return kErrNotEnoughMemory;
   }
-  return kOk;
 }
 
 int readManifestMbdb(const std::string& path, ManifestIndex* index) {
@@ -90,17 +173,8 @@ int readManifestMbdb(const std::string& path, ManifestIndex* index) {
   int rc = file.size(&size);
   if (rc != 0) return rc;
   if (size > kMaxMbdbBytes) return kInvalid;
-
-  std::string bytes;
   try {
-    bytes.resize(static_cast<std::size_t>(size));
-  } catch (const std::bad_alloc&) {
-    return kInvalid;
-  }
-  rc = file.readExactAt(0, bytes.data(), bytes.size());
-  if (rc != 0) return rc;
-  try {
-    return parseManifestMbdb(bytes, index);
+    return readEntries([&file, size] { return RecordWindow(&file, size); }, index);
   } catch (const std::bad_alloc&) {
     index->clear();
     return kErrNotEnoughMemory;

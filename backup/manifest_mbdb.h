@@ -1,4 +1,6 @@
-// Manifest.mbdb: the byte-packed manifest of older backups, read whole and parsed in place.
+// Manifest.mbdb: the byte-packed manifest of older backups, read record by record through a
+// window of the file (a megabyte, widened only for a record larger than that), twice: once to
+// count entries and key bytes against the index's limits (manifest_entry.h), once to fill it.
 //
 // All numbers are big-endian.
 //   offset 0   4   signature "mbdb" (6D 62 64 62)
@@ -33,17 +35,18 @@
 
 namespace qv::backup {
 
-// Larger manifests are refused with 87 rather than read whole. A backup of a device with
-// 300,000 files has a manifest of about 60 MB, so 256 MiB leaves ample room while keeping one
-// allocation sane in a 32-bit process.
+// Larger manifests are refused with 87. A backup of a device with 300,000 files has a manifest
+// of about 60 MB, so 256 MiB leaves ample room.
 constexpr std::uint64_t kMaxMbdbBytes = 256ull << 20;
 
 // Clears the index, then fills it from the file at the (UTF-8) path. 0; 87 when the path is empty,
-// the file is larger than kMaxMbdbBytes, lacks the signature or its buffer cannot be allocated;
-// 6009 when it cannot be opened; the platform's code when reading it fails.
+// the file is larger than kMaxMbdbBytes, lacks the signature or lists more than the index's
+// limits (the index stays empty then); 6009 when it cannot be opened; the platform's code when
+// reading it fails (30 when it shrinks while being read).
 int readManifestMbdb(const std::string& path, ManifestIndex* index);
 
-// The same on bytes already in memory (clears the index first): 0, or 87 without the signature.
+// The same on bytes already in memory (clears the index first): 0, or 87 without the signature
+// or past the limits.
 int parseManifestMbdb(std::string_view bytes, ManifestIndex* index);
 
 }  // namespace qv::backup

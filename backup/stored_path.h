@@ -17,4 +17,10 @@ namespace qv::backup {
 std::string storedFilePath(const std::string& folder, std::string_view fileId, bool encrypted,
                            bool hasManifestDb);
 
+// Whether a stored file lies where its path says: a regular file, and neither it nor any
+// folder between the backup folder and it (the two-character subfolder) is a link. A backup
+// can hold anything, and a link there would hand the scan and the export a file from
+// elsewhere on the computer. A path outside the folder is judged by its own name only.
+bool storedFileInPlace(const std::string& folder, const std::string& path);
+
 }  // namespace qv::backup

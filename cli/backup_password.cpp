@@ -1,31 +1,21 @@
 #include "cli/backup_password.h"
 
-#include <cstdio>
-
 #include "cli/cli_io.h"
+#include "engine/decryption.h"
 #include "platform/console.h"
 #include "platform/result.h"
 #include "platform/text.h"
 
 namespace qv::cli {
-namespace {
-
-// The first line of standard input, without its line end (LF or CR LF); false when input ended
-// before anything came.
-bool readStdinLine(std::string* line) {
-  line->clear();
-  int c = 0;
-  bool any = false;
-  while ((c = std::fgetc(stdin)) != EOF) {
-    any = true;
-    if (c == '\n') break;
-    line->push_back(static_cast<char>(c));
+std::string unusablePassword(const std::string& typed) {
+  if (typed.find('\0') != std::string::npos)
+    return "the password holds a NUL byte, which would cut it short; no password was used";
+  if (typed.size() > engine::kMaxPasswordBytes) {
+    return "the password is longer than " + std::to_string(engine::kMaxPasswordBytes) +
+           " bytes, more than any backup password; no password was used";
   }
-  if (!line->empty() && line->back() == '\r') line->pop_back();
-  return any;
+  return {};
 }
-
-}  // namespace
 
 int obtainPassword(const backup::BackupInfo& info, const std::string& folder, bool fromStdin,
                    std::wstring* password) {
@@ -33,7 +23,7 @@ int obtainPassword(const backup::BackupInfo& info, const std::string& folder, bo
   if (!info.encrypted) return 0;
   std::string typed;
   if (fromStdin) {
-    if (!readStdinLine(&typed)) {
+    if (platform::readStdinLine(engine::kMaxPasswordBytes, &typed) != kOk) {
       printError(folder + " is a password-protected backup and standard input held no password");
       return 1;
     }
@@ -46,6 +36,10 @@ int obtainPassword(const backup::BackupInfo& info, const std::string& folder, bo
     printError(folder +
                " is a password-protected backup: type its password on a terminal or "
                "give it on standard input with --password-stdin");
+    return 1;
+  }
+  if (const std::string why = unusablePassword(typed); !why.empty()) {
+    printError(why);
     return 1;
   }
   *password = platform::toWide(typed);

@@ -2,9 +2,9 @@
 
 #include "cli/backup_password.h"
 #include "cli/cli_io.h"
-#include "cli/interrupt_flag.h"
 #include "cli/progress_bar.h"
 #include "platform/result.h"
+#include "platform/stop_signals.h"
 
 namespace qv::cli {
 namespace {
@@ -59,7 +59,7 @@ int BackupScan::run(const std::string& folder, const engine::CategorySet& chosen
   ScanBar bar(barLabel_);
   engine::ScanSequence sequence(*source_, chosen, results_, control, bar);
   {
-    InterruptFlag interrupt(&control.stop);
+    platform::StopSignals stop(&control.stop);
     sequence.run(password);
   }
   openResult_ = sequence.openResult();
@@ -76,8 +76,11 @@ int BackupScan::reportOutcome(std::string_view openConsequence,
                               std::string_view stopConsequence) const {
   if (openResult_ == kWrongPassword) return reportWrongPassword(folder_);
   if (openResult_ != kOk) {
-    return reportFailure(openResult_,
-                         folder_ + ": the backup cannot be opened" + std::string(openConsequence));
+    // What the manifest reader met, in its own words, says more than the code alone.
+    const std::string& why = engine_.manifestFailure();
+    return reportFailure(openResult_, folder_ + ": the backup cannot be opened" +
+                                          (why.empty() ? "" : " (" + why + ")") +
+                                          std::string(openConsequence));
   }
   if (stopped_) {
     printError("the scan was stopped; " + std::string(stopConsequence));

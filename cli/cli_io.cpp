@@ -70,9 +70,7 @@ void printError(std::string_view text) {
 }
 
 int reportFailure(int code, std::string_view context) {
-  const std::string meaning =
-      isProgramResult(code) ? resultName(code) : platform::errorMessage(code);
-  std::string line = std::to_string(code) + ": " + meaning;
+  std::string line = std::to_string(code) + ": " + platform::resultText(code);
   if (!context.empty()) line += " (" + std::string(context) + ")";
   printError(line);
   return 1;

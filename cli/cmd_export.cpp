@@ -13,7 +13,6 @@
 #include "cli/backup_scan.h"
 #include "cli/cli_io.h"
 #include "cli/commands.h"
-#include "cli/interrupt_flag.h"
 #include "cli/progress_bar.h"
 #include "cli/scan_view.h"
 #include "engine/items.h"
@@ -23,6 +22,7 @@
 #include "export/statistics.h"
 #include "platform/folders.h"
 #include "platform/result.h"
+#include "platform/stop_signals.h"
 #include "platform/text.h"
 
 namespace qv::cli {
@@ -110,13 +110,14 @@ int runExport(const Args& args) {
   rc = job.loadTemplates();
   if (rc != kOk) return reportFailure(rc, job.missingTemplate());
   {
-    InterruptFlag interrupt(job.cancelFlag());
+    platform::StopSignals stop(job.cancelFlag());
     rc = job.run();
   }
   list.bar.clear();
 
   if (json) {
-    std::string text = "{\"result\": " + std::to_string(rc) +
+    // The job's result: 2 for a cancel, else its first failure, never 0 when an item failed.
+    std::string text = "{\"result\": " + std::to_string(job.result()) +
                        ", \"processed\": " + std::to_string(job.processed()) +
                        ", \"failed\": " + std::to_string(job.failed()) +
                        ", \"total\": " + std::to_string(job.total()) + ", \"rows\": [";

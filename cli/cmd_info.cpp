@@ -8,6 +8,7 @@
 #include "cli/backup_view.h"
 #include "cli/cli_io.h"
 #include "cli/commands.h"
+#include "cli/terminal_text.h"
 #include "engine/recovery_engine.h"
 #include "platform/result.h"
 #include "platform/text.h"
@@ -16,9 +17,10 @@ namespace qv::cli {
 namespace {
 
 std::string infoText(const backup::BackupInfo& b, backup::ManifestKind kind, std::size_t entries,
-                     int result) {
+                     int result, const std::string& failure) {
+  // Every value comes from the backup: shown with its control characters escaped.
   auto line = [](const char* label, const std::string& value) {
-    return padTo(label, 17) + value + "\n";
+    return padTo(label, 17) + terminalText(value) + "\n";
   };
   std::string out;
   out += line("Folder:", platform::toUtf8(b.folder));
@@ -30,7 +32,7 @@ std::string infoText(const backup::BackupInfo& b, backup::ManifestKind kind, std
   out += line("Encrypted:", b.encrypted ? "yes" : "no");
   std::string manifest = std::string(backup::manifestKindName(kind)) + ", " +
                          std::to_string(entries) + " entries, result " + std::to_string(result) +
-                         " (" + backup::manifestResultText(kind, result) + ")";
+                         " (" + backup::manifestResultText(kind, result, failure) + ")";
   out += line("Manifest:", manifest);
   return out;
 }
@@ -60,12 +62,13 @@ int runInfo(const Args& args) {
              ", \"entries\": " + std::to_string(entries) +
              ", \"result\": " + std::to_string(manifestResult) + "}}\n");
   } else {
-    writeOut(infoText(info, kind, entries, manifestResult));
+    writeOut(infoText(info, kind, entries, manifestResult, engine.manifestFailure()));
   }
   if (manifestResult != kOk) {
     // The SQLite library's codes mean something else as system codes; name them as what they are.
     printError(std::to_string(manifestResult) + ": " +
-               backup::manifestResultText(kind, manifestResult) + " (" + folder + ")");
+               backup::manifestResultText(kind, manifestResult, engine.manifestFailure()) + " (" +
+               folder + ")");
     return 1;
   }
   return 0;

@@ -6,6 +6,7 @@
 #include "cli/backup_view.h"
 #include "cli/cli_io.h"
 #include "cli/commands.h"
+#include "cli/terminal_text.h"
 #include "engine/recovery_engine.h"
 #include "platform/file.h"
 #include "platform/folders.h"
@@ -28,9 +29,12 @@ std::string listJson(const std::vector<backup::BackupInfo>& backups) {
 std::string listTable(const std::vector<backup::BackupInfo>& backups) {
   std::vector<std::vector<std::string>> rows = {
       {"NAME", "LAST BACKUP", "SERIAL NUMBER", "PHONE NUMBER", "ENCRYPTED", "FOLDER"}};
+  // Every cell but the flag comes from a backup's Info.plist or folder name: shown with its
+  // control characters escaped, and measured as shown.
   for (const backup::BackupInfo& b : backups) {
-    rows.push_back({platform::toUtf8(b.displayName), b.lastBackupDate, b.serialNumber,
-                    b.phoneNumber, b.encrypted ? "yes" : "no", platform::toUtf8(b.folder)});
+    rows.push_back({terminalText(platform::toUtf8(b.displayName)), terminalText(b.lastBackupDate),
+                    terminalText(b.serialNumber), terminalText(b.phoneNumber),
+                    b.encrypted ? "yes" : "no", terminalText(platform::toUtf8(b.folder))});
   }
   std::vector<std::size_t> widths(rows[0].size(), 0);
   for (const auto& row : rows) {

@@ -20,6 +20,7 @@
 
 #include "cli/cli_io.h"
 #include "cli/commands.h"
+#include "cli/terminal_text.h"
 #include "db/leftover_copies.h"
 #include "db/record.h"
 #include "db/sqlite_page_reader.h"
@@ -147,7 +148,7 @@ class ListingSink : public db::RowSink {
   ListingSink(bool json, bool deletedOnly) : json_(json), deletedOnly_(deletedOnly) {}
 
   void startTable(const std::string& table) {
-    table_ = table;
+    table_ = terminalText(table);
     tableJson_ = jsonString(table);
     live_ = db::KeptRows<std::uint64_t>();
   }
@@ -226,18 +227,9 @@ class ListingSink : public db::RowSink {
           appendJsonText(out_, db::textToUtf8(bytes, enc));
         }
       } else {
-        // One line per row: line breaks and tabs are shown escaped.
-        for (char ch :
-             enc == db::TextEncoding::kUtf8 ? std::string(bytes) : db::textToUtf8(bytes, enc)) {
-          if (ch == '\n')
-            out_ += "\\n";
-          else if (ch == '\r')
-            out_ += "\\r";
-          else if (ch == '\t')
-            out_ += "\\t";
-          else
-            out_ += ch;
-        }
+        // One line per row, and nothing from the database reaches the terminal as a control.
+        out_ += terminalText(enc == db::TextEncoding::kUtf8 ? std::string(bytes)
+                                                            : db::textToUtf8(bytes, enc));
       }
     } else {
       out_ += json_ ? "{\"blob\": \"" : "x'";
@@ -345,7 +337,7 @@ class ListingSink : public db::RowSink {
 
   bool json_;
   bool deletedOnly_;
-  std::string table_;
+  std::string table_;  // as text output shows it
   std::string tableJson_;
   std::string out_;
   db::Record record_;

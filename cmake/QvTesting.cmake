@@ -15,6 +15,16 @@ add_library(qv_test_main STATIC "${CMAKE_SOURCE_DIR}/tests/test_main.cpp")
 qv_target_defaults(qv_test_main)
 target_link_libraries(qv_test_main PUBLIC GTest::gtest qv::platform)
 
+# qv_shipped_decrypt_tool(var): the decryption tool as the program finds it shipped beside it
+# (on Windows the copy named "tool" whose first two bytes the driver puts back).
+function(qv_shipped_decrypt_tool var)
+  if(WIN32)
+    set(${var} "$<TARGET_FILE_DIR:quenvale-decrypt>/tool" PARENT_SCOPE)
+  else()
+    set(${var} "$<TARGET_FILE:quenvale-decrypt>" PARENT_SCOPE)
+  endif()
+endfunction()
+
 # add_qv_test(name SOURCES... LIBS libs...): one test executable; each of its tests becomes a
 # CTest test of its own, named NAME.Suite.Test, so a failure shows by name. The tests are listed
 # when CTest runs (PRE_TEST), not at build time: under the cross-compiling emulator (wine64) the

@@ -552,7 +552,7 @@ class PageCarver {
     // The record must lie in the free interval it starts in: bytes under a live cell are not
     // a deleted row's.
     if (extentEnd > room->end) return false;
-    c.localEnd = static_cast<std::uint16_t>(std::min(extentEnd, end_));
+    c.localEnd = static_cast<std::uint32_t>(std::min(extentEnd, end_));
     if (ctx_.shape.accept != nullptr) {
       CarvedRecordView view;
       view.page = page_;

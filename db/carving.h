@@ -70,7 +70,7 @@ struct CarvedCandidate {
   std::int32_t payloadOffset = 0;   // where the payload began (may be before the free space)
   std::uint32_t payloadSize = 0;    // header + content as rebuilt
   std::uint32_t firstOverflow = 0;  // 0 when the record lies wholly on the page
-  std::uint16_t localEnd = 0;       // end of the record's bytes on this page
+  std::uint32_t localEnd = 0;       // end of the record's bytes on this page (up to 65536)
   std::uint8_t pass = 0;            // 1..4 the passes, 5 the free-space sweep
   std::uint8_t score = 0;           // evidence (higher is stronger)
 };

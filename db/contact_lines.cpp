@@ -18,13 +18,6 @@ namespace {
 const char kContactsTable[] = "ABPersonFullTextSearch_content";
 constexpr int kLastColumn = 23;
 
-struct LineRow {
-  std::uint32_t deleted = 0;
-  std::int64_t rowId = 0;
-  std::string values;  // the value texts of the row's columns, the last comma included
-  std::wstring key;
-};
-
 int readLineRow(SqlitePageReader& reader, const RowImage& image, LineRow* out) {
   RowColumns row;
   int rc = row.load(image, reader.textEncoding());
@@ -57,9 +50,18 @@ int readLineRow(SqlitePageReader& reader, const RowImage& image, LineRow* out) {
       v += ',';
     }
   }
-  out->rowId = image.rowId;
-  out->key = rawColumnsKey(row, 1, kLastColumn);
+  // The last value's comma goes: a line ends with its value.
+  if (!v.empty() && v.back() == ',') v.pop_back();
+  out->key = rawColumnsHash(row, 1, kLastColumn);
   return kOk;
+}
+
+std::string makeLine(const LineRow& r) {
+  std::string line;
+  appendNumber(line, r.rowId);
+  line += r.values;
+  line += "\r\n";
+  return line;
 }
 
 }  // namespace
@@ -71,21 +73,17 @@ int WriteContactLines(const std::string& addressBookPath, const std::string& out
   if (rc != kOk) return rc;
   TableScan scan;
   scan.shape = tableShape(readSchemaOf(reader), kContactsTable);
-  std::vector<ScannedRow<LineRow>> rows;
+  LineFile out;
+  rc = out.open(outputPath);
+  if (rc != kOk) return rc;
+  int written = kOk;
   // A damaged page ends the scan; the rows read before it are written.
-  scanRows(reader, kContactsTable, scan, readLineRow, lineKey<LineRow>, &rows);
-  std::uint64_t lastRowId = startRowId;
-  std::string text;
-  for (auto& scanned : rows) {
-    LineRow& r = scanned.record;
-    if (r.rowId == 0) r.rowId = static_cast<std::int64_t>(++lastRowId);
-    appendNumber(text, r.rowId);
-    text += r.values;
-    if (!text.empty() && text.back() == ',') text.pop_back();
-    text += "\r\n";
+  writeValueLines(reader, kContactsTable, scan, readLineRow, makeLine, startRowId, &out, &written);
+  if (written != kOk) {
+    out.discard();
+    return written;
   }
-  if (text.empty()) return kOk;
-  return appendToFile(outputPath, text);
+  return out.finish();
 }
 
 }  // namespace qv::db

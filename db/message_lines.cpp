@@ -29,16 +29,6 @@ constexpr int kFinishedColumn = 19;
 constexpr int kFromMeColumn = 21;
 constexpr int kReadColumn = 26;
 
-// One row as read, before its line is made (the row id may still have to be given).
-struct LineRow {
-  std::uint32_t deleted = 0;
-  std::int64_t rowId = 0;
-  bool fromMe = false;
-  bool hasColumnZero = true;
-  std::vector<std::pair<std::uint64_t, std::string>> columns;  // serial type, content
-  std::wstring key;
-};
-
 bool isAccountGuid(const RowColumns& row) {
   const RecordColumn* c = row.column(kAccountGuidColumn);
   if (c == nullptr || !isTextType(c->serialType) || c->width != 36) return false;
@@ -49,34 +39,7 @@ bool isAccountGuid(const RowColumns& row) {
   return true;
 }
 
-int readLineRow(SqlitePageReader& reader, const RowImage& image, LineRow* out) {
-  RowColumns row;
-  int rc = row.load(image, reader.textEncoding());
-  if (rc != kOk) return rc;
-  for (const RecordColumn& c : row.record().columns) {
-    // Reserved serial types never occur in a sound record.
-    if (c.serialType == 10 || c.serialType == 11) return kInvalid;
-  }
-  const RecordColumn* text = row.column(kTextColumn);
-  if (text != nullptr && isTextType(text->serialType)) {
-    std::wstring wide;
-    if (row.text(kTextColumn, &wide) != RowColumns::Text::kGood) return kInvalid;
-  }
-  if (image.deleted != 0 && !isAccountGuid(row)) return kInvalid;
-  out->rowId = image.rowId;
-  std::int64_t fromMe = 0;
-  out->fromMe = row.integer(kFromMeColumn, &fromMe) && fromMe == 1;
-  out->hasColumnZero = row.column(0) != nullptr;
-  for (const RecordColumn& c : row.record().columns) {
-    if (c.column > kLastColumn) break;
-    out->columns.emplace_back(
-        c.serialType, std::string(reinterpret_cast<const char*>(row.data() + c.offset), c.width));
-  }
-  out->key = rawColumnsKey(row, 1, kLastColumn);
-  return kOk;
-}
-
-void appendValue(std::string& line, int column, std::uint64_t type, const std::string& content) {
+void appendValue(std::string& line, int column, std::uint64_t type, std::string_view content) {
   if (type == 0) {
     line += column == 0 ? "," : "NULL,";
   } else if (type >= 1 && type <= 4) {
@@ -98,38 +61,80 @@ void appendValue(std::string& line, int column, std::uint64_t type, const std::s
   }
 }
 
-std::string makeLine(const LineRow& r, std::int64_t now) {
-  std::string line;
-  appendNumber(line, r.rowId);
+// The values of a row after its row id. A deleted row goes back in as a new message, received
+// now: its guid (made of the row id, which a carved row gets only when the lines are written,
+// so left out here and its place kept in *guidAt), is_finished 1, date now, and for a message
+// not from the owner date_read now and is_read 1 (0 and 0 for the owner's own).
+void renderValues(const RowColumns& row, bool deleted, bool fromMe, std::int64_t now,
+                  std::string* out, std::size_t* guidAt) {
+  std::string& line = *out;
+  *guidAt = std::string::npos;
   // A carved row whose column 0 was overwritten still needs the row id's separator.
-  if (!r.hasColumnZero) line += ',';
-  for (std::size_t i = 0; i < r.columns.size(); ++i) {
-    const int column = (r.hasColumnZero ? 0 : 1) + static_cast<int>(i);
-    if (r.deleted != 0) {
-      // A deleted row goes back in as a new message, received now.
+  if (row.column(0) == nullptr) line += ',';
+  for (const RecordColumn& c : row.record().columns) {
+    const int column = c.column;
+    if (column > kLastColumn) break;
+    if (deleted) {
       if (column == kGuidColumn) {
-        char guid[64];
-        std::snprintf(guid, sizeof guid, "27B99F78-F6F0-475F-8BA1-%012llX",
-                      static_cast<unsigned long long>(r.rowId));
-        appendQuotedValue(line, guid);
-        line += ',';
+        *guidAt = line.size();
         continue;
       }
       if (column == kFinishedColumn) {
         line += "1,";
         continue;
       }
-      if (column == kDateColumn || (column == kDateReadColumn && !r.fromMe)) {
+      if (column == kDateColumn || (column == kDateReadColumn && !fromMe)) {
         appendNumber(line, now);
         line += ',';
         continue;
       }
       if (column == kDateReadColumn || column == kReadColumn) {
-        line += column == kReadColumn && !r.fromMe ? "1," : "0,";
+        line += column == kReadColumn && !fromMe ? "1," : "0,";
         continue;
       }
     }
-    appendValue(line, column, r.columns[i].first, r.columns[i].second);
+    appendValue(line, column, c.serialType,
+                std::string_view(reinterpret_cast<const char*>(row.data() + c.offset), c.width));
+  }
+}
+
+int readLineRow(SqlitePageReader& reader, const RowImage& image, std::int64_t now, LineRow* out) {
+  RowColumns row;
+  int rc = row.load(image, reader.textEncoding());
+  if (rc != kOk) return rc;
+  for (const RecordColumn& c : row.record().columns) {
+    // Reserved serial types never occur in a sound record.
+    if (c.serialType == 10 || c.serialType == 11) return kInvalid;
+  }
+  const RecordColumn* text = row.column(kTextColumn);
+  if (text != nullptr && isTextType(text->serialType)) {
+    std::wstring wide;
+    if (row.text(kTextColumn, &wide) != RowColumns::Text::kGood) return kInvalid;
+  }
+  if (image.deleted != 0 && !isAccountGuid(row)) return kInvalid;
+  std::int64_t fromMe = 0;
+  const bool mine = row.integer(kFromMeColumn, &fromMe) && fromMe == 1;
+  renderValues(row, image.deleted != 0, mine, now, &out->values, &out->rowIdValueAt);
+  out->key = rawColumnsHash(row, 1, kLastColumn);
+  return kOk;
+}
+
+// The whole line of a row whose row id is known.
+std::string makeLine(const LineRow& r) {
+  std::string line;
+  appendNumber(line, r.rowId);
+  const std::string_view values = r.values;
+  const std::size_t at = r.rowIdValueAt;
+  if (at == std::string::npos || at > values.size()) {
+    line += values;
+  } else {
+    char guid[64];
+    std::snprintf(guid, sizeof guid, "27B99F78-F6F0-475F-8BA1-%012llX",
+                  static_cast<unsigned long long>(r.rowId));
+    line += values.substr(0, at);
+    appendQuotedValue(line, guid);
+    line += ',';
+    line += values.substr(at);
   }
   line += "\r\n";
   return line;
@@ -145,18 +150,22 @@ int WriteMessageLinesAt(const std::string& smsPath, const std::string& outputPat
   // Every row is read as the 38-column layout.
   TableScan scan;
   scan.shape = knownTableShape("message");
-  std::vector<ScannedRow<LineRow>> rows;
+  LineFile out;
+  rc = out.open(outputPath);
+  if (rc != kOk) return rc;
+  int written = kOk;
   // A damaged page ends the scan; the rows read before it are written.
-  scanRows(reader, "message", scan, readLineRow, lineKey<LineRow>, &rows);
-  std::uint64_t lastRowId = startRowId;
-  std::string text;
-  for (auto& scanned : rows) {
-    LineRow& r = scanned.record;
-    if (r.rowId == 0) r.rowId = static_cast<std::int64_t>(++lastRowId);
-    text += makeLine(r, nowAppleSeconds);
+  writeValueLines(
+      reader, "message", scan,
+      [nowAppleSeconds](SqlitePageReader& r, const RowImage& image, LineRow* row) {
+        return readLineRow(r, image, nowAppleSeconds, row);
+      },
+      makeLine, startRowId, &out, &written);
+  if (written != kOk) {
+    out.discard();
+    return written;
   }
-  if (text.empty()) return kOk;
-  return appendToFile(outputPath, text);
+  return out.finish();
 }
 
 int WriteMessageLines(const std::string& smsPath, const std::string& outputPath,

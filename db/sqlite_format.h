@@ -2,7 +2,8 @@
 //
 // Database header (page 1, offset 0, 100 bytes):
 //   0   16  "SQLite format 3\0"
-//   16   2  page size: a power of two 512..32768; the value 1 means 65536 (refused here)
+//   16   2  page size: a power of two 512..32768, or the value 1, which means 65536 (a page
+//           size of 65536 does not fit the field)
 //   20   1  reserved bytes at the end of every page (usable size = page size - reserved)
 //   28   4  page count as the writer last knew it (the file size decides here)
 //   32   4  first freelist trunk page number (0: no freelist)
@@ -51,7 +52,7 @@ constexpr std::uint8_t kLeafIndex = 10;
 constexpr std::uint8_t kInteriorIndex = 2;
 
 constexpr std::size_t kMinPageSize = 512;
-constexpr std::size_t kMaxPageSize = 32768;
+constexpr std::size_t kMaxPageSize = 65536;
 
 // Zero bytes kept past the end of every page and payload buffer: the longest varint, so that
 // a missed bound check reads zeros instead of the heap.

@@ -152,9 +152,11 @@ int SqlitePageReader::openSource(std::unique_ptr<Source> source) {
   if (got < kMagicSize || !magicMatches(header)) return kInvalid;
   if (got < kFileHeaderSize) return kShortRead;
 
-  // Page size: a power of two from 512 to 32768. The value 1 (65,536-byte pages) is refused:
-  // cell offsets and sizes of such pages do not fit the 16-bit fields this reader keeps.
-  const std::uint32_t pageSize = be16(header + kPageSizeOffset);
+  // Page size: a power of two from 512 to 32768, or 1 for 65,536-byte pages. Offsets within
+  // such a page still fit 16 bits (every cell, freeblock and record starts below 65536); only
+  // ends of extents may reach 65536, and those are kept wider.
+  std::uint32_t pageSize = be16(header + kPageSizeOffset);
+  if (pageSize == 1) pageSize = 65536;
   if (pageSize < kMinPageSize || pageSize > kMaxPageSize || (pageSize & (pageSize - 1)) != 0)
     return kInvalid;
   // The usable size must leave room for the smallest cells SQLite writes.

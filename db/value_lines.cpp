@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <vector>
 
 #include "platform/file.h"
 #include "platform/result.h"
@@ -34,31 +35,59 @@ void appendNumber(std::string& line, std::int64_t v) {
   line.append(buf, r.ptr);
 }
 
-int appendToFile(const std::string& path, const std::string& text) {
-  std::string all;
-  if (platform::isFile(path)) {
-    // What an earlier run wrote stays in front; the whole file is then replaced at once.
-    int rc = platform::readWholeFile(path, std::uint64_t{1} << 31, &all);
-    if (rc != kOk) return rc;
+int LineFile::open(const std::string& path) {
+  replaces_ = platform::isFile(path);
+  appended_ = false;
+  int rc = file_.create(path);
+  if (rc != kOk || !replaces_) return rc;
+  // What an earlier run wrote stays in front, copied across in pieces.
+  platform::File old;
+  rc = old.openRead(path);
+  std::vector<char> piece(65536);
+  for (std::uint64_t at = 0; rc == kOk;) {
+    std::size_t got = 0;
+    rc = old.readAt(at, piece.data(), piece.size(), &got);
+    if (rc != kOk || got == 0) break;
+    rc = file_.write(piece.data(), got);
+    at += got;
   }
-  all += text;
-  return platform::writeWholeFile(path, all.data(), all.size());
+  if (rc != kOk) file_.discard();
+  return rc;
 }
 
-std::wstring rawColumnsKey(const RowColumns& row, int fromColumn, int toColumn) {
-  std::wstring key;
+int LineFile::append(std::string_view text) {
+  appended_ = true;
+  return file_.write(text);
+}
+
+int LineFile::finish() {
+  if (!appended_) {
+    file_.discard();
+    return kOk;
+  }
+  if (replaces_) return file_.publishReplacing();
+  std::string published;
+  return file_.publish(&published);
+}
+
+std::uint64_t rawColumnsHash(const RowColumns& row, int fromColumn, int toColumn) {
+  // FNV-1a over each column's serial type (or a mark for a missing column) and its bytes.
+  std::uint64_t h = 0xcbf29ce484222325ull;
+  auto mix = [&h](std::uint64_t v) {
+    h ^= v;
+    h *= 0x100000001b3ull;
+  };
   for (int n = fromColumn; n <= toColumn; ++n) {
     const RecordColumn* c = row.column(n);
     if (c == nullptr) {
-      key += L"-\x1f";
+      mix(~std::uint64_t{0});
       continue;
     }
-    key += std::to_wstring(c->serialType);
-    key += L':';
+    mix(c->serialType);
     const std::uint8_t* p = row.data() + c->offset;
-    for (std::size_t i = 0; i < c->width; ++i) key += static_cast<wchar_t>(p[i]);
+    for (std::size_t i = 0; i < c->width; ++i) mix(p[i]);
   }
-  return key;
+  return h;
 }
 
 }  // namespace qv::db

@@ -26,12 +26,12 @@ bool namesChatDatabase(std::string_view key, ChatDatabase kind) {
   return false;
 }
 
-const backup::ManifestEntry* findChatDatabase(const backup::ManifestIndex& index,
-                                              ChatDatabase kind) {
+std::optional<backup::ManifestEntry> findChatDatabase(const backup::ManifestIndex& index,
+                                                      ChatDatabase kind) {
   for (const backup::ManifestEntry& entry : index) {
-    if (namesChatDatabase(entry.key, kind)) return &entry;
+    if (namesChatDatabase(entry.key, kind)) return entry;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 std::string qqAccountOfKey(std::string_view key) {

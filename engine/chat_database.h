@@ -7,6 +7,7 @@
 // "QQ.db-journal") and copies ("MM.sqlite.bak") would otherwise be read in its place.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,9 +19,9 @@ enum class ChatDatabase { kWhatsApp, kQq, kWechat };
 
 bool namesChatDatabase(std::string_view key, ChatDatabase kind);
 
-// The first entry of the index that names the database; null when there is none.
-const backup::ManifestEntry* findChatDatabase(const backup::ManifestIndex& index,
-                                              ChatDatabase kind);
+// The first entry of the index that names the database; none when there is none.
+std::optional<backup::ManifestEntry> findChatDatabase(const backup::ManifestIndex& index,
+                                                      ChatDatabase kind);
 
 // The account of a QQ database: the path component just before "/QQ.db" (UTF-8).
 std::string qqAccountOfKey(std::string_view key);

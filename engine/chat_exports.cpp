@@ -55,11 +55,12 @@ std::wstring whatsAppSpeaker(const db::ChatRecord& m) {
 }  // namespace
 
 int RecoveryEngine::exportMessageLines(const std::string& outputPath) {
-  return db::WriteMessageLines(storedFilePath(kSmsFileId), outputPath, maxMessageRowId_);
+  return db::WriteMessageLines(storedDatabasePath(kSmsFileId), outputPath, maxMessageRowId_);
 }
 
 int RecoveryEngine::exportContactLines(const std::string& outputPath) {
-  return db::WriteContactLines(storedFilePath(kAddressBookFileId), outputPath, maxContactRowId_);
+  return db::WriteContactLines(storedDatabasePath(kAddressBookFileId), outputPath,
+                               maxContactRowId_);
 }
 
 int RecoveryEngine::readQqChats(AccountChatMap* chats) {
@@ -85,7 +86,7 @@ int RecoveryEngine::readChatAccounts(bool qq, AccountChatMap* chats) {
         qq ? freeAccountKey(*chats, platform::toWide(qqAccountOfKey(entry.key)))
            : L"User" + std::to_wstring(accounts);
     db::ChatRowMap account;
-    const std::string path = storedFilePath(entry.fileId);
+    const std::string path = storedDatabasePath(entry.fileId);
     const int rc = qq ? db::ReadQQ(path, &account) : db::ReadWeChat(path, &account);
     if (rc != kOk && result == kOk) result = rc;
     if (rc == kOk || !account.empty()) (*chats)[key] = std::move(account);

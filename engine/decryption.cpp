@@ -1,5 +1,5 @@
 // The decryption driver: runs the decryption tool on the current backup, turns its "Count:"
-// lines into progress, and keeps the deciphered copy in the temporary folder.
+// lines into progress, and keeps the deciphered copy in the engine's private run folder.
 #include "engine/decryption.h"
 
 #include <algorithm>
@@ -9,8 +9,10 @@
 #include "engine/recovery_engine.h"
 #include "platform/disk.h"
 #include "platform/file.h"
+#include "platform/file_lock.h"
 #include "platform/folders.h"
 #include "platform/process.h"
+#include "platform/random.h"
 #include "platform/shipped_program.h"
 #include "platform/text.h"
 
@@ -23,6 +25,15 @@ constexpr std::size_t kReadChunk = 4096;
 constexpr int kPollMilliseconds = 5;
 // Passes of the polling loop allowed after the tool has ended, for output still in the pipe.
 constexpr int kPassesAfterEnd = 100;
+// Names tried for a run folder before giving up (random names clash only when something else
+// is wrong with the folder).
+constexpr int kRunFolderTries = 8;
+
+// The root of the whole file system (what POSIX systems list as their only drive) is open to
+// every user and no place for anybody's plaintext.
+bool isFileSystemRoot(const std::string& root) {
+  return root == "/";
+}
 
 // The drive root with the most free bytes (the first of equals); empty when none answers.
 std::string roomiestDrive() {
@@ -31,6 +42,7 @@ std::string roomiestDrive() {
   std::string best;
   std::uint64_t bestFree = 0;
   for (const std::string& root : roots) {
+    if (isFileSystemRoot(root)) continue;
     std::uint64_t free = 0;
     if (platform::freeDiskBytes(root, &free) != kOk) continue;
     if (best.empty() || free > bestFree) {
@@ -41,13 +53,48 @@ std::string roomiestDrive() {
   return best;
 }
 
+// A run folder whose lock was taken over: everything in it, then the lock file, then itself.
+void removeDeadRun(const std::string& run, platform::FileLock* lock) {
+  std::vector<std::string> names;
+  platform::listFolder(run, &names);
+  for (const std::string& name : names) {
+    if (name != kRunLockName) platform::removeTree(platform::joinPath(run, name));
+  }
+  lock->release();  // on Windows the lock file cannot go while it is held open
+  platform::removeFile(platform::joinPath(run, kRunLockName));
+  platform::removeFolder(run);
+}
+
 }  // namespace
 
 bool decryptionAvailable() {
   return true;
 }
 
-int prepareDecryptionTool(const std::string& shippedTool, const std::string& workFolder,
+bool isAcceptablePassword(std::string_view utf8) {
+  return utf8.size() <= kMaxPasswordBytes && utf8.find('\0') == std::string_view::npos;
+}
+
+void removeAbandonedRuns(const std::string& folder) {
+  std::vector<std::string> names;
+  if (platform::listFolder(folder, &names) != kOk) return;
+  for (const std::string& name : names) {
+    if (name.rfind(kRunFolderPrefix, 0) != 0) continue;
+    const std::string run = platform::joinPath(folder, name);
+    if (!platform::isFolder(run) || platform::isLink(run)) continue;
+    platform::FileLock lock;
+    const int rc = lock.takeOver(platform::joinPath(run, kRunLockName));
+    if (rc == kOk) {
+      removeDeadRun(run, &lock);
+    } else if (rc == kErrFileNotFound) {
+      // Made a moment ago and not yet locked, or its maker died before locking it: only an
+      // empty one goes, and a maker that finds it gone starts again with another name.
+      platform::removeFolder(run);
+    }
+  }
+}
+
+int prepareDecryptionTool(const std::string& shippedTool, const std::string& runFolder,
                           std::string* program) {
   program->clear();
   std::string shipped = shippedTool;
@@ -58,7 +105,7 @@ int prepareDecryptionTool(const std::string& shippedTool, const std::string& wor
     shipped = platform::joinPath(folder, platform::siblingProgramName("tool", "quenvale-decrypt"));
   }
   // The shipped copy of the tool is not a program file on Windows until it is copied out to run.
-  return platform::runnableSibling(shipped, workFolder, "tool", program);
+  return platform::runnableSibling(shipped, runFolder, "tool", program);
 }
 
 ToolOutputChunk parseToolOutput(std::string_view previousTail, std::string_view chunk) {
@@ -109,25 +156,59 @@ std::string RecoveryEngine::temporaryFolder() {
   return temporaryFolder_;
 }
 
-std::string RecoveryEngine::decryptionOutputFolder() {
+std::string RecoveryEngine::decryptionOutputFolder() const {
+  if (runFolder_.empty()) return {};
+  return platform::joinPath(runFolder_, kDecryptionOutputName);
+}
+
+int RecoveryEngine::openRunFolder() {
+  if (!runFolder_.empty()) return kOk;
   const std::string folder = temporaryFolder();
-  if (folder.empty()) return {};
-  return platform::joinPath(folder, kDecryptionOutputName);
+  if (folder.empty()) return kInvalid;
+  removeAbandonedRuns(folder);
+  int rc = kInvalid;
+  for (int i = 0; i < kRunFolderTries; ++i) {
+    std::string name;
+    rc = platform::randomHex(8, &name);
+    if (rc != kOk) return rc;
+    const std::string run = platform::joinPath(folder, kRunFolderPrefix + name);
+    rc = platform::createPrivateFolder(run);
+    if (rc == kErrAlreadyExists) continue;
+    if (rc != kOk) return rc;
+    rc = runLock_.create(platform::joinPath(run, kRunLockName));
+    if (rc == kOk) {
+      runFolder_ = run;
+      return kOk;
+    }
+    // Another engine took it for a dead run in the moment before the lock: start again.
+    platform::removeTree(run);
+  }
+  return rc;
 }
 
 int RecoveryEngine::decryptBackup(const std::wstring& password, std::string* outputFolder) {
   outputFolder->clear();
+  const std::string utf8Password = platform::toUtf8(password);
+  if (!isAcceptablePassword(utf8Password)) return kInvalid;
+  if (openRunFolder() != kOk) return kInvalid;
+  // The runnable copy of the tool (Windows) goes into the run folder too: a copy in the shared
+  // work folder could not be replaced while another run's tool runs from it.
   std::string program;
-  if (prepareDecryptionTool(decryptionTool_, workFolder_, &program) != kOk) return kInvalid;
+  if (prepareDecryptionTool(decryptionTool_, runFolder_, &program) != kOk) return kInvalid;
+  // What an earlier open of this engine deciphered goes first: the folder holds one backup.
   const std::string output = decryptionOutputFolder();
-  if (output.empty() || platform::createFolders(output) != kOk) return kInvalid;
+  platform::removeTree(output);
+  if (platform::createPrivateFolder(output) != kOk) return kInvalid;
   *outputFolder = output;
 
-  // Three separate arguments, each passed exactly: an output folder with spaces in its path or
-  // a password with spaces, quotes or backslashes reaches the tool as it is.
+  // Two arguments, each passed exactly (an output folder with spaces in its path reaches the
+  // tool as it is), and the password on the tool's standard input, where no other user can
+  // read it.
   platform::Process tool;
-  if (tool.start(program, {backupFolder_, output, platform::toUtf8(password)}) != kOk)
-    return kInvalid;
+  if (tool.start(program, {backupFolder_, output}) != kOk) return kInvalid;
+  // A tool that ended before reading it says why on its output, which the loop below reads.
+  const std::string line = utf8Password + "\n";
+  tool.writeInput(line.data(), line.size());
   tool.closeInput();
 
   const std::uint64_t fileCount = backupFiles_.size();
@@ -183,15 +264,9 @@ int RecoveryEngine::decryptBackup(const std::wstring& password, std::string* out
 }
 
 void RecoveryEngine::removeDecryptionOutput() {
-  if (workFolder_.empty() && temporaryFolder_.empty()) return;
-  const std::string output = decryptionOutputFolder();
-  if (output.empty()) return;
-  std::vector<std::string> names;
-  if (platform::listFolder(output, &names) != kOk) return;
-  for (const std::string& name : names) {
-    const std::string path = platform::joinPath(output, name);
-    if (platform::isFile(path)) platform::removeFile(path);
-  }
+  if (runFolder_.empty()) return;
+  removeDeadRun(runFolder_, &runLock_);
+  runFolder_.clear();
 }
 
 }  // namespace qv::engine

@@ -69,6 +69,16 @@ std::wstring detectedItemName(std::string_view key, std::wstring_view detection)
   return capItemName(std::move(name));
 }
 
+std::wstring photoItemName(std::string_view key, std::wstring_view detection) {
+  std::wstring name = entryName(key);
+  const std::size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos) {
+    const PreviewKind kind = previewKindOf(std::wstring_view(name).substr(dot));
+    if (kind == PreviewKind::kPicture || kind == PreviewKind::kVideo) return name;
+  }
+  return detectedItemName(key, detection);
+}
+
 std::wstring appNameFromKey(std::string_view key) {
   std::size_t match = key.find("com.");
   if (match == std::string_view::npos) match = key.find("net.");

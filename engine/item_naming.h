@@ -37,6 +37,12 @@ std::wstring entryName(std::string_view key);
 // attachment photo.heic whose bytes are a JPEG becomes photo.JPG.
 std::wstring detectedItemName(std::string_view key, std::wstring_view detection);
 
+// The name of a Camera Roll or Photo Stream item: the entry's name when its extension is a
+// picture or video extension (file_types.h lists), so IMG_0001.HEIC stays as the phone named
+// it; otherwise the detectedItemName. A file that starts like a JPEG but is named
+// "IMG_9001.html" or ".hta" becomes IMG_9001.JPG, and opening it never runs what it holds.
+std::wstring photoItemName(std::string_view key, std::wstring_view detection);
+
 // Cuts a name to kMaxItemName code units. The extension (from the last "." on) is kept whole
 // when it is shorter than the limit, the stem is cut instead; half of a surrogate pair is never
 // left at the cut.

@@ -12,6 +12,7 @@
 #include <limits>
 #include <string>
 
+#include "backup/stored_path.h"
 #include "engine/file_types.h"
 #include "engine/item_naming.h"
 #include "engine/recovery_engine.h"
@@ -47,9 +48,10 @@ class WalkReports {
   std::uint32_t done_ = 0;
 };
 
-// The stored file's size, or false when there is no such file.
-bool storedSize(const std::string& path, std::uint64_t* size) {
-  return platform::fileSize(path, size) == kOk;
+// The stored file's size, or false when there is no such file where its path says (a link, or
+// a file under a linked folder, is passed over like a missing file: backup/stored_path.h).
+bool storedSize(const std::string& folder, const std::string& path, std::uint64_t* size) {
+  return backup::storedFileInPlace(folder, path) && platform::fileSize(path, size) == kOk;
 }
 
 // The detection result of a stored file; empty when it is not of a recognised type.
@@ -71,9 +73,11 @@ int RecoveryEngine::gatherPhotos(std::vector<FileItem>* cameraRoll,
     if (list != PhotoList::kNone) {
       const std::string path = storedFilePath(entry.fileId);
       std::uint64_t size = 0;
-      if (!storedSize(path, &size)) continue;
-      if (!recognised(path, &counter).empty()) {
-        FileItem item{size, safeFileName(entryName(entry.key)), platform::toWide(path)};
+      if (!storedSize(backupFolder_, path, &size)) continue;
+      const std::wstring detection = recognised(path, &counter);
+      if (!detection.empty()) {
+        FileItem item{size, safeFileName(photoItemName(entry.key, detection)),
+                      platform::toWide(path)};
         (list == PhotoList::kCameraRoll ? cameraRoll : photoStream)->push_back(std::move(item));
       }
     }
@@ -96,7 +100,7 @@ int RecoveryEngine::gatherMessageAttachments(std::vector<FileItem>* items) {
     if (isAttachmentKey(entry.key)) {
       const std::string path = storedFilePath(entry.fileId);
       std::uint64_t size = 0;
-      if (!storedSize(path, &size)) continue;
+      if (!storedSize(backupFolder_, path, &size)) continue;
       const std::wstring detection = recognised(path, &counter);
       if (!detection.empty() && size != 0) {
         items->push_back(FileItem{size, safeFileName(detectedItemName(entry.key, detection)),
@@ -121,11 +125,11 @@ int RecoveryEngine::gatherAppFiles(std::vector<AppFileItem>* items) {
   for (const backup::ManifestEntry& entry : index_) {
     if (isAppFileKey(entry.key)) {
       const std::string path = storedFilePath(entry.fileId);
-      const std::wstring detection = recognised(path, &counter);
+      std::uint64_t size = 0;
+      const bool inPlace = storedSize(backupFolder_, path, &size);
+      const std::wstring detection = inPlace ? recognised(path, &counter) : std::wstring();
       if (!detection.empty()) {
         std::wstring name = safeFileName(detectedItemName(entry.key, detection));
-        std::uint64_t size = 0;
-        storedSize(path, &size);
         if (isWhatsAppKey(entry.key)) {
           if (size != 0)
             whatsappAttachments_.push_back(FileItem{size, std::move(name), platform::toWide(path)});

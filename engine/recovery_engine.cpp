@@ -10,6 +10,7 @@
 #include "db/note_reader.h"
 #include "db/whatsapp_reader.h"
 #include "engine/chat_database.h"
+#include "engine/decryption.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/result.h"
@@ -38,6 +39,9 @@ RecoveryEngine::RecoveryEngine(const EngineSetup& setup) {
     if (startResult_ == 0) startResult_ = rc;
   }
   removeTemporaryFiles();
+  // Run folders of engines that died; those of living ones stay (decryption.h).
+  if (!workFolder_.empty())
+    removeAbandonedRuns(platform::joinPath(workFolder_, kTemporaryFolderName));
   if (!setup.findBackups) return;
   int rc = setup.backupRoot.empty() ? findBackups() : findBackupsIn(setup.backupRoot);
   if (startResult_ == 0) startResult_ = rc;
@@ -98,9 +102,15 @@ std::string RecoveryEngine::storedFilePath(std::string_view fileId) const {
   return backup::storedFilePath(backupFolder_, fileId, currentBackup_.encrypted, hasManifestDb_);
 }
 
+std::string RecoveryEngine::storedDatabasePath(std::string_view fileId) const {
+  std::string path = storedFilePath(fileId);
+  if (!backup::storedFileInPlace(backupFolder_, path)) path.clear();
+  return path;
+}
+
 int RecoveryEngine::loadManifest() {
   hasManifestDb_ = backup::hasManifestDb(backupFolder_);
-  return backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_);
+  return backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_, &manifestFailure_);
 }
 
 void RecoveryEngine::setCallback(ProgressCallback callback, void* user) {
@@ -130,6 +140,7 @@ int RecoveryEngine::open(const std::wstring& password) {
   backupFiles_.clear();
   backupEntries_.clear();
   index_.clear();
+  manifestFailure_.clear();
   whatsappAttachments_.clear();
   whatsappChats_.clear();
   qqChats_.clear();
@@ -139,6 +150,7 @@ int RecoveryEngine::open(const std::wstring& password) {
   hasManifestDb_ = backup::hasManifestDb(backupFolder_);
 
   std::string outputFolder;
+  int result = kOk;
   if (currentBackup_.encrypted) {
     step_ = 10;
     listBackupFiles();
@@ -146,11 +158,14 @@ int RecoveryEngine::open(const std::wstring& password) {
     if (rc != kOk) return rc;
     backupFiles_.clear();
     backup::enumerateFolder(outputFolder, &backupFiles_);
+    result = backup::readDecipheredManifest(backupFolder_, outputFolder, hasManifestDb_, &index_,
+                                            &manifestFailure_);
   } else {
     progress_ = 1;
     report(1);
+    // A plain backup is read by its own manifest, whatever else lies beside it.
+    result = backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_, &manifestFailure_);
   }
-  const int result = backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_);
   // The deciphered copy is flat and holds every stored file: from now on paths lead there.
   if (!outputFolder.empty()) {
     backupFolder_ = outputFolder;
@@ -177,6 +192,7 @@ void RecoveryEngine::listBackupFiles() {
 
 int RecoveryEngine::databaseStepResult(int readerResult) const {
   if (readerResult == kCancelled && !stopAnswered_) return kInvalid;
+  if (readerResult == kErrPathNotFound) return kInvalid;
   return readerResult;
 }
 
@@ -188,7 +204,7 @@ int RecoveryEngine::readMessages(db::ConversationMap* conversations) {
   progress.base = static_cast<std::uint32_t>(progress_);
   progress.step = static_cast<std::uint32_t>(step_);
   std::uint64_t maxRowId = maxMessageRowId_;
-  int rc = db::ReadMessages(storedFilePath(kSmsFileId), storedFilePath(kAddressBookFileId),
+  int rc = db::ReadMessages(storedDatabasePath(kSmsFileId), storedDatabasePath(kAddressBookFileId),
                             conversations, progress, &maxRowId);
   if (rc == kOk) maxMessageRowId_ = maxRowId;
   rc = databaseStepResult(rc);
@@ -199,7 +215,7 @@ int RecoveryEngine::readMessages(db::ConversationMap* conversations) {
 int RecoveryEngine::readContacts(std::vector<db::ContactRecord>* contacts) {
   stopAnswered_ = false;
   std::uint64_t maxRowId = maxContactRowId_;
-  int rc = db::ReadContacts(storedFilePath(kAddressBookFileId),
+  int rc = db::ReadContacts(storedDatabasePath(kAddressBookFileId),
                             currentBackup_.versionAbove11 ? 1 : 0, contacts, &maxRowId);
   if (rc == kOk) maxContactRowId_ = maxRowId;
   rc = databaseStepResult(rc);
@@ -209,9 +225,9 @@ int RecoveryEngine::readContacts(std::vector<db::ContactRecord>* contacts) {
 
 int RecoveryEngine::readCalls(std::vector<db::CallRecord>* calls) {
   stopAnswered_ = false;
-  std::string path = storedFilePath(kCallHistoryFileId);
-  if (!platform::isFile(path)) path = storedFilePath(kOldCallHistoryFileId);
-  int rc = db::ReadCalls(path, storedFilePath(kAddressBookFileId),
+  std::string path = storedDatabasePath(kCallHistoryFileId);
+  if (path.empty()) path = storedDatabasePath(kOldCallHistoryFileId);
+  int rc = db::ReadCalls(path, storedDatabasePath(kAddressBookFileId),
                          currentBackup_.versionAbove11 ? 1 : 0, calls);
   rc = databaseStepResult(rc);
   advance(step_ / 2);
@@ -220,7 +236,7 @@ int RecoveryEngine::readCalls(std::vector<db::CallRecord>* calls) {
 
 int RecoveryEngine::readNotes(std::vector<db::NoteRecord>* notes) {
   stopAnswered_ = false;
-  int rc = db::ReadNotes(storedFilePath(kNotesFileId), notes);
+  int rc = db::ReadNotes(storedDatabasePath(kNotesFileId), notes);
   rc = databaseStepResult(rc);
   advance(step_ / 2);
   return rc;
@@ -229,9 +245,9 @@ int RecoveryEngine::readNotes(std::vector<db::NoteRecord>* notes) {
 int RecoveryEngine::readWhatsApp(db::WhatsAppChatMap* chats) {
   stopAnswered_ = false;
   whatsappChats_.clear();
-  const backup::ManifestEntry* chatDb = findChatDatabase(index_, ChatDatabase::kWhatsApp);
+  const auto chatDb = findChatDatabase(index_, ChatDatabase::kWhatsApp);
   // Without a chat database the category stays empty; the reader's code is not the step's.
-  if (chatDb != nullptr) db::ReadWhatsApp(storedFilePath(chatDb->fileId), chats);
+  if (chatDb) db::ReadWhatsApp(storedDatabasePath(chatDb->fileId), chats);
   whatsappChats_ = *chats;
   return advance(step_);
 }

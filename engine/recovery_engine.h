@@ -32,6 +32,8 @@
 #include "db/records.h"
 #include "engine/items.h"
 #include "engine/progress.h"
+#include "platform/file.h"
+#include "platform/file_lock.h"
 
 namespace qv::engine {
 
@@ -69,13 +71,13 @@ inline constexpr char kVideoPreviewName[] = "tmp.avi";
 
 class RecoveryEngine {
  public:
-  // Creates the work folder, removes temporary files an earlier run left, and finds the backups
-  // under the root. Neither failing is fatal: a computer without an application-data folder or
-  // a default backup root still gets an engine, with an empty backup list and startResult()
-  // telling why.
+  // Creates the work folder, removes the run folders that dead runs left in its temporary
+  // folder (decryption.h), and finds the backups under the root. Neither failing is fatal: a
+  // computer without an application-data folder or a default backup root still gets an engine, with
+  // an empty backup list and startResult() telling why.
   RecoveryEngine() : RecoveryEngine(EngineSetup()) {}
   explicit RecoveryEngine(const EngineSetup& setup);
-  // Removes the temporary files (preview copies, decryption output).
+  // Removes the temporary files (preview copies, this engine's run folder).
   ~RecoveryEngine();
   RecoveryEngine(const RecoveryEngine&) = delete;
   RecoveryEngine& operator=(const RecoveryEngine&) = delete;
@@ -99,6 +101,10 @@ class RecoveryEngine {
   int setCurrentBackup(const backup::BackupInfo& info);
   // The stored file of a file id under the backup folder, in the current backup's layout.
   std::string storedFilePath(std::string_view fileId) const;
+  // The same for a database the engine reads; empty when the file is not where the path says
+  // (a link, or under a linked folder: backup/stored_path.h), which the readers take for a
+  // missing database.
+  std::string storedDatabasePath(std::string_view fileId) const;
 
   // Records whether the backup folder has Manifest.db and reads the manifest that this
   // chooses into the index (replaced whole). The reader's result.
@@ -106,6 +112,9 @@ class RecoveryEngine {
   backup::ManifestKind manifestKind() const {
     return hasManifestDb_ ? backup::ManifestKind::kDb : backup::ManifestKind::kMbdb;
   }
+  // What went wrong reading the manifest last time, in the SQLite library's words; empty when
+  // nothing did or the reader kept no words.
+  const std::string& manifestFailure() const { return manifestFailure_; }
 
   // --- A scan ---
   // The callback every report goes to (null: none) and its user value.
@@ -144,9 +153,11 @@ class RecoveryEngine {
   int makePreviewFile(const std::wstring& storedPath, std::wstring* previewPath,
                       PreviewCallback callback, void* user);
   // Copies a stored file to the destination (its folder created with parents), reporting after
-  // each 64 KiB piece. 0; 87 when either file cannot be opened (reported once with 100); 30 for
-  // a short read; the system's code for a failed write; or the callback's stop answer. An empty
-  // source gives an empty destination and no call at all.
+  // each 64 KiB piece with at most 99, then once with 100, the result and the name the copy
+  // was published under: the destination, or the next numbered name when that was taken
+  // (stored_copy.cpp). 0; 87 when the source cannot be opened; the system's code when the
+  // destination cannot be made or written; 30 for a short read; or the callback's stop answer.
+  // On any failure nothing is left at the destination. An empty source gives an empty file.
   int copyStoredFile(const std::wstring& source, const std::wstring& destination,
                      CopyCallback callback, void* user);
   // The message (address-book) rows as value lines appended to outputPath (UTF-8), new rows
@@ -166,23 +177,29 @@ class RecoveryEngine {
                       const std::wstring& outputPath, CopyCallback callback, void* user);
   int writeWechatChatText(const std::wstring& accountKey, const std::wstring& chatKey,
                           const std::wstring& outputPath, CopyCallback callback, void* user);
-  // Deletes the preview files and what decryption left. 0; failures are ignored.
+  // Deletes the preview files and this engine's run folder with the deciphered copy. 0;
+  // failures are ignored.
   int removeTemporaryFiles();
   // The preview file of a kind: work folder + "tmp.jpg", "tmp.wav" or "tmp.avi".
   std::string previewFilePath(const char* name) const;
 
   // --- Password-protected backups (decryption.cpp) ---
   // Runs the decryption tool on the current backup with the password; *outputFolder receives
-  // the folder the deciphered files go to. 0, -110 for a wrong password, 87 when the tool
-  // cannot start, or the callback's stop answer.
+  // the folder the deciphered files go to (in this engine's run folder, emptied first). 0,
+  // -110 for a wrong password, 87 when the tool cannot start, the run folder cannot be made or
+  // the password cannot be handed over (decryption.h), or the callback's stop answer.
   int decryptBackup(const std::wstring& password, std::string* outputFolder);
-  // The folder that receives decryption output, chosen at the first call and then kept, even
-  // when free space changes: the work folder's QuenvaleTempFile when its volume has more than
-  // 15 GiB free, else QuenvaleTempFile on the drive with the most free space (the work folder's
-  // again when that one cannot be created). Hidden. Its parent chain is created.
+  // The folder in which run folders are made (decryption.h), chosen at the first call and then
+  // kept, even when free space changes: the work folder's QuenvaleTempFile when its volume has
+  // more than 15 GiB free, else QuenvaleTempFile on the drive with the most free space (never
+  // the root of the whole file system; the work folder's again when that one cannot be
+  // created). Hidden. Its parent chain is created.
   std::string temporaryFolder();
-  // temporaryFolder() + "QuenvaleTarnwickBackupPath".
-  std::string decryptionOutputFolder();
+  // This engine's run folder + "QuenvaleTarnwickBackupPath"; empty before the first
+  // decryption made the run folder.
+  std::string decryptionOutputFolder() const;
+  // This engine's run folder; empty before the first decryption.
+  const std::string& runFolder() const { return runFolder_; }
 
   // --- State ---
   const std::string& backupFolder() const { return backupFolder_; }
@@ -204,9 +221,11 @@ class RecoveryEngine {
   int report(int value);
 
  private:
-  // The result of a database step: the reader's code, except that a 2 that no stop answer
-  // produced (a file-not-found code of the platform, numbered 2 like a cancel) becomes 87, so
-  // a missing database never ends the scan as if the user had stopped it.
+  // The result of a database step: the reader's code, except that a missing database is 87: a
+  // 2 that no stop answer produced (the platform's "file not found", numbered 2 like a cancel,
+  // so a missing database never ends the scan as if the user had stopped it) and a 3 ("path
+  // not found": a missing two-character folder, or the empty path of a database that is not
+  // where its path says, storedDatabasePath).
   int databaseStepResult(int readerResult) const;
   // Adds to the progress and reports it; the callback's answer.
   int advance(int share);
@@ -214,7 +233,12 @@ class RecoveryEngine {
   template <typename Speaker, typename Messages>
   int writeChatText(const Messages* messages, Speaker speaker, const std::wstring& outputPath,
                     CopyCallback callback, void* user);
+  // Makes this engine's run folder in the temporary folder (once), after removing the runs
+  // that died there.
+  int openRunFolder();
   void removeDecryptionOutput();
+  // Opens a stored file where it lies (never through a link); 87 otherwise.
+  int openStoredFile(const std::string& path, platform::File* file) const;
   // Fills backupFiles with the stored files of the (enciphered) backup folder.
   void listBackupFiles();
 
@@ -224,6 +248,7 @@ class RecoveryEngine {
   std::vector<std::string> backupEntries_;
   std::vector<std::string> backupFiles_;
   backup::ManifestIndex index_;
+  std::string manifestFailure_;
   ProgressCallback callback_ = nullptr;
   void* callbackUser_ = nullptr;
   int progress_ = 0;
@@ -238,6 +263,8 @@ class RecoveryEngine {
   // Set when the callback answered "stop" since the current step began.
   bool stopAnswered_ = false;
   std::string temporaryFolder_;
+  std::string runFolder_;
+  platform::FileLock runLock_;
   std::string decryptionTool_;
   int startResult_ = 0;
 };

@@ -1,12 +1,15 @@
 #include "engine/safe_name.h"
 
+#include <algorithm>
+
 #include "platform/ascii.h"
+#include "platform/text.h"
 
 namespace qv::engine {
 namespace {
 
 bool isForbidden(wchar_t c) {
-  if (c < 0x20 || c == 0x7F) return true;
+  if (platform::isControlCharacter(static_cast<char32_t>(c))) return true;
   switch (c) {
     case L'\\':
     case L'/':
@@ -42,6 +45,10 @@ bool isReservedDeviceName(std::wstring_view name) {
 }
 
 std::wstring safeFileName(std::wstring name) {
+  name.erase(
+      std::remove_if(name.begin(), name.end(),
+                     [](wchar_t c) { return platform::isBidiControl(static_cast<char32_t>(c)); }),
+      name.end());
   for (wchar_t& c : name) {
     if (isForbidden(c)) c = L'_';
   }

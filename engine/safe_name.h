@@ -3,8 +3,10 @@
 // that is from whoever made the backup; the export turns them into names under the folder the
 // user picked. A name is safe when no path built from it can leave that folder or name
 // something other than a plain file, on any system the tree may be copied to:
+//   - the invisible marks that reorder how text is shown (bidi controls, platform/text.h) are
+//     removed: "photo<RLO>gpj.exe" would show as "photoexe.jpg";
 //   - path separators, drive colons, the other characters no Windows file name may hold
-//     (* ? " < > |) and control characters (below 0x20, and 0x7F) become "_";
+//     (* ? " < > |) and control characters (below 0x20, 0x7F to 0x9F) become "_";
 //   - each dot or blank at the end becomes "_" (Windows would drop them, so "x." and "x" would
 //     name one file and ".." the parent folder); replacing rather than dropping them keeps every
 //     character's place, so "x." and "x" stay two names;

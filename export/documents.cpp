@@ -3,6 +3,7 @@
 #include "app/formatters.h"
 #include "export/markup.h"
 #include "platform/file.h"
+#include "platform/pending_file.h"
 #include "platform/result.h"
 #include "platform/text.h"
 
@@ -52,12 +53,21 @@ int createParent(const std::string& path) {
   return folder.empty() ? kOk : platform::createFolders(folder);
 }
 
-// Opens a text or CSV file for writing (its folder made first) and writes the byte-order mark.
-int openTextFile(const std::string& path, platform::File* out) {
+// Starts a text or CSV file (its folder made first) with the byte-order mark.
+int startTextFile(const std::string& path, platform::PendingFile* out) {
   createParent(path);
-  int rc = out->openWrite(path);
+  int rc = out->create(path);
   if (rc != kOk) return rc;
-  return out->write(kUtf8Bom.data(), kUtf8Bom.size());
+  return out->write(kUtf8Bom);
+}
+
+// Publishes a finished file, or discards it after a failure; the result.
+int finishFile(platform::PendingFile* out, int rc, std::string* published) {
+  if (rc != kOk) {
+    out->discard();
+    return rc;
+  }
+  return out->publish(published);
 }
 
 }  // namespace
@@ -120,39 +130,38 @@ int writeDocument(const std::string& path, const std::string& head, const std::s
   return platform::writeWholeFile(path, whole.data(), whole.size());
 }
 
-std::vector<MessageView> messageViews(const std::vector<db::MessageRecord>& messages) {
-  std::vector<MessageView> views;
-  views.reserve(messages.size());
-  for (const db::MessageRecord& m : messages) {
-    views.push_back({m.deleted != 0, m.fromMe != 0, m.date, m.contactName, m.address, m.text});
-  }
-  return views;
+std::size_t MessageList::size() const {
+  if (messages_ != nullptr) return messages_->size();
+  return chats_ != nullptr ? chats_->size() : 0;
 }
 
-std::vector<MessageView> chatViews(const std::vector<db::ChatRecord>& messages) {
-  std::vector<MessageView> views;
-  views.reserve(messages.size());
-  for (const db::ChatRecord& m : messages) {
-    views.push_back({m.deleted != 0, m.fromMe != 0, m.date, m.senderName, m.senderNumber, m.text});
+MessageView MessageList::operator[](std::size_t i) const {
+  if (messages_ != nullptr) {
+    const db::MessageRecord& m = (*messages_)[i];
+    return {m.deleted != 0, m.fromMe != 0, m.date, m.contactName, m.address, m.text};
   }
-  return views;
+  const db::ChatRecord& m = (*chats_)[i];
+  return {m.deleted != 0, m.fromMe != 0, m.date, m.senderName, m.senderNumber, m.text};
 }
 
 int writeConversationPage(const std::string& path, const std::string& head, const std::string& tail,
-                          const std::vector<MessageView>& messages, PageReporter* reporter) {
+                          const MessageList& messages, PageReporter* reporter) {
+  std::string published;
   auto finish = [&](int code) {
-    return reporter != nullptr ? (reporter->report(100, code, path), code) : code;
+    if (reporter != nullptr) reporter->report(100, code, published.empty() ? path : published);
+    return code;
   };
   createParent(path);
-  platform::File out;
-  int rc = out.openWrite(path);
-  if (rc != kOk) return finish(rc);
+  platform::PendingFile out;
+  int rc = out.create(path);
+  if (rc == kOk) rc = out.write(head);
+  if (rc != kOk) return finish(finishFile(&out, rc, &published));
 
   std::string body;
-  int stopped = kOk;
   const std::size_t count = messages.size();
-  for (std::size_t i = 0; i < count; ++i) {
-    const MessageView& m = messages[i];
+  for (std::size_t i = 0; i < count && rc == kOk; ++i) {
+    const MessageView m = messages[i];
+    body.clear();
     body += "<div class=\"date\">Date: ";
     appendHtml(body, m.date);
     body += ' ';
@@ -169,48 +178,40 @@ int writeConversationPage(const std::string& path, const std::string& head, cons
     }
     appendHtml(body, m.text, LineBreaks::kBreakTag);
     body += "</div>\r\n";
-    if (i + 1 < count && reporter != nullptr) {
+    rc = out.write(body);
+    if (rc == kOk && i + 1 < count && reporter != nullptr) {
       const int percent = static_cast<int>((i + 1) * 100 / count);
-      stopped = reporter->report(percent, kOk, path);
-      if (stopped != kOk) break;
+      rc = reporter->report(percent, kOk, path);
     }
   }
-
-  rc = out.write(head.data(), head.size());
-  if (rc == kOk) rc = out.write(body.data(), body.size());
-  if (rc == kOk) rc = out.write(tail.data(), tail.size());
-  const int closed = out.close();
-  if (rc == kOk) rc = closed;
-  if (count == 0 && rc == kOk) return kOk;
-  return finish(rc != kOk ? rc : stopped);
+  if (rc == kOk) rc = out.write(tail);
+  return finish(finishFile(&out, rc, &published));
 }
 
-int writeConversationText(const std::string& path, const std::vector<MessageView>& messages) {
-  platform::File out;
-  int rc = openTextFile(path, &out);
-  if (rc != kOk) return rc;
+int writeConversationText(const std::string& path, const MessageList& messages) {
+  platform::PendingFile out;
+  int rc = startTextFile(path, &out);
   std::string block;
-  for (const MessageView& m : messages) {
+  for (std::size_t i = 0; i < messages.size() && rc == kOk; ++i) {
+    const MessageView m = messages[i];
     block.clear();
     labelLine(block, m.fromMe ? "To" : "From", textWho(m));
     labelLine(block, "Data", m.date);
     labelLine(block, "Content", m.text);
     block += "\r\n";
-    // One write per message, so that a file cut short by a failure ends between messages.
-    rc = out.write(block.data(), block.size());
-    if (rc != kOk) return rc;
+    rc = out.write(block);
   }
-  return out.close();
+  std::string published;
+  return finishFile(&out, rc, &published);
 }
 
-int writeChatCsv(const std::string& path, const std::vector<MessageView>& messages) {
-  platform::File out;
-  int rc = openTextFile(path, &out);
-  if (rc != kOk) return rc;
+int writeChatCsv(const std::string& path, const MessageList& messages) {
+  platform::PendingFile out;
+  int rc = startTextFile(path, &out);
   std::string line = "Chats,Name/Phone,Date,Type,Content\r\n";
-  rc = out.write(line.data(), line.size());
-  if (rc != kOk) return rc;
-  for (const MessageView& m : messages) {
+  if (rc == kOk) rc = out.write(line);
+  for (std::size_t i = 0; i < messages.size() && rc == kOk; ++i) {
+    const MessageView m = messages[i];
     line = csvField(m.senderName);
     line += ',';
     line += csvField(m.senderAddress);
@@ -219,10 +220,10 @@ int writeChatCsv(const std::string& path, const std::vector<MessageView>& messag
     line += m.fromMe ? ",Send," : ",Received,";
     line += csvField(m.text);
     line += "\r\n";
-    rc = out.write(line.data(), line.size());
-    if (rc != kOk) return rc;
+    rc = out.write(line);
   }
-  return out.close();
+  std::string published;
+  return finishFile(&out, rc, &published);
 }
 
 }  // namespace qv::output

@@ -18,6 +18,11 @@
 // Chat CSV: the line "Chats,Name/Phone,Date,Type,Content", then per message sender name,
 // sender number, date, "Send" / "Received", text, each field quoted when it needs it.
 // Every value is escaped for its format (markup.h).
+//
+// Pages, text and CSV files are written message by message into a PendingFile
+// (platform/pending_file.h), in pieces of 64 KiB whatever the conversation's length, and
+// appear under their name only when complete; a name taken meanwhile gives the next number,
+// nothing is replaced. A failure or a stop leaves nothing.
 #pragma once
 
 #include <string>
@@ -37,8 +42,9 @@ const wchar_t* callDirection(const db::CallRecord& call);
 // The duration text, or "Missed" / "Canceled" for a call of 0 seconds.
 std::wstring callDurationText(const db::CallRecord& call);
 
-// Writes head + body + tail to path (whose folder must exist): 0 or the system's code. The
-// file is written under a temporary name and renamed into place, so it is whole or absent.
+// Writes head + body + tail to path (whose folder must exist), replacing a file there: 0 or
+// the system's code. The file is written under a temporary name and renamed into place, so it
+// is whole or absent.
 int writeDocument(const std::string& path, const std::string& head, const std::string& body,
                   const std::string& tail);
 
@@ -51,8 +57,27 @@ struct MessageView {
   std::wstring_view senderAddress;  // phone number or address
   std::wstring_view text;
 };
-std::vector<MessageView> messageViews(const std::vector<db::MessageRecord>& messages);
-std::vector<MessageView> chatViews(const std::vector<db::ChatRecord>& messages);
+
+// The messages of one conversation or chat, viewed in place: a writer walks a conversation
+// of any length without a copy of it.
+class MessageList {
+ public:
+  MessageList() = default;
+  explicit MessageList(const std::vector<db::MessageRecord>& messages) : messages_(&messages) {}
+  explicit MessageList(const std::vector<db::ChatRecord>& messages) : chats_(&messages) {}
+  std::size_t size() const;
+  MessageView operator[](std::size_t i) const;
+
+ private:
+  const std::vector<db::MessageRecord>* messages_ = nullptr;
+  const std::vector<db::ChatRecord>* chats_ = nullptr;
+};
+inline MessageList messageViews(const std::vector<db::MessageRecord>& messages) {
+  return MessageList(messages);
+}
+inline MessageList chatViews(const std::vector<db::ChatRecord>& messages) {
+  return MessageList(messages);
+}
 
 // Where a page reports how far it got: the job's copy callback in another shape.
 class PageReporter {
@@ -65,17 +90,18 @@ class PageReporter {
 
 // The HTML page of one conversation: head (person line filled in), one block per message,
 // tail. Reports after each message but the last with its percent; a report that answers
-// non-zero stops adding messages (what was built is still written). Then reports once with
-// 100 and the result: 0 when the page is whole, the stopping answer, or the system's code of
-// a page that could not be written. A conversation without messages writes the page and
-// reports nothing. Returns what it reported last (0 when nothing).
+// non-zero stops the page, which is then discarded. Then reports once with 100, the result
+// (0 when the page is whole and in place, the stopping answer, or the system's code of a page
+// that could not be written) and the name it was published under (the path when it was not).
+// A conversation without messages gives a page without blocks, reported the same way. Returns
+// the result.
 int writeConversationPage(const std::string& path, const std::string& head, const std::string& tail,
-                          const std::vector<MessageView>& messages, PageReporter* reporter);
+                          const MessageList& messages, PageReporter* reporter);
 
 // The text file of a conversation or chat; 0 or the system's code. Reports nothing.
-int writeConversationText(const std::string& path, const std::vector<MessageView>& messages);
+int writeConversationText(const std::string& path, const MessageList& messages);
 // The CSV file of a chat; 0 or the system's code. Reports nothing.
-int writeChatCsv(const std::string& path, const std::vector<MessageView>& messages);
+int writeChatCsv(const std::string& path, const MessageList& messages);
 
 // The folder part of a path ("" when it has none).
 std::string parentFolder(const std::string& path);

@@ -68,6 +68,8 @@ std::string crlfText(std::wstring_view text) {
 
 std::string csvField(std::wstring_view text) {
   std::string value = crlfText(text);
+  if (!value.empty() && std::string_view("=+-@\t").find(value.front()) != std::string_view::npos)
+    value.insert(value.begin(), '\'');
   if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
   std::string out = "\"";
   for (char c : value) {

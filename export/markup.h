@@ -26,7 +26,9 @@ std::string htmlUtf8(std::string_view utf8, LineBreaks breaks = LineBreaks::kKee
 std::string crlfText(std::wstring_view text);
 
 // One CSV field: crlfText(text), in double quotes with inner quotes doubled when it holds a
-// comma, a quote, a CR or an LF; as it is otherwise.
+// comma, a quote, a CR or an LF; as it is otherwise. A value that starts with "=", "+", "-",
+// "@" or a tab gets "'" in front: a spreadsheet would take it for a formula and run it
+// ("=HYPERLINK(...)" in a message turns into a live link, "=cmd|..." into a command).
 std::string csvField(std::wstring_view text);
 
 // The UTF-8 byte-order mark that starts every text and CSV file.

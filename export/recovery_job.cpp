@@ -29,17 +29,6 @@ const T* at(const std::vector<T>& list, std::size_t index) {
 
 JobObserver::~JobObserver() = default;
 
-class RecoveryJob::PageAdapter : public PageReporter {
- public:
-  explicit PageAdapter(RecoveryJob& job) : job_(job) {}
-  int report(int percent, int code, const std::string& path) override {
-    return job_.report(percent, code, path);
-  }
-
- private:
-  RecoveryJob& job_;
-};
-
 RecoveryJob::RecoveryJob(JobSetup setup, JobObserver& observer)
     : setup_(std::move(setup)), observer_(observer) {}
 
@@ -67,15 +56,26 @@ int RecoveryJob::loadTemplates() {
 
 int RecoveryJob::report(int percent, int code, const std::string& path) {
   std::lock_guard<std::mutex> held(lock_);
-  if (cancel_.load() != 0) return kCancelled;
+  const bool cancelled = cancel_.load() != 0;
+  // After a cancel only results count: the item that was stopped, and the finishing steps.
+  if (cancelled && percent != 100) return kCancelled;
   if (percent == 100) {
     ++processed_;
-    if (code != kOk) ++failed_;
-    observer_.result(path, code,
-                     code == kOk ? std::string("Success") : platform::errorMessage(code));
+    std::string status = "Success";
+    if (code != kOk) {
+      ++failed_;
+      if (firstFailure_ == kOk) firstFailure_ = code;
+      status = cancelled && code == kCancelled ? "Cancelled" : platform::resultText(code);
+    }
+    observer_.result(path, code, status);
   }
   observer_.progress(percent, path, processed_, total_, failed_);
-  return kOk;
+  return cancelled ? kCancelled : kOk;
+}
+
+int RecoveryJob::result() const {
+  if (cancel_.load() != 0) return kCancelled;
+  return firstFailure_;
 }
 
 int QV_CALLBACK RecoveryJob::onCopy(void* user, int percent, int code, const wchar_t* destination) {
@@ -94,9 +94,11 @@ int RecoveryJob::run(const std::string& stamp) {
   stamp_ = stamp;
   processed_ = 0;
   failed_ = 0;
+  firstFailure_ = kOk;
   total_ =
       setup_.statistics != nullptr ? static_cast<int>(setup_.statistics->totals().selected()) : 0;
   if (setup_.statistics != nullptr && setup_.results != nullptr && setup_.source != nullptr) {
+    // The root is the user's choice, and may be a link; what is made below it is the job's.
     platform::createFolders(setup_.outputRoot);
     walk();
     finish();
@@ -112,6 +114,22 @@ std::string RecoveryJob::under(const std::string& folder) const {
 bool RecoveryJob::guard(const std::string& path) {
   if (!path.empty() && isInsideRoot(setup_.outputRoot, path)) return true;
   report(100, path.empty() ? kErrFileExists : kErrInvalidName, path);
+  return false;
+}
+
+int RecoveryJob::makeFolder(const std::string& folder) {
+  if (!isInsideRoot(setup_.outputRoot, folder)) return kErrInvalidName;
+  std::size_t start = setup_.outputRoot.size();
+  while (start < folder.size() && (folder[start] == '/' || folder[start] == platform::kSep))
+    ++start;
+  return platform::createFoldersBelow(setup_.outputRoot, folder.substr(start));
+}
+
+bool RecoveryJob::prepareFolder(const std::string& folder, const std::string& reportPath) {
+  if (!guard(folder)) return false;
+  const int rc = makeFolder(folder);
+  if (rc == kOk) return true;
+  report(100, rc, reportPath);
   return false;
 }
 
@@ -177,7 +195,7 @@ void RecoveryJob::walk() {
 void RecoveryJob::copyFile(ItemCategory category, const engine::FileItem& item) {
   const std::string folder = under(categoryFolderName(category));
   const std::string path = unique(joinPath(folder, toUtf8(safeComponent(item.name))));
-  if (!guard(path)) return;
+  if (!guard(path) || !prepareFolder(folder, path)) return;
   setup_.source->copyStoredFile(item.storedPath, toWide(path), &RecoveryJob::onCopy, this);
 }
 
@@ -185,107 +203,121 @@ void RecoveryJob::copyAppFile(ItemCategory category, const engine::AppFileItem& 
   const std::string folder =
       joinPath(under(categoryFolderName(category)), toUtf8(safeComponent(item.appName)));
   const std::string path = unique(joinPath(folder, toUtf8(safeComponent(item.name))));
-  if (!guard(path)) return;
-  platform::createFolders(folder);
+  if (!guard(path) || !prepareFolder(folder, path)) return;
   setup_.source->copyStoredFile(item.storedPath, toWide(path), &RecoveryJob::onCopy, this);
 }
+
+// The page's reporter for a conversation whose text or CSV file failed: the page's own result
+// stands unless it succeeded, so the conversation's one result tells of the first failure.
+class RecoveryJob::ConversationResult : public PageReporter {
+ public:
+  ConversationResult(RecoveryJob& job, int earlier) : job_(job), earlier_(earlier) {}
+  int report(int percent, int code, const std::string& path) override {
+    if (percent == 100 && code == kOk) code = earlier_;
+    return job_.report(percent, code, path);
+  }
+
+ private:
+  RecoveryJob& job_;
+  int earlier_;
+};
 
 void RecoveryJob::writeConversation(const db::MessageRecord& row) {
   const std::wstring person = conversationPerson(row);
   const std::string folder = joinPath(under(categoryFolderName(ItemCategory::kMessages)),
                                       toUtf8(safeComponent(person, L"-" + toWide(stamp_))));
-  if (!guard(folder)) return;
-  platform::createFolders(folder);
+  const std::wstring base = conversationBase(row);
+  const std::string page = unique(joinPath(folder, toUtf8(safeComponent(base, L".html"))));
+  if (!prepareFolder(folder, page)) return;
   messagesWritten_ = true;
 
   static const std::vector<db::MessageRecord> kNone;
   const auto found = setup_.results->conversations.find(row.handleId);
-  const std::vector<MessageView> views =
-      messageViews(found != setup_.results->conversations.end() ? found->second : kNone);
-  const std::wstring base = conversationBase(row);
+  const MessageList messages(found != setup_.results->conversations.end() ? found->second : kNone);
 
   const std::string text = unique(joinPath(folder, toUtf8(safeComponent(base, L".txt"))));
-  if (!guard(text)) return;
-  writeConversationText(text, views);
-
-  const std::string page = unique(joinPath(folder, toUtf8(safeComponent(base, L".html"))));
-  if (!guard(page)) return;
-  PageAdapter adapter(*this);
+  if (!guard(text) || !guard(page)) return;
+  ConversationResult result(*this, writeConversationText(text, messages));
   writeConversationPage(page, fillPerson(messagesTpl_.head, person, row.address), messagesTpl_.tail,
-                        views, &adapter);
+                        messages, &result);
 }
 
 void RecoveryJob::writeChat(const db::ChatRecord& row) {
   const std::wstring title = chatTitle(row);
   const std::string folder = joinPath(under(categoryFolderName(ItemCategory::kWhatsApp)),
                                       toUtf8(safeComponent(title, L"-" + toWide(stamp_))));
-  if (!guard(folder)) return;
-  platform::createFolders(folder);
+  const std::string page = unique(joinPath(folder, toUtf8(safeComponent(title, L".html"))));
+  if (!prepareFolder(folder, page)) return;
 
   static const std::vector<db::ChatRecord> kNone;
   const auto found = setup_.results->whatsappChats.find(row.conversationId);
-  const std::vector<MessageView> views =
-      chatViews(found != setup_.results->whatsappChats.end() ? found->second : kNone);
+  const MessageList messages(found != setup_.results->whatsappChats.end() ? found->second : kNone);
 
   const std::string text = unique(joinPath(folder, toUtf8(safeComponent(title, L".txt"))));
-  if (!guard(text)) return;
-  writeConversationText(text, views);
   const std::string csv = unique(joinPath(folder, toUtf8(safeComponent(title, L".csv"))));
-  if (!guard(csv)) return;
-  writeChatCsv(csv, views);
-  const std::string page = unique(joinPath(folder, toUtf8(safeComponent(title, L".html"))));
-  if (!guard(page)) return;
-  PageAdapter adapter(*this);
+  if (!guard(text) || !guard(csv) || !guard(page)) return;
+  int earlier = writeConversationText(text, messages);
+  const int csvResult = writeChatCsv(csv, messages);
+  if (earlier == kOk) earlier = csvResult;
+  ConversationResult result(*this, earlier);
   writeConversationPage(page, fillPerson(chatsTpl_.head, row.memberNames, row.memberNumbers),
-                        chatsTpl_.tail, views, &adapter);
+                        chatsTpl_.tail, messages, &result);
 }
 
 void RecoveryJob::addRow(Document& doc, ItemCategory category, std::string row) {
-  if (doc.path.empty()) {
+  if (doc.rows++ == 0) {
     const std::string folder = under(categoryFolderName(category));
     if (category == ItemCategory::kContacts) {
       contactsFolder_ = unique(joinPath(folder, stamp_));
-      platform::createFolders(contactsFolder_);
       doc.path = joinPath(contactsFolder_, "Contacts.html");
     } else {
-      platform::createFolders(folder);
       const std::string name = category == ItemCategory::kCallHistory ? "CallHistory_" : "Notes_";
       doc.path = unique(joinPath(folder, name + stamp_ + ".html"));
     }
+    doc.code = isInsideRoot(setup_.outputRoot, doc.path) ? kOk : kErrInvalidName;
+    if (doc.code == kOk) doc.code = makeFolder(parentFolder(doc.path));
+    if (doc.code == kOk) doc.code = doc.file.create(doc.path);
+    if (doc.code == kOk) doc.code = doc.file.write(doc.tpl.head);
   }
-  doc.body += row;
-  ++doc.rows;
+  // Each row goes to the file as it comes: a document of any size takes one piece of memory.
+  if (doc.code == kOk) doc.code = doc.file.write(row);
 }
 
 void RecoveryJob::finishDocument(Document& doc) {
   if (doc.rows == 0) return;
-  int rc = kErrInvalidName;
-  if (isInsideRoot(setup_.outputRoot, doc.path))
-    rc = writeDocument(doc.path, doc.tpl.head, doc.body, doc.tpl.tail);
-  for (int i = 0; i < doc.rows; ++i) report(100, rc, doc.path);
+  std::string published;
+  if (doc.code == kOk) doc.code = doc.file.write(doc.tpl.tail);
+  if (doc.code == kOk) {
+    doc.code = doc.file.publish(&published);
+  } else {
+    doc.file.discard();
+  }
+  for (int i = 0; i < doc.rows; ++i)
+    report(100, doc.code, published.empty() ? doc.path : published);
+}
+
+void RecoveryJob::exportLines(const std::string& path, bool messages) {
+  {
+    std::lock_guard<std::mutex> held(lock_);
+    ++total_;  // a result of its own, counted like an item
+  }
+  if (!guard(path)) return;
+  const int rc =
+      messages ? setup_.source->exportMessageLines(path) : setup_.source->exportContactLines(path);
+  report(100, rc, path);
 }
 
 void RecoveryJob::finish() {
   if (messagesWritten_) {
-    const std::string sms =
-        unique(joinPath(under(categoryFolderName(ItemCategory::kMessages)), "sms.csv"));
-    if (guard(sms)) {
-      const int rc = setup_.source->exportMessageLines(sms);
-      if (rc != kOk) report(100, rc, sms);
-    }
+    exportLines(unique(joinPath(under(categoryFolderName(ItemCategory::kMessages)), "sms.csv")),
+                true);
   }
   finishDocument(calls_);
   finishDocument(notes_);
   if (contacts_.rows > 0) {
-    platform::createFolders(contactsFolder_);
-    const std::string csv = joinPath(contactsFolder_, "Contacts.csv");
-    if (guard(csv)) {
-      // The value-line export appends; the folder is this job's own, so this only clears a file
-      // that the same job could not have written yet.
-      platform::removeFile(csv);
-      const int rc = setup_.source->exportContactLines(csv);
-      if (rc != kOk) report(100, rc, csv);
-    }
+    // The folder is this job's own and was made with the first row; a file of that name could
+    // only be another job's, which the export leaves alone.
+    exportLines(unique(joinPath(contactsFolder_, "Contacts.csv")), false);
     finishDocument(contacts_);
   }
 }

@@ -10,11 +10,22 @@
 // call-history document, the notes document, the contacts value lines and document. Reminder,
 // Calendar and Safari Bookmark write nothing.
 //
-// Results. One per copied file of at least one byte, per conversation and chat page, and per
+// Results. Exactly one per item the job takes: per copied file (an empty one too), per
+// conversation and chat (its page's, or the first failure of its text, CSV and page), and per
 // contact, call and note (with its document's path, once the document is written, so a
-// document that cannot be written is reported as failed, not as recovered). A finishing step
-// that fails adds one failed result of its own. Each result goes through the job's copy
-// callback with percent 100: "Success", or the system's text for the code (errorMessage).
+// document that cannot be written is reported as failed, not as recovered); and one per
+// value-line file it writes (sms.csv, Contacts.csv), which counts in the total as well. So
+// processed never passes total, and equals it when the job ran to its end. Each result goes
+// through the job's copy callback with percent 100: "Success", "Cancelled", or what the code
+// means (platform::resultText).
+//
+// Files. Every file is written under a hidden random temporary name beside its final one and
+// published only when complete, without replacing anything (platform/pending_file.h): a
+// failure, a cancel or a kill never leaves a partial file under a name that looks recovered,
+// and two jobs writing into one folder at once each keep all their files, the later one taking
+// the next number on a clash. Folders below the root are made by the job, and one that turns
+// out to be a link is refused (platform::createFoldersBelow): nothing is written through a
+// link that was in the root before.
 //
 // Paths. Every name from the backup is made safe (output_names.h); every path is tested with
 // isInsideRoot before anything is written to it, and one that fails is a failed result with
@@ -24,9 +35,10 @@
 //
 // Progress and cancel. Every report of the source and of the writers goes to onCopy, which
 // holds the job's lock: a window pauses the job by holding that lock while it asks whether to
-// cancel. Once the cancel flag is set, every report answers 2 and changes nothing, the copy or
-// page in progress stops at its next report (what it wrote stays), no further record is
-// started, and the finishing steps still run for what was done; then the finished flag is set.
+// cancel. Once the cancel flag is set, every report answers 2, the copy or page in progress
+// stops at its next report and is removed (its item is listed as failed, "Cancelled"), no
+// further record is started, and the finishing steps still run for what was done; then the
+// finished flag is set.
 #pragma once
 
 #include <atomic>
@@ -40,6 +52,7 @@
 #include "export/doc_template.h"
 #include "export/statistics.h"
 #include "export/unique_path.h"
+#include "platform/pending_file.h"
 
 namespace qv::output {
 
@@ -80,6 +93,8 @@ class RecoveryJob {
   // job was cancelled.
   int run();
   int run(const std::string& stamp);
+  // How the job ended: 2 when cancelled, else the code of its first failed result, else 0.
+  int result() const;
 
   // Asks the job to stop (any thread).
   void cancel() { cancel_.store(1); }
@@ -100,11 +115,13 @@ class RecoveryJob {
   int report(int percent, int code, const std::string& path);
 
  private:
-  class PageAdapter;
+  class ConversationResult;
+  // One of the end-of-job documents, written row by row as the rows come.
   struct Document {
     DocumentTemplate tpl;
-    std::string body;
-    std::string path;  // chosen when the first row is added
+    platform::PendingFile file;  // started with the head at the first row
+    std::string path;            // the name wanted for it, chosen at the first row
+    int code = 0;                // the first failure of writing it
     int rows = 0;
   };
 
@@ -120,7 +137,13 @@ class RecoveryJob {
   std::string under(const std::string& folder) const;
   // The path in the root, or empty after reporting it as failed when it is not inside.
   bool guard(const std::string& path);
+  // Makes a folder below the root (never through a link); 0 or the code.
+  int makeFolder(const std::string& folder);
+  // guard() and makeFolder(); false after reporting the failure under reportPath.
+  bool prepareFolder(const std::string& folder, const std::string& reportPath);
   std::string unique(const std::string& path);
+  // Runs one value-line export of the finishing steps as a result of its own.
+  void exportLines(const std::string& path, bool messages);
 
   JobSetup setup_;
   JobObserver& observer_;
@@ -138,6 +161,7 @@ class RecoveryJob {
   int processed_ = 0;
   int failed_ = 0;
   int total_ = 0;
+  int firstFailure_ = 0;
 };
 
 }  // namespace qv::output

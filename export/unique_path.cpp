@@ -1,35 +1,15 @@
 #include "export/unique_path.h"
 
 #include "platform/file.h"
+#include "platform/pending_file.h"
 
 namespace qv::output {
 namespace {
 
-// Free names looked for per path before giving up; a folder holding more copies of one name
-// than this is not one the job should add to.
-constexpr int kMaxNumber = 1000000;
-
-struct SplitPath {
-  std::string folderAndStem;  // everything before the extension
-  std::string extension;
-};
-
-SplitPath splitExtension(const std::string& path) {
-  const std::size_t sep = path.find_last_of("/\\");
-  const std::size_t nameStart = sep == std::string::npos ? 0 : sep + 1;
-  const std::size_t dot = path.rfind('.');
-  if (dot == std::string::npos || dot < nameStart) return {path, {}};
-  return {path.substr(0, dot), path.substr(dot)};
-}
-
-std::string numbered(const SplitPath& split, int n) {
-  return split.folderAndStem + "(" + std::to_string(n) + ")" + split.extension;
-}
-
 std::string firstFree(const std::string& path, int from, int* used) {
-  const SplitPath split = splitExtension(path);
-  for (int n = from; n <= kMaxNumber; ++n) {
-    std::string candidate = numbered(split, n);
+  // A folder holding more copies of one name than this is not one the job should add to.
+  for (int n = from; n <= platform::kMaxNumberedNames; ++n) {
+    std::string candidate = platform::numberedPath(path, n);
     if (!platform::pathExists(candidate)) {
       *used = n;
       return candidate;

@@ -1,6 +1,8 @@
 // The unique-path rule of the output tree: a path that something already holds gets "(n)"
 // before its extension, n = 1, 2, ..., until the name is free ("IMG.JPG", "IMG(1).JPG",
-// "IMG(2).JPG"). A name left by an earlier job is skipped over like one written by this job.
+// "IMG(2).JPG"; platform::numberedPath). A name left by an earlier job is skipped over like one
+// written by this job. The name found is a hint: the file claims it only when it is published
+// (platform/pending_file.h), and takes the next number if another writer got there first.
 #pragma once
 
 #include <string>

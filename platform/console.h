@@ -3,6 +3,7 @@
 // pass bytes exactly.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,12 @@ void useBinaryStdin();
 
 // Writes the bytes to standard output exactly, in binary mode from the first call on.
 void writeStdout(std::string_view bytes);
+
+// The first line of standard input as bytes, without its line end (LF or CR LF): binary mode,
+// so a Ctrl-Z byte is data. At most maxBytes + 1 bytes are kept (the rest of the line is read
+// and dropped), so a caller tells a line that is too long by its size. kErrHandleEof when
+// input ended before anything came.
+int readStdinLine(std::size_t maxBytes, std::string* line);
 
 // Shows the prompt on standard error, reads one line from the terminal with echo switched off
 // (and restored afterwards, also when reading fails), and ends the prompt's line. The line is

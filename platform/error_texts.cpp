@@ -1,5 +1,8 @@
 #include "platform/error_texts.h"
 
+#include "platform/error_text.h"
+#include "platform/result.h"
+
 namespace qv::platform {
 
 const char* knownErrorText(int code) {
@@ -74,6 +77,10 @@ const char* knownErrorText(int code) {
     default:
       return nullptr;
   }
+}
+
+std::string resultText(int code) {
+  return isProgramResult(code) ? resultName(code) : errorMessage(code);
 }
 
 }  // namespace qv::platform

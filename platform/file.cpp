@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/folders.h"
+#include "platform/pending_file.h"
 #include "platform/result.h"
 
 namespace qv::platform {
@@ -24,6 +25,11 @@ File& File::operator=(File&& other) noexcept {
 int File::openRead(const std::string& path) {
   close();
   return osCalls().openFile(path, OpenMode::kRead, &handle_);
+}
+
+int File::openReadNoFollow(const std::string& path) {
+  close();
+  return osCalls().openFile(path, OpenMode::kReadNoFollow, &handle_);
 }
 
 int File::openWrite(const std::string& path) {
@@ -107,15 +113,10 @@ int readWholeFile(const std::string& path, std::uint64_t maxBytes, std::string* 
 }
 
 int writeWholeFile(const std::string& path, const void* data, std::size_t n) {
-  const std::string temp = path + ".part";
-  File f;
-  int rc = f.openWrite(temp);
-  if (rc != 0) return rc;
-  rc = f.write(data, n);
-  const int closed = f.close();
-  if (rc == 0) rc = closed;
-  if (rc == 0) rc = renameFile(temp, path);
-  if (rc != 0) osCalls().removeFile(temp);
+  PendingFile f;
+  int rc = f.create(path);
+  if (rc == kOk) rc = f.write(data, n);
+  if (rc == kOk) rc = f.publishReplacing();
   return rc;
 }
 
@@ -126,12 +127,17 @@ bool pathExists(const std::string& path) {
 
 bool isFile(const std::string& path) {
   PathInfo info;
-  return osCalls().stat(path, &info) == 0 && info.exists && !info.isFolder;
+  return osCalls().stat(path, &info) == 0 && info.exists && info.isRegular;
 }
 
 bool isFolder(const std::string& path) {
   PathInfo info;
   return osCalls().stat(path, &info) == 0 && info.exists && info.isFolder;
+}
+
+bool isLink(const std::string& path) {
+  PathInfo info;
+  return osCalls().statLink(path, &info) == 0 && info.exists && info.isLink;
 }
 
 int fileSize(const std::string& path, std::uint64_t* out) {
@@ -141,6 +147,7 @@ int fileSize(const std::string& path, std::uint64_t* out) {
   if (rc != 0) return rc;
   if (!info.exists) return kErrFileNotFound;
   if (info.isFolder) return kErrAccessDenied;  // what opening a folder as a file reports
+  if (!info.isRegular) return kInvalid;
   *out = info.size;
   return kOk;
 }
@@ -188,6 +195,46 @@ int createFolders(const std::string& path) {
   return kOk;
 }
 
+namespace {
+
+// One level below the root: a folder of its own, made when missing. A link, even to a folder,
+// is refused, also when it appears between making the level and looking at it.
+int ownFolderLevel(const std::string& path) {
+  PathInfo info;
+  int rc = osCalls().statLink(path, &info);
+  if (rc != kOk) return rc;
+  if (!info.exists) {
+    rc = osCalls().makeFolder(path);
+    if (rc != kOk && rc != kErrAlreadyExists) return rc;
+    rc = osCalls().statLink(path, &info);
+    if (rc != kOk) return rc;
+  }
+  if (info.isLink) return kErrCantResolve;
+  return info.isFolder ? kOk : kErrAlreadyExists;
+}
+
+}  // namespace
+
+int createFoldersBelow(const std::string& root, const std::string& relative) {
+  std::string path = root;
+  std::size_t start = 0;
+  while (start < relative.size()) {
+    std::size_t end = relative.find_first_of("/\\", start);
+    if (end == std::string::npos) end = relative.size();
+    if (end > start) {
+      path = joinPath(path, std::string_view(relative).substr(start, end - start));
+      const int rc = ownFolderLevel(path);
+      if (rc != kOk) return rc;
+    }
+    start = end + 1;
+  }
+  return kOk;
+}
+
+int createPrivateFolder(const std::string& path) {
+  return osCalls().makePrivateFolder(path);
+}
+
 int listFolder(const std::string& path, std::vector<std::string>* names) {
   names->clear();
   std::vector<std::string> all;
@@ -208,8 +255,30 @@ int removeFolder(const std::string& path) {
   return osCalls().removeFolder(path);
 }
 
+int removeTree(const std::string& path) {
+  PathInfo info;
+  int rc = osCalls().statLink(path, &info);
+  if (rc != kOk || !info.exists) return rc;
+  // A link to a folder is a folder entry on Windows and is removed as one; either way only the
+  // link goes.
+  if (!info.isFolder) return removeFile(path);
+  if (info.isLink) return removeFolder(path);
+  std::vector<std::string> names;
+  rc = listFolder(path, &names);
+  for (const std::string& name : names) {
+    const int removed = removeTree(joinPath(path, name));
+    if (rc == kOk) rc = removed;
+  }
+  const int removed = removeFolder(path);
+  return rc != kOk ? rc : removed;
+}
+
 int renameFile(const std::string& from, const std::string& to) {
   return osCalls().renameFile(from, to);
+}
+
+int renameNoReplace(const std::string& from, const std::string& to) {
+  return osCalls().renameNoReplace(from, to);
 }
 
 }  // namespace qv::platform

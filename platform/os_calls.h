@@ -17,15 +17,23 @@ namespace qv::platform {
 using NativeHandle = std::intptr_t;
 constexpr NativeHandle kNoHandle = -1;
 
+// Reads open regular files only: the open never waits (a FIFO or a device would block it, or
+// give endless bytes), and anything but a regular file is refused with kInvalid after the type
+// check on the open handle, so a name swapped between a check and the open cannot slip through.
 enum class OpenMode {
-  kRead,         // existing file, shared for reading
-  kWriteCreate,  // create or truncate
-  kWriteNew,     // create; kErrFileExists when the name is taken
+  kRead,          // existing regular file, shared for reading
+  kReadNoFollow,  // the same, refused with kErrCantResolve when the name itself is a link
+  kWriteCreate,   // create or truncate
+  // Create; kErrFileExists when the name is taken, by a file, a folder or a link (dangling or
+  // not): a link planted at the name is never written through.
+  kWriteNew,
 };
 
 struct PathInfo {
   bool exists = false;
   bool isFolder = false;
+  bool isRegular = false;  // a regular file (not a folder, FIFO, device or socket)
+  bool isLink = false;     // the name is a link (statLink only; stat looks through links)
   std::uint64_t size = 0;
 };
 
@@ -69,6 +77,16 @@ struct OsCalls {
   int (*logicalDrives)(std::vector<std::string>* roots);
   // Adds the hidden attribute (Windows); nothing to do elsewhere.
   int (*setHidden)(const std::string& path);
+  // stat of the name itself: a link (a symbolic link, or a reparse point on Windows) is
+  // described as a link, not as what it leads to.
+  int (*statLink)(const std::string& path, PathInfo* info);
+  // Renames without replacing anything: kErrFileExists when the destination name is taken
+  // (by a file, a folder or a link, dangling or not).
+  int (*renameNoReplace)(const std::string& from, const std::string& to);
+  // Creates one folder level that only the current user can enter, read or change (mode 0700;
+  // on Windows a protected list granting the user alone). kErrAlreadyExists when the name is
+  // taken.
+  int (*makePrivateFolder)(const std::string& path);
 };
 
 OsCalls& osCalls();

@@ -21,18 +21,36 @@ int lastError() {
   return errnoToCode(errno);
 }
 
+bool isReadMode(OpenMode mode) {
+  return mode == OpenMode::kRead || mode == OpenMode::kReadNoFollow;
+}
+
+// The type check of a file opened for reading: a folder is refused as Windows refuses it, and
+// so is anything that is not a regular file.
+int checkReadable(int fd) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return lastError();
+  if (S_ISDIR(st.st_mode)) return kErrAccessDenied;
+  if (!S_ISREG(st.st_mode)) return kInvalid;
+  return kOk;
+}
+
 int posixOpen(const std::string& path, OpenMode mode, NativeHandle* out) {
   *out = kNoHandle;
   int flags = O_CLOEXEC;
   switch (mode) {
     case OpenMode::kRead:
-      flags |= O_RDONLY;
+      // Non-blocking: opening a FIFO for reading would otherwise wait for a writer for ever.
+      flags |= O_RDONLY | O_NONBLOCK;
+      break;
+    case OpenMode::kReadNoFollow:
+      flags |= O_RDONLY | O_NONBLOCK | O_NOFOLLOW;
       break;
     case OpenMode::kWriteCreate:
       flags |= O_WRONLY | O_CREAT | O_TRUNC;
       break;
     case OpenMode::kWriteNew:
-      flags |= O_WRONLY | O_CREAT | O_EXCL;
+      flags |= O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
       break;
   }
   int fd;
@@ -40,12 +58,14 @@ int posixOpen(const std::string& path, OpenMode mode, NativeHandle* out) {
     fd = ::open(path.c_str(), flags, 0644);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return mode == OpenMode::kWriteNew && errno == EEXIST ? kErrFileExists : lastError();
-  if (mode == OpenMode::kRead) {
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {  // Windows will not open a folder
+  if (isReadMode(mode)) {
+    const int rc = checkReadable(fd);
+    if (rc != kOk) {
       ::close(fd);
-      return kErrAccessDenied;
+      return rc;
     }
+    // A regular file never blocks; reads go back to the usual mode all the same.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   }
   *out = fd;
   return kOk;
@@ -84,22 +104,73 @@ int posixClose(NativeHandle h) {
   return ::close(static_cast<int>(h)) == 0 ? kOk : lastError();
 }
 
-int posixStat(const std::string& path, PathInfo* info) {
-  *info = PathInfo{};
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
+int describe(int statResult, const struct stat& st, PathInfo* info) {
+  if (statResult != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return kOk;  // simply not there
     return lastError();
   }
   info->exists = true;
   info->isFolder = S_ISDIR(st.st_mode);
-  info->size = info->isFolder ? 0 : static_cast<std::uint64_t>(st.st_size);
+  info->isRegular = S_ISREG(st.st_mode);
+  info->isLink = S_ISLNK(st.st_mode);
+  info->size = info->isRegular ? static_cast<std::uint64_t>(st.st_size) : 0;
   return kOk;
+}
+
+int posixStat(const std::string& path, PathInfo* info) {
+  *info = PathInfo{};
+  struct stat st;
+  return describe(::stat(path.c_str(), &st), st, info);
+}
+
+int posixStatLink(const std::string& path, PathInfo* info) {
+  *info = PathInfo{};
+  struct stat st;
+  return describe(::lstat(path.c_str(), &st), st, info);
 }
 
 int posixMakeFolder(const std::string& path) {
   if (::mkdir(path.c_str(), 0755) == 0) return kOk;
   return lastError();
+}
+
+int posixMakePrivateFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) == 0) return kOk;
+  return lastError();
+}
+
+int existsOrError() {
+  return errno == EEXIST ? kErrFileExists : lastError();
+}
+
+// The last way to rename without replacing, on file systems that offer neither an exclusive
+// rename nor hard links: claim the name with an exclusive create, then rename over the claim.
+int renameOverClaim(const std::string& from, const std::string& to) {
+  const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return existsOrError();
+  ::close(fd);
+  if (::rename(from.c_str(), to.c_str()) == 0) return kOk;
+  const int rc = lastError();
+  ::unlink(to.c_str());
+  return rc;
+}
+
+bool notOfferedHere(int err) {
+  return err == EINVAL || err == ENOSYS || err == ENOTSUP || err == EOPNOTSUPP || err == EPERM;
+}
+
+int posixRenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return kOk;
+  if (!notOfferedHere(errno)) return existsOrError();
+#endif
+  // A hard link fails on a taken name whatever it holds, and is made in one step.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return kOk;
+  }
+  if (!notOfferedHere(errno)) return existsOrError();
+  return renameOverClaim(from, to);
 }
 
 int posixListFolder(const std::string& path, std::vector<std::string>* names) {
@@ -180,10 +251,25 @@ int posixSetHidden(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? kOk : lastError();
 }
 
-const OsCalls kReal = {posixOpen,         posixReadAt,     posixWrite,         posixSizeOf,
-                       posixClose,        posixStat,       posixMakeFolder,    posixListFolder,
-                       posixRemoveFile,   posixRenameFile, posixUtcToLocal,    posixStandardBias,
-                       posixRemoveFolder, posixFreeSpace,  posixLogicalDrives, posixSetHidden};
+const OsCalls kReal = {posixOpen,
+                       posixReadAt,
+                       posixWrite,
+                       posixSizeOf,
+                       posixClose,
+                       posixStat,
+                       posixMakeFolder,
+                       posixListFolder,
+                       posixRemoveFile,
+                       posixRenameFile,
+                       posixUtcToLocal,
+                       posixStandardBias,
+                       posixRemoveFolder,
+                       posixFreeSpace,
+                       posixLogicalDrives,
+                       posixSetHidden,
+                       posixStatLink,
+                       posixRenameNoReplace,
+                       posixMakePrivateFolder};
 
 }  // namespace
 

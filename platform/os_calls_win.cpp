@@ -1,6 +1,10 @@
 // The real operating-system table on Windows: wide-character APIs throughout, so UTF-8 paths
 // with any characters open, whatever the system code page. Results are GetLastError() values.
 #include <windows.h>
+// windows.h first: the headers below build on it.
+#include <sddl.h>
+
+#include <vector>
 
 #include "platform/os_calls.h"
 #include "platform/result.h"
@@ -22,13 +26,30 @@ int lastError() {
   return e == 0 ? static_cast<int>(kErrReadFault) : static_cast<int>(e);
 }
 
+// The type check of a file opened for reading: only a file on a disk is read (a pipe or a
+// device would block or never end), and with kReadNoFollow a reparse point (a link or a
+// junction) opened as itself is refused.
+int checkReadable(HANDLE h, OpenMode mode) {
+  if (GetFileType(h) != FILE_TYPE_DISK) return kInvalid;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(h, &info)) return lastError();
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return kErrAccessDenied;
+  if (mode == OpenMode::kReadNoFollow && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return kErrCantResolve;
+  return kOk;
+}
+
 int winOpen(const std::string& path, OpenMode mode, NativeHandle* out) {
   *out = kNoHandle;
   DWORD access = GENERIC_READ;
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   DWORD disposition = OPEN_EXISTING;
+  DWORD flags = FILE_ATTRIBUTE_NORMAL;
   switch (mode) {
     case OpenMode::kRead:
+      break;
+    case OpenMode::kReadNoFollow:
+      flags |= FILE_FLAG_OPEN_REPARSE_POINT;
       break;
     case OpenMode::kWriteCreate:
       access = GENERIC_WRITE;
@@ -38,12 +59,25 @@ int winOpen(const std::string& path, OpenMode mode, NativeHandle* out) {
     case OpenMode::kWriteNew:
       access = GENERIC_WRITE;
       share = FILE_SHARE_READ;
-      disposition = CREATE_NEW;
+      disposition = CREATE_NEW;  // fails on any taken name, a link included
+      flags |= FILE_FLAG_OPEN_REPARSE_POINT;
       break;
   }
-  HANDLE h = CreateFileW(widePath(path).c_str(), access, share, nullptr, disposition,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return lastError();
+  HANDLE h =
+      CreateFileW(widePath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD e = GetLastError();
+    if (mode == OpenMode::kWriteNew && (e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS))
+      return kErrFileExists;
+    return e == 0 ? static_cast<int>(kErrReadFault) : static_cast<int>(e);
+  }
+  if (mode == OpenMode::kRead || mode == OpenMode::kReadNoFollow) {
+    const int rc = checkReadable(h, mode);
+    if (rc != kOk) {
+      CloseHandle(h);
+      return rc;
+    }
+  }
   *out = reinterpret_cast<NativeHandle>(h);
   return kOk;
 }
@@ -96,14 +130,64 @@ int winStat(const std::string& path, PathInfo* info) {
   }
   info->exists = true;
   info->isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (!info->isFolder) {
+  info->isRegular = !info->isFolder && (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) == 0;
+  info->isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (info->isRegular) {
     info->size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   }
   return kOk;
 }
 
+// GetFileAttributesEx describes a reparse point itself, so the one call serves both: stat
+// answers for the name as a whole, statLink adds whether it is a link.
+int winStatLink(const std::string& path, PathInfo* info) {
+  return winStat(path, info);
+}
+
 int winMakeFolder(const std::string& path) {
   return CreateDirectoryW(widePath(path).c_str(), nullptr) ? kOk : lastError();
+}
+
+// The current user's security id as text ("S-1-5-21-..."), for a list that grants that user
+// alone.
+int currentUserSid(std::wstring* sid) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return lastError();
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<unsigned char> buffer(size == 0 ? 1 : size);
+  int rc = kOk;
+  if (!GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+    rc = lastError();
+  } else {
+    wchar_t* text = nullptr;
+    const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer.data());
+    if (!ConvertSidToStringSidW(user->User.Sid, &text)) {
+      rc = lastError();
+    } else {
+      *sid = text;
+      LocalFree(text);
+    }
+  }
+  CloseHandle(token);
+  return rc;
+}
+
+int winMakePrivateFolder(const std::string& path) {
+  std::wstring sid;
+  int rc = currentUserSid(&sid);
+  if (rc != kOk) return rc;
+  // Protected (no inherited entries), full control for the user, inherited by what is made
+  // inside: no other account can list the folder or open what it holds.
+  const std::wstring sddl = L"D:P(A;OICI;FA;;;" + sid + L")";
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                            &descriptor, nullptr))
+    return lastError();
+  SECURITY_ATTRIBUTES sa{sizeof sa, descriptor, FALSE};
+  rc = CreateDirectoryW(widePath(path).c_str(), &sa) ? kOk : lastError();
+  LocalFree(descriptor);
+  return rc;
 }
 
 int winListFolder(const std::string& path, std::vector<std::string>* names) {
@@ -132,6 +216,13 @@ int winRenameFile(const std::string& from, const std::string& to) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)
              ? kOk
              : lastError();
+}
+
+int winRenameNoReplace(const std::string& from, const std::string& to) {
+  if (MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), 0)) return kOk;
+  const DWORD e = GetLastError();
+  if (e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS) return kErrFileExists;
+  return e == 0 ? static_cast<int>(kErrReadFault) : static_cast<int>(e);
 }
 
 // FILETIME counts 100-nanosecond steps from 1601-01-01; Unix seconds start 11644473600 s later.
@@ -193,10 +284,11 @@ int winSetHidden(const std::string& path) {
   return SetFileAttributesW(w.c_str(), attrs | FILE_ATTRIBUTE_HIDDEN) ? kOk : lastError();
 }
 
-const OsCalls kReal = {winOpen,         winReadAt,     winWrite,         winSizeOf,
-                       winClose,        winStat,       winMakeFolder,    winListFolder,
-                       winRemoveFile,   winRenameFile, winUtcToLocal,    winStandardBias,
-                       winRemoveFolder, winFreeSpace,  winLogicalDrives, winSetHidden};
+const OsCalls kReal = {
+    winOpen,       winReadAt,       winWrite,           winSizeOf,           winClose,
+    winStat,       winMakeFolder,   winListFolder,      winRemoveFile,       winRenameFile,
+    winUtcToLocal, winStandardBias, winRemoveFolder,    winFreeSpace,        winLogicalDrives,
+    winSetHidden,  winStatLink,     winRenameNoReplace, winMakePrivateFolder};
 
 }  // namespace
 

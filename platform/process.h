@@ -36,6 +36,8 @@ class Process {
   void closeInput();
   // The exit code of an ended child.
   int exitCode(int* code);
+  // Ends the child at once, as a kill -9 or the task manager would: it cleans up nothing.
+  int terminate();
 
  private:
   struct Impl;
@@ -44,6 +46,11 @@ class Process {
 
 // The running process's id.
 int currentProcessId();
+
+// From now on the files and folders this process creates are its user's alone (POSIX: the
+// mode mask 077, so files are 0600 and folders 0700 whatever was asked; Windows: nothing to
+// do, what is created inherits the list of the private folder it is made in).
+void keepNewFilesPrivate();
 
 // One argument quoted for a Windows command line: left as it is when it holds no space, tab,
 // newline or quote (and is not empty); otherwise in double quotes, with each quote escaped by a

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -159,8 +160,17 @@ int Process::exitCode(int* code) {
   return kOk;
 }
 
+int Process::terminate() {
+  if (impl_->pid <= 0 || impl_->ended) return kOk;
+  return ::kill(impl_->pid, SIGKILL) == 0 ? kOk : errnoToCode(errno);
+}
+
 int currentProcessId() {
   return static_cast<int>(::getpid());
+}
+
+void keepNewFilesPrivate() {
+  ::umask(077);
 }
 
 }  // namespace qv::platform

@@ -138,8 +138,15 @@ int Process::exitCode(int* code) {
   return kOk;
 }
 
+int Process::terminate() {
+  if (impl_->process == nullptr || impl_->ended) return kOk;
+  return TerminateProcess(impl_->process, 137) ? kOk : lastError();
+}
+
 int currentProcessId() {
   return static_cast<int>(GetCurrentProcessId());
 }
+
+void keepNewFilesPrivate() {}
 
 }  // namespace qv::platform

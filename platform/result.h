@@ -35,7 +35,8 @@ constexpr int kErrDirNotEmpty = 145;
 constexpr int kErrBusy = 170;
 constexpr int kErrAlreadyExists = 183;
 constexpr int kErrFilenameTooLong = 206;
-constexpr int kErrDirectory = 267;  // "The directory name is invalid."
+constexpr int kErrDirectory = 267;     // "The directory name is invalid."
+constexpr int kErrCantResolve = 1921;  // a link where a file or folder of our own must be
 
 // What the program's own codes mean (-1, -110, 87, 30, 1006, 6009 and the rest above); the
 // system's text (error_text.h) says what an operating-system code means.

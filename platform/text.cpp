@@ -120,4 +120,13 @@ std::string toUtf8(std::wstring_view wide) {
   return out;
 }
 
+bool isControlCharacter(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+bool isBidiControl(char32_t c) {
+  return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2066 && c <= 0x2069);
+}
+
 }  // namespace qv::platform

@@ -28,9 +28,9 @@ int writeEncryptedTwin(const std::string& plainFolder, const std::string& twinFo
     // The file id hashes domain + "-" + path, which the key already is; where it is cut does
     // not change the key a reader rebuilds.
     const std::size_t dash = entry.key.find('-');
-    if (dash == std::string::npos) continue;
-    if (writer.addFile(entry.key.substr(0, dash), entry.key.substr(dash + 1), content) !=
-        entry.fileId)
+    if (dash == std::string_view::npos) continue;
+    if (writer.addFile(std::string(entry.key.substr(0, dash)),
+                       std::string(entry.key.substr(dash + 1)), content) != entry.fileId)
       return kInvalid;
   }
   return writer.finish();

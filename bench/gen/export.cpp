@@ -1,9 +1,11 @@
 // Input and timing for bench/export.
 //
-//   bench_export generate DIR BYTES FILES   writes the backup DIR/backup (Manifest.db): FILES
+//   bench_export generate DIR BYTES FILES [MESSAGES]
+//                                           writes the backup DIR/backup (Manifest.db): FILES
 //                                           Camera Roll photos (true JPEG signatures) of
 //                                           BYTES in all, and an sms.db (the phone's 38-column
-//                                           layout) of 100,000 messages in 500 conversations
+//                                           layout) of MESSAGES (default 100,000) messages in
+//                                           500 conversations
 //   bench_export time DIR OUT TEMPLATES     scans it, then times two recovery jobs into OUT:
 //                                           the Camera Roll copies and the Messages documents
 //                                           (templates from the folder TEMPLATES), and prints
@@ -37,7 +39,7 @@ namespace {
 using qv::samples::SqlValue;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kMessages = 100000;
+constexpr int kDefaultMessages = 100000;
 constexpr int kConversations = 500;
 
 int exec(sqlite3* db, const std::string& sql) {
@@ -67,7 +69,7 @@ int bindRow(sqlite3_stmt* st, const qv::samples::SqlRow& row) {
 
 // sms.db with the messages spread over the conversations, texts with markup, commas, quotes
 // and line breaks now and then.
-int writeSms(const std::string& path) {
+int writeSms(const std::string& path, int messages) {
   std::remove(path.c_str());
   sqlite3* db = nullptr;
   int rc = sqlite3_open(path.c_str(), &db);
@@ -96,7 +98,7 @@ int writeSms(const std::string& path) {
     for (std::size_t i = 0; i < message.count(); ++i) sql += i ? ",?" : "?";
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db, (sql + ")").c_str(), -1, &st, nullptr);
-    for (int n = 1; rc == SQLITE_OK && n <= kMessages; ++n) {
+    for (int n = 1; rc == SQLITE_OK && n <= messages; ++n) {
       std::string text = "msg " + std::to_string(n) + ":";
       const std::size_t length = 20 + rng() % 160;
       while (text.size() < length) text += std::string(" ") + kWords[rng() % 12];
@@ -155,7 +157,7 @@ int store(qv::samples::BackupBuilder& b, const char* domain, const char* relativ
   return rc;
 }
 
-int generate(const std::string& dir, std::uint64_t bytes, int files) {
+int generate(const std::string& dir, std::uint64_t bytes, int files, int messages) {
   qv::platform::createFolders(dir);
   qv::samples::BackupBuilder b(qv::platform::joinPath(dir, "backup"),
                                qv::samples::ManifestLayout::kDb);
@@ -172,7 +174,7 @@ int generate(const std::string& dir, std::uint64_t bytes, int files) {
                                       static_cast<std::uint32_t>(i)));
   }
   const std::string sms = qv::platform::joinPath(dir, "sms.db");
-  if (rc == 0) rc = writeSms(sms);
+  if (rc == 0) rc = writeSms(sms, messages);
   if (rc == 0) rc = store(b, qv::samples::kSmsDomain, qv::samples::kSmsRelativePath, sms);
   const std::string book = qv::platform::joinPath(dir, "AddressBook.sqlitedb");
   if (rc == 0) rc = writeAddressBook(book);
@@ -297,10 +299,14 @@ int timeJobs(const std::string& dir, const std::string& out, const std::string& 
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "generate" && argc == 5) {
-    return generate(argv[2], std::strtoull(argv[3], nullptr, 10), std::atoi(argv[4])) == 0 ? 0 : 1;
+  if (mode == "generate" && (argc == 5 || argc == 6)) {
+    const int messages = argc == 6 ? std::atoi(argv[5]) : kDefaultMessages;
+    return generate(argv[2], std::strtoull(argv[3], nullptr, 10), std::atoi(argv[4]), messages) == 0
+               ? 0
+               : 1;
   }
   if (mode == "time" && argc == 5) return timeJobs(argv[2], argv[3], argv[4]) == 0 ? 0 : 1;
-  std::fprintf(stderr, "usage: bench_export generate DIR BYTES FILES | time DIR OUT TEMPLATES\n");
+  std::fprintf(
+      stderr, "usage: bench_export generate DIR BYTES FILES [MESSAGES] | time DIR OUT TEMPLATES\n");
   return 2;
 }

@@ -14,6 +14,9 @@
 namespace qv::backup {
 namespace {
 
+// The id of an entry left in an index before a read, which the read must drop.
+constexpr char kStaleId[] = "0123456789abcdef0123456789abcdef01234567";
+
 using samples::BackupBuilder;
 using samples::ManifestLayout;
 
@@ -39,24 +42,39 @@ class ManifestChoiceTest : public ::testing::Test {
   fixtures::TempFolder temp_;
 };
 
-TEST_F(ManifestChoiceTest, DecipheredCopyIsPreferred) {
-  BackupBuilder b(folder("Zoë 山田"), ManifestLayout::kDb);
-  b.addFile("HomeDomain", "enciphered-manifest", "x");
-  ASSERT_EQ(b.finish(), 0);
-  BackupBuilder plain(folder("plain"), ManifestLayout::kDb);
-  plain.addFile("HomeDomain", "deciphered-a", "x");
-  plain.addFile("HomeDomain", "deciphered-b", "x");
-  ASSERT_EQ(plain.finish(), 0);
-  ASSERT_EQ(platform::renameFile(platform::joinPath(plain.folder(), "Manifest.db"),
-                                 platform::joinPath(b.folder(), "Manifest.db-decypted")),
-            0);
+// A file named like the deciphered manifest in a backup folder (planted, or left by an old
+// version) never stands in for the backup's own manifest; decryption's copy is read from the
+// tool's output folder only.
+TEST_F(ManifestChoiceTest, APlainBackupReadsItsOwnManifestAndDecryptionItsOwnCopy) {
+  BackupBuilder own(folder("Zoë 山田"), ManifestLayout::kDb);
+  own.addFile("HomeDomain", "own-manifest", "x");
+  ASSERT_EQ(own.finish(), 0);
+  BackupBuilder other(folder("other"), ManifestLayout::kDb);
+  other.addFile("HomeDomain", "other-a", "x");
+  other.addFile("HomeDomain", "other-b", "x");
+  ASSERT_EQ(other.finish(), 0);
+  const std::string otherDb = platform::joinPath(other.folder(), "Manifest.db");
+  const std::string planted = platform::joinPath(own.folder(), kDecipheredManifestName);
+  std::string bytes;
+  ASSERT_EQ(platform::readWholeFile(otherDb, 1 << 24, &bytes), 0);
+  ASSERT_EQ(platform::writeWholeFile(planted, bytes.data(), bytes.size()), 0);
 
-  const std::string w = b.folder();
+  const std::string w = own.folder();
   ASSERT_TRUE(hasManifestDb(w));
   ManifestIndex index;
   ASSERT_EQ(readChosenManifest(w, true, &index), kOk);
+  ASSERT_EQ(index.size(), 1u);
+  EXPECT_EQ(index[0].key, "HomeDomain-own-manifest");
+
+  // After decryption: the copy in the output folder, for the Manifest.db era.
+  const std::string output = folder("output");
+  ASSERT_EQ(platform::createFolders(output), 0);
+  ASSERT_EQ(platform::renameFile(otherDb, platform::joinPath(output, kDecipheredManifestName)), 0);
+  ASSERT_EQ(readDecipheredManifest(w, output, true, &index), kOk);
   ASSERT_EQ(index.size(), 2u);
-  EXPECT_EQ(index[0].key, "HomeDomain-deciphered-a");
+  EXPECT_EQ(index[0].key, "HomeDomain-other-a");
+  EXPECT_EQ(readDecipheredManifest(w, folder("no-output"), true, &index), kInvalid);
+  EXPECT_TRUE(index.empty());
 }
 
 TEST_F(ManifestChoiceTest, ChosenManifestThatIsGone) {
@@ -66,7 +84,7 @@ TEST_F(ManifestChoiceTest, ChosenManifestThatIsGone) {
   const std::string w = b.folder();
   ASSERT_TRUE(hasManifestDb(w));
   ASSERT_EQ(platform::removeFile(platform::joinPath(b.folder(), "Manifest.db")), 0);
-  ManifestIndex index = {{"stale", "stale"}};
+  ManifestIndex index = {{"stale", kStaleId}};
   EXPECT_EQ(readChosenManifest(w, true, &index), kInvalid);
   EXPECT_TRUE(index.empty());
   EXPECT_FALSE(platform::pathExists(platform::joinPath(b.folder(), "Manifest.db")));

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/manifest_choice.h"
 #include "backup/manifest_db.h"
 #include "backup/manifest_mbdb.h"
 #include "platform/file.h"
@@ -16,6 +17,9 @@
 
 namespace qv::backup {
 namespace {
+
+// The id of an entry left in an index before a read, which the read must drop.
+constexpr char kStaleId[] = "0123456789abcdef0123456789abcdef01234567";
 
 using samples::BackupBuilder;
 using samples::ManifestLayout;
@@ -42,7 +46,7 @@ TEST_F(ManifestDbTest, RowsInTableOrderWithNullAndEmptyPaths) {
   b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.JPG", "jpeg");
   ASSERT_EQ(b.finish(), 0);
 
-  ManifestIndex index = {{"stale", "stale"}};
+  ManifestIndex index = {{"stale", kStaleId}};
   ASSERT_EQ(readManifestDb(manifestOf(b), &index), kOk);
   ASSERT_EQ(index.size(), 6u);
   EXPECT_EQ(index[0].key, "HomeDomain-Library/SMS/sms.db");
@@ -75,7 +79,7 @@ TEST_F(ManifestDbTest, RowsWithoutAUsableFileIdAreDropped) {
 }
 
 TEST_F(ManifestDbTest, FilesThatAreNotAManifest) {
-  ManifestIndex index = {{"stale", "stale"}};
+  ManifestIndex index = {{"stale", kStaleId}};
   const std::string missing = platform::joinPath(temp_.path(), "Manifest.db");
   EXPECT_EQ(readManifestDb(missing, &index), SQLITE_CANTOPEN);
   EXPECT_TRUE(index.empty());
@@ -117,10 +121,15 @@ TEST_F(ManifestDbTest, DamagedDatabaseKeepsTheRowsBeforeTheDamage) {
   std::string damaged = bytes;
   for (std::size_t i = damaged.size() / 2 / 4096 * 4096; i < damaged.size(); ++i) damaged[i] = 'Z';
   ASSERT_EQ(platform::writeWholeFile(path, damaged.data(), damaged.size()), 0);
-  EXPECT_EQ(readManifestDb(manifestOf(b), &index), kQueryFailed);
+  std::string failure;
+  EXPECT_EQ(readManifestDb(manifestOf(b), &index, &failure), kQueryFailed);
   ASSERT_GT(index.size(), 0u);
   EXPECT_LT(index.size(), 3000u);
   EXPECT_EQ(index[0].key, "HomeDomain-Library/f0");
+  // What happened, in the library's words, rather than a system text for the number 1006.
+  EXPECT_EQ(failure, "database disk image is malformed");
+  EXPECT_EQ(manifestResultText(ManifestKind::kDb, kQueryFailed, failure),
+            "the manifest query failed: database disk image is malformed");
 
   std::string cut = bytes.substr(0, bytes.size() / 2);
   ASSERT_EQ(platform::writeWholeFile(path, cut.data(), cut.size()), 0);

@@ -16,6 +16,9 @@
 namespace qv::backup {
 namespace {
 
+// The id of an entry left in an index before a read, which the read must drop.
+constexpr char kStaleId[] = "0123456789abcdef0123456789abcdef01234567";
+
 using samples::MbdbRecord;
 
 MbdbRecord record(std::optional<std::string> domain, std::optional<std::string> path,
@@ -29,7 +32,7 @@ MbdbRecord record(std::optional<std::string> domain, std::optional<std::string> 
 
 std::vector<std::string> keysOf(const ManifestIndex& index) {
   std::vector<std::string> keys;
-  for (const ManifestEntry& e : index) keys.push_back(e.key);
+  for (const ManifestEntry& e : index) keys.emplace_back(e.key);
   return keys;
 }
 
@@ -69,7 +72,7 @@ TEST(ManifestMbdbTest, RecordsOfEveryKind) {
   records.push_back(record("HomeDomain", "weird", 0x6000));
   records.push_back(record("HomeDomain", "Library/Caches/file11817.dat"));
 
-  ManifestIndex index = {{"stale", "stale"}};
+  ManifestIndex index = {{"stale", kStaleId}};
   ASSERT_EQ(parseManifestMbdb(samples::encodeMbdb(records), &index), kOk);
   std::vector<std::string> expected = {
       "HomeDomain-Library/SMS/sms.db", "MediaDomain-Media/Recordings/latest.m4a",
@@ -82,13 +85,13 @@ TEST(ManifestMbdbTest, RecordsOfEveryKind) {
 }
 
 TEST(ManifestMbdbTest, HeaderOnlyAndMissingSignature) {
-  ManifestIndex index = {{"stale", "stale"}};
+  ManifestIndex index = {{"stale", kStaleId}};
   EXPECT_EQ(parseManifestMbdb(std::string("mbdb\x05\x00", 6), &index), kOk);
   EXPECT_TRUE(index.empty());
   EXPECT_EQ(parseManifestMbdb("mbdb", &index), kOk);
   EXPECT_EQ(parseManifestMbdb("mbdb\x05", &index), kOk);
   EXPECT_TRUE(index.empty());
-  index = {{"stale", "stale"}};
+  index = {{"stale", kStaleId}};
   EXPECT_EQ(parseManifestMbdb("mbdx\x05\x00", &index), kInvalid);
   EXPECT_TRUE(index.empty());
   EXPECT_EQ(parseManifestMbdb("", &index), kInvalid);
@@ -174,6 +177,31 @@ TEST(ManifestMbdbTest, DamagedManifestsNeverYieldInconsistentEntries) {
   }
 }
 
+// A crafted manifest may list as many records as fit its size: the index's limits refuse one
+// past them before anything is allocated for it, where a manifest of 255 MiB of tiny records
+// once took 890 MB. One within them is read whole.
+TEST(ManifestIndexLimits, ManifestsPastTheLimitsAreRefused) {
+  const std::string one = samples::encodeMbdbRecord(record("D", "p"));
+  std::string many = samples::encodeMbdb({});
+  many.reserve(many.size() + one.size() * (kMaxManifestEntries + 1));
+  for (std::size_t i = 0; i <= kMaxManifestEntries; ++i) many += one;
+  ManifestIndex index = {{"stale", kStaleId}};
+  EXPECT_EQ(parseManifestMbdb(many, &index), kInvalid);
+  EXPECT_TRUE(index.empty());
+
+  // The limit on ids and keys, tested on the index itself: a part that long is refused by its
+  // length, before any of its bytes are read.
+  ManifestIndex small;
+  const char byte = 'k';
+  EXPECT_TRUE(small.add(kStaleId, {"HomeDomain-a"}));
+  EXPECT_FALSE(small.add(kStaleId, {std::string_view(&byte, kMaxManifestTextBytes)}));
+  EXPECT_FALSE(small.add("not an id", {"HomeDomain-b"}));
+  ASSERT_EQ(small.size(), 1u);
+  EXPECT_EQ(small[0].key, "HomeDomain-a");
+  EXPECT_EQ(small[0].fileId, kStaleId);
+  EXPECT_EQ(small.textBytes(), 40u + 12u);
+}
+
 class ManifestMbdbFileTest : public ::testing::Test {
  protected:
   std::string write(const std::string& name, const std::string& bytes) {
@@ -184,11 +212,31 @@ class ManifestMbdbFileTest : public ::testing::Test {
   fixtures::TempFolder temp_;
 };
 
+// A file is read through a window of a megabyte; a record larger than that (properties of up
+// to 64 KiB each) widens it, and the records around it are read as from memory.
+TEST_F(ManifestMbdbFileTest, RecordsLargerThanTheReadingWindow) {
+  std::vector<MbdbRecord> records;
+  records.push_back(record("HomeDomain", "before"));
+  MbdbRecord big = record("HomeDomain", std::string(60000, 'p'));
+  for (int i = 0; i < 24; ++i) big.properties.push_back({std::string(60000, 'n'), "v"});
+  records.push_back(big);
+  for (int i = 0; i < 30000; ++i) records.push_back(record("HomeDomain", "f" + std::to_string(i)));
+  const std::string bytes = samples::encodeMbdb(records);
+  ASSERT_GT(bytes.size(), 2u << 20);
+  ManifestIndex fromFile, fromMemory;
+  ASSERT_EQ(readManifestMbdb(write("big", bytes), &fromFile), kOk);
+  ASSERT_EQ(parseManifestMbdb(bytes, &fromMemory), kOk);
+  ASSERT_EQ(fromFile.size(), records.size());
+  EXPECT_EQ(keysOf(fromFile), keysOf(fromMemory));
+  EXPECT_EQ(fromFile[1].key.size(), std::string("HomeDomain-").size() + 60000);
+  EXPECT_EQ(fromFile[records.size() - 1].key, "HomeDomain-f29999");
+}
+
 TEST_F(ManifestMbdbFileTest, OpenAndReadFailures) {
-  ManifestIndex index = {{"stale", "stale"}};
+  ManifestIndex index = {{"stale", kStaleId}};
   EXPECT_EQ(readManifestMbdb("", &index), kInvalid);
   EXPECT_TRUE(index.empty());
-  index = {{"stale", "stale"}};
+  index = {{"stale", kStaleId}};
   EXPECT_EQ(readManifestMbdb(platform::joinPath(temp_.path(), "none"), &index), kMbdbOpenFailed);
   EXPECT_TRUE(index.empty());
   EXPECT_EQ(readManifestMbdb(write("garbage", "not a manifest at all"), &index), kInvalid);

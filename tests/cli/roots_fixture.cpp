@@ -1,5 +1,8 @@
 // cli_roots_fixture DIR: writes the backup roots that the CLI tests read. DIR/sample is the
-// sample root; DIR/broken holds one backup per kind of damage the commands must report.
+// sample root; DIR/broken holds one backup per kind of damage the commands must report;
+// DIR/hostile holds backups made to harm whoever reads them (escape sequences and bidi marks
+// in their texts, FIFOs and a link to /dev/zero where files belong) and a database of such
+// texts; DIR/blocked-out is an output folder whose "Camera Roll" is a file.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +14,9 @@
 #include "samples/backup_builder.h"
 #include "samples/backup_info_plist.h"
 #include "samples/backup_sample.h"
+#include "samples/media_samples.h"
+#include "samples/sqlite_fixture.h"
+#include "tests/fixtures/special_files.h"
 
 namespace {
 
@@ -64,6 +70,62 @@ int writeBroken(const std::string& root) {
   return failures;
 }
 
+int writeHostile(const std::string& root) {
+  platform::removeTree(root);  // FIFOs and links of an earlier run are not rewritten
+  int failures = 0;
+  auto check = [&failures](int rc) { failures += rc != 0; };
+  auto plain = [&](const std::string& name, const qv::samples::DeviceInfo& info) {
+    BackupBuilder b(platform::joinPath(root, name), ManifestLayout::kDb);
+    check(qv::samples::writeInfoPlist(b.folder(), qv::samples::infoPlistText(info)));
+    b.addFile("HomeDomain", "Library/file", "x");
+    check(b.finish());
+    return b.folder();
+  };
+  // Texts that clear the screen, retitle the window, recolour, and show "exe.png" reversed.
+  qv::samples::DeviceInfo evil;
+  evil.displayName = "Evil\x1b]0;pwned\x07\x1b[2J\xE2\x80\xAEgnp.exe";
+  evil.serialNumber = "SER\x1b[31mRED\xC2\x9B";
+  plain("escapes", evil);
+
+  // What no reader may wait on or read for ever; made only where the system has them.
+  const std::string fifoManifest = plain("fifo-manifest", qv::samples::DeviceInfo());
+  const std::string manifest = platform::joinPath(fifoManifest, "Manifest.db");
+  check(platform::removeFile(manifest));
+  if (qv::fixtures::makeFifo(manifest)) {
+    const std::string fifoPlist = plain("fifo-plist", qv::samples::DeviceInfo());
+    check(platform::removeFile(platform::joinPath(fifoPlist, "Info.plist")));
+    check(!qv::fixtures::makeFifo(platform::joinPath(fifoPlist, "Info.plist")));
+    const std::string zeroPlist = plain("zero-plist", qv::samples::DeviceInfo());
+    check(platform::removeFile(platform::joinPath(zeroPlist, "Info.plist")));
+    check(!qv::fixtures::makeLink("/dev/zero", platform::joinPath(zeroPlist, "Info.plist")));
+    // The phone's sample with its message database and a photo as FIFOs.
+    BackupBuilder b(platform::joinPath(root, "fifo-files"), ManifestLayout::kDb);
+    check(qv::samples::writeInfoPlist(b.folder(), qv::samples::infoPlistText({})));
+    const std::string sms =
+        b.addFile("HomeDomain", "Library/SMS/sms.db", "", qv::samples::StoredAs::kNone);
+    const std::string photo = b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.JPG", "",
+                                        qv::samples::StoredAs::kNone);
+    b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0002.JPG",
+              qv::samples::mediaBytes(qv::samples::MediaSample::kJpegJfif, 900, 1));
+    check(b.finish());
+    for (const std::string& id : {sms, photo}) {
+      check(platform::createFolders(platform::joinPath(b.folder(), id.substr(0, 2))));
+      check(!qv::fixtures::makeFifo(b.storedPath(id)));
+    }
+  } else {
+    check(platform::removeTree(fifoManifest));
+  }
+
+  // A database whose texts hold escape sequences, for `quenvale sqlite`.
+  qv::samples::SqliteFixture db;
+  check(db.create(platform::joinPath(root, "escapes.db"), qv::samples::SqliteOptions()));
+  check(
+      db.exec("CREATE TABLE t(a TEXT); INSERT INTO t VALUES "
+              "('x\x1b[2Jy'), ('\xE2\x80\xAEtxt.exe'), ('tab\tnew\nline');"));
+  check(db.close());
+  return failures;
+}
+
 }  // namespace
 
 int run(const std::vector<std::string>& args) {
@@ -74,6 +136,10 @@ int run(const std::vector<std::string>& args) {
   const std::string& dir = args[0];
   int failures = qv::samples::writeSampleRoot(platform::joinPath(dir, "sample")) != 0;
   failures += writeBroken(platform::joinPath(dir, "broken"));
+  failures += writeHostile(platform::joinPath(dir, "hostile"));
+  const std::string blocked = platform::joinPath(dir, "blocked-out");
+  failures += platform::createFolders(blocked) != 0;
+  failures += writeFile(platform::joinPath(blocked, "Camera Roll"), "a file, not a folder") != 0;
   if (failures != 0) std::fprintf(stderr, "cli_roots_fixture: %d steps failed\n", failures);
   return failures == 0 ? 0 : 1;
 }

@@ -98,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(PageSizesAndEncodings, EncodingVariants,
                          ::testing::Values(Variant{512, "UTF-8"}, Variant{1024, "UTF-16le"},
                                            Variant{2048, "UTF-16be"}, Variant{4096, "UTF-8"},
                                            Variant{8192, "UTF-16le"}, Variant{16384, "UTF-8"},
-                                           Variant{32768, "UTF-16be"}),
+                                           Variant{32768, "UTF-16be"}, Variant{65536, "UTF-8"},
+                                           Variant{65536, "UTF-16le"}),
                          [](const ::testing::TestParamInfo<Variant>& p) {
                            std::string name =
                                std::to_string(p.param.pageSize) + "_" + p.param.encoding;

@@ -116,7 +116,11 @@ INSTANTIATE_TEST_SUITE_P(
                       RecallCase{DeletionPattern::kEndOfPage, 8192, "UTF-16be", 200},
                       RecallCase{DeletionPattern::kOverflow, 1024, "UTF-8", 200},
                       RecallCase{DeletionPattern::kOverflow, 4096, "UTF-8", 120},
-                      RecallCase{DeletionPattern::kFreelist, 512, "UTF-8", 3000}),
+                      RecallCase{DeletionPattern::kFreelist, 512, "UTF-8", 3000},
+                      // Pages of 65,536 bytes: the size field holds 1.
+                      RecallCase{DeletionPattern::kScattered, 65536, "UTF-8", 2000},
+                      RecallCase{DeletionPattern::kEndOfPage, 65536, "UTF-16le", 600},
+                      RecallCase{DeletionPattern::kOverflow, 65536, "UTF-8", 120}),
     [](const ::testing::TestParamInfo<RecallCase>& p) {
       std::string name = std::string(samples::patternName(p.param.pattern)) + "_" +
                          std::to_string(p.param.pageSize) + "_" + p.param.encoding;

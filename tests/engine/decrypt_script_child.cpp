@@ -1,6 +1,7 @@
-// Stands in for the decryption tool in the driver's tests. Called as the tool is (backup folder,
-// output folder, password), it writes the arguments it received, one per line, to
-// "<backup folder>.args" and then follows "<backup folder>.script":
+// Stands in for the decryption tool in the driver's tests. Called as the tool is (backup folder
+// and output folder; the password on standard input), it writes the arguments it received, one
+// per line, then "stdin: " and the first line of its standard input, to "<backup folder>.args",
+// and then follows "<backup folder>.script":
 //   print TEXT    writes TEXT (with "\n" turned into a line end) and flushes: one chunk
 //   sleep MS      waits, so the chunks before and after reach the reader apart
 //   file NAME     writes an empty file NAME into the output folder
@@ -11,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/console.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/text.h"
@@ -32,9 +34,12 @@ std::string unescape(const std::string& text) {
 }
 
 int run(const std::vector<std::string>& args) {
-  if (args.size() != 3) return 64;
+  if (args.size() < 2) return 64;
   std::string received;
   for (const std::string& a : args) received += a + "\n";
+  std::string input;
+  qv::platform::readStdinLine(1 << 20, &input);
+  received += "stdin: " + input + "\n";
   qv::platform::writeWholeFile(args[0] + ".args", received.data(), received.size());
   std::string script;
   qv::platform::readWholeFile(args[0] + ".script", 1 << 20, &script);

@@ -130,7 +130,9 @@ TEST_F(ScriptedDecryption, AToolThatCannotBeFoundGives87) {
   EXPECT_EQ(engine.open(L"pw"), kInvalid);
 }
 
-TEST_F(ScriptedDecryption, TheToolReceivesFolderAndPasswordExactlyAsThreeArguments) {
+// The folders arrive as two exact arguments and the password as the first line of the tool's
+// standard input: never on its command line, which every local user can read.
+TEST_F(ScriptedDecryption, TheToolGetsTheFoldersAsArgumentsAndThePasswordOnItsInput) {
   makeBackup(1);
   script("print Count: 1\\n\n");
   for (const std::string& password :
@@ -141,10 +143,27 @@ TEST_F(ScriptedDecryption, TheToolReceivesFolderAndPasswordExactlyAsThreeArgumen
     // A work folder with spaces, as on many Windows machines.
     open(W(password), "work folder ünï");
     const std::string expected =
-        backup_ + "\n" + engine_->decryptionOutputFolder() + "\n" + password + "\n";
+        backup_ + "\n" + engine_->decryptionOutputFolder() + "\nstdin: " + password + "\n";
     EXPECT_EQ(readOrEmpty(backup_ + ".args"), expected);
     engine_.reset();
   }
+}
+
+// A password the tool could not take whole (a NUL would end it early, one past the limit is
+// refused) gives 87 before the tool starts.
+TEST_F(ScriptedDecryption, APasswordTheToolCannotTakeWholeIsNotHandedOver) {
+  makeBackup(1);
+  script("print Count: 1\\n\n");
+  for (const std::wstring& password :
+       {std::wstring(L"ab\0cd", 5), std::wstring(kMaxPasswordBytes + 1, L'p')}) {
+    platform::removeFile(backup_ + ".args");
+    EXPECT_EQ(open(password), kInvalid);
+    EXPECT_FALSE(platform::pathExists(backup_ + ".args"));
+  }
+  open(std::wstring(kMaxPasswordBytes, L'p'));  // the longest one goes through whole
+  EXPECT_NE(
+      readOrEmpty(backup_ + ".args").find("stdin: " + std::string(kMaxPasswordBytes, 'p') + "\n"),
+      std::string::npos);
 }
 
 TEST_F(ScriptedDecryption, LeftoverOutputIsRemovedWhenTheEngineStartsAndEnds) {
@@ -248,7 +267,16 @@ TEST_F(TemporaryFolderChoice, ASecondDecryptionKeepsTheFolderWhenFreeSpaceChange
   free_[work_] = 0;
   free_[drives_[0]] = kTemporaryFolderMinFree * 8;
   EXPECT_EQ(engine.temporaryFolder(), first);
-  EXPECT_EQ(engine.decryptionOutputFolder(), platform::joinPath(first, kDecryptionOutputName));
+  EXPECT_EQ(engine.decryptionOutputFolder(), "");  // no run folder before a decryption
+}
+
+// On POSIX systems the only "drive" is the root of the whole file system, which every user can
+// write to: the deciphered copy stays in the work folder however little room is there.
+TEST_F(TemporaryFolderChoice, NeverTheRootOfTheWholeFileSystem) {
+  free_[work_] = 1;
+  drives_ = {"/"};
+  free_["/"] = 1ull << 50;
+  EXPECT_EQ(chosen(), platform::joinPath(work_, kTemporaryFolderName));
 }
 
 // Whole backups through the real tool.

@@ -97,7 +97,8 @@ TEST_F(EngineTest, OpenedBackupsResolveEveryStoredFile) {
     for (const backup::ManifestEntry& e : engine.index()) {
       const std::string path = engine.storedFilePath(e.fileId);
       if (db) {
-        EXPECT_NE(path.find(e.fileId.substr(0, 2) + platform::kSep), std::string::npos);
+        EXPECT_NE(path.find(std::string(e.fileId.substr(0, 2)) + platform::kSep),
+                  std::string::npos);
       }
       found += platform::isFile(path) ? 1 : 0;
     }

@@ -8,10 +8,14 @@
 #include "engine/chat_database.h"
 #include "engine/file_types.h"
 #include "engine/recovery_engine.h"
+#include "platform/file.h"
+#include "platform/folders.h"
 #include "platform/os_calls.h"
 #include "platform/result.h"
+#include "samples/appdb_messages.h"
 #include "samples/media_samples.h"
 #include "tests/engine/scan_test_support.h"
+#include "tests/fixtures/special_files.h"
 
 namespace qv::engine {
 namespace {
@@ -72,6 +76,70 @@ TEST(PhotoWalk, ItemsNamesOrderAndReports) {
   // 12 + 22 x i / 6 for the five entries reported (the missing file is passed over), then 34.
   EXPECT_EQ(afterOpen(recorder), (std::vector<int>{15, 19, 23, 26, 30, 34}));
   EXPECT_EQ(engine->progress(), 34);
+}
+
+// A Camera Roll name keeps its extension only when that is a picture or video extension;
+// otherwise the item is named by its detected type, so opening the recovered file shows a
+// picture and never runs what a crafted name would make a browser run.
+TEST(PhotoWalk, NamesThatAreNoPictureOrVideoTakeTheDetectedExtension) {
+  TestBackup backup;
+  auto& b = backup.builder();
+  const std::string jpeg = mediaBytes(MediaSample::kJpegJfif, 900, 1);
+  for (const char* name : {"IMG_9001.html", "IMG_9002.hta", "IMG_9003", "IMG_9004.HEIC",
+                           "IMG_9005.mov", "IMG_9006.JpEg"})
+    b.addFile("CameraRollDomain", std::string("Media/DCIM/100APPLE/") + name, jpeg);
+  b.addFile("MediaDomain", "Media/PhotoStreamsData/77/100APPLE/s.svg", jpeg);
+  auto engine = backup.open();
+  ASSERT_TRUE(engine);
+  std::vector<FileItem> cameraRoll, photoStream;
+  EXPECT_EQ(engine->gatherPhotos(&cameraRoll, &photoStream), 0);
+  EXPECT_EQ(namesOf(cameraRoll),
+            (std::vector<std::wstring>{L"IMG_9001.JPG", L"IMG_9002.JPG", L"IMG_9003.JPG",
+                                       L"IMG_9004.HEIC", L"IMG_9005.mov", L"IMG_9006.JpEg"}));
+  EXPECT_EQ(namesOf(photoStream), std::vector<std::wstring>{L"s.JPG"});
+}
+
+// A backup can hold links: a stored file that is a link, or a two-character folder that is
+// one, would hand the scan (and then the export) a file from elsewhere on the computer. Such
+// stored files are passed over like missing ones, databases included.
+TEST(StoredFilesInPlace, LinksInsideTheBackupAreNotFollowed) {
+  TestBackup backup;
+  auto& b = backup.builder();
+  const std::string jpeg = mediaBytes(MediaSample::kJpegJfif, 900, 1);
+  b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/own.JPG", jpeg);
+  const std::string linkedFile =
+      b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/file.JPG", std::string(), StoredAs::kNone);
+  const std::string linkedFolder =
+      b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/dir.JPG", std::string(), StoredAs::kNone);
+  const std::string sms =
+      b.addFile("HomeDomain", "Library/SMS/sms.db", std::string(), StoredAs::kNone);
+  // Outside the backup: a picture, a folder holding a file under the other id, an sms.db.
+  fixtures::TempFolder outside;
+  const std::string picture = outside.file("picture");
+  ASSERT_EQ(platform::writeWholeFile(picture, jpeg.data(), jpeg.size()), 0);
+  ASSERT_EQ(platform::createFolders(outside.file("folder")), 0);
+  ASSERT_EQ(platform::writeWholeFile(platform::joinPath(outside.file("folder"), linkedFolder),
+                                     jpeg.data(), jpeg.size()),
+            0);
+  const std::string messages = testing::builtDatabase(samples::buildSmallSmsDatabase);
+  ASSERT_EQ(platform::writeWholeFile(outside.file("sms.db"), messages.data(), messages.size()), 0);
+  const std::string folderLink = platform::joinPath(b.folder(), linkedFolder.substr(0, 2));
+  platform::removeTree(folderLink);
+  ASSERT_EQ(platform::createFolders(platform::joinPath(b.folder(), linkedFile.substr(0, 2))), 0);
+  ASSERT_EQ(platform::createFolders(platform::joinPath(b.folder(), sms.substr(0, 2))), 0);
+  if (!fixtures::makeLink(picture, b.storedPath(linkedFile)) ||
+      !fixtures::makeLink(outside.file("folder"), folderLink) ||
+      !fixtures::makeLink(outside.file("sms.db"), b.storedPath(sms)))
+    GTEST_SKIP() << "no links here";
+
+  auto engine = backup.open();
+  ASSERT_TRUE(engine);
+  std::vector<FileItem> cameraRoll, photoStream;
+  EXPECT_EQ(engine->gatherPhotos(&cameraRoll, &photoStream), 0);
+  EXPECT_EQ(namesOf(cameraRoll), std::vector<std::wstring>{L"own.JPG"});
+  db::ConversationMap conversations;
+  EXPECT_EQ(engine->readMessages(&conversations), kInvalid);
+  EXPECT_TRUE(conversations.empty());
 }
 
 TEST(PhotoWalk, ACancelEndsTheWalkWhereItIs) {

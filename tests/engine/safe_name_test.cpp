@@ -34,6 +34,13 @@ TEST(SafeFileName, OneTableForEveryNameFromTheBackup) {
       // Control characters, DEL among them (the export's rule let DEL pass: stricter wins).
       {L"tab\there\nnew\x01", L"tab_here_new_"},
       {L"del\x7F", L"del_"},
+      {L"c1\x85\x9B", L"c1__"},
+      // Marks that reorder how a name is shown are removed: this one would show as
+      // "photoexe.jpg".
+      {L"photo\u202Egpj.exe", L"photogpj.exe"},
+      {L"\u2066a\u2069\u200F\u061C", L"a"},
+      {L"\u202E", L"_"},
+      {L"x.\u200E", L"x_"},
       // Each trailing dot or blank becomes "_" rather than being dropped (the export's rule
       // dropped them, so "x." and "x" were one name and ".." became "_").
       {L".", L"_"},

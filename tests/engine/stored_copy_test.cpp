@@ -14,6 +14,7 @@
 #include "samples/backup_builder.h"
 #include "samples/media_samples.h"
 #include "tests/engine/scan_test_support.h"
+#include "tests/fixtures/special_files.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::engine {
@@ -151,17 +152,18 @@ TEST_F(CopyTest, ASmallerPreviewReplacesALargerOneWhole) {
   EXPECT_EQ(stopper.percents, (std::vector<int>{21, 100}));
 }
 
-TEST_F(CopyTest, AnEmptySourceGivesAnEmptyDestinationWithoutACall) {
+TEST_F(CopyTest, AnEmptySourceGivesAnEmptyFileReportedOnce) {
   CopyRecorder recorder;
   const std::wstring destination = W(temp_.file("out/new folder/empty.jpg"));
   EXPECT_EQ(
       engine_->copyStoredFile(stored("empty", ""), destination, &CopyRecorder::call, &recorder), 0);
   EXPECT_TRUE(platform::isFile(U(destination)));
   EXPECT_EQ(contentOf(destination), "");
-  EXPECT_TRUE(recorder.calls.empty());
+  EXPECT_EQ(recorder.calls, (std::vector<CopyRecorder::Call>{{100, 0, destination}}));
 }
 
-TEST_F(CopyTest, ACopyReportsEachPieceAndNothingAfter) {
+// Pieces report at most 99; the one report of 100 comes once the file is in place.
+TEST_F(CopyTest, ACopyReportsEachPieceThenItsPublishedName) {
   const std::string bytes = samples::pseudoRandomBytes(150000, 3);
   const std::wstring destination = W(temp_.file("out/Camera Roll/IMG_0001.JPG"));
   CopyRecorder recorder;
@@ -169,12 +171,26 @@ TEST_F(CopyTest, ACopyReportsEachPieceAndNothingAfter) {
       engine_->copyStoredFile(stored("src", bytes), destination, &CopyRecorder::call, &recorder),
       0);
   EXPECT_EQ(contentOf(destination), bytes);
-  EXPECT_EQ(recorder.calls,
-            (std::vector<CopyRecorder::Call>{
-                {43, 0, destination}, {87, 0, destination}, {100, 0, destination}}));
+  EXPECT_EQ(recorder.calls, (std::vector<CopyRecorder::Call>{{43, 0, destination},
+                                                             {87, 0, destination},
+                                                             {99, 0, destination},
+                                                             {100, 0, destination}}));
+
+  // The name was taken meanwhile (another job, the user): the next number, nothing replaced.
+  CopyRecorder second;
+  EXPECT_EQ(
+      engine_->copyStoredFile(stored("src2", "other"), destination, &CopyRecorder::call, &second),
+      0);
+  const std::wstring numbered = W(temp_.file("out/Camera Roll/IMG_0001(1).JPG"));
+  EXPECT_EQ(second.calls,
+            (std::vector<CopyRecorder::Call>{{99, 0, destination}, {100, 0, numbered}}));
+  EXPECT_EQ(contentOf(destination), bytes);
+  EXPECT_EQ(contentOf(numbered), "other");
 }
 
-TEST_F(CopyTest, FilesThatCannotBeOpenedAreReportedOnce) {
+// The report says what the system said: a destination under a file gives "already exists",
+// not a code that tells the user nothing.
+TEST_F(CopyTest, FailuresAreReportedOnceWithWhatWentWrong) {
   CopyRecorder recorder;
   const std::wstring destination = W(temp_.file("out/a.jpg"));
   EXPECT_EQ(engine_->copyStoredFile(W(temp_.file("missing")), destination, &CopyRecorder::call,
@@ -183,16 +199,31 @@ TEST_F(CopyTest, FilesThatCannotBeOpenedAreReportedOnce) {
   EXPECT_EQ(recorder.calls, (std::vector<CopyRecorder::Call>{{100, kInvalid, destination}}));
   EXPECT_FALSE(platform::pathExists(U(destination)));
 
-  // A destination under a file, which no folder can be made under.
   CopyRecorder second;
   const std::wstring blocked = W(platform::joinPath(U(stored("plain", "x")), "a.jpg"));
   EXPECT_EQ(engine_->copyStoredFile(stored("src", "abc"), blocked, &CopyRecorder::call, &second),
+            kErrAlreadyExists);
+  EXPECT_EQ(second.calls, (std::vector<CopyRecorder::Call>{{100, kErrAlreadyExists, blocked}}));
+}
+
+// A stored file is read where it lies, never through a link or a linked folder: a backup can
+// hold anything, and the link's target is some other file of the computer.
+TEST_F(CopyTest, StoredFilesBehindLinksAreNotRead) {
+  const std::string secret = temp_.file("secret");
+  ASSERT_EQ(platform::writeWholeFile(secret, "private key", 11), 0);
+  const std::string linked = temp_.file("linked");
+  if (!fixtures::makeLink(secret, linked)) GTEST_SKIP() << "no links here";
+  CopyRecorder recorder;
+  const std::wstring destination = W(temp_.file("out/x.jpg"));
+  EXPECT_EQ(engine_->copyStoredFile(W(linked), destination, &CopyRecorder::call, &recorder),
             kInvalid);
-  EXPECT_EQ(second.calls, (std::vector<CopyRecorder::Call>{{100, kInvalid, blocked}}));
+  EXPECT_FALSE(platform::pathExists(U(destination)));
+  std::wstring preview;
+  EXPECT_EQ(engine_->makePreviewFile(W(linked), &preview, nullptr, nullptr), kInvalid);
 }
 
 // A write that fails half way ends the copy with its code even when the callback answers "go
-// on": going on would report a file with a hole in it as copied.
+// on": going on would report a file with a hole in it as copied. Nothing stays behind.
 TEST_F(CopyTest, AFailingWriteEndsTheCopyWithItsCode) {
   const std::wstring source = stored("src", samples::pseudoRandomBytes(150000, 4));
   const std::wstring destination = W(temp_.file("out/b.jpg"));
@@ -215,9 +246,12 @@ TEST_F(CopyTest, AFailingWriteEndsTheCopyWithItsCode) {
   EXPECT_EQ(recorder.calls, (std::vector<CopyRecorder::Call>{{43, 0, destination},
                                                              {43, kErrDiskFull, destination},
                                                              {100, kErrDiskFull, destination}}));
+  std::vector<std::string> left;
+  platform::listFolder(temp_.file("out"), &left);
+  EXPECT_TRUE(left.empty());
 }
 
-TEST_F(CopyTest, AStopEndsTheCopyAfterItsPieceAndKeepsWhatWasCopied) {
+TEST_F(CopyTest, AStopEndsTheCopyAndLeavesNothing) {
   const std::string bytes = samples::pseudoRandomBytes(150000, 5);
   const std::wstring destination = W(temp_.file("out/c.jpg"));
   CopyRecorder recorder;
@@ -227,7 +261,9 @@ TEST_F(CopyTest, AStopEndsTheCopyAfterItsPieceAndKeepsWhatWasCopied) {
       kCancelled);
   EXPECT_EQ(recorder.calls, (std::vector<CopyRecorder::Call>{{43, 0, destination},
                                                              {100, kCancelled, destination}}));
-  EXPECT_EQ(contentOf(destination), bytes.substr(0, 65536));
+  std::vector<std::string> left;
+  platform::listFolder(temp_.file("out"), &left);
+  EXPECT_TRUE(left.empty());
 }
 
 TEST_F(CopyTest, RemovingTemporaryFilesDeletesThePreviews) {

@@ -148,11 +148,18 @@ TEST(Documents, ConversationPageByteForByteWithOneResult) {
   EXPECT_EQ(rec.calls, (std::vector<std::pair<int, int>>{{33, 0}, {66, 0}, {100, 0}}));
   EXPECT_EQ(rec.lastPath, page);
 
-  // An empty conversation writes its page and reports nothing.
+  // An empty conversation writes its page and reports it once, like any other.
   Recorder quiet;
   EXPECT_EQ(writeConversationPage(tmp.file("empty.html"), "h", "t", {}, &quiet), 0);
-  EXPECT_TRUE(quiet.calls.empty());
+  EXPECT_EQ(quiet.calls, (std::vector<std::pair<int, int>>{{100, 0}}));
   EXPECT_EQ(readAll(tmp.file("empty.html")), "ht");
+
+  // A name taken meanwhile: the next number, the earlier page left as it was.
+  Recorder again;
+  EXPECT_EQ(writeConversationPage(page, "again", "", {}, &again), 0);
+  EXPECT_EQ(again.lastPath, joinPath(joinPath(tmp.path(), "Message"), "Ann(+1555)(1).html"));
+  EXPECT_EQ(readAll(again.lastPath), "again");
+  EXPECT_EQ(readAll(page).rfind("<head>", 0), 0u);
 }
 
 TEST(Documents, APageStopsAfterTheReportThatAsksAndSaysWhy) {
@@ -161,10 +168,11 @@ TEST(Documents, APageStopsAfterTheReportThatAsksAndSaysWhy) {
   const std::string page = tmp.file("p.html");
   EXPECT_EQ(writeConversationPage(page, "", "", messageViews(conversation()), &stop), 2);
   EXPECT_EQ(stop.calls, (std::vector<std::pair<int, int>>{{33, 0}, {100, 2}}));
-  // What was built before the stop stays on disk.
-  EXPECT_EQ(readAll(page),
-            "<div class=\"date\">Date: 2024-01-01 10:00:00 Me:</div>\r\n"
-            "<div class=\"del_send_msg\">hi, &quot;you&quot;<br />there</div>\r\n");
+  // A stopped page is not left looking like a recovered one.
+  EXPECT_FALSE(platform::pathExists(page));
+  std::vector<std::string> left;
+  platform::listFolder(tmp.path(), &left);
+  EXPECT_TRUE(left.empty());
 
   // A page that cannot be created is one failed result with the system's code.
   writeText(tmp.file("file"), "x");
@@ -204,8 +212,8 @@ TEST(Documents, TextAndCsvFilesByteForByte) {
   EXPECT_EQ(readAll(csv),
             "\xEF\xBB\xBF"
             "Chats,Name/Phone,Date,Type,Content\r\n"
-            "\"Me, myself\",+49,2024-02-02 12:00:00,Send,\"a, b\r\nc \"\"d\"\"\"\r\n"
-            "Unknown,+33,2024-02-02 12:01:00,Received,=1+1\r\n");
+            "\"Me, myself\",'+49,2024-02-02 12:00:00,Send,\"a, b\r\nc \"\"d\"\"\"\r\n"
+            "Unknown,'+33,2024-02-02 12:01:00,Received,'=1+1\r\n");
 
   // Files that cannot be created return the system's code.
   writeText(tmp.file("file"), "x");

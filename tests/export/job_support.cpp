@@ -1,6 +1,7 @@
 #include "tests/export/job_support.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/file.h"
 #include "platform/folders.h"
@@ -61,6 +62,41 @@ std::vector<std::string> listTree(const std::string& root) {
   walk(root, "", &out);
   std::sort(out.begin(), out.end());
   return out;
+}
+
+engine::FileItem storedItem(const std::string& path, const wchar_t* name,
+                            const std::string& content) {
+  platform::writeWholeFile(path, content.data(), content.size());
+  engine::FileItem item;
+  item.name = name;
+  item.size = content.size();
+  item.storedPath = platform::toWide(path);
+  return item;
+}
+
+namespace {
+
+std::atomic<int> g_writes{0};
+std::atomic<int> g_failAt{0};
+std::atomic<int> g_failWith{0};
+
+int countedWrite(platform::NativeHandle h, const void* buf, std::size_t n, std::size_t* put) {
+  if (++g_writes == g_failAt.load()) {
+    *put = 0;
+    return g_failWith.load();
+  }
+  return platform::realOsCalls().write(h, buf, n, put);
+}
+
+}  // namespace
+
+platform::OsCalls failingWrite(int n, int code) {
+  g_writes = 0;
+  g_failAt = n;
+  g_failWith = code;
+  platform::OsCalls calls = platform::realOsCalls();
+  calls.write = countedWrite;
+  return calls;
 }
 
 std::string readFile(const std::string& path) {

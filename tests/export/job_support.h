@@ -10,6 +10,7 @@
 #include "engine/local_recovery.h"
 #include "engine/recovery_engine.h"
 #include "export/recovery_job.h"
+#include "platform/os_calls.h"
 
 namespace qv::output::testing {
 
@@ -48,6 +49,14 @@ class Results : public JobObserver {
 
 // Every file under root as "relative/path" with "/" separators, sorted.
 std::vector<std::string> listTree(const std::string& root);
+
+// Writes content to path as a stored file and returns the item a scan would make of it.
+engine::FileItem storedItem(const std::string& path, const wchar_t* name,
+                            const std::string& content);
+
+// The operating-system seam with the write numbered n (from 1, counted from this call on)
+// failing with the code; every other write is the real one.
+platform::OsCalls failingWrite(int n, int code);
 
 std::string readFile(const std::string& path);
 

@@ -145,7 +145,11 @@ TEST_F(JobTest, WritesEveryCategoryIntoItsTreeWithOneResultPerItem) {
   results_.chatRows = {chat};
   registerAll(stats_, results_);
 
-  EXPECT_EQ(run(), 0);
+  RecoveryJob job(setup(), observer_);
+  EXPECT_EQ(run(&job), 0);
+  EXPECT_EQ(job.processed(), 19);
+  EXPECT_EQ(job.total(), 19);
+  EXPECT_EQ(job.result(), 0);
   const Tree expected = {
       "App Photos/com.example.cam/a.png",
       "App Video/other/clip.mov",
@@ -177,9 +181,9 @@ TEST_F(JobTest, WritesEveryCategoryIntoItsTreeWithOneResultPerItem) {
   EXPECT_EQ(readFile(out("Camera Roll/IMG(1).JPG")), "old");
   EXPECT_EQ(readFile(out("Camera Roll/IMG(2).JPG")).size(), 10u);
 
-  // 8 copies of at least one byte, 2 conversations with messages, 2 contacts, 1 call, 1 note,
-  // 1 chat; the empty file and the empty conversation report nothing.
-  EXPECT_EQ(observer_.rows.size(), 15u);
+  // One result per item: 9 copies (the empty file too), 3 conversations (the empty one too),
+  // 2 contacts, 1 call, 1 note, 1 chat; and one per value-line file, counted in the total.
+  EXPECT_EQ(observer_.rows.size(), 19u);
   for (const testing::Row& row : observer_.rows) {
     EXPECT_EQ(row.code, 0) << row.path;
     EXPECT_EQ(row.status, "Success");
@@ -283,12 +287,17 @@ TEST_F(JobTest, FailuresCarryTheSystemTextAndDocumentsAreNotReportedBeforeTheyEx
   ASSERT_EQ(observer_.rows.size(), 3u);
   for (const testing::Row& row : observer_.rows) {
     EXPECT_NE(row.code, 0) << row.path;
-    EXPECT_EQ(row.status, platform::errorMessage(row.code));
+    EXPECT_EQ(row.status, platform::resultText(row.code));
     EXPECT_NE(row.status, "Success");
   }
+  // The missing stored file: the program's own words, not the system's "The parameter is
+  // incorrect" for the same number.
+  EXPECT_EQ(observer_.rows[0].code, kInvalid);
+  EXPECT_EQ(observer_.rows[0].status, "a file is missing or is not what it should be");
   EXPECT_EQ(job.failed(), 3);
   EXPECT_EQ(job.processed(), 3);
   EXPECT_EQ(job.total(), 3);
+  EXPECT_EQ(job.result(), kInvalid);  // the first failure
 }
 
 TEST_F(JobTest, AMissingTemplateStopsTheJobBeforeItStarts) {
@@ -304,7 +313,7 @@ TEST_F(JobTest, AMissingTemplateStopsTheJobBeforeItStarts) {
   EXPECT_EQ(job.missingTemplate(), templates.file("WhatsApp.html"));
 }
 
-TEST_F(JobTest, CancelDuringACopyKeepsThePartAndStillRunsTheFinishingSteps) {
+TEST_F(JobTest, CancelDuringACopyRemovesItListsItAndStillRunsTheFinishingSteps) {
   results_.calls.resize(1);
   results_.conversations[1] = {message(1, L"A", L"1", L"m")};
   results_.messageRows = {results_.conversations[1][0]};
@@ -316,17 +325,23 @@ TEST_F(JobTest, CancelDuringACopyKeepsThePartAndStillRunsTheFinishingSteps) {
   };
   EXPECT_EQ(run(&job), kCancelled);
   EXPECT_TRUE(job.finished());
-  // The copy stopped at the report after the cancel: two pieces of 64 KiB stay.
-  EXPECT_EQ(readFile(out("Camera Roll/big.mov")).size(), 2u * 65536u);
-  EXPECT_FALSE(platform::pathExists(out("Camera Roll/next.jpg")));
+  EXPECT_EQ(job.result(), kCancelled);
+  // The stopped copy is gone, temporary file and all, and the next one never started.
+  EXPECT_EQ(listTree(out("Camera Roll")), Tree{});
   // The finishing steps ran for what was done before.
   EXPECT_TRUE(platform::isFile(out("CallHistory/CallHistory_20240102030405.html")));
   EXPECT_TRUE(platform::isFile(out("Message/sms.csv")));
-  // After the cancel nothing more is reported.
-  EXPECT_EQ(observer_.rows.size(), 1u);  // the conversation's page
+  // The conversation, the stopped copy listed as cancelled, then the finishing steps.
+  ASSERT_EQ(observer_.rows.size(), 4u);
+  EXPECT_EQ(observer_.rows[1].path, out("Camera Roll/big.mov"));
+  EXPECT_EQ(observer_.rows[1].code, kCancelled);
+  EXPECT_EQ(observer_.rows[1].status, "Cancelled");
+  EXPECT_EQ(job.failed(), 1);
+  EXPECT_EQ(job.processed(), 4);
+  EXPECT_EQ(job.total(), 5);  // next.jpg was never started
 }
 
-TEST_F(JobTest, CancelDuringAPageKeepsWhatWasBuiltAndWritesTheTextWhole) {
+TEST_F(JobTest, CancelDuringAPageRemovesThePageAndKeepsTheWholeText) {
   results_.conversations[1] = {message(1, L"A", L"1", L"first"), message(1, L"A", L"1", L"second"),
                                message(1, L"A", L"1", L"third")};
   results_.messageRows = {results_.conversations[1][0]};
@@ -337,15 +352,14 @@ TEST_F(JobTest, CancelDuringAPageKeepsWhatWasBuiltAndWritesTheTextWhole) {
     if (path.find(".html") != std::string::npos) job.cancel();
   };
   EXPECT_EQ(run(&job), kCancelled);
-  const std::string page = readFile(out("Message/A-20240102030405/A(1).html"));
-  // The report after the first message set the flag; the next one stopped the page.
-  EXPECT_NE(page.find("second"), std::string::npos);
-  EXPECT_EQ(page.find("third"), std::string::npos);
-  EXPECT_NE(page.find("</html>"), std::string::npos);
+  EXPECT_FALSE(platform::pathExists(out("Message/A-20240102030405/A(1).html")));
   const std::string text = readFile(out("Message/A-20240102030405/A(1).txt"));
   EXPECT_NE(text.find("third"), std::string::npos);
+  EXPECT_EQ(listTree(out("Message/A-20240102030405")), Tree{"A(1).txt"});
   EXPECT_TRUE(platform::isFile(out("Notes/Notes_20240102030405.html")));
   EXPECT_TRUE(platform::isFile(out("Message/sms.csv")));
+  ASSERT_FALSE(observer_.rows.empty());
+  EXPECT_EQ(observer_.rows[0].status, "Cancelled");
 }
 
 TEST_F(JobTest, HoldingTheLockPausesTheJobAndACancelThenEndsIt) {
@@ -364,8 +378,11 @@ TEST_F(JobTest, HoldingTheLockPausesTheJobAndACancelThenEndsIt) {
   question.unlock();
   worker.join();
   EXPECT_EQ(result, kCancelled);
-  EXPECT_EQ(observer_.reports, 0);
-  EXPECT_FALSE(platform::pathExists(out("Camera Roll/b.jpg")));
+  // The copy that waited is stopped and listed as cancelled; nothing of it is left.
+  EXPECT_EQ(observer_.reports, 1);
+  ASSERT_EQ(observer_.rows.size(), 1u);
+  EXPECT_EQ(observer_.rows[0].status, "Cancelled");
+  EXPECT_EQ(listTree(out("Camera Roll")), Tree{});
 }
 
 TEST_F(JobTest, ASecondJobInTheSameSecondReplacesNothing) {

@@ -35,5 +35,24 @@ TEST(Markup, CsvFieldsAreQuotedOnlyWhenTheyNeedIt) {
   EXPECT_EQ(csvField(L"Ünïcödé; semi"), "Ünïcödé; semi");
 }
 
+// What a spreadsheet would take for a formula starts with "'" and is shown as text.
+TEST(Markup, CsvFieldsThatLookLikeFormulasAreMadeText) {
+  const struct {
+    const wchar_t* text;
+    const char* field;
+  } cases[] = {
+      {L"=HYPERLINK(\"http://x\",\"y\")", "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\""},
+      {L"+1 555", "'+1 555"},
+      {L"-2+3", "'-2+3"},
+      {L"@SUM(A1)", "'@SUM(A1)"},
+      {L"\tcmd", "'\tcmd"},
+      {L"=a,b", "\"'=a,b\""},
+      {L"a=b", "a=b"},
+      {L" =x", " =x"},
+      {L"'quoted", "'quoted"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(csvField(c.text), c.field);
+}
+
 }  // namespace
 }  // namespace qv::output

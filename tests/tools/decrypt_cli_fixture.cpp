@@ -4,7 +4,7 @@
 // command line to the key derivation is tested as the reading program will use it.
 //
 //   decrypt_cli_fixture make FOLDER CASE     -> FOLDER/backup
-//   decrypt_cli_fixture check FOLDER CASE    <- FOLDER/out, FOLDER/backup/Manifest.db-decypted
+//   decrypt_cli_fixture check FOLDER CASE    <- FOLDER/out with Manifest.db-decypted
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -62,8 +62,10 @@ int check(const std::string& folder, const Case& c) {
   int failures = 0;
   std::vector<std::string> names;
   qv::platform::listFolder(out, &names);
-  if (names.size() != std::size(kFiles)) {
-    std::fprintf(stderr, "expected %zu output files, found %zu\n", std::size(kFiles), names.size());
+  const bool manifestDb = c.era != qv::samples::EncryptedEra::kManifestMbdb;
+  const std::size_t outputs = std::size(kFiles) + (manifestDb ? 1 : 0);
+  if (names.size() != outputs) {
+    std::fprintf(stderr, "expected %zu output files, found %zu\n", outputs, names.size());
     ++failures;
   }
   for (const File& f : kFiles) {
@@ -75,9 +77,8 @@ int check(const std::string& folder, const Case& c) {
       ++failures;
     }
   }
-  bool manifest = qv::platform::isFile(
-      qv::platform::joinPath(qv::platform::joinPath(folder, "backup"), "Manifest.db-decypted"));
-  if (manifest != (c.era != qv::samples::EncryptedEra::kManifestMbdb)) {
+  bool manifest = qv::platform::isFile(qv::platform::joinPath(out, "Manifest.db-decypted"));
+  if (manifest != manifestDb) {
     std::fprintf(stderr, "Manifest.db-decypted %s\n",
                  manifest ? "written for a Manifest.mbdb backup" : "missing");
     ++failures;

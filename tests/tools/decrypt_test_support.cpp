@@ -30,6 +30,12 @@ std::string ScratchFolder::operator/(const std::string& name) const {
   return platform::joinPath(path_, name);
 }
 
+int CapturingConsole::readPassword(std::string* password) {
+  if (!hasInput) return ToolConsole::readPassword(password);
+  *password = input;
+  return 0;
+}
+
 std::int64_t CapturingConsole::lastCount() const {
   for (auto it = outLines.rbegin(); it != outLines.rend(); ++it) {
     if (it->rfind("Count: ", 0) == 0) return std::stoll(it->substr(7));

@@ -27,12 +27,16 @@ class CapturingConsole : public ToolConsole {
  public:
   void out(const std::string& line) override { outLines.push_back(line); }
   void err(const std::string& line) override { errLines.push_back(line); }
+  // What standard input holds for the two-argument form: `input` when hasInput.
+  int readPassword(std::string* password) override;
   // The number in the last "Count: N" line; -1 when there was none.
   std::int64_t lastCount() const;
   bool saidWrongPassword() const;
 
   std::vector<std::string> outLines;
   std::vector<std::string> errLines;
+  bool hasInput = false;
+  std::string input;
 };
 
 std::string readFileOrEmpty(const std::string& path);

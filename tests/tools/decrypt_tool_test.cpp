@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -76,6 +77,13 @@ int runDecrypt(const std::string& backup, const std::string& out, const std::str
   return runTool({backup, out, password}, *console);
 }
 
+// The deciphered stored files in an output folder: its entries but the deciphered manifest.
+std::vector<std::string> storedOutputs(const std::string& folder) {
+  std::vector<std::string> names = testing::sortedEntries(folder);
+  names.erase(std::remove(names.begin(), names.end(), kDecipheredManifestName), names.end());
+  return names;
+}
+
 bool hasPartialFiles(const std::string& folder) {
   for (const std::string& name : testing::sortedEntries(folder)) {
     if (name.find(kPartialSuffix) != std::string::npos) return true;
@@ -123,6 +131,7 @@ TEST_P(DecryptRoundTrip, EveryStoredFileComesBackByteForByte) {
   Backup b = writeBackup(scratch, o);
   std::string out = scratch / "out";
 
+  const std::vector<std::string> backupBefore = testing::sortedEntries(b.folder);
   CapturingConsole console;
   ASSERT_EQ(runDecrypt(b.folder, out, o.password, &console), kExitOk)
       << ::testing::PrintToString(console.errLines);
@@ -133,18 +142,19 @@ TEST_P(DecryptRoundTrip, EveryStoredFileComesBackByteForByte) {
     ASSERT_TRUE(platform::isFile(path)) << b.files[i].path;
     EXPECT_TRUE(testing::readFileOrEmpty(path) == b.files[i].content) << b.files[i].path;
   }
-  // Flat and nothing else: exactly one output per stored file.
+  // Flat and nothing else: exactly one output per stored file, and the deciphered manifest.
   std::set<std::string> expected(b.ids.begin(), b.ids.end());
+  if (v.era != EncryptedEra::kManifestMbdb) expected.insert(kDecipheredManifestName);
   std::vector<std::string> entries = testing::sortedEntries(out);
   EXPECT_EQ(std::set<std::string>(entries.begin(), entries.end()), expected);
 
-  std::string manifest = platform::joinPath(b.folder, kDecipheredManifestName);
-  if (v.era == EncryptedEra::kManifestMbdb) {
-    EXPECT_FALSE(platform::pathExists(manifest));
-  } else {
+  std::string manifest = platform::joinPath(out, kDecipheredManifestName);
+  if (v.era != EncryptedEra::kManifestMbdb) {
     EXPECT_EQ(rowsWithKey(manifest), static_cast<std::int64_t>(b.files.size()));
   }
-  EXPECT_FALSE(hasPartialFiles(b.folder));
+  // The backup is only read: a read-only backup deciphers, and no file of one run lies in the
+  // backup for another to take as its own.
+  EXPECT_EQ(testing::sortedEntries(b.folder), backupBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -236,7 +246,7 @@ TEST(DecryptTool, CutShortAndMissingStoredFilesAreSkippedAndTheRestWritten) {
     std::string out = scratch / "out";
     EXPECT_EQ(runDecrypt(writer.folder(), out, o.password, &console), kExitSomeSkipped);
     EXPECT_EQ(console.lastCount(), 1);
-    EXPECT_EQ(testing::sortedEntries(out), std::vector<std::string>{whole});
+    EXPECT_EQ(storedOutputs(out), std::vector<std::string>{whole});
     EXPECT_EQ(testing::readFileOrEmpty(platform::joinPath(out, whole)), "still here");
     // Each skipped file is named by its id on standard error.
     for (const std::string& id : {cutInBlock, cutAtBlock, missing}) {
@@ -282,7 +292,8 @@ TEST(DecryptTool, AFailureHalfWayThroughAFileLeavesNothingUnderItsName) {
       platform::ScopedOsCalls scope(*calls);
       EXPECT_EQ(runDecrypt(b.folder, out, o.password, &console), kExitSomeSkipped);
     }
-    EXPECT_EQ(testing::sortedEntries(out), std::vector<std::string>{b.ids[1]});
+    EXPECT_EQ(storedOutputs(out), std::vector<std::string>{b.ids[1]});
+    EXPECT_FALSE(hasPartialFiles(out));
     EXPECT_EQ(console.lastCount(), 1);
   }
 }
@@ -297,7 +308,6 @@ TEST(DecryptTool, ManifestKeyNamingAnAbsentClassStopsBeforeWritingAnything) {
   EXPECT_EQ(runDecrypt(b.folder, out, o.password, &console), kExitFailed);
   EXPECT_FALSE(console.saidWrongPassword());
   EXPECT_FALSE(platform::pathExists(out));
-  EXPECT_FALSE(platform::pathExists(platform::joinPath(b.folder, kDecipheredManifestName)));
   ASSERT_FALSE(console.errLines.empty());
   EXPECT_NE(console.errLines[0].find("ManifestKey names protection class 12"), std::string::npos);
 }
@@ -346,10 +356,10 @@ TEST(DecryptTool, FolderNamesWithSpacesAndSymbols) {
   ASSERT_EQ(runDecrypt(backup, out, o.password, &console), kExitOk)
       << ::testing::PrintToString(console.errLines);
   EXPECT_EQ(testing::readFileOrEmpty(platform::joinPath(out, id)), "alpha");
-  EXPECT_TRUE(platform::isFile(platform::joinPath(backup, kDecipheredManifestName)));
+  EXPECT_TRUE(platform::isFile(platform::joinPath(out, kDecipheredManifestName)));
 }
 
-TEST(DecryptTool, CommandLineNeedsExactlyThreeArguments) {
+TEST(DecryptTool, CommandLineTakesTwoOrThreeArguments) {
   ScratchFolder scratch;
   EncryptOptions o;
   o.password = "two words";
@@ -357,9 +367,46 @@ TEST(DecryptTool, CommandLineNeedsExactlyThreeArguments) {
   CapturingConsole console;
   // What an unquoted password with a space turns into: four arguments.
   EXPECT_EQ(runTool({b.folder, scratch / "out", "two", "words"}, console), kExitUsage);
+  EXPECT_EQ(runTool({b.folder}, console), kExitUsage);
+  // Two arguments and nothing on standard input.
   EXPECT_EQ(runTool({b.folder, scratch / "out"}, console), kExitUsage);
   EXPECT_TRUE(console.outLines.empty());
   EXPECT_FALSE(platform::pathExists(scratch / "out"));
+}
+
+// The two-argument form takes the first line of standard input as the password, exactly, and
+// refuses what no password can be before anything is written.
+TEST(DecryptTool, PasswordOnStandardInput) {
+  ScratchFolder scratch;
+  EncryptOptions o;
+  o.password = " spaced \"quoted\" \\ p\xC3\xA4ss ";
+  Backup b = writeBackup(scratch, o, {{"HomeDomain", "Library/a", "alpha", 3}});
+  struct Case {
+    const char* name;
+    std::string input;
+    int status;
+  } cases[] = {
+      {"the password", o.password, kExitOk},
+      {"another password", o.password + "x", kExitWrongPassword},
+      {"a NUL byte", std::string("two words", 3) + std::string(1, '\0') + "words", kExitUsage},
+      {"a password past the limit", std::string(kMaxPasswordBytes + 1, 'p'), kExitUsage},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string out = scratch / c.name;
+    CapturingConsole console;
+    console.hasInput = true;
+    console.input = c.input;
+    EXPECT_EQ(runTool({b.folder, out}, console), c.status);
+    EXPECT_EQ(platform::pathExists(out), c.status == kExitOk);
+    if (c.status == kExitOk) {
+      EXPECT_EQ(testing::readFileOrEmpty(platform::joinPath(out, b.ids[0])), "alpha");
+    }
+    if (c.status == kExitUsage) {
+      EXPECT_TRUE(console.outLines.empty());
+      EXPECT_FALSE(console.errLines.empty());
+    }
+  }
 }
 
 TEST(DecryptTool, ProgressCountsRiseToTheNumberOfFilesWritten) {

@@ -98,7 +98,7 @@ class BackupDecryptor {
   int runManifestDb(const ManifestPlist& manifest, const std::string& manifestDb) {
     DecipherRequest request;
     request.source = manifestDb;
-    request.dest = platform::joinPath(backup_, kDecipheredManifestName);
+    request.dest = platform::joinPath(output_, kDecipheredManifestName);
     request.tail = TailRule::kDatabase;
     // Before iOS 10.2 Manifest.db was not enciphered and there is no ManifestKey.
     if (manifest.hasManifestKey) {
@@ -113,13 +113,18 @@ class BackupDecryptor {
       if (rc == kOk) rc = unwrapper.unwrap(manifest.manifestWrappedKey, &request.key);
       if (rc != kOk) return fail(kInvalid, "ManifestKey does not unwrap with its class key");
     }
+    // The deciphered manifest goes with the other plaintext, never into the backup folder,
+    // which may be read-only and must not gain a file another run could take for its own.
+    const bool outputExisted = platform::isFolder(output_);
+    int rc = platform::createFolders(output_);
+    if (rc != kOk) return fail(rc, "cannot create the output folder");
     DecipherOutcome outcome;
-    int rc = decipherFile(request, scratch_, &outcome);
-    if (rc != kOk) return fail(rc, "cannot decipher Manifest.db");
+    rc = decipherFile(request, scratch_, &outcome);
+    if (rc != kOk) {
+      if (!outputExisted) platform::removeFolder(output_);  // nothing written: nothing left
+      return fail(rc, "cannot decipher Manifest.db");
+    }
     summary_->manifestWritten = true;
-
-    if ((rc = platform::createFolders(output_)) != kOk)
-      return fail(rc, "cannot create the output folder");
     sqlite3* raw = nullptr;
     int src = sqlite3_open_v2(db::immutableSqliteUri(request.dest).c_str(), &raw,
                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);

@@ -3,7 +3,7 @@
 // Order: read Manifest.plist; parse the keybag; derive the passcode key and unlock every
 // passcode-wrapped class (a failure here is a wrong password, and nothing has been written);
 // then, for a backup with Manifest.db, decipher it with the ManifestKey into
-// "Manifest.db-decypted" beside it and walk its Files table; for an older backup, walk
+// "Manifest.db-decypted" in the output folder and walk its Files table; for an older backup, walk
 // Manifest.mbdb. Each regular file with a wrapped key is deciphered flat into the output folder
 // under its file id. A file that cannot be deciphered (missing, cut short, key that does not
 // unwrap) is skipped and reported; the others go on.

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/console.h"
+#include "platform/process.h"
 #include "platform/text.h"
 #include "platform/utf8_main.h"
 #include "tools/decrypt/tool_main.h"
@@ -14,6 +16,9 @@ class StdConsole : public qv::decrypt::ToolConsole {
  public:
   void out(const std::string& line) override { put(stdout, line); }
   void err(const std::string& line) override { put(stderr, line); }
+  int readPassword(std::string* password) override {
+    return qv::platform::readStdinLine(qv::decrypt::kMaxPasswordBytes, password);
+  }
 
  private:
   static void put(std::FILE* f, const std::string& line) {
@@ -24,6 +29,8 @@ class StdConsole : public qv::decrypt::ToolConsole {
 };
 
 int run(const std::vector<std::string>& args) {
+  // Deciphered files are plaintext of someone's phone: nobody else may read them, at any time.
+  qv::platform::keepNewFilesPrivate();
   StdConsole console;
   return qv::decrypt::runTool(args, console);
 }

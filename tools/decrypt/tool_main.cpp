@@ -47,17 +47,53 @@ class ConsoleReport : public DecryptReport {
 
 }  // namespace
 
-int runTool(const std::vector<std::string>& args, ToolConsole& console) {
-  if (args.size() != 3 || args[0].empty() || args[1].empty()) {
-    console.err("usage: quenvale-decrypt BACKUP_FOLDER OUTPUT_FOLDER PASSWORD");
-    console.err(
-        "  Deciphers an encrypted device backup into OUTPUT_FOLDER (one file per file id).");
-    console.err("  A password with spaces must be quoted as one argument.");
+int ToolConsole::readPassword(std::string* password) {
+  password->clear();
+  return kErrHandleEof;
+}
+
+namespace {
+
+int usage(ToolConsole& console) {
+  console.err("usage: quenvale-decrypt BACKUP_FOLDER OUTPUT_FOLDER [PASSWORD]");
+  console.err("  Deciphers an encrypted device backup into OUTPUT_FOLDER (one file per file id).");
+  console.err("  Without PASSWORD the first line of standard input is the password; on the");
+  console.err("  command line other users of the computer can read it.");
+  return kExitUsage;
+}
+
+// The password of the two-argument form: the first line of standard input.
+int passwordFromInput(ToolConsole& console, std::string* password) {
+  if (console.readPassword(password) != kOk) {
+    console.err("quenvale-decrypt: no password on standard input");
     return kExitUsage;
+  }
+  if (password->size() > kMaxPasswordBytes) {
+    console.err("quenvale-decrypt: the password is longer than " +
+                std::to_string(kMaxPasswordBytes) + " bytes");
+    return kExitUsage;
+  }
+  if (password->find('\0') != std::string::npos) {
+    console.err("quenvale-decrypt: the password holds a NUL byte");
+    return kExitUsage;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int runTool(const std::vector<std::string>& args, ToolConsole& console) {
+  if ((args.size() != 2 && args.size() != 3) || args[0].empty() || args[1].empty())
+    return usage(console);
+  std::string password;
+  if (args.size() == 3) {
+    password = args[2];
+  } else if (int status = passwordFromInput(console, &password); status != kExitOk) {
+    return status;
   }
   ConsoleReport report(console);
   DecryptSummary summary;
-  int rc = decryptBackup(args[0], args[1], args[2], report, &summary);
+  int rc = decryptBackup(args[0], args[1], password, report, &summary);
   if (rc == kWrongPassword) return kExitWrongPassword;
   report.finish();
   if (rc != kOk) return kExitFailed;
