@@ -21,10 +21,10 @@
 // references read both forms.
 #include "db/whatsapp_reader.h"
 
-#include <cmath>
 #include <unordered_map>
 #include <vector>
 
+#include "db/column_dates.h"
 #include "db/row_columns.h"
 #include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
@@ -32,7 +32,6 @@
 #include "db/table_columns.h"
 #include "db/table_shapes.h"
 #include "db/text_sort.h"
-#include "db/timestamp.h"
 #include "platform/result.h"
 
 namespace qv::db {
@@ -105,16 +104,6 @@ bool takeText(const RowColumns& cols, int column, std::wstring* out) {
   return cols.text(column, out) != RowColumns::Text::kBad;
 }
 
-// Seconds since 2001-01-01 from an integer or a double (truncated toward zero).
-bool messageSeconds(const RowColumns& cols, int column, std::int64_t* seconds) {
-  if (cols.integer(column, seconds)) return true;
-  double d = 0;
-  // Dates past what the formatter shows (and NaN) give no date rather than an overflow.
-  if (!cols.real(column, &d) || !(std::fabs(d) < 1e15)) return false;
-  *seconds = static_cast<std::int64_t>(d);
-  return true;
-}
-
 class WhatsAppRead {
  public:
   explicit WhatsAppRead(int messageWidth) : messageWidth_(messageWidth) {}
@@ -140,26 +129,26 @@ class WhatsAppRead {
   std::vector<ScannedRow<Member>> members_;
   std::vector<ScannedRow<MediaItem>> media_;
   std::vector<ScannedRow<ChatRecord>> messages_;
+  LocalDates dates_;
 };
 
 void WhatsAppRead::choosePositions(const std::vector<SchemaEntry>& schema) {
-  const auto m = columnsOfTable(schema, "ZWAMESSAGE");
-  messageCols_.fromMe = positionOf(m, {"ZISFROMME"}, 12);
-  messageCols_.session = positionOf(m, {"ZCHATSESSION"}, 19);
-  messageCols_.member = positionOf(m, {"ZGROUPMEMBER"}, 20);
+  const TableLayout m = TableLayout::of(schema, "ZWAMESSAGE");
+  messageCols_.fromMe = m.position({"ZISFROMME"}, 12);
+  messageCols_.session = m.position({"ZCHATSESSION"}, 19);
+  messageCols_.member = m.position({"ZGROUPMEMBER"}, 20);
   // Without a statement, only the newer layout is known to hold the media reference.
-  messageCols_.media = positionOf(m, {"ZMEDIAITEM"}, messageWidth_ >= kNewerLayoutWidth ? 22 : -1);
-  messageCols_.date = positionOf(m, {"ZMESSAGEDATE"}, 25);
-  messageCols_.text = positionOf(m, {"ZTEXT"}, 32);
-  const auto s = columnsOfTable(schema, "ZWACHATSESSION");
-  sessionCols_.jid = positionOf(s, {"ZCONTACTJID"}, 20);
-  sessionCols_.partnerName = positionOf(s, {"ZPARTNERNAME"}, 23);
-  const auto g = columnsOfTable(schema, "ZWAGROUPMEMBER");
-  memberCols_.session = positionOf(g, {"ZCHATSESSION"}, 7);
-  memberCols_.name = positionOf(g, {"ZCONTACTNAME"}, 10);
-  memberCols_.jid = positionOf(g, {"ZMEMBERJID"}, 12);
-  const auto d = columnsOfTable(schema, "ZWAMEDIAITEM");
-  mediaCols_.title = positionOf(d, {"ZTITLE"}, 18);
+  messageCols_.media = m.position({"ZMEDIAITEM"}, messageWidth_ >= kNewerLayoutWidth ? 22 : -1);
+  messageCols_.date = m.position({"ZMESSAGEDATE"}, 25);
+  messageCols_.text = m.position({"ZTEXT"}, 32);
+  const TableLayout s = TableLayout::of(schema, "ZWACHATSESSION");
+  sessionCols_.jid = s.position({"ZCONTACTJID"}, 20);
+  sessionCols_.partnerName = s.position({"ZPARTNERNAME"}, 23);
+  const TableLayout g = TableLayout::of(schema, "ZWAGROUPMEMBER");
+  memberCols_.session = g.position({"ZCHATSESSION"}, 7);
+  memberCols_.name = g.position({"ZCONTACTNAME"}, 10);
+  memberCols_.jid = g.position({"ZMEMBERJID"}, 12);
+  mediaCols_.title = TableLayout::of(schema, "ZWAMEDIAITEM").position({"ZTITLE"}, 18);
 }
 
 // The tables are carved with the width table's widths; the message table with the width the
@@ -223,8 +212,7 @@ int WhatsAppRead::scanMessages() {
       m->conversationId = static_cast<std::int32_t>(id);
     if (cols.reference(messageCols_.member, &id)) m->memberId = static_cast<std::int32_t>(id);
     if (cols.reference(messageCols_.media, &id)) m->mediaId = static_cast<std::int32_t>(id);
-    std::int64_t seconds = 0;
-    if (messageSeconds(cols, messageCols_.date, &seconds)) m->date = formatAppleTime(seconds);
+    m->date = columnDate(cols, messageCols_.date, DateForm::kAppleSeconds, dates_);
     return takeText(cols, messageCols_.text, &m->text) ? kOk : kInvalid;
   };
   TableScan scan = scanOf("ZWAMESSAGE");

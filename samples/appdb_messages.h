@@ -28,6 +28,8 @@ namespace qv::samples {
 enum class SmsLayout {
   kIos6,   // 38-column message table, 9-column attachment table
   kIos9,   // 51-column message table, 12-column attachment table
+  kIos10,  // 60-column message table, 16-column attachment table
+  kIos11,  // 64-column message table, 20-column attachment table, dates in nanoseconds
   kIos14,  // 74-column message table, 6-column handle table, 20-column attachment table
 };
 const char* smsLayoutName(SmsLayout layout);

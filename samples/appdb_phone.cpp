@@ -42,8 +42,15 @@ int addPhoneDatabases(BackupBuilder* builder) {
                     return buildAddressBook(path, AddressBookLayout::kIos15, db);
                   });
   if (rc == 0)
-    rc = addBuilt(builder, kOldCallHistoryDomain, kOldCallHistoryRelativePath, buildOldCallHistory);
-  if (rc == 0) rc = addBuilt(builder, kNotesDomain, kNotesRelativePath, buildNotesDatabase);
+    rc = addBuilt(builder, kCallHistoryDomain, kCallHistoryRelativePath,
+                  [](const std::string& path, SqliteFixture* db) {
+                    return buildCallHistory(path, CallHistoryLayout::kIos17, db);
+                  });
+  if (rc == 0)
+    rc = addBuilt(builder, kNotesDomain, kNotesRelativePath,
+                  [](const std::string& path, SqliteFixture* db) {
+                    return buildNotesDatabase(path, NotesLayout::kIos9, db);
+                  });
   return rc;
 }
 

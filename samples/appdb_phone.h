@@ -7,7 +7,7 @@ namespace qv::samples {
 class BackupBuilder;
 
 // Adds, for a phone of iOS 12 or later: sms.db (74-column messages), AddressBook.sqlitedb
-// (26-column content table), call_history.db (the `call` table at the reader's positions) and
+// (26-column content table), CallHistory.storedata (the iOS 17-era 30-column table) and
 // notes.sqlite. Returns 0 or the first failure.
 int addPhoneDatabases(BackupBuilder* builder);
 

@@ -147,7 +147,7 @@ TEST_F(SampleScan, ThePhoneFillsEveryCategoryWithWhatItHolds) {
   ASSERT_EQ(db::ReadContacts(addressBook, 1, &contacts, &maxRowId), 0);
   EXPECT_EQ(count(ItemCategory::kContacts), contacts.size());
   std::vector<db::CallRecord> calls;
-  ASSERT_EQ(db::ReadCalls(stored(kOldCallHistoryFileId), addressBook, 1, &calls), 0);
+  ASSERT_EQ(db::ReadCalls(stored(kCallHistoryFileId), addressBook, 1, &calls), 0);
   EXPECT_EQ(count(ItemCategory::kCallHistory), calls.size());
   std::vector<db::NoteRecord> notes;
   ASSERT_EQ(db::ReadNotes(stored(kNotesFileId), &notes), 0);
@@ -256,8 +256,14 @@ TEST_F(SampleScan, ChatAccountsAndValueLines) {
 TEST(CallHistory, TheNewerDatabaseComesFirst) {
   TestBackup backup(samples::ManifestLayout::kDb, "11.4");  // the fixture's iOS 11 layout
   auto& b = backup.builder();
-  const std::string newer = testing::builtDatabase(samples::buildCallHistoryStoredata);
-  const std::string older = testing::builtDatabase(samples::buildOldCallHistory);
+  const std::string newer =
+      testing::builtDatabase([](const std::string& path, samples::SqliteFixture* db) {
+        return samples::buildCallHistory(path, samples::CallHistoryLayout::kIos11, db);
+      });
+  const std::string older =
+      testing::builtDatabase([](const std::string& path, samples::SqliteFixture* db) {
+        return samples::buildCallHistory(path, samples::CallHistoryLayout::kIos6, db);
+      });
   b.addFile("HomeDomain", "Library/CallHistoryDB/CallHistory.storedata", newer);
   b.addFile("WirelessDomain", "Library/CallHistory/call_history.db", older);
   auto engine = backup.open();
