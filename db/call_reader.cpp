@@ -11,7 +11,6 @@
 #include "db/row_columns.h"
 #include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
-#include "db/sqlite_probe.h"
 #include "db/table_columns.h"
 #include "db/table_shapes.h"
 #include "db/text_sort.h"
@@ -112,25 +111,16 @@ std::wstring callKey(const CallRecord& c) {
 
 }  // namespace
 
-int ProbeCallRecordTable(const std::string& path, bool* present) {
-  int columns = 0;
-  const int rc = probeTable(path, "ZCALLRECORD", &columns);
-  *present = rc == kOk;
-  return rc == kQueryFailed ? kOk : rc;
-}
-
-int ReadCalls(const std::string& callHistoryPath, const std::string& addressBookPath,
-              int versionFlag, std::vector<CallRecord>* calls) {
-  bool newer = false;
-  int rc = ProbeCallRecordTable(callHistoryPath, &newer);
-  if (rc != kOk) return rc;
-
+int ReadCalls(const DatabaseFile& callHistory, const DatabaseFile& addressBook, int versionFlag,
+              std::vector<CallRecord>* calls) {
   SqlitePageReader reader;
-  rc = reader.Open(callHistoryPath);
+  int rc = reader.Open(callHistory);
   if (rc != kOk) return rc;
+  // The schema, read through the write-ahead log, says which table the file holds.
+  const std::vector<SchemaEntry> schema = readSchemaOf(reader);
+  const bool newer = hasTable(schema, "ZCALLRECORD");
   const std::string table = newer ? "ZCALLRECORD" : "call";
   LocalDates dates;
-  const std::vector<SchemaEntry> schema = readSchemaOf(reader);
   CallDecoder decoder(newer, callColumns(TableLayout::of(schema, table), newer), dates);
   TableScan scan;
   scan.shape = tableShape(schema, table);
@@ -153,7 +143,7 @@ int ReadCalls(const std::string& callHistoryPath, const std::string& addressBook
       callKey, &rows);
   for (auto& r : rows) calls->push_back(std::move(r.record));
 
-  rc = reader.Open(addressBookPath);
+  rc = reader.Open(addressBook);
   if (rc != kOk) return rc;
   std::vector<ContactRecord> contacts;
   ScanContacts(reader, versionFlag, &contacts);

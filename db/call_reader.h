@@ -13,14 +13,16 @@
 // Without a statement to read, the columns are taken at the places iOS 10 and 11 kept them
 // (ZCALLRECORD 10, 12, 13, 20) and at the older table's only known layout (`call` 1 to 4).
 //
-// The SQLite library is asked once whether ZCALLRECORD exists; everything else is read with
-// the page reader, so deleted calls come back from freelist pages and free space too.
+// The file's schema, read by the page reader through the write-ahead log beside the file, says
+// which table it holds; everything is read with the page reader, so deleted calls come back
+// from freelist pages, free space and the log's older page versions too.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "db/records.h"
+#include "db/sqlite_page_reader.h"
 
 namespace qv::db {
 
@@ -28,14 +30,9 @@ namespace qv::db {
 // leftover copies of live rows), names each from the first contact of the address book whose
 // phone text contains its number (numbers of more than 4 characters only), and sorts the
 // caller's list by date. The version flag picks the address book's layout when its statement
-// cannot be read. Returns 0, the SQLite library's open result, or the page reader's
-// code for either file; when the address book cannot be opened the calls stay in the list
-// unnamed and unsorted.
-int ReadCalls(const std::string& callHistoryPath, const std::string& addressBookPath,
-              int versionFlag, std::vector<CallRecord>* calls);
-
-// Whether the SQLite library can query ZCALLRECORD in the file: 0 and *present set (false
-// when the query fails: no such table, or not a database), or the library's open result.
-int ProbeCallRecordTable(const std::string& path, bool* present);
+// cannot be read. Returns 0 or the page reader's code for either file; when the address book cannot
+// be opened the calls stay in the list unnamed and unsorted.
+int ReadCalls(const DatabaseFile& callHistory, const DatabaseFile& addressBook, int versionFlag,
+              std::vector<CallRecord>* calls);
 
 }  // namespace qv::db

@@ -165,10 +165,10 @@ std::wstring distinctPhoneNumbers(const std::wstring& phoneText) {
   return out;
 }
 
-int ReadContacts(const std::string& addressBookPath, int versionFlag,
+int ReadContacts(const DatabaseFile& addressBook, int versionFlag,
                  std::vector<ContactRecord>* contacts, std::uint64_t* maxContactRowId) {
   SqlitePageReader reader;
-  const int rc = reader.Open(addressBookPath);
+  const int rc = reader.Open(addressBook);
   if (rc != kOk) return rc;
   std::vector<ContactRecord> scanned;
   std::uint64_t maxRowId = 0;

@@ -31,7 +31,7 @@ namespace qv::db {
 // list is sorted by name without regard to case. The version flag (0 or not) picks the column
 // layout when the table's statement cannot be read. Returns the open result; on success the
 // caller's list is replaced and *maxContactRowId is the highest row id of a cell read.
-int ReadContacts(const std::string& addressBookPath, int versionFlag,
+int ReadContacts(const DatabaseFile& addressBook, int versionFlag,
                  std::vector<ContactRecord>* contacts, std::uint64_t* maxContactRowId);
 
 // The table scan alone, on a reader already open on the address book, in the layout the

@@ -90,12 +90,12 @@ class ProgressReporter {
 
 }  // namespace
 
-int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
+int ReadMessages(const DatabaseFile& sms, const DatabaseFile& addressBook,
                  ConversationMap* conversations, const ReadProgress& progress,
                  std::uint64_t* maxMessageRowId) {
   const ProgressReporter reporter(progress);
   SqlitePageReader reader;
-  int result = reader.Open(smsPath);
+  int result = reader.Open(sms);
   std::vector<ScannedRow<MessageRecord>> messages;
   std::vector<ScannedRow<HandleRow>> handles;
   std::vector<ScannedRow<AttachmentRow>> attachments;
@@ -149,7 +149,7 @@ int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
     // Without a readable address book (a tablet, an enciphered or missing file) the messages
     // are still listed, only without contact names: losing every conversation for want of
     // names would hide what the user came for.
-    if (reader.Open(addressBookPath) == kOk) ScanContacts(reader, 0, &contacts);
+    if (reader.Open(addressBook) == kOk) ScanContacts(reader, 0, &contacts);
     return reporter.report(1);
   };
   result = run();

@@ -87,9 +87,9 @@ std::wstring noteHtmlToText(std::wstring text) {
   return text;
 }
 
-int ReadNotes(const std::string& notesPath, std::vector<NoteRecord>* notes) {
+int ReadNotes(const DatabaseFile& notesFile, std::vector<NoteRecord>* notes) {
   SqlitePageReader reader;
-  const int rc = reader.Open(notesPath);
+  const int rc = reader.Open(notesFile);
   if (rc != kOk) return rc;
   const std::vector<SchemaEntry> schema = readSchemaOf(reader);
   TableScan bodyScan, noteScan;

@@ -12,13 +12,14 @@
 #include <vector>
 
 #include "db/records.h"
+#include "db/sqlite_page_reader.h"
 
 namespace qv::db {
 
 // Pairs each body with the first note row that names it (title and date), adds the note rows
 // without a body that have a title, drops notes with neither title nor content, and reduces
 // the HTML to text. The caller's list is replaced on success. Returns the open result.
-int ReadNotes(const std::string& notesPath, std::vector<NoteRecord>* notes);
+int ReadNotes(const DatabaseFile& notesFile, std::vector<NoteRecord>* notes);
 
 // The HTML reduction of a note text: the entities &#39; &quot; &lt; &gt; &nbsp; and, last,
 // &amp; become their characters, then <div> becomes a line break, </div> nothing and <br> a

@@ -120,9 +120,9 @@ std::wstring messageKey(const ChatRow& m) {
 
 }  // namespace
 
-int ReadQQ(const std::string& path, ChatRowMap* chats) {
+int ReadQQ(const DatabaseFile& file, ChatRowMap* chats) {
   SqlitePageReader reader;
-  int rc = reader.Open(path);
+  int rc = reader.Open(file);
   if (rc != kOk) return rc;
   std::vector<ScannedRow<Listing>> listings;
   rc = scanListing(reader, &listings);

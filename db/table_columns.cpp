@@ -275,6 +275,13 @@ std::vector<std::string> createTableColumnNames(std::string_view sql) {
   return names;
 }
 
+bool hasTable(const std::vector<SchemaEntry>& schema, std::string_view table) {
+  for (const SchemaEntry& e : schema) {
+    if (e.type == "table" && platform::equalsNoCase(e.name, table)) return true;
+  }
+  return false;
+}
+
 int declaredColumnCount(const std::vector<SchemaEntry>& schema, std::string_view table) {
   return TableLayout::of(schema, table).width();
 }

@@ -63,6 +63,9 @@ class TableLayout {
 // The column names of a statement, in order (empty when it cannot be read).
 std::vector<std::string> createTableColumnNames(std::string_view sql);
 
+// Whether the schema has a table of that name (compared without regard to ASCII case).
+bool hasTable(const std::vector<SchemaEntry>& schema, std::string_view table);
+
 // The number of columns the table's statement declares; 0 when there is none to count.
 int declaredColumnCount(const std::vector<SchemaEntry>& schema, std::string_view table);
 

@@ -163,9 +163,9 @@ std::string weChatTableName(std::string_view userName) {
   return name;
 }
 
-int ReadWeChat(const std::string& path, ChatRowMap* chats) {
+int ReadWeChat(const DatabaseFile& file, ChatRowMap* chats) {
   SqlitePageReader reader;
-  int rc = reader.Open(path);
+  int rc = reader.Open(file);
   if (rc != kOk) return rc;
   std::vector<ScannedRow<FriendRow>> friends;
   rc = scanFriends(reader, friendColumns(readSchemaOf(reader)), &friends);

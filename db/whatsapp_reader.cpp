@@ -16,9 +16,9 @@
 //   ZWAMEDIAITEM    18 ZTITLE         the text shown for a media message
 //
 // Column 0 of every table is Z_PK, the row-id alias, stored as NULL. The message table's
-// column count (which the carver needs to rebuild a freed row's header) is asked of the SQLite
-// library; SQLite stores the integers 0 and 1 as constants (serial types 8 and 9), so row
-// references read both forms.
+// column count (which the carver needs to rebuild a freed row's header) is the one its
+// statement declares; SQLite stores the integers 0 and 1 as constants (serial types 8 and 9),
+// so row references read both forms.
 #include "db/whatsapp_reader.h"
 
 #include <unordered_map>
@@ -28,7 +28,6 @@
 #include "db/row_columns.h"
 #include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
-#include "db/sqlite_probe.h"
 #include "db/table_columns.h"
 #include "db/table_shapes.h"
 #include "db/text_sort.h"
@@ -38,7 +37,7 @@ namespace qv::db {
 
 namespace {
 
-// The message width before the library has reported one, and the width from which a message
+// The message width when the statement cannot be read, and the width from which a message
 // table has the newer layout (with the media item reference).
 constexpr int kDefaultMessageWidth = 23;
 constexpr int kNewerLayoutWidth = 29;
@@ -104,11 +103,21 @@ bool takeText(const RowColumns& cols, int column, std::wstring* out) {
   return cols.text(column, out) != RowColumns::Text::kBad;
 }
 
+// The message table's width by its statement (read through the write-ahead log, which the
+// SQLite library's read-only handles cannot see); kQueryFailed when there is no such table;
+// the width before any is known when its statement cannot be read.
+int messageWidthOf(const std::vector<SchemaEntry>& schema, int* width) {
+  if (!hasTable(schema, "ZWAMESSAGE")) return kQueryFailed;
+  const int declared = declaredColumnCount(schema, "ZWAMESSAGE");
+  *width = declared != 0 ? declared : kDefaultMessageWidth;
+  return kOk;
+}
+
 class WhatsAppRead {
  public:
   explicit WhatsAppRead(int messageWidth) : messageWidth_(messageWidth) {}
 
-  int run(const std::string& path, WhatsAppChatMap* chats);
+  int run(const DatabaseFile& file, WhatsAppChatMap* chats);
 
  private:
   void choosePositions(const std::vector<SchemaEntry>& schema);
@@ -151,8 +160,8 @@ void WhatsAppRead::choosePositions(const std::vector<SchemaEntry>& schema) {
   mediaCols_.title = TableLayout::of(schema, "ZWAMEDIAITEM").position({"ZTITLE"}, 18);
 }
 
-// The tables are carved with the width table's widths; the message table with the width the
-// library reported.
+// The tables are carved with the width table's widths; the message table with its declared
+// width.
 TableScan scanOf(const char* table) {
   TableScan scan;
   scan.shape = knownTableShape(table);
@@ -295,11 +304,14 @@ void WhatsAppRead::joinMessages() {
   }
 }
 
-int WhatsAppRead::run(const std::string& path, WhatsAppChatMap* chats) {
-  int rc = reader_.Open(path);
+int WhatsAppRead::run(const DatabaseFile& file, WhatsAppChatMap* chats) {
+  int rc = reader_.Open(file);
+  if (rc != kOk) return rc;
+  const std::vector<SchemaEntry> schema = readSchemaOf(reader_);
+  rc = messageWidthOf(schema, &messageWidth_);
   if (rc != kOk) return rc;
   // A damaged schema leaves the fixed positions.
-  choosePositions(readSchemaOf(reader_));
+  choosePositions(schema);
 
   rc = scanMedia();
   if (rc == kOk) rc = scanSessions();
@@ -325,19 +337,16 @@ int WhatsAppRead::run(const std::string& path, WhatsAppChatMap* chats) {
 
 }  // namespace
 
-int whatsAppMessageWidth(const std::string& path, int* width) {
-  int columns = 0;
-  const int rc = probeTable(path, "ZWAMESSAGE", &columns);
-  if (rc == kOk) *width = columns;
-  return rc;
+int whatsAppMessageWidth(const DatabaseFile& file, int* width) {
+  SqlitePageReader reader;
+  const int rc = reader.Open(file);
+  if (rc != kOk) return rc;
+  return messageWidthOf(readSchemaOf(reader), width);
 }
 
-int ReadWhatsApp(const std::string& path, WhatsAppChatMap* chats) {
-  int width = kDefaultMessageWidth;
-  int rc = whatsAppMessageWidth(path, &width);
-  if (rc != kOk) return rc;
-  WhatsAppRead read(width);
-  return read.run(path, chats);
+int ReadWhatsApp(const DatabaseFile& file, WhatsAppChatMap* chats) {
+  WhatsAppRead read(kDefaultMessageWidth);
+  return read.run(file, chats);
 }
 
 }  // namespace qv::db

@@ -3,6 +3,7 @@
 #include "backup/backup_date.h"
 #include "backup/discovery.h"
 #include "backup/encryption_probe.h"
+#include "backup/file_id.h"
 #include "backup/manifest_choice.h"
 #include "backup/stored_path.h"
 #include "db/call_reader.h"
@@ -98,6 +99,13 @@ std::string RecoveryEngine::storedFilePath(std::string_view fileId) const {
   return backup::storedFilePath(backupFolder_, fileId, currentBackup_.encrypted, hasManifestDb_);
 }
 
+db::DatabaseFile RecoveryEngine::storedDatabase(std::string_view key) const {
+  std::string path = storedFilePath(backup::fileIdOf(key));
+  std::string wal = storedFilePath(backup::fileIdOf(std::string(key) + "-wal"));
+  if (!platform::isFile(wal)) wal.clear();
+  return db::DatabaseFile(std::move(path), std::move(wal));
+}
+
 int RecoveryEngine::loadManifest() {
   hasManifestDb_ = backup::hasManifestDb(backupFolder_);
   return backup::readChosenManifest(backupFolder_, hasManifestDb_, &index_);
@@ -188,8 +196,8 @@ int RecoveryEngine::readMessages(db::ConversationMap* conversations) {
   progress.base = static_cast<std::uint32_t>(progress_);
   progress.step = static_cast<std::uint32_t>(step_);
   std::uint64_t maxRowId = maxMessageRowId_;
-  int rc = db::ReadMessages(storedFilePath(kSmsFileId), storedFilePath(kAddressBookFileId),
-                            conversations, progress, &maxRowId);
+  int rc = db::ReadMessages(storedDatabase(kSmsKey), storedDatabase(kAddressBookKey), conversations,
+                            progress, &maxRowId);
   if (rc == kOk) maxMessageRowId_ = maxRowId;
   rc = databaseStepResult(rc);
   advance(step_ / 2);
@@ -199,8 +207,8 @@ int RecoveryEngine::readMessages(db::ConversationMap* conversations) {
 int RecoveryEngine::readContacts(std::vector<db::ContactRecord>* contacts) {
   stopAnswered_ = false;
   std::uint64_t maxRowId = maxContactRowId_;
-  int rc = db::ReadContacts(storedFilePath(kAddressBookFileId),
-                            currentBackup_.versionAbove11 ? 1 : 0, contacts, &maxRowId);
+  int rc = db::ReadContacts(storedDatabase(kAddressBookKey), currentBackup_.versionAbove11 ? 1 : 0,
+                            contacts, &maxRowId);
   if (rc == kOk) maxContactRowId_ = maxRowId;
   rc = databaseStepResult(rc);
   advance(step_ / 2);
@@ -209,9 +217,9 @@ int RecoveryEngine::readContacts(std::vector<db::ContactRecord>* contacts) {
 
 int RecoveryEngine::readCalls(std::vector<db::CallRecord>* calls) {
   stopAnswered_ = false;
-  std::string path = storedFilePath(kCallHistoryFileId);
-  if (!platform::isFile(path)) path = storedFilePath(kOldCallHistoryFileId);
-  int rc = db::ReadCalls(path, storedFilePath(kAddressBookFileId),
+  db::DatabaseFile history = storedDatabase(kCallHistoryKey);
+  if (!platform::isFile(history.path)) history = storedDatabase(kOldCallHistoryKey);
+  int rc = db::ReadCalls(history, storedDatabase(kAddressBookKey),
                          currentBackup_.versionAbove11 ? 1 : 0, calls);
   rc = databaseStepResult(rc);
   advance(step_ / 2);
@@ -220,7 +228,7 @@ int RecoveryEngine::readCalls(std::vector<db::CallRecord>* calls) {
 
 int RecoveryEngine::readNotes(std::vector<db::NoteRecord>* notes) {
   stopAnswered_ = false;
-  int rc = db::ReadNotes(storedFilePath(kNotesFileId), notes);
+  int rc = db::ReadNotes(storedDatabase(kNotesKey), notes);
   rc = databaseStepResult(rc);
   advance(step_ / 2);
   return rc;
@@ -231,7 +239,7 @@ int RecoveryEngine::readWhatsApp(db::WhatsAppChatMap* chats) {
   whatsappChats_.clear();
   const backup::ManifestEntry* chatDb = findChatDatabase(index_, ChatDatabase::kWhatsApp);
   // Without a chat database the category stays empty; the reader's code is not the step's.
-  if (chatDb != nullptr) db::ReadWhatsApp(storedFilePath(chatDb->fileId), chats);
+  if (chatDb != nullptr) db::ReadWhatsApp(storedDatabase(chatDb->key), chats);
   whatsappChats_ = *chats;
   return advance(step_);
 }

@@ -61,6 +61,13 @@ inline constexpr char kAddressBookFileId[] = "31bb7ba8914766d4ba40d6dfb6113c8b61
 inline constexpr char kCallHistoryFileId[] = "5a4935c78a5255723f707230a451d79c540d2741";
 inline constexpr char kOldCallHistoryFileId[] = "2b2b0084a1bc3a5ac8c27afdf14afb42c61a19ca";
 inline constexpr char kNotesFileId[] = "ca3bc056d4da0bbf88b5fb3be254f3b7147e639c";
+// Their keys: the write-ahead log the phone keeps beside a database is stored under the key
+// with "-wal" appended.
+inline constexpr char kSmsKey[] = "HomeDomain-Library/SMS/sms.db";
+inline constexpr char kAddressBookKey[] = "HomeDomain-Library/AddressBook/AddressBook.sqlitedb";
+inline constexpr char kCallHistoryKey[] = "HomeDomain-Library/CallHistoryDB/CallHistory.storedata";
+inline constexpr char kOldCallHistoryKey[] = "WirelessDomain-Library/CallHistory/call_history.db";
+inline constexpr char kNotesKey[] = "HomeDomain-Library/Notes/notes.sqlite";
 
 // The preview files in the work folder.
 inline constexpr char kPicturePreviewName[] = "tmp.jpg";
@@ -99,6 +106,9 @@ class RecoveryEngine {
   int setCurrentBackup(const backup::BackupInfo& info);
   // The stored file of a file id under the backup folder, in the current backup's layout.
   std::string storedFilePath(std::string_view fileId) const;
+  // The stored database of a manifest key, with the write-ahead log the backup stored beside it
+  // (key + "-wal") when there is one.
+  db::DatabaseFile storedDatabase(std::string_view key) const;
 
   // Records whether the backup folder has Manifest.db and reads the manifest that this
   // chooses into the index (replaced whole). The reader's result.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/file.h"
 #include "samples/appdb_rows.h"
 
 namespace qv::samples {
@@ -266,6 +267,34 @@ class SmsBuilder {
     return rc;
   }
 
+  // What the phone did after the last checkpoint, kept in the log: new messages (two of them
+  // in a transaction of their own that a later one changes), some read before deleted.
+  int runLogChanges() {
+    int rc = db_->useWal();
+    std::vector<std::int64_t> fresh;
+    for (int k = 0; rc == 0 && k < 3; ++k) {
+      rc = db_->begin();
+      for (int n = 1; rc == 0 && n <= 5; ++n) {
+        const int number = kCount + 5 * k + n;
+        std::int64_t id = 0;
+        rc = message(number, SqlValue::text("Only in the log #" + std::to_string(number)),
+                     1 + number % 5, dateValue(kStart + number * 97), number % 2 == 0, &id);
+        fresh.push_back(id);
+      }
+      if (rc == 0) rc = db_->commit();
+    }
+    facts_->logMessages = fresh;
+    // One message of the log changed by a later commit: its first text is an older frame's.
+    if (rc == 0)
+      rc = db_->exec("UPDATE message SET text = 'Changed in the log' WHERE ROWID = " +
+                     std::to_string(fresh[1]));
+    // Messages of the file deleted in the log, and one of the log's own.
+    std::vector<std::int64_t> gone = {ids_[33], ids_[34], ids_[35], fresh[4]};
+    if (rc == 0) rc = db_->deleteRows("message", gone);
+    facts_->logDeletedMessages = gone;
+    return rc;
+  }
+
  private:
   const char* messageSql() const { return tablesOf(layout_).message; }
   const char* handleSql() const { return tablesOf(layout_).handle; }
@@ -474,6 +503,21 @@ int buildSmsDatabase(const std::string& path, SmsLayout layout, SqliteFixture* d
   int rc = db->create(path, options);
   if (rc == 0) rc = SmsBuilder(layout, db, facts ? facts : &ignored).run();
   const int closed = db->close();
+  return rc != 0 ? rc : closed;
+}
+
+int buildSmsDatabaseWithLog(const std::string& path, SmsLayout layout, SqliteFixture* db,
+                            SmsFixtureFacts* facts) {
+  SmsFixtureFacts ignored;
+  SmsFixtureFacts* f = facts ? facts : &ignored;
+  const std::string building = path + ".building";
+  int rc = db->create(building, SqliteOptions());
+  SmsBuilder builder(layout, db, f);
+  if (rc == 0) rc = builder.run();
+  if (rc == 0) rc = builder.runLogChanges();
+  if (rc == 0) rc = db->copyWithWal(path);
+  const int closed = db->close();
+  platform::removeFile(building);
   return rc != 0 ? rc : closed;
 }
 
