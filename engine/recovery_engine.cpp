@@ -9,6 +9,7 @@
 #include "db/call_reader.h"
 #include "db/contact_reader.h"
 #include "db/note_reader.h"
+#include "db/notestore_reader.h"
 #include "db/whatsapp_reader.h"
 #include "engine/chat_database.h"
 #include "platform/file.h"
@@ -228,7 +229,16 @@ int RecoveryEngine::readCalls(std::vector<db::CallRecord>* calls) {
 
 int RecoveryEngine::readNotes(std::vector<db::NoteRecord>* notes) {
   stopAnswered_ = false;
-  int rc = db::ReadNotes(storedDatabase(kNotesKey), notes);
+  // The notes of iOS 9 and later live in NoteStore.sqlite; the older notes.sqlite can still be
+  // there beside it (a phone upgraded from iOS 8 keeps it). Both are read, the older first.
+  std::vector<db::NoteRecord> list;
+  int rc = db::ReadNotes(storedDatabase(kNotesKey), &list);
+  const db::DatabaseFile store = storedDatabase(kNoteStoreKey);
+  if (platform::isFile(store.path)) {
+    const int modern = db::ReadNoteStore(store, &list);
+    if (rc != kOk) rc = modern;
+  }
+  if (rc == kOk) *notes = std::move(list);
   rc = databaseStepResult(rc);
   advance(step_ / 2);
   return rc;

@@ -68,6 +68,7 @@ inline constexpr char kAddressBookKey[] = "HomeDomain-Library/AddressBook/Addres
 inline constexpr char kCallHistoryKey[] = "HomeDomain-Library/CallHistoryDB/CallHistory.storedata";
 inline constexpr char kOldCallHistoryKey[] = "WirelessDomain-Library/CallHistory/call_history.db";
 inline constexpr char kNotesKey[] = "HomeDomain-Library/Notes/notes.sqlite";
+inline constexpr char kNoteStoreKey[] = "AppDomainGroup-group.com.apple.notes-NoteStore.sqlite";
 
 // The preview files in the work folder.
 inline constexpr char kPicturePreviewName[] = "tmp.jpg";
