@@ -1,5 +1,6 @@
 // cli_roots_fixture DIR: writes the backup roots that the CLI tests read. DIR/sample is the
-// sample root; DIR/broken holds one backup per kind of damage the commands must report.
+// sample root; DIR/broken holds one backup per kind of damage the commands must report;
+// DIR/binary one backup with a binary Info.plist.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -64,6 +65,21 @@ int writeBroken(const std::string& root) {
   return failures;
 }
 
+// DIR/binary: a backup whose Info.plist is a binary property list, as some backup programs
+// write it.
+int writeBinaryPlistRoot(const std::string& root) {
+  qv::samples::DeviceInfo device;
+  device.displayName = "Binary iPhone";
+  device.lastBackupDate = "2024-02-03T04:05:06Z";
+  device.productVersion = "17.2";
+  device.serialNumber = "BPL1STS3R1AL";
+  BackupBuilder b(platform::joinPath(root, "binary-plist"), ManifestLayout::kDb);
+  int failures = qv::samples::writeInfoPlist(b.folder(), qv::samples::infoPlistBinary(device));
+  b.addFile("HomeDomain", "Library/file", "x");
+  failures += b.finish() != 0;
+  return failures;
+}
+
 }  // namespace
 
 int run(const std::vector<std::string>& args) {
@@ -74,6 +90,7 @@ int run(const std::vector<std::string>& args) {
   const std::string& dir = args[0];
   int failures = qv::samples::writeSampleRoot(platform::joinPath(dir, "sample")) != 0;
   failures += writeBroken(platform::joinPath(dir, "broken"));
+  failures += writeBinaryPlistRoot(platform::joinPath(dir, "binary"));
   if (failures != 0) std::fprintf(stderr, "cli_roots_fixture: %d steps failed\n", failures);
   return failures == 0 ? 0 : 1;
 }
