@@ -253,6 +253,16 @@ TEST(DecryptParsers, ArchivedFileRecordResolvesItsKeyThroughUids) {
   EXPECT_EQ(f.size, 123u);
   EXPECT_EQ(f.protectionClass, 2u);
 
+  // A reference to $null is nil: a record without a key, not damage.
+  std::string nilBlob = samples::enc::toBinaryPlist(PlistOut::dict(
+      {{"$top", PlistOut::dict({{"root", PlistOut::uid(1)}})},
+       {"$objects", PlistOut::array({PlistOut::string_("$null"),
+                                     PlistOut::dict({{"EncryptionKey", PlistOut::uid(0)},
+                                                     {"Size", PlistOut::integer_(0)}})})}}));
+  ASSERT_EQ(readArchivedFile(nilBlob, &f), kOk);
+  EXPECT_FALSE(f.hasKey);
+  EXPECT_TRUE(f.hasSize);
+
   // An EncryptionKey that loops or points outside $objects is damage, not a missing key.
   for (std::uint64_t target : {4u, 99u}) {
     PlistOut bad = PlistOut::array(

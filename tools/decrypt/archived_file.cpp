@@ -23,6 +23,13 @@ const plist::PlistValue* resolvedMember(const plist::PlistValue& dict, const cha
   return resolve(dict.find(key), objects);
 }
 
+// Whether a resolved value is the archive's "$null" object (index 0): a reference to it is
+// nil, as good as no value.
+bool isNil(const plist::PlistValue* v, const plist::PlistValue& objects) {
+  return v != nullptr && !objects.items.empty() && v == &objects.items[0] &&
+         v->is(plist::PlistKind::kString) && v->bytes == "$null";
+}
+
 }  // namespace
 
 int readArchivedFile(std::string_view blob, ArchivedFile* out) {
@@ -44,6 +51,9 @@ int readArchivedFile(std::string_view blob, ArchivedFile* out) {
 
   ArchivedFile f;
   const plist::PlistValue* key = resolvedMember(*record, "EncryptionKey", *objects);
+  // An EncryptionKey that refers to $null: the record has no key (a folder's).
+  const bool nilKey = isNil(key, *objects);
+  if (nilKey) key = nullptr;
   // The key is data, possibly wrapped in a dict under NS.data (itself maybe behind a UID).
   for (int step = 0; key && key->is(plist::PlistKind::kDict) && step < kMaxUidSteps; ++step) {
     key = resolvedMember(*key, "NS.data", *objects);
@@ -51,7 +61,7 @@ int readArchivedFile(std::string_view blob, ArchivedFile* out) {
   if (key && key->is(plist::PlistKind::kData)) {
     f.hasKey = true;
     f.keyBlob = key->bytes;
-  } else if (record->find("EncryptionKey")) {
+  } else if (record->find("EncryptionKey") && !nilKey) {
     return corrupt("file record: EncryptionKey does not lead to data");
   }
   const plist::PlistValue* cls = resolvedMember(*record, "ProtectionClass", *objects);
