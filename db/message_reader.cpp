@@ -177,8 +177,6 @@ int ReadMessages(const DatabaseFile& sms, const DatabaseFile& addressBook,
     for (const ContactRecord& c : contacts) phones.push_back(&c.phone);
     PhoneLookup lookup(phones);
 
-    std::vector<MessageRecord> list;
-    list.reserve(messages.size());
     for (auto& scanned : messages) {
       MessageRecord& m = scanned.record;
       m.address.clear();
@@ -194,10 +192,22 @@ int ReadMessages(const DatabaseFile& sms, const DatabaseFile& addressBook,
         auto f = fileOfMessage.find(m.rowId);
         if (f != fileOfMessage.end()) m.attachment = *f->second;
       }
-      list.push_back(std::move(m));
     }
-    stableSortByText(&list, [](const MessageRecord& m) -> const std::wstring& { return m.date; });
-    for (MessageRecord& m : list) (*conversations)[m.handleId].push_back(std::move(m));
+    // Each message moves once, in date order, into a conversation that has room for all of
+    // its messages: no second list of a hundred thousand messages is ever held.
+    const std::vector<std::uint32_t> order = sortedOrder(
+        messages,
+        [](const ScannedRow<MessageRecord>& m) -> const std::wstring& { return m.record.date; });
+    std::unordered_map<std::int32_t, std::size_t> perHandle;
+    for (const auto& scanned : messages) ++perHandle[scanned.record.handleId];
+    for (const auto& count : perHandle) {
+      std::vector<MessageRecord>& list = (*conversations)[count.first];
+      list.reserve(list.size() + count.second);
+    }
+    for (std::uint32_t i : order) {
+      MessageRecord& m = messages[i].record;
+      (*conversations)[m.handleId].push_back(std::move(m));
+    }
   }
   if (progress.callback != nullptr) progress.callback(progress.user, progress.base + progress.step);
   return result;

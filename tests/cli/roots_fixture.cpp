@@ -1,6 +1,7 @@
 // cli_roots_fixture DIR: writes the backup roots that the CLI tests read. DIR/sample is the
 // sample root; DIR/broken holds one backup per kind of damage the commands must report;
-// DIR/binary one backup with a binary Info.plist.
+// DIR/binary one backup with a binary Info.plist; DIR/families a backup of each phone era;
+// DIR/wal a message database with its write-ahead log.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "platform/utf8_main.h"
+#include "samples/appdb_messages.h"
+#include "samples/appdb_phone.h"
 #include "samples/backup_builder.h"
 #include "samples/backup_info_plist.h"
 #include "samples/backup_sample.h"
@@ -80,6 +83,24 @@ int writeBinaryPlistRoot(const std::string& root) {
   return failures;
 }
 
+// DIR/families/<era>: a backup of a phone of each era the schema notes cover; DIR/wal: sms.db
+// with its -wal, as a phone keeps it.
+int writeFamilies(const std::string& dir) {
+  int failures = 0;
+  for (auto family : {qv::samples::PhoneFamily::kIos9, qv::samples::PhoneFamily::kIos11,
+                      qv::samples::PhoneFamily::kIos14, qv::samples::PhoneFamily::kIos17}) {
+    const std::string folder = platform::joinPath(platform::joinPath(dir, "families"),
+                                                  qv::samples::phoneFamilyName(family));
+    failures += qv::samples::writeFamilyBackup(folder, family) != 0;
+  }
+  const std::string wal = platform::joinPath(dir, "wal");
+  failures += platform::createFolders(wal) != 0;
+  qv::samples::SqliteFixture db;
+  failures += qv::samples::buildSmsDatabaseWithLog(platform::joinPath(wal, "sms.db"),
+                                                   qv::samples::SmsLayout::kIos14, &db) != 0;
+  return failures;
+}
+
 }  // namespace
 
 int run(const std::vector<std::string>& args) {
@@ -91,6 +112,7 @@ int run(const std::vector<std::string>& args) {
   int failures = qv::samples::writeSampleRoot(platform::joinPath(dir, "sample")) != 0;
   failures += writeBroken(platform::joinPath(dir, "broken"));
   failures += writeBinaryPlistRoot(platform::joinPath(dir, "binary"));
+  failures += writeFamilies(dir);
   if (failures != 0) std::fprintf(stderr, "cli_roots_fixture: %d steps failed\n", failures);
   return failures == 0 ? 0 : 1;
 }
