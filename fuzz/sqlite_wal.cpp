@@ -6,32 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "db/page_source.h"
-#include "db/record.h"
-#include "db/sqlite_page_reader.h"
-#include "db/table_shapes.h"
 #include "db/wal_index.h"
-
-namespace {
-
-class TouchAll : public qv::db::RowSink {
- public:
-  int onRow(qv::db::SqlitePageReader&, const qv::db::RowImage& row) override {
-    qv::db::Record rec;
-    if (qv::db::walkRow(row, &rec) != 0) return 87;
-    for (const qv::db::RecordColumn& c : rec.columns) {
-      const std::uint8_t* p = row.data + c.offset;
-      for (std::size_t i = 0; i < c.width; ++i) sum += p[i];
-    }
-    sum += row.frame;
-    return 0;
-  }
-  std::size_t sum = 0;
-};
-
-}  // namespace
+#include "fuzz/scan_every_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 4) return 0;
@@ -51,14 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   qv::db::SqlitePageReader reader;
   if (reader.OpenMemory(db, wal) != 0) return 0;
-  std::vector<qv::db::SchemaEntry> schema;
-  reader.ReadSchema(&schema);
-  TouchAll sink;
-  for (const qv::db::SchemaEntry& e : schema) {
-    if (e.type != "table") continue;
-    qv::db::TableScan scan;
-    scan.shape = qv::db::tableShape(schema, e.name);
-    reader.ScanTable(e.name, scan, &sink);
-  }
+  qv::fuzz::TouchAll sink;
+  qv::fuzz::scanEveryTable(reader, &sink);
   return 0;
 }

@@ -120,6 +120,14 @@ int insertRows(samples::SqliteFixture& db, int from, int to, const std::string& 
   return rc == 0 ? db.commit() : rc;
 }
 
+// The table t in a new database at path, in write-ahead-log mode from the start or not.
+int startTable(samples::SqliteFixture& db, const std::string& path, bool wal) {
+  samples::SqliteOptions options;
+  options.wal = wal;
+  const int rc = db.create(path, options);
+  return rc == 0 ? db.exec(kTable) : rc;
+}
+
 // The log's frames: where frame k (1-based) and its page begin.
 std::uint64_t frameStart(std::uint32_t frame, std::uint32_t pageSize) {
   return kWalHeaderSize + std::uint64_t{frame - 1} * (kWalFrameHeaderSize + pageSize);
@@ -131,10 +139,7 @@ const std::vector<Scenario>& scenarios() {
       {"OnlyInTheLog",
        [](const std::string& path) {
          samples::SqliteFixture db;
-         samples::SqliteOptions options;
-         options.wal = true;
-         int rc = db.create(path + ".w", options);
-         if (rc == 0) rc = db.exec(kTable);
+         int rc = startTable(db, path + ".w", true);
          for (int k = 0; rc == 0 && k < 3; ++k) rc = insertRows(db, 10 * k + 1, 10 * k + 10, "log");
          if (rc == 0) rc = db.copyWithWal(path);
          return rc;
@@ -146,8 +151,7 @@ const std::vector<Scenario>& scenarios() {
       {"DeletedAndChangedInTheLog",
        [](const std::string& path) {
          samples::SqliteFixture db;
-         int rc = db.create(path + ".w", {});
-         if (rc == 0) rc = db.exec(kTable);
+         int rc = startTable(db, path + ".w", false);
          if (rc == 0) rc = insertRows(db, 1, 60, "file");
          if (rc == 0) rc = db.useWal();
          if (rc == 0) rc = db.exec("DELETE FROM t WHERE n BETWEEN 5 AND 9");
@@ -163,10 +167,7 @@ const std::vector<Scenario>& scenarios() {
       {"FramesALaterCommitReplaced",
        [](const std::string& path) {
          samples::SqliteFixture db;
-         samples::SqliteOptions options;
-         options.wal = true;
-         int rc = db.create(path + ".w", options);
-         if (rc == 0) rc = db.exec(kTable);
+         int rc = startTable(db, path + ".w", true);
          if (rc == 0) rc = insertRows(db, 1, 8, "first");
          if (rc == 0) rc = db.exec("UPDATE t SET body = 'second' WHERE n = 2");
          if (rc == 0) rc = db.exec("DELETE FROM t WHERE n = 3");
@@ -180,10 +181,7 @@ const std::vector<Scenario>& scenarios() {
       {"TornLastFrame",
        [](const std::string& path) {
          samples::SqliteFixture db;
-         samples::SqliteOptions options;
-         options.wal = true;
-         int rc = db.create(path + ".w", options);
-         if (rc == 0) rc = db.exec(kTable);
+         int rc = startTable(db, path + ".w", true);
          if (rc == 0) rc = insertRows(db, 1, 20, "kept");
          if (rc == 0) rc = insertRows(db, 21, 25, "torn");
          if (rc == 0) rc = db.copyWithWal(path);
@@ -201,10 +199,7 @@ const std::vector<Scenario>& scenarios() {
       {"BadChecksum",
        [](const std::string& path) {
          samples::SqliteFixture db;
-         samples::SqliteOptions options;
-         options.wal = true;
-         int rc = db.create(path + ".w", options);
-         if (rc == 0) rc = db.exec(kTable);
+         int rc = startTable(db, path + ".w", true);
          if (rc == 0) rc = insertRows(db, 1, 10, "good");
          std::uint64_t size = 0;
          if (rc == 0) rc = platform::fileSize(db.path() + "-wal", &size);
@@ -226,8 +221,7 @@ const std::vector<Scenario>& scenarios() {
       {"NoLogAtAll",
        [](const std::string& path) {
          samples::SqliteFixture db;
-         int rc = db.create(path, {});
-         if (rc == 0) rc = db.exec(kTable);
+         int rc = startTable(db, path, false);
          if (rc == 0) rc = insertRows(db, 1, 12, "file");
          if (rc == 0) rc = db.close();
          const std::string garbage(5000, 'w');
