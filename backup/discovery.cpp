@@ -43,9 +43,19 @@ int readBackupFolder(BackupInfo* info, const std::string& folder) {
 
   BackupInfo fresh;
   fresh.folder = platform::toWide(trimmed);
-  FileSource source(&file);
-  LineReader lines(&source);
-  applyInfoPlistKeys(&lines, &fresh);
+  char magic[8] = {};
+  std::size_t got = 0;
+  file.readAt(0, magic, sizeof magic, &got);
+  if (isBinaryInfoPlist(std::string_view(magic, got))) {
+    std::string bytes;
+    // A damaged or oversized binary plist still lists the backup, without its fields.
+    if (platform::readWholeFile(plist, kMaxBinaryInfoPlist, &bytes) == kOk)
+      applyBinaryInfoPlist(bytes, &fresh);
+  } else {
+    FileSource source(&file);
+    LineReader lines(&source);
+    applyInfoPlistKeys(&lines, &fresh);
+  }
   fresh.encrypted = probeEncrypted(trimmed);
   *info = std::move(fresh);
   return kOk;

@@ -1,9 +1,13 @@
 #include "backup/info_plist.h"
 
+#include <cmath>
 #include <cstring>
 #include <string_view>
 
 #include "backup/backup_date.h"
+#include "backup/binary_plist.h"
+#include "platform/local_time.h"
+#include "platform/result.h"
 #include "platform/text.h"
 
 namespace qv::backup {
@@ -67,6 +71,9 @@ bool LineReader::next(std::string* line) {
 }
 
 namespace {
+
+// Seconds between 1970-01-01 and 2001-01-01, the epoch of a property list's dates.
+constexpr std::int64_t kAppleEpochSeconds = 978307200;
 
 bool contains(std::string_view line, std::string_view what) {
   return line.find(what) != std::string_view::npos;
@@ -180,6 +187,35 @@ void applyInfoPlistKeys(LineReader* lines, BackupInfo* info) {
       return;  // nothing after the serial number is read
     }
   }
+}
+
+bool isBinaryInfoPlist(std::string_view firstBytes) {
+  return plist::looksLikeBinaryPlist(firstBytes);
+}
+
+int applyBinaryInfoPlist(std::string_view bytes, BackupInfo* info) {
+  plist::PlistValue root;
+  if (plist::readBinaryPlist(bytes, &root) != kOk || !root.is(plist::PlistKind::kDict))
+    return kInvalid;
+  auto text = [&root](const char* key) -> const std::string* {
+    const plist::PlistValue* v = root.find(key);
+    return v != nullptr && v->is(plist::PlistKind::kString) ? &v->bytes : nullptr;
+  };
+  if (const std::string* name = text("Display Name")) info->displayName = platform::toWide(*name);
+  const plist::PlistValue* date = root.find("Last Backup Date");
+  // Dates past what a backup can have been made at (and NaN) leave the field alone.
+  if (date != nullptr && date->is(plist::PlistKind::kDate) && date->real > -1e10 &&
+      date->real < 1e10) {
+    const auto seconds = static_cast<std::int64_t>(std::floor(date->real)) + kAppleEpochSeconds;
+    const std::string raw = platform::formatCivil(platform::unixToCivil(seconds));
+    const std::string local = localBackupDate(raw);
+    info->lastBackupDate = local.empty() ? raw : local;
+  }
+  if (const std::string* phone = text("Phone Number")) info->phoneNumber = *phone;
+  if (const std::string* version = text("Product Version"))
+    info->versionAbove11 = leadingNumber(*version) > 11;
+  if (const std::string* serial = text("Serial Number")) info->serialNumber = *serial;
+  return kOk;
 }
 
 }  // namespace qv::backup

@@ -16,6 +16,10 @@
 //
 // Keys are tested in this order and a line matches one key at most. A key whose next line is
 // missing or lacks the opening tag leaves its field unchanged.
+//
+// Some backup programs write Info.plist as a binary property list ("bplist00"): the same five
+// keys are then read from its top dictionary (strings, and the date as seconds since
+// 2001-01-01 UTC) with the bounded reader of backup/binary_plist.h.
 #pragma once
 
 #include <cstddef>
@@ -78,6 +82,18 @@ class LineReader {
 // Applies the key rules above to the lines, writing into info; fields whose keys are absent
 // keep what info held.
 void applyInfoPlistKeys(LineReader* lines, BackupInfo* info);
+
+// The largest binary Info.plist read (it carries the apps' icons and metadata); a larger one
+// leaves the record's fields empty.
+constexpr std::uint64_t kMaxBinaryInfoPlist = 128u << 20;
+
+// Whether the bytes start a binary property list.
+bool isBinaryInfoPlist(std::string_view firstBytes);
+
+// The five keys from a binary Info.plist, written into info; fields whose keys are absent (or of
+// another type) keep what info held. kInvalid when the bytes are no binary property list with
+// a dictionary at its top.
+int applyBinaryInfoPlist(std::string_view bytes, BackupInfo* info);
 
 // Decodes the XML character references of a plist string (&amp; &lt; &gt; &quot; &apos; and
 // numeric ones); a reference that does not parse is kept as it stands.

@@ -1,10 +1,12 @@
-// `quenvale sqlite FILE [TABLE] [--json] [--deleted-only]`: every row image the page reader
-// finds in one table, or in every table of the schema: live cells, cells of freelist pages
-// and records carved from free space.
+// `quenvale sqlite FILE [TABLE] [--json] [--deleted-only] [--no-wal]`: every row image the page
+// reader finds in one table, or in every table of the schema: live cells, cells of freelist
+// pages, records carved from free space, and with the write-ahead log beside the file (unless
+// --no-wal) the cells its frames hold and those of the page versions its commits replaced.
 //
-// A freelist or carved row that is a leftover copy of a live row of the same table (its values
-// equal the live row's and, when it has a row id, so is the row id) is marked stale: a copy
-// the database left behind when it moved a row, not a deleted row. Live rows of a table always
+// A freelist, carved or superseded row that is a leftover copy of a live row of the same table
+// (its values equal the live row's and, when it has a row id, so is the row id) is marked
+// stale: a copy the database left behind when it moved a row, not a deleted row. So is a
+// superseded row found again in a still older version of its page. Live rows of a table always
 // come before its other rows in a scan, so the live values are known by then. Each table is
 // carved with the column count its CREATE statement declares (the width table's for a table
 // without one), as the readers do.
@@ -35,14 +37,19 @@ namespace {
 // Output is gathered and written in large pieces.
 constexpr std::size_t kFlushAt = 1 << 20;
 
-const char* kindName(db::RowKind kind) {
-  switch (kind) {
+// A cell read from a frame of the write-ahead log is a "wal" row (deleted when a later commit
+// replaced the frame); a cell of the database file's own page that the log replaced is
+// "superseded".
+const char* kindName(const db::RowImage& row) {
+  switch (row.kind) {
     case db::RowKind::kLive:
-      return "live";
+      return row.frame != 0 ? "wal" : "live";
     case db::RowKind::kFreelist:
       return "freelist";
     case db::RowKind::kCarved:
       return "carved";
+    case db::RowKind::kSuperseded:
+      return row.frame != 0 ? "wal" : "superseded";
   }
   return "?";
 }
@@ -151,6 +158,7 @@ class ListingSink : public db::RowSink {
     table_ = terminalText(table);
     tableJson_ = jsonString(table);
     live_ = db::KeptRows<std::uint64_t>();
+    superseded_ = db::KeptRows<std::uint64_t>();
   }
 
   int onRow(db::SqlitePageReader& reader, const db::RowImage& row) override {
@@ -173,6 +181,12 @@ class ListingSink : public db::RowSink {
       live_.add(hash, rowId);
     } else {
       stale = live_.covers(hash, rowId);
+    }
+    // Every older version of a page repeats the rows the log did not touch: only the first
+    // finding of a superseded row is news.
+    if (row.kind == db::RowKind::kSuperseded) {
+      stale = stale || superseded_.covers(hash, rowId);
+      superseded_.add(hash, rowId);
     }
     if (deletedOnly_ && row.deleted == 0) return kOk;
     if (json_) {
@@ -261,11 +275,13 @@ class ListingSink : public db::RowSink {
     put("{\"table\": ");
     put(tableJson_);
     put(", \"kind\": \"");
-    put(kindName(row.kind));
+    put(kindName(row));
     put("\", \"deleted\": ");
     putInt(row.deleted);
     put(", \"page\": ");
     putInt(row.pageIndex);
+    put(", \"frame\": ");
+    putInt(row.frame);
     put(", \"offset\": ");
     putInt(row.offset);
     put(", \"rowid\": ");
@@ -318,8 +334,8 @@ class ListingSink : public db::RowSink {
 
   void appendText(const db::RowImage& row, db::TextEncoding enc, bool stale) {
     char buf[160];
-    std::snprintf(buf, sizeof buf, "%-20s %-8s %u %8u %5u %12" PRId64 " %-5s ", table_.c_str(),
-                  kindName(row.kind), row.deleted, row.pageIndex, row.offset, row.rowId,
+    std::snprintf(buf, sizeof buf, "%-20s %-10s %u %8u %6u %5u %12" PRId64 " %-5s ", table_.c_str(),
+                  kindName(row), row.deleted, row.pageIndex, row.frame, row.offset, row.rowId,
                   stale ? "stale" : "-");
     out_ += buf;
     bool first = true;
@@ -342,21 +358,24 @@ class ListingSink : public db::RowSink {
   std::string out_;
   db::Record record_;
   std::vector<char> scratch_;
-  db::KeptRows<std::uint64_t> live_;  // values hashes of the table's live rows
+  db::KeptRows<std::uint64_t> live_;        // values hashes of the table's live rows
+  db::KeptRows<std::uint64_t> superseded_;  // and of its superseded rows listed so far
   std::uint64_t rows_ = 0;
 };
 
 }  // namespace
 
 int runSqlite(const Args& args) {
-  CommandLine command("sqlite", args, {"--json", "--deleted-only"}, {});
+  CommandLine command("sqlite", args, {"--json", "--deleted-only", "--no-wal"}, {});
   if (auto status = command.finishedEarly()) return *status;
   const std::vector<std::string>& words = command.positional();
   if (words.empty() || words.size() > 2) return command.usageError("sqlite needs FILE [TABLE]");
   const std::string& path = words[0];
 
   db::SqlitePageReader reader;
-  int rc = reader.Open(path);
+  // The write-ahead log beside the file belongs to it, as SQLite would take it.
+  int rc = reader.Open(command.has("--no-wal") ? db::DatabaseFile(path)
+                                               : db::DatabaseFile(path, path + "-wal"));
   if (rc != kOk) return reportFailure(rc, path);
   std::vector<db::SchemaEntry> schema;
   int schemaRc = reader.ReadSchema(&schema);

@@ -21,10 +21,14 @@ const std::vector<Command>& allCommands() {
        "  Reads FOLDER/Info.plist and the backup's manifest (Manifest.db or Manifest.mbdb).\n",
        runInfo},
       {"sqlite", "list every row image of a SQLite table: live, freelist and carved",
-       "usage: quenvale sqlite FILE [TABLE] [--json] [--deleted-only]\n"
-       "  Reads FILE with the program's own page reader. Without TABLE every table of the\n"
-       "  schema is listed. --json prints JSON Lines, one object per row image;\n"
-       "  --deleted-only leaves out the live rows.\n",
+       "usage: quenvale sqlite FILE [TABLE] [--json] [--deleted-only] [--no-wal]\n"
+       "  Reads FILE with the program's own page reader, together with its write-ahead log\n"
+       "  FILE-wal when there is one (--no-wal reads the file alone); nothing is written.\n"
+       "  Without TABLE every table of the schema is listed. --json prints JSON Lines, one\n"
+       "  object per row image: \"kind\" is live, wal (a cell of a frame of the log; deleted\n"
+       "  when a later commit replaced the frame), superseded (a cell of the file's page\n"
+       "  that the log replaced), freelist or carved, \"frame\" the log's frame the page\n"
+       "  came from (0: the file). --deleted-only leaves out the live rows.\n",
        runSqlite},
       {"scan", "sort a backup into the fourteen categories and count each",
        "usage: quenvale scan BACKUP_FOLDER [--only CATEGORIES] [--json] [--password-stdin]\n"

@@ -4,13 +4,13 @@
 #include <cmath>
 #include <limits>
 
+#include "db/column_dates.h"
 #include "db/contact_reader.h"
 #include "db/local_dates.h"
 #include "db/phone_lookup.h"
 #include "db/row_columns.h"
 #include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
-#include "db/sqlite_probe.h"
 #include "db/table_columns.h"
 #include "db/table_shapes.h"
 #include "db/text_sort.h"
@@ -21,28 +21,31 @@ namespace qv::db {
 
 namespace {
 
-constexpr int kOriginatedColumn = 10;
-constexpr int kDateColumn = 12;
-constexpr int kDurationColumn = 13;
+// Where a call's columns lie, by name in the table's statement. Without a statement: the
+// places of iOS 10 and 11 for ZCALLRECORD, and for `call` the layout every version kept from
+// iOS 4 on (1 address, 2 date, 3 duration, 4 flags).
+struct CallColumns {
+  int direction, date, duration, number;
+};
 
-// A floating value truncated toward zero into a range; NaN and values outside it give `none`.
-bool truncated(double v, double lo, double hi, std::int64_t* out) {
-  if (!std::isfinite(v)) return false;
-  v = std::trunc(v);
-  if (v < lo || v > hi) return false;
-  *out = static_cast<std::int64_t>(v);
-  return true;
+CallColumns callColumns(const TableLayout& table, bool newer) {
+  if (newer) {
+    return {table.position({"ZORIGINATED"}, 10), table.position({"ZDATE"}, 12),
+            table.position({"ZDURATION"}, 13), table.position({"ZADDRESS"}, 20)};
+  }
+  return {table.position({"flags"}, 4), table.position({"date"}, 2),
+          table.position({"duration"}, 3), table.position({"address"}, 1)};
 }
 
-std::uint32_t durationOf(const RowColumns& row, bool floatsToo) {
+std::uint32_t durationOf(const RowColumns& row, int column, bool floatsToo) {
   constexpr double kMax = std::numeric_limits<std::uint32_t>::max();
   std::int64_t v = 0;
   double d = 0;
-  if (row.integer(kDurationColumn, &v)) {
+  if (row.integer(column, &v)) {
     return static_cast<std::uint32_t>(
         std::clamp<std::int64_t>(v, 0, static_cast<std::int64_t>(kMax)));
   }
-  if (floatsToo && row.real(kDurationColumn, &d)) {
+  if (floatsToo && row.real(column, &d)) {
     if (std::isfinite(d) && d > 0) return static_cast<std::uint32_t>(std::min(std::trunc(d), kMax));
   }
   return 0;
@@ -52,8 +55,8 @@ std::uint32_t durationOf(const RowColumns& row, bool floatsToo) {
 // does not give one.
 class CallDecoder {
  public:
-  CallDecoder(bool newer, int versionFlag, LocalDates& dates)
-      : newer_(newer), versionFlag_(versionFlag), dates_(dates) {}
+  CallDecoder(bool newer, const CallColumns& columns, LocalDates& dates)
+      : newer_(newer), cols_(columns), dates_(dates) {}
 
   // Learns the header scans' width from the header size of the live and freelist cells it is
   // handed (the carving waits for them: TableScan::learnt).
@@ -63,7 +66,7 @@ class CallDecoder {
 
  private:
   bool newer_;
-  int versionFlag_;
+  CallColumns cols_;
   LocalDates& dates_;
   TableShape* learning_ = nullptr;
 };
@@ -81,22 +84,19 @@ int CallDecoder::decode(SqlitePageReader& reader, const RowImage& image, CallRec
   CallRecord& c = *out;
   c = CallRecord();
 
-  std::int64_t originated = -1;
-  if (row.integer(kOriginatedColumn, &originated)) c.incoming = originated == 0 ? 1 : 0;
-
-  std::uint32_t seconds = 0;
-  double d = 0;
-  std::int64_t whole = 0;
-  if (row.smallUnsigned(kDateColumn, &seconds) && row.column(kDateColumn)->serialType <= 4) {
-    c.date = newer_ ? dates_.appleTime(seconds) : dates_.unixTime(seconds);
-  } else if (newer_ && row.real(kDateColumn, &d) && truncated(d, -1e15, 1e15, &whole)) {
-    c.date = dates_.appleTime(whole);
+  std::int64_t direction = -1;
+  if (row.integer(cols_.direction, &direction)) {
+    // ZORIGINATED is 0 for a call that came in; the older table's flags have bit 0 set for a
+    // call that went out (4 incoming, 5 outgoing).
+    c.incoming = newer_ ? (direction == 0 ? 1 : 0) : ((direction & 1) == 0 ? 1 : 0);
   }
-  c.duration = durationOf(row, newer_);
+  c.date = columnDate(row, cols_.date, newer_ ? DateForm::kAppleSeconds : DateForm::kUnixSeconds,
+                      dates_);
+  c.duration = durationOf(row, cols_.duration, newer_);
 
-  const int numberColumn = newer_ && versionFlag_ != 0 ? 21 : 20;
-  // Core Data declares ZADDRESS a blob; the phone stores the number's UTF-8 bytes in it.
-  const RowColumns::Text t = row.text(numberColumn, &c.number, newer_);
+  // Core Data declared ZADDRESS a blob up to iOS 11 (the phone stores the number's UTF-8 bytes
+  // in it) and a text since.
+  const RowColumns::Text t = row.text(cols_.number, &c.number, newer_);
   if (t == RowColumns::Text::kBad) return kInvalid;
   if (!newer_ &&
       std::any_of(c.number.begin(), c.number.end(), [](wchar_t ch) { return ch < L' '; }))
@@ -111,26 +111,17 @@ std::wstring callKey(const CallRecord& c) {
 
 }  // namespace
 
-int ProbeCallRecordTable(const std::string& path, bool* present) {
-  int columns = 0;
-  const int rc = probeTable(path, "ZCALLRECORD", &columns);
-  *present = rc == kOk;
-  return rc == kQueryFailed ? kOk : rc;
-}
-
-int ReadCalls(const std::string& callHistoryPath, const std::string& addressBookPath,
-              int versionFlag, std::vector<CallRecord>* calls) {
-  bool newer = false;
-  int rc = ProbeCallRecordTable(callHistoryPath, &newer);
-  if (rc != kOk) return rc;
-
+int ReadCalls(const DatabaseFile& callHistory, const DatabaseFile& addressBook, int versionFlag,
+              std::vector<CallRecord>* calls) {
   SqlitePageReader reader;
-  rc = reader.Open(callHistoryPath);
+  int rc = reader.Open(callHistory);
   if (rc != kOk) return rc;
+  // The schema, read through the write-ahead log, says which table the file holds.
+  const std::vector<SchemaEntry> schema = readSchemaOf(reader);
+  const bool newer = hasTable(schema, "ZCALLRECORD");
   const std::string table = newer ? "ZCALLRECORD" : "call";
   LocalDates dates;
-  CallDecoder decoder(newer, versionFlag, dates);
-  const std::vector<SchemaEntry> schema = readSchemaOf(reader);
+  CallDecoder decoder(newer, callColumns(TableLayout::of(schema, table), newer), dates);
   TableScan scan;
   scan.shape = tableShape(schema, table);
   TableShape learnt;
@@ -152,7 +143,7 @@ int ReadCalls(const std::string& callHistoryPath, const std::string& addressBook
       callKey, &rows);
   for (auto& r : rows) calls->push_back(std::move(r.record));
 
-  rc = reader.Open(addressBookPath);
+  rc = reader.Open(addressBook);
   if (rc != kOk) return rc;
   std::vector<ContactRecord> contacts;
   ScanContacts(reader, versionFlag, &contacts);

@@ -66,10 +66,10 @@ std::string makeLine(const LineRow& r) {
 
 }  // namespace
 
-int WriteContactLines(const std::string& addressBookPath, const std::string& outputPath,
+int WriteContactLines(const DatabaseFile& addressBook, const std::string& outputPath,
                       std::uint64_t startRowId) {
   SqlitePageReader reader;
-  int rc = reader.Open(addressBookPath);
+  int rc = reader.Open(addressBook);
   if (rc != kOk) return rc;
   TableScan scan;
   scan.shape = tableShape(readSchemaOf(reader), kContactsTable);

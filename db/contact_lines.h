@@ -13,12 +13,14 @@
 #include <cstdint>
 #include <string>
 
+#include "db/sqlite_page_reader.h"
+
 namespace qv::db {
 
 // Appends the lines to the output file. Rows without a row id (carved ones) get startRowId + 1,
 // then on; a row with a row id keeps it. Returns 0, the reader's open code, or the code of
 // writing the output file.
-int WriteContactLines(const std::string& addressBookPath, const std::string& outputPath,
+int WriteContactLines(const DatabaseFile& addressBook, const std::string& outputPath,
                       std::uint64_t startRowId);
 
 }  // namespace qv::db

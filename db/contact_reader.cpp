@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "db/person_name.h"
 #include "db/row_columns.h"
 #include "db/row_scan.h"
 #include "db/table_columns.h"
 #include "db/table_shapes.h"
 #include "db/text_sort.h"
 #include "db/varint.h"
+#include "platform/ascii.h"
 #include "platform/result.h"
 
 namespace qv::db {
@@ -16,13 +18,37 @@ namespace {
 
 const char kContactsTable[] = "ABPersonFullTextSearch_content";
 
+// The content table names its columns "c<k><Field>" ('c0First', 'c16Phone'): the field after
+// the number says what a column holds, wherever the version put it.
 struct ContactColumns {
-  int phone, email, address, social, url;
+  int first, last, company, phone, email, address, social, url;
 };
 
-ContactColumns columnsFor(int versionFlag) {
-  if (versionFlag != 0) return {17, 18, 19, 20, 21};
-  return {16, 17, 18, 19, 20};
+int fieldColumn(const TableLayout& table, std::string_view field, int fallback) {
+  if (!table.known()) return fallback;
+  for (std::size_t i = 0; i < table.columns().size(); ++i) {
+    std::string_view name = table.columns()[i].name;
+    if (name.empty() || platform::asciiLower(name[0]) != 'c') continue;
+    std::size_t digits = 1;
+    while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9') ++digits;
+    if (digits > 1 && platform::equalsNoCase(name.substr(digits), field))
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// By name; without a statement, the layout the version flag names (24 or 25 columns, or 26
+// from iOS 10 on, where OrganizationPhonetic moved the later fields one column on).
+ContactColumns columnsFor(const TableLayout& table, int versionFlag) {
+  const int shift = versionFlag != 0 ? 1 : 0;
+  return {fieldColumn(table, "First", 1),
+          fieldColumn(table, "Last", 2),
+          fieldColumn(table, "Organization", 7),
+          fieldColumn(table, "Phone", 16 + shift),
+          fieldColumn(table, "Email", 17 + shift),
+          fieldColumn(table, "Address", 18 + shift),
+          fieldColumn(table, "SocialProfile", 19 + shift),
+          fieldColumn(table, "URL", 20 + shift)};
 }
 
 bool hasControlCharacter(const std::wstring& text) {
@@ -33,7 +59,7 @@ bool hasControlCharacter(const std::wstring& text) {
 // for a table whose statement gives no width, the width of the last cell's header.
 class ContactDecoder {
  public:
-  explicit ContactDecoder(int versionFlag) : cols_(columnsFor(versionFlag)) {}
+  explicit ContactDecoder(const ContactColumns& columns) : cols_(columns) {}
 
   // Learns the width from the serial-type bytes of the live and freelist cells: more than 25
   // bytes mean the 25-column layout (the carving waits for them: TableScan::learnt).
@@ -68,11 +94,11 @@ int ContactDecoder::decode(SqlitePageReader& reader, const RowImage& image, Cont
     std::wstring text;
     if (row.text(col.column, &text) != RowColumns::Text::kGood) return kInvalid;
     const int n = col.column;
-    if (n == 1)
+    if (n == cols_.first)
       first = std::move(text);
-    else if (n == 2)
+    else if (n == cols_.last)
       last = std::move(text);
-    else if (n == 7)
+    else if (n == cols_.company)
       c.company = std::move(text);
     else if (n == cols_.phone)
       c.phone = std::move(text);
@@ -86,7 +112,7 @@ int ContactDecoder::decode(SqlitePageReader& reader, const RowImage& image, Cont
       c.url = std::move(text);
   }
   if (hasControlCharacter(c.phone)) return kInvalid;
-  c.name = first + last;
+  c.name = fullName(first, last);
   return kOk;
 }
 
@@ -99,7 +125,7 @@ std::wstring contactKey(const ContactRecord& c) {
 int ScanContacts(SqlitePageReader& reader, int versionFlag, std::vector<ContactRecord>* out,
                  std::uint64_t* maxRowId) {
   const std::vector<SchemaEntry> schema = readSchemaOf(reader);
-  ContactDecoder decoder(versionFlag);
+  ContactDecoder decoder(columnsFor(TableLayout::of(schema, kContactsTable), versionFlag));
   TableScan scan;
   scan.shape = tableShape(schema, kContactsTable);
   TableShape learnt = scan.shape;
@@ -139,10 +165,10 @@ std::wstring distinctPhoneNumbers(const std::wstring& phoneText) {
   return out;
 }
 
-int ReadContacts(const std::string& addressBookPath, int versionFlag,
+int ReadContacts(const DatabaseFile& addressBook, int versionFlag,
                  std::vector<ContactRecord>* contacts, std::uint64_t* maxContactRowId) {
   SqlitePageReader reader;
-  const int rc = reader.Open(addressBookPath);
+  const int rc = reader.Open(addressBook);
   if (rc != kOk) return rc;
   std::vector<ContactRecord> scanned;
   std::uint64_t maxRowId = 0;
@@ -150,7 +176,11 @@ int ReadContacts(const std::string& addressBookPath, int versionFlag,
   ScanContacts(reader, versionFlag, &scanned, &maxRowId);
   std::vector<ContactRecord> kept;
   for (ContactRecord& c : scanned) {
-    if (c.phone.empty()) continue;
+    // A person known only by an e-mail address, a postal address or a company is still a
+    // contact; a row that holds nothing at all is none.
+    if (c.phone.empty() && c.name.empty() && c.company.empty() && c.email.empty() &&
+        c.address.empty() && c.social.empty() && c.url.empty())
+      continue;
     if (c.name.empty()) c.name = L"No Name";
     c.phone = distinctPhoneNumbers(c.phone);
     kept.push_back(std::move(c));

@@ -142,10 +142,10 @@ std::string makeLine(const LineRow& r) {
 
 }  // namespace
 
-int WriteMessageLinesAt(const std::string& smsPath, const std::string& outputPath,
+int WriteMessageLinesAt(const DatabaseFile& sms, const std::string& outputPath,
                         std::uint64_t startRowId, std::int64_t nowAppleSeconds) {
   SqlitePageReader reader;
-  int rc = reader.Open(smsPath);
+  int rc = reader.Open(sms);
   if (rc != kOk) return rc;
   // Every row is read as the 38-column layout.
   TableScan scan;
@@ -168,10 +168,10 @@ int WriteMessageLinesAt(const std::string& smsPath, const std::string& outputPat
   return out.finish();
 }
 
-int WriteMessageLines(const std::string& smsPath, const std::string& outputPath,
+int WriteMessageLines(const DatabaseFile& sms, const std::string& outputPath,
                       std::uint64_t startRowId) {
   const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr)) - kAppleEpochOffset;
-  return WriteMessageLinesAt(smsPath, outputPath, startRowId, now);
+  return WriteMessageLinesAt(sms, outputPath, startRowId, now);
 }
 
 }  // namespace qv::db

@@ -19,15 +19,17 @@
 #include <cstdint>
 #include <string>
 
+#include "db/sqlite_page_reader.h"
+
 namespace qv::db {
 
 // Appends the lines to the output file. New row ids start at startRowId + 1. Returns 0, the
 // reader's open code, or the code of writing the output file.
-int WriteMessageLines(const std::string& smsPath, const std::string& outputPath,
+int WriteMessageLines(const DatabaseFile& sms, const std::string& outputPath,
                       std::uint64_t startRowId);
 
 // The same with the time that deleted rows get as their date, in seconds since 2001-01-01.
-int WriteMessageLinesAt(const std::string& smsPath, const std::string& outputPath,
+int WriteMessageLinesAt(const DatabaseFile& sms, const std::string& outputPath,
                         std::uint64_t startRowId, std::int64_t nowAppleSeconds);
 
 }  // namespace qv::db

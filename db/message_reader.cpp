@@ -18,9 +18,6 @@ namespace qv::db {
 
 namespace {
 
-// Address book content tables of this many columns or more put the phone text at 17.
-constexpr int kShiftedContactColumns = 26;
-
 struct HandleRow {
   std::uint32_t deleted = 0;
   std::wstring address;
@@ -42,16 +39,28 @@ std::wstring messageKey(const MessageRecord& m) {
   return fieldsKey(m.fromMe, m.handleId, m.date, m.text);
 }
 
-int decodeJoin(SqlitePageReader& reader, const RowImage& image, JoinRow* out) {
-  // The join table has no row-id alias: its first column is stored. A carved record whose
-  // first serial type was overwritten would read the message id as the attachment id.
-  if (image.carvedLayout && image.firstColumn != 0) return kInvalid;
-  RowColumns row;
-  int rc = row.load(image, reader.textEncoding());
-  if (rc != kOk) return rc;
-  row.reference(0, &out->messageId);
-  row.reference(1, &out->attachmentId);
-  return kOk;
+// The join table's two references, by name.
+struct JoinColumns {
+  int message = 0, attachment = 1;
+  bool hasAlias = false;
+};
+
+auto joinDecoder(const TableLayout& table) {
+  JoinColumns c;
+  c.message = table.position({"message_id"}, c.message);
+  c.attachment = table.position({"attachment_id"}, c.attachment);
+  c.hasAlias = table.rowIdAlias() >= 0;
+  return [c](SqlitePageReader& reader, const RowImage& image, JoinRow* out) {
+    // Without a row-id alias the first column is stored: a carved record whose first serial
+    // type was overwritten would read the message id as the attachment id.
+    if (!c.hasAlias && image.carvedLayout && image.firstColumn != 0) return kInvalid;
+    RowColumns row;
+    int rc = row.load(image, reader.textEncoding());
+    if (rc != kOk) return rc;
+    row.reference(c.message, &out->messageId);
+    row.reference(c.attachment, &out->attachmentId);
+    return kOk;
+  };
 }
 
 // Every text-bearing row of handle or attachment keeps its text; rows without a usable text
@@ -81,12 +90,12 @@ class ProgressReporter {
 
 }  // namespace
 
-int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
+int ReadMessages(const DatabaseFile& sms, const DatabaseFile& addressBook,
                  ConversationMap* conversations, const ReadProgress& progress,
                  std::uint64_t* maxMessageRowId) {
   const ProgressReporter reporter(progress);
   SqlitePageReader reader;
-  int result = reader.Open(smsPath);
+  int result = reader.Open(sms);
   std::vector<ScannedRow<MessageRecord>> messages;
   std::vector<ScannedRow<HandleRow>> handles;
   std::vector<ScannedRow<AttachmentRow>> attachments;
@@ -105,7 +114,7 @@ int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
     };
 
     // A damaged page ends one table's scan; the rows read before it are used.
-    MessageDecoder decoder(dates);
+    MessageDecoder decoder(dates, MessageColumns::of(TableLayout::of(schema, "message")));
     TableScan messageScan = scanOf("message");
     TableShape learnt = messageScan.shape;
     if (declaredColumnCount(schema, "message") == 0) {
@@ -121,31 +130,26 @@ int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
     if (int answer = reporter.report(5)) return answer;
     *maxMessageRowId = decoder.maxRowId();
     scanRows(
-        reader, "handle", scanOf("handle"), namedDecoder(1, &HandleRow::address),
+        reader, "handle", scanOf("handle"),
+        namedDecoder(TableLayout::of(schema, "handle").position({"id"}, 1), &HandleRow::address),
         [](const HandleRow& h) { return fieldsKey(h.address); }, &handles);
     if (int answer = reporter.report(4)) return answer;
     scanRows(
-        reader, "attachment", scanOf("attachment"), namedDecoder(4, &AttachmentRow::fileName),
+        reader, "attachment", scanOf("attachment"),
+        namedDecoder(TableLayout::of(schema, "attachment").position({"filename"}, 4),
+                     &AttachmentRow::fileName),
         [](const AttachmentRow& a) { return fieldsKey(a.fileName); }, &attachments);
     if (int answer = reporter.report(3)) return answer;
     scanRows(
-        reader, "message_attachment_join", scanOf("message_attachment_join"), decodeJoin,
+        reader, "message_attachment_join", scanOf("message_attachment_join"),
+        joinDecoder(TableLayout::of(schema, "message_attachment_join")),
         [](const JoinRow& j) { return fieldsKey(j.messageId, j.attachmentId); }, &joins);
     if (int answer = reporter.report(2)) return answer;
 
     // Without a readable address book (a tablet, an enciphered or missing file) the messages
     // are still listed, only without contact names: losing every conversation for want of
     // names would hide what the user came for.
-    if (reader.Open(addressBookPath) == kOk) {
-      // The address book's layout by its own column count: the newer table moved the phone
-      // text one column on.
-      const int flag =
-          declaredColumnCount(readSchemaOf(reader), "ABPersonFullTextSearch_content") >=
-                  kShiftedContactColumns
-              ? 1
-              : 0;
-      ScanContacts(reader, flag, &contacts);
-    }
+    if (reader.Open(addressBook) == kOk) ScanContacts(reader, 0, &contacts);
     return reporter.report(1);
   };
   result = run();
@@ -173,8 +177,6 @@ int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
     for (const ContactRecord& c : contacts) phones.push_back(&c.phone);
     PhoneLookup lookup(phones);
 
-    std::vector<MessageRecord> list;
-    list.reserve(messages.size());
     for (auto& scanned : messages) {
       MessageRecord& m = scanned.record;
       m.address.clear();
@@ -190,10 +192,22 @@ int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
         auto f = fileOfMessage.find(m.rowId);
         if (f != fileOfMessage.end()) m.attachment = *f->second;
       }
-      list.push_back(std::move(m));
     }
-    stableSortByText(&list, [](const MessageRecord& m) -> const std::wstring& { return m.date; });
-    for (MessageRecord& m : list) (*conversations)[m.handleId].push_back(std::move(m));
+    // Each message moves once, in date order, into a conversation that has room for all of
+    // its messages: no second list of a hundred thousand messages is ever held.
+    const std::vector<std::uint32_t> order = sortedOrder(
+        messages,
+        [](const ScannedRow<MessageRecord>& m) -> const std::wstring& { return m.record.date; });
+    std::unordered_map<std::int32_t, std::size_t> perHandle;
+    for (const auto& scanned : messages) ++perHandle[scanned.record.handleId];
+    for (const auto& count : perHandle) {
+      std::vector<MessageRecord>& list = (*conversations)[count.first];
+      list.reserve(list.size() + count.second);
+    }
+    for (std::uint32_t i : order) {
+      MessageRecord& m = messages[i].record;
+      (*conversations)[m.handleId].push_back(std::move(m));
+    }
   }
   if (progress.callback != nullptr) progress.callback(progress.user, progress.base + progress.step);
   return result;

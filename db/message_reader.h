@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "db/records.h"
+#include "db/sqlite_page_reader.h"
 
 namespace qv::db {
 
@@ -40,7 +41,7 @@ struct ReadProgress {
 // messages carry the marker 1; leftover copies of live rows are not listed. *maxMessageRowId
 // is set to the highest message row id of a cell read. Returns 0, the reader's open code for
 // either file (then no conversation is added), or the callback's stop answer.
-int ReadMessages(const std::string& smsPath, const std::string& addressBookPath,
+int ReadMessages(const DatabaseFile& sms, const DatabaseFile& addressBook,
                  ConversationMap* conversations, const ReadProgress& progress,
                  std::uint64_t* maxMessageRowId);
 

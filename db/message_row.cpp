@@ -1,43 +1,20 @@
 #include "db/message_row.h"
 
-#include <cmath>
-
+#include "db/column_dates.h"
 #include "db/row_columns.h"
 #include "db/varint.h"
 #include "platform/result.h"
 
 namespace qv::db {
 
-namespace {
-
-constexpr int kTextColumn = 2;
-constexpr int kHandleColumn = 5;
-constexpr int kDateColumn = 15;
-constexpr int kFromMeColumn = 21;
-
-std::wstring messageDate(const RowColumns& row, LocalDates& dates) {
-  const RecordColumn* c = row.column(kDateColumn);
-  if (c == nullptr) return {};
-  const std::uint8_t* content = row.data() + c->offset;
-  switch (c->serialType) {
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-      return dates.appleTime(unsignedValue(content, c->serialType));
-    case 6:  // nanoseconds since 2001 (iOS 11 on)
-      return dates.appleNanoseconds(integerValue(content, c->serialType));
-    case 7: {
-      const double ns = realValue(content);
-      if (!std::isfinite(ns) || std::fabs(ns) >= 9.2e18) return {};
-      return dates.appleNanoseconds(static_cast<std::int64_t>(std::trunc(ns)));
-    }
-    default:
-      return {};
-  }
+MessageColumns MessageColumns::of(const TableLayout& table) {
+  MessageColumns c;
+  c.text = table.position({"text"}, c.text);
+  c.handle = table.position({"handle_id"}, c.handle);
+  c.date = table.position({"date"}, c.date);
+  c.fromMe = table.position({"is_from_me"}, c.fromMe);
+  return c;
 }
-
-}  // namespace
 
 int MessageDecoder::decode(SqlitePageReader& reader, const RowImage& image, MessageRecord* out) {
   if (!image.carvedLayout) {
@@ -54,11 +31,11 @@ int MessageDecoder::decode(SqlitePageReader& reader, const RowImage& image, Mess
   m = MessageRecord();
   m.rowId = static_cast<std::uint32_t>(image.rowId);
   std::uint32_t handle = 0;
-  if (row.reference(kHandleColumn, &handle)) m.handleId = static_cast<std::int32_t>(handle);
-  m.date = messageDate(row, dates_);
+  if (row.reference(columns_.handle, &handle)) m.handleId = static_cast<std::int32_t>(handle);
+  m.date = columnDate(row, columns_.date, DateForm::kAppleSecondsOrNanoseconds, dates_);
   std::int64_t fromMe = 0;
-  m.fromMe = row.integer(kFromMeColumn, &fromMe) && fromMe == 1 ? 1 : 0;
-  if (row.text(kTextColumn, &m.text) != RowColumns::Text::kGood) return kInvalid;
+  m.fromMe = row.integer(columns_.fromMe, &fromMe) && fromMe == 1 ? 1 : 0;
+  if (row.text(columns_.text, &m.text) != RowColumns::Text::kGood) return kInvalid;
   return kOk;
 }
 

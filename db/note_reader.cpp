@@ -1,9 +1,9 @@
 #include "db/note_reader.h"
 
-#include <cmath>
 #include <deque>
 #include <unordered_map>
 
+#include "db/column_dates.h"
 #include "db/local_dates.h"
 #include "db/row_columns.h"
 #include "db/row_scan.h"
@@ -16,41 +16,40 @@ namespace qv::db {
 
 namespace {
 
-constexpr int kContentColumn = 4;  // ZNOTEBODY
-constexpr int kBodyColumn = 11;    // ZNOTE
-constexpr int kDateColumn = 14;
-constexpr int kTitleColumn = 19;
+// Where the columns read lie, by name; without a statement, the places of the 20-column ZNOTE.
+struct NoteColumns {
+  int content, body, date, title;
+};
 
-int decodeBody(SqlitePageReader& reader, const RowImage& image, NoteRecord* out) {
-  RowColumns row;
-  int rc = row.load(image, reader.textEncoding());
-  if (rc != kOk) return rc;
-  NoteRecord& n = *out;
-  n = NoteRecord();
-  n.id = static_cast<std::uint32_t>(image.rowId);
-  if (row.text(kContentColumn, &n.content) == RowColumns::Text::kBad) return kInvalid;
-  return kOk;
+NoteColumns noteColumns(const std::vector<SchemaEntry>& schema) {
+  const TableLayout body = TableLayout::of(schema, "ZNOTEBODY");
+  const TableLayout note = TableLayout::of(schema, "ZNOTE");
+  return {body.position({"ZCONTENT"}, 4), note.position({"ZBODY"}, 11),
+          note.position({"ZMODIFICATIONDATE"}, 14), note.position({"ZTITLE"}, 19)};
 }
 
-int decodeNote(SqlitePageReader& reader, const RowImage& image, LocalDates& dates,
+int decodeBody(SqlitePageReader& reader, const RowImage& image, const NoteColumns& cols,
                NoteRecord* out) {
   RowColumns row;
   int rc = row.load(image, reader.textEncoding());
   if (rc != kOk) return rc;
   NoteRecord& n = *out;
   n = NoteRecord();
-  row.reference(kBodyColumn, &n.id);
-  const RecordColumn* date = row.column(kDateColumn);
-  double d = 0;
-  if (date != nullptr && date->serialType >= 1 && date->serialType <= 4) {
-    std::uint32_t seconds = 0;
-    row.smallUnsigned(kDateColumn, &seconds);
-    n.date = dates.appleTime(seconds);
-  } else if (row.real(kDateColumn, &d) && std::isfinite(d) && std::fabs(d) < 1e15) {
-    // Core Data writes its dates as floating values with fractions of a second.
-    n.date = dates.appleTime(static_cast<std::int64_t>(std::trunc(d)));
-  }
-  if (row.text(kTitleColumn, &n.title) == RowColumns::Text::kBad) return kInvalid;
+  n.id = static_cast<std::uint32_t>(image.rowId);
+  if (row.text(cols.content, &n.content) == RowColumns::Text::kBad) return kInvalid;
+  return kOk;
+}
+
+int decodeNote(SqlitePageReader& reader, const RowImage& image, const NoteColumns& cols,
+               LocalDates& dates, NoteRecord* out) {
+  RowColumns row;
+  int rc = row.load(image, reader.textEncoding());
+  if (rc != kOk) return rc;
+  NoteRecord& n = *out;
+  n = NoteRecord();
+  row.reference(cols.body, &n.id);
+  n.date = columnDate(row, cols.date, DateForm::kAppleSeconds, dates);
+  if (row.text(cols.title, &n.title) == RowColumns::Text::kBad) return kInvalid;
   return kOk;
 }
 
@@ -88,9 +87,9 @@ std::wstring noteHtmlToText(std::wstring text) {
   return text;
 }
 
-int ReadNotes(const std::string& notesPath, std::vector<NoteRecord>* notes) {
+int ReadNotes(const DatabaseFile& notesFile, std::vector<NoteRecord>* notes) {
   SqlitePageReader reader;
-  const int rc = reader.Open(notesPath);
+  const int rc = reader.Open(notesFile);
   if (rc != kOk) return rc;
   const std::vector<SchemaEntry> schema = readSchemaOf(reader);
   TableScan bodyScan, noteScan;
@@ -98,12 +97,18 @@ int ReadNotes(const std::string& notesPath, std::vector<NoteRecord>* notes) {
   noteScan.shape = tableShape(schema, "ZNOTE");
   // A damaged page ends a table's scan; the rows read before it are used.
   std::vector<ScannedRow<NoteRecord>> bodies, heads;
-  scanRows(reader, "ZNOTEBODY", bodyScan, decodeBody, bodyKey, &bodies);
+  const NoteColumns cols = noteColumns(schema);
+  scanRows(
+      reader, "ZNOTEBODY", bodyScan,
+      [&cols](SqlitePageReader& r, const RowImage& image, NoteRecord* out) {
+        return decodeBody(r, image, cols, out);
+      },
+      bodyKey, &bodies);
   LocalDates dates;
   scanRows(
       reader, "ZNOTE", noteScan,
-      [&dates](SqlitePageReader& r, const RowImage& image, NoteRecord* out) {
-        return decodeNote(r, image, dates, out);
+      [&cols, &dates](SqlitePageReader& r, const RowImage& image, NoteRecord* out) {
+        return decodeNote(r, image, cols, dates, out);
       },
       noteKey, &heads);
 

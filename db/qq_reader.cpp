@@ -14,12 +14,13 @@
 #include <set>
 #include <vector>
 
+#include "db/column_dates.h"
 #include "db/row_columns.h"
 #include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_columns.h"
 #include "db/table_shapes.h"
 #include "db/text_sort.h"
-#include "db/timestamp.h"
 #include "platform/result.h"
 #include "platform/text.h"
 
@@ -40,6 +41,20 @@ TableScan scanOf(const std::string& table) {
   scan.shape = knownTableShape(table);
   return scan;
 }
+
+// Where a message table's columns lie: by the names public parsers use, at the places this
+// reader's fixture puts them when a table has no statement to read.
+struct MessageColumns {
+  int number = 1, date = 2, direction = 4, text = 6;
+  static MessageColumns of(const TableLayout& table) {
+    MessageColumns c;
+    c.number = table.position({"uin"}, c.number);
+    c.date = table.position({"time"}, c.date);
+    c.direction = table.position({"flag"}, c.direction);
+    c.text = table.position({"content"}, c.text);
+    return c;
+  }
+};
 
 int scanListing(SqlitePageReader& reader, std::vector<ScannedRow<Listing>>* out) {
   auto decode = [](SqlitePageReader& r, const RowImage& row, Listing* l) {
@@ -73,23 +88,23 @@ std::set<std::uint32_t> ownLeafPages(SqlitePageReader& reader, const std::string
   return pages;
 }
 
-int scanMessages(SqlitePageReader& reader, const Listing& listing,
-                 std::vector<ScannedRow<ChatRow>>* out) {
+int scanMessages(SqlitePageReader& reader, const std::vector<SchemaEntry>& schema,
+                 const Listing& listing, LocalDates& dates, std::vector<ScannedRow<ChatRow>>* out) {
   const std::set<std::uint32_t> own = ownLeafPages(reader, listing.table);
+  const MessageColumns c = MessageColumns::of(TableLayout::of(schema, listing.table));
   auto decode = [&](SqlitePageReader& r, const RowImage& row, ChatRow* m) {
     RowColumns cols;
     if (cols.load(row, r.textEncoding()) != kOk) return kInvalid;
     if (row.deleted != 0 && own.count(row.pageIndex) == 0) {
       std::wstring number;
-      if (cols.text(1, &number) != RowColumns::Text::kGood || number != listing.number)
+      if (cols.text(c.number, &number) != RowColumns::Text::kGood || number != listing.number)
         return kInvalid;
     }
     m->rowId = static_cast<std::uint32_t>(row.rowId);
-    std::int64_t v = 0;
-    if (cols.integer(2, &v)) m->date = formatUnixTime(v);
+    m->date = columnDate(cols, c.date, DateForm::kUnixSeconds, dates);
     // The direction is one of the constants 0 (sent) and 1 (received).
-    if (cols.holdsZero(4)) m->sent = 1;
-    if (cols.text(6, &m->text) == RowColumns::Text::kBad || m->text.empty()) return kInvalid;
+    if (cols.holdsZero(c.direction)) m->sent = 1;
+    if (cols.text(c.text, &m->text) == RowColumns::Text::kBad || m->text.empty()) return kInvalid;
     return kOk;
   };
   const TableScan scan = scanOf(listing.table);
@@ -105,9 +120,9 @@ std::wstring messageKey(const ChatRow& m) {
 
 }  // namespace
 
-int ReadQQ(const std::string& path, ChatRowMap* chats) {
+int ReadQQ(const DatabaseFile& file, ChatRowMap* chats) {
   SqlitePageReader reader;
-  int rc = reader.Open(path);
+  int rc = reader.Open(file);
   if (rc != kOk) return rc;
   std::vector<ScannedRow<Listing>> listings;
   rc = scanListing(reader, &listings);
@@ -115,6 +130,8 @@ int ReadQQ(const std::string& path, ChatRowMap* chats) {
 
   int result = kOk;
   std::set<std::string> done;
+  const std::vector<SchemaEntry> schema = readSchemaOf(reader);
+  LocalDates dates;
   for (const auto& scanned : listings) {
     const Listing& l = scanned.record;
     // Only message tables are read; a table listed twice (a deleted copy of its listing row)
@@ -122,7 +139,7 @@ int ReadQQ(const std::string& path, ChatRowMap* chats) {
     if (l.table.compare(0, sizeof kTablePrefix - 1, kTablePrefix) != 0) continue;
     if (!done.insert(l.table).second) continue;
     std::vector<ScannedRow<ChatRow>> rows;
-    rc = scanMessages(reader, l, &rows);
+    rc = scanMessages(reader, schema, l, dates, &rows);
     if (rc != kOk && result == kOk) result = rc;
     dropLeftoverCopies(&rows, messageKey);
     if (rows.empty()) continue;

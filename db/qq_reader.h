@@ -4,11 +4,12 @@
 #include <string>
 
 #include "db/records.h"
+#include "db/sqlite_page_reader.h"
 
 namespace qv::db {
 
 // Reads the database at path (UTF-8): each friend's messages, in date order, go under the
 // friend's QQ number. 0, or the reader's code (tables already read are kept).
-int ReadQQ(const std::string& path, ChatRowMap* chats);
+int ReadQQ(const DatabaseFile& file, ChatRowMap* chats);
 
 }  // namespace qv::db

@@ -52,6 +52,7 @@ struct NoteRecord {
   std::wstring date;
   std::wstring title;
   std::wstring content;
+  std::uint32_t locked = 0;  // 1: locked with a password; the content then says so
 };
 
 // One WhatsApp message.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 #include <unordered_set>
 
 #include "db/carve_worker.h"
@@ -12,49 +13,6 @@
 #include "platform/text.h"
 
 namespace qv::db {
-
-class SqlitePageReader::Source {
- public:
-  virtual ~Source() = default;
-  virtual int size(std::uint64_t* out) = 0;
-  virtual int readAt(std::uint64_t offset, std::uint8_t* buf, std::size_t n, std::size_t* got) = 0;
-};
-
-namespace {
-
-class FilePageSource final : public SqlitePageReader::Source {
- public:
-  explicit FilePageSource(platform::File file) : file_(std::move(file)) {}
-  int size(std::uint64_t* out) override { return file_.size(out); }
-  int readAt(std::uint64_t offset, std::uint8_t* buf, std::size_t n, std::size_t* got) override {
-    return file_.readAt(offset, buf, n, got);
-  }
-
- private:
-  platform::File file_;
-};
-
-class MemoryPageSource final : public SqlitePageReader::Source {
- public:
-  explicit MemoryPageSource(std::string bytes) : bytes_(std::move(bytes)) {}
-  int size(std::uint64_t* out) override {
-    *out = bytes_.size();
-    return kOk;
-  }
-  int readAt(std::uint64_t offset, std::uint8_t* buf, std::size_t n, std::size_t* got) override {
-    *got = 0;
-    if (offset >= bytes_.size()) return kOk;
-    const std::size_t take = std::min<std::uint64_t>(n, bytes_.size() - offset);
-    std::memcpy(buf, bytes_.data() + offset, take);
-    *got = take;
-    return kOk;
-  }
-
- private:
-  std::string bytes_;
-};
-
-}  // namespace
 
 namespace {
 
@@ -120,6 +78,10 @@ SqlitePageReader::~SqlitePageReader() = default;
 
 void SqlitePageReader::Close() {
   source_.reset();
+  walSource_.reset();
+  wal_.reset();
+  snapshot_ = 0;
+  filePages_ = 0;
   for (ChunkSlot& slot : chunks_) slot = ChunkSlot();
   geometry_ = PageGeometry();
   pageCount_ = 0;
@@ -128,20 +90,28 @@ void SqlitePageReader::Close() {
   freelistStatus_ = 0;
 }
 
-int SqlitePageReader::Open(const std::string& path) {
+int SqlitePageReader::Open(const DatabaseFile& file) {
   Close();
-  platform::File file;
-  int rc = file.openRead(path);
+  platform::File main;
+  int rc = main.openRead(file.path);
   if (rc != kOk) return rc;
-  return openSource(std::make_unique<FilePageSource>(std::move(file)));
+  std::unique_ptr<PageSource> wal;
+  platform::File log;
+  // A log that cannot be opened is as good as none: the file alone is still the database.
+  if (!file.wal.empty() && log.openRead(file.wal) == kOk)
+    wal = std::make_unique<FilePageSource>(std::move(log));
+  return openSource(std::make_unique<FilePageSource>(std::move(main)), std::move(wal));
 }
 
-int SqlitePageReader::OpenMemory(std::string bytes) {
+int SqlitePageReader::OpenMemory(std::string bytes, std::string walBytes) {
   Close();
-  return openSource(std::make_unique<MemoryPageSource>(std::move(bytes)));
+  std::unique_ptr<PageSource> wal;
+  if (!walBytes.empty()) wal = std::make_unique<MemoryPageSource>(std::move(walBytes));
+  return openSource(std::make_unique<MemoryPageSource>(std::move(bytes)), std::move(wal));
 }
 
-int SqlitePageReader::openSource(std::unique_ptr<Source> source) {
+int SqlitePageReader::openSource(std::unique_ptr<PageSource> source,
+                                 std::unique_ptr<PageSource> wal) {
   std::uint64_t fileSize = 0;
   int rc = source->size(&fileSize);
   if (rc != kOk) return rc;
@@ -151,6 +121,17 @@ int SqlitePageReader::openSource(std::unique_ptr<Source> source) {
   if (rc != kOk) return rc;
   if (got < kMagicSize || !magicMatches(header)) return kInvalid;
   if (got < kFileHeaderSize) return kShortRead;
+
+  // The log counts when its page size is the file's. A file without its header is no
+  // database even with a log beside it: SQLite takes an empty file for an empty database and
+  // drops its log.
+  std::unique_ptr<WalIndex> index;
+  if (wal != nullptr) {
+    index = std::make_unique<WalIndex>();
+    const std::uint32_t stored = be16(header + kPageSizeOffset);
+    rc = index->load(*wal, stored == 1 ? 65536 : stored);
+    if (rc != kOk || index->empty()) index.reset();
+  }
 
   // Page size: a power of two from 512 to 32768, or 1 for 65,536-byte pages. Offsets within
   // such a page still fit 16 bits (every cell, freeblock and record starts below 65536); only
@@ -162,8 +143,8 @@ int SqlitePageReader::openSource(std::unique_ptr<Source> source) {
   // The usable size must leave room for the smallest cells SQLite writes.
   const std::uint32_t reserved = header[kReservedOffset];
   if (pageSize - reserved < 480) return kInvalid;
-  // A database holds at least its first page.
-  if (fileSize < pageSize) return kShortRead;
+  // A database holds at least its first page (in the file, or in the log).
+  if (fileSize < pageSize && !index) return kShortRead;
   const std::uint64_t pages = fileSize / pageSize;
   if (pages > 0xFFFFFFFEull) return kInvalid;
 
@@ -174,7 +155,14 @@ int SqlitePageReader::openSource(std::unique_ptr<Source> source) {
   source_ = std::move(source);
   geometry_.pageSize = pageSize;
   geometry_.usableSize = pageSize - reserved;
-  pageCount_ = static_cast<std::uint32_t>(pages);
+  filePages_ = static_cast<std::uint32_t>(pages);
+  pageCount_ = filePages_;
+  if (index) {
+    walSource_ = std::move(wal);
+    wal_ = std::move(index);
+    snapshot_ = wal_->lastCommit();
+    pageCount_ = wal_->pagesAt(snapshot_);
+  }
   rc = readFreelist();
   if (rc != kOk && rc != kInvalid) {
     Close();
@@ -183,12 +171,27 @@ int SqlitePageReader::openSource(std::unique_ptr<Source> source) {
   return kOk;
 }
 
+std::uint32_t SqlitePageReader::frameOfPage(std::uint32_t pageIndex) const {
+  return wal_ ? wal_->frameOf(pageIndex + 1, snapshot_) : 0;
+}
+
 // The freelist: trunk pages, each listing leaf pages. A damaged chain keeps what was sound
 // before the damage and makes later freelist scans report 87.
 int SqlitePageReader::readFreelist() {
-  freelist_.clear();
-  trunks_.clear();
-  freelistStatus_ = kOk;
+  Freelist list;
+  const int rc = collectFreelist(&list);
+  freelist_ = std::move(list.leaves);
+  trunks_ = std::move(list.trunks);
+  freelistStatus_ = rc == kOk || rc == kInvalid ? rc : kOk;
+  return rc;
+}
+
+// The freelist of the view read: 0, 87 for a damaged chain (what was sound before the damage
+// is kept), or a read failure.
+int SqlitePageReader::collectFreelist(Freelist* out) {
+  out->leaves.clear();
+  out->trunks.clear();
+  int status = kOk;
   PageBuffer header(geometry_.pageSize);
   int rc = ReadPage(0, header.data());
   if (rc != kOk) return rc;
@@ -200,38 +203,47 @@ int SqlitePageReader::readFreelist() {
   std::uint32_t budget = pageCount_;
   while (trunk != 0) {
     // Trunk numbers lie inside the file and no trunk is visited twice.
-    if (trunk > pageCount_ || seen[trunk - 1] || budget-- == 0) {
-      freelistStatus_ = kInvalid;
-      return kInvalid;
-    }
+    if (trunk > pageCount_ || seen[trunk - 1] || budget-- == 0) return kInvalid;
     seen[trunk - 1] = true;
-    trunks_.push_back(trunk - 1);
+    out->trunks.push_back(trunk - 1);
     rc = ReadPage(trunk - 1, page.data());
     if (rc != kOk) return rc;
     const std::uint32_t next = be32(page.data());
     std::uint32_t count = be32(page.data() + 4);
     if (count > maxLeaves) {
       count = maxLeaves;
-      freelistStatus_ = kInvalid;
+      status = kInvalid;
     }
     for (std::uint32_t k = 0; k < count; ++k) {
       const std::uint32_t leaf = be32(page.data() + 8 + 4 * k);
       if (leaf == 0 || leaf > pageCount_ || seen[leaf - 1]) {
-        freelistStatus_ = kInvalid;
+        status = kInvalid;
         continue;
       }
       seen[leaf - 1] = true;
-      freelist_.push_back(leaf - 1);
+      out->leaves.push_back(leaf - 1);
     }
     trunk = next;
   }
-  return freelistStatus_;
+  return status;
 }
 
 int SqlitePageReader::ReadPage(std::uint32_t pageIndex, std::uint8_t* buffer) {
   if (!source_) return kInvalid;
   std::memset(buffer + geometry_.pageSize, 0, kBufferPad);
   if (pageIndex >= pageCount_) return kShortRead;
+  if (const std::uint32_t frame = frameOfPage(pageIndex)) {
+    std::size_t got = 0;
+    const int rc = walSource_->readAt(wal_->pageOffset(frame), buffer, geometry_.pageSize, &got);
+    if (rc != kOk) return rc;
+    return got < geometry_.pageSize ? kShortRead : kOk;
+  }
+  if (wal_ && pageIndex >= filePages_) {
+    // A page the log's view counts that neither the log nor the file holds reads as zeros,
+    // as it does to SQLite.
+    std::memset(buffer, 0, geometry_.pageSize);
+    return kOk;
+  }
   const std::uint64_t offset = std::uint64_t{pageIndex} * geometry_.pageSize;
   // Scans read pages mostly in ascending order, several times over: a few 64 KiB chunks kept
   // in memory save most of the system calls. A chunk holds whole pages only.
@@ -601,6 +613,7 @@ int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
     row.kind = kind;
     row.deleted = kind == RowKind::kLive ? 0 : 1;
     row.pageIndex = pageIndex;
+    row.frame = frameOfPage(pageIndex);
     row.offset = off;
     row.rowId = cell.rowId;
     if (cell.firstOverflow == 0) {
@@ -625,6 +638,7 @@ RowImage SqlitePageReader::carvedRowImage(std::uint32_t pageIndex, const std::ui
   row.kind = RowKind::kCarved;
   row.deleted = 1;
   row.pageIndex = pageIndex;
+  row.frame = frameOfPage(pageIndex);
   row.offset = candidate.offset;
   row.carvedLayout = true;
   row.firstColumn = candidate.firstColumn;
@@ -676,6 +690,100 @@ int SqlitePageReader::ScanEmptyFreelistPages(const TableShape& shape, RowSink* s
   return result;
 }
 
+// A freelist leaf page whose first cell has the table's width: its cells, then its carved
+// candidates. 0 or the page's read failure.
+int SqlitePageReader::deliverFreelistPage(std::uint32_t index, RowKind kind,
+                                          const TableShape& shape, RowSink* sink) {
+  PageBuffer page(geometry_.pageSize);
+  const int rc = ReadPage(index, page.data());
+  if (rc != kOk) return rc;
+  PageHeader h;
+  // Only leaf pages are taken: the children of a freed interior page belong to the live
+  // tree or to the freelist by now, and would be read twice or as deleted when live.
+  if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != kLeafTable) return kOk;
+  std::vector<std::uint16_t> offsets;
+  cellPointers(page.data(), geometry_, h, &offsets);
+  if (offsets.empty() || shape.width <= 0) return kOk;
+  int columns = 0;
+  if (CellColumnCount(page.data(), offsets.front(), &columns) != kOk) return kOk;
+  if (columns != shape.width) return kOk;
+  deliverCells(index, offsets, kind, sink, nullptr, nullptr, nullptr);
+  std::vector<CarvedCandidate> list;
+  carvePage(page.data(), carveContext(index, shape), &list);
+  deliverCandidates(index, list, sink);
+  return kOk;
+}
+
+class SqlitePageReader::SnapshotView {
+ public:
+  SnapshotView(SqlitePageReader& reader, std::uint32_t snapshot)
+      : reader_(reader), snapshot_(reader.snapshot_), pages_(reader.pageCount_) {
+    reader.snapshot_ = snapshot;
+    reader.pageCount_ = snapshot == 0 ? reader.filePages_ : reader.wal_->pagesAt(snapshot);
+  }
+  ~SnapshotView() {
+    reader_.snapshot_ = snapshot_;
+    reader_.pageCount_ = pages_;
+  }
+  SnapshotView(const SnapshotView&) = delete;
+  SnapshotView& operator=(const SnapshotView&) = delete;
+
+ private:
+  SqlitePageReader& reader_;
+  std::uint32_t snapshot_;
+  std::uint32_t pages_;
+};
+
+// Each commit of the log left a snapshot of the database, and the file alone is the oldest one.
+// The table's tree is walked in every snapshot but the current view, and every version of a
+// leaf page that the view no longer holds is handed over once: its cells as superseded rows
+// (deleted), then what can be carved from it. Damage in an older snapshot is not the view's:
+// it ends that snapshot's walk and is not reported.
+int SqlitePageReader::scanSuperseded(const std::string& table, const TableShape& shape,
+                                     bool withFreelist, RowSink* sink) {
+  if (!wal_) return kOk;
+  const std::uint32_t current = snapshot_;
+  std::vector<std::uint32_t> snapshots;
+  if (filePages_ > 0) snapshots.push_back(0);
+  for (std::uint32_t commit : wal_->commits()) {
+    if (commit != current) snapshots.push_back(commit);
+  }
+  std::set<std::pair<std::uint32_t, std::uint32_t>> handedOver;  // (page index, frame)
+  PageBuffer page(geometry_.pageSize);
+  for (std::uint32_t snapshot : snapshots) {
+    SnapshotView view(*this, snapshot);
+    if (ReadPage(0, page.data()) != kOk) continue;
+    RootPageMap roots;
+    FindRootPages(table, &roots);
+    for (const auto& root : roots) {
+      if (ReadPage(root.first, page.data()) != kOk) continue;
+      LiveCellMap cells;
+      CollectLiveCells(page.data(), root.first, &cells);
+      for (const auto& leaf : cells) {
+        const std::uint32_t frame = frameOfPage(leaf.first);
+        if (frame == wal_->frameOf(leaf.first + 1, current)) continue;  // the view's own page
+        if (!handedOver.insert({leaf.first, frame}).second) continue;
+        CarvedCandidateMap carved;
+        deliverCells(leaf.first, leaf.second, RowKind::kSuperseded, sink, &shape, &carved, nullptr);
+        const auto found = carved.find(leaf.first);
+        if (found != carved.end()) deliverCandidates(leaf.first, found->second, sink);
+      }
+    }
+    // The snapshot's freelist pages that the view holds in another version (pages the log
+    // took back into a tree keep the file's old rows in the file's version).
+    if (!withFreelist) continue;
+    Freelist freelist;
+    collectFreelist(&freelist);
+    for (std::uint32_t leaf : freelist.leaves) {
+      const std::uint32_t frame = frameOfPage(leaf);
+      if (frame == wal_->frameOf(leaf + 1, current)) continue;
+      if (!handedOver.insert({leaf, frame}).second) continue;
+      deliverFreelistPage(leaf, RowKind::kSuperseded, shape, sink);
+    }
+  }
+  return kOk;
+}
+
 int SqlitePageReader::ScanTable(const std::string& table, const TableScan& scan, RowSink* sink) {
   if (!source_) return kInvalid;
   PageBuffer page(geometry_.pageSize);
@@ -724,32 +832,14 @@ int SqlitePageReader::ScanTable(const std::string& table, const TableScan& scan,
     }
     for (const auto& leaf : candidates) note(deliverCandidates(leaf.first, leaf.second, sink));
   }
+  scanSuperseded(table, shape(), scan.withFreelist, sink);
 
   if (!scan.withFreelist) return result;
   note(freelistStatus_);
-  const int width = shape().width;
-  std::vector<std::uint16_t> offsets;
-  for (std::uint32_t index : freelist_) {
-    rc = ReadPage(index, page.data());
-    if (rc != kOk) {
-      note(rc);
-      continue;
-    }
-    PageHeader h;
-    // Only leaf pages are taken: the children of a freed interior page belong to the live
-    // tree or to the freelist by now, and would be read twice or as deleted when live.
-    if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != kLeafTable) continue;
-    cellPointers(page.data(), geometry_, h, &offsets);
-    if (offsets.empty() || width <= 0) continue;
-    int columns = 0;
-    if (CellColumnCount(page.data(), offsets.front(), &columns) != kOk) continue;
-    if (columns != width) continue;
-    deliverCells(index, offsets, RowKind::kFreelist, sink, nullptr, nullptr, nullptr);
-    std::vector<CarvedCandidate> list;
-    carvePage(page.data(), carveContext(index, shape()), &list);
-    deliverCandidates(index, list, sink);
-  }
+  for (std::uint32_t index : freelist_)
+    note(deliverFreelistPage(index, RowKind::kFreelist, shape(), sink));
   // Trunk pages keep what they held before they were freed behind their list of leaves.
+  const int width = shape().width;
   for (std::uint32_t index : trunks_) {
     if (width <= 0) break;
     rc = ReadPage(index, page.data());

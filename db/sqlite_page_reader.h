@@ -11,6 +11,13 @@
 // the table's rows look like (a TableShape: the width a carved row is rebuilt with, and any
 // test of its own a carved record must pass), and keeps whatever it learns while decoding.
 //
+// A database in write-ahead-log mode is read together with its log ("-wal"), as SQLite reads
+// it: the committed frames of the log overlay the file's pages, the last commit wins, and the
+// log may hold every page (the file then is only its first page, or nothing). Older versions
+// of the table's leaf pages (the file's page a frame replaced, frames a later commit replaced)
+// still hold rows the current view no longer has: a scan hands those over as superseded rows,
+// deleted. Nothing is written, to the log or beside it.
+//
 // Damaged files: every page number, offset, count and length taken from the file is checked
 // before use; every chain (b-tree children, freelist trunks, overflow pages, freeblocks) runs
 // on a shrinking budget with a depth cap and a visited set. Damage gives kInvalid (87) and the
@@ -27,21 +34,36 @@
 
 #include "db/carving.h"
 #include "db/page_layout.h"
+#include "db/page_source.h"
 #include "db/record.h"
 #include "db/sqlite_format.h"
+#include "db/wal_index.h"
 
 namespace qv::db {
 
 class SqlitePageReader;
 class CarveWorker;
 
-enum class RowKind { kLive, kFreelist, kCarved };
+// Live: a cell of the current view. Freelist: a cell of a freelist leaf page. Carved: carved
+// from free space. Superseded: a cell of an older version of one of the table's leaf pages
+// (a page of the database file that the log replaced, or a log frame a later commit replaced).
+enum class RowKind { kLive, kFreelist, kCarved, kSuperseded };
+
+// A database file and the write-ahead log stored beside it (empty: read the file alone).
+struct DatabaseFile {
+  DatabaseFile(std::string file) : path(std::move(file)) {}
+  DatabaseFile(const char* file) : path(file) {}
+  DatabaseFile(std::string file, std::string log) : path(std::move(file)), wal(std::move(log)) {}
+  std::string path;
+  std::string wal;
+};
 
 // One row image handed to a table decoder.
 struct RowImage {
   RowKind kind = RowKind::kLive;
   std::uint32_t deleted = 0;    // 0 for live cells, 1 for freelist cells and carved records
   std::uint32_t pageIndex = 0;  // 0-based page index
+  std::uint32_t frame = 0;      // the log's frame the page image came from; 0: the database file
   std::uint16_t offset = 0;     // cell offset, or where a carved record's serial types begin
   bool carvedLayout = false;
   // Cell layout: the payload (header-size varint first), overflow assembled. Carved layout:
@@ -97,17 +119,23 @@ class SqlitePageReader {
   SqlitePageReader(const SqlitePageReader&) = delete;
   SqlitePageReader& operator=(const SqlitePageReader&) = delete;
 
-  // Opens a database file (read only, shared). 0, the system's code, 87 when the file is not
-  // a database this reader can read, or 30 when it is cut short.
-  int Open(const std::string& path);
-  // The same over bytes held in memory (tests and fuzzing).
-  int OpenMemory(std::string bytes);
+  // Opens a database file (read only, shared) with its write-ahead log when one is named and
+  // can be opened (a log that cannot be read, or whose frames do not hold, is no log). 0, the
+  // system's code, 87 when the file is not a database this reader can read, or 30 when it is
+  // cut short.
+  int Open(const DatabaseFile& file);
+  // The same over bytes held in memory (tests and fuzzing); an empty log is none.
+  int OpenMemory(std::string bytes, std::string walBytes = {});
   void Close();
   bool isOpen() const { return source_ != nullptr; }
 
-  // Reads the page at a 0-based index into buffer (pageSize() + kBufferPad bytes; the pad is
-  // zeroed).
+  // Reads the page at a 0-based index, as the current view holds it, into buffer (pageSize() +
+  // kBufferPad bytes; the pad is zeroed).
   int ReadPage(std::uint32_t pageIndex, std::uint8_t* buffer);
+  // The log's frame the current view takes a page from; 0 for the database file's own page.
+  std::uint32_t frameOfPage(std::uint32_t pageIndex) const;
+  // The committed frames of the log that count (0: no log, or none of its frames holds).
+  std::uint32_t walFrames() const { return wal_ ? wal_->lastCommit() : 0; }
 
   // Root pages (0-based) of the table and of its indexes, from the schema. 87 when a schema row
   // of the table names a page outside the file.
@@ -125,8 +153,9 @@ class SqlitePageReader {
   int CellColumnCount(const std::uint8_t* page, std::uint16_t offset, int* columns);
 
   // One table scan: live cells, carved candidates of the table's leaves, then (with
-  // scan.withFreelist) freelist leaf pages of the table's width. Returns 0 or the first
-  // failure; rows delivered before a failure stay delivered.
+  // scan.withFreelist) freelist leaf pages of the table's width, then the cells and carved
+  // candidates of the older versions of the table's leaf pages that a log replaced. Returns 0
+  // or the first failure; rows delivered before a failure stay delivered.
   int ScanTable(const std::string& table, const TableScan& scan, RowSink* sink);
 
   // The rows carved from the freelist leaf pages that hold no cell at all, with the marker 1.
@@ -150,11 +179,21 @@ class SqlitePageReader {
   TextEncoding textEncoding() const { return encoding_; }
   const std::vector<std::uint32_t>& freelistLeafPages() const { return freelist_; }
 
-  // Where the pages come from (an open file, or bytes in memory); internal.
-  class Source;
+  // The snapshot a commit of the log left (0: the database file alone), for the superseded
+  // versions; the view is restored when the object goes.
+  class SnapshotView;
 
  private:
-  int openSource(std::unique_ptr<Source> source);
+  int openSource(std::unique_ptr<PageSource> source, std::unique_ptr<PageSource> wal);
+  int scanSuperseded(const std::string& table, const TableShape& shape, bool withFreelist,
+                     RowSink* sink);
+  struct Freelist {
+    std::vector<std::uint32_t> leaves;  // 0-based
+    std::vector<std::uint32_t> trunks;  // 0-based
+  };
+  int collectFreelist(Freelist* out);
+  int deliverFreelistPage(std::uint32_t index, RowKind kind, const TableShape& shape,
+                          RowSink* sink);
   int readFreelist();
   template <class Visit>
   int walkTable(const std::uint8_t* page, std::uint32_t pageIndex, Visit&& visitLeaf);
@@ -176,10 +215,14 @@ class SqlitePageReader {
   };
   static constexpr std::size_t kChunkSlots = 8;
 
-  std::unique_ptr<Source> source_;
+  std::unique_ptr<PageSource> source_;
+  std::unique_ptr<PageSource> walSource_;
+  std::unique_ptr<WalIndex> wal_;  // null without a log whose frames count
+  std::uint32_t snapshot_ = 0;     // the last frame of the view read (0: the file alone)
   ChunkSlot chunks_[kChunkSlots];
   PageGeometry geometry_;
-  std::uint32_t pageCount_ = 0;
+  std::uint32_t pageCount_ = 0;  // pages of the view
+  std::uint32_t filePages_ = 0;  // pages the database file holds
   TextEncoding encoding_ = TextEncoding::kUtf8;
   std::vector<std::uint32_t> freelist_;
   std::vector<std::uint32_t> trunks_;      // freelist trunk pages, 0-based

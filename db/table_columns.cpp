@@ -11,7 +11,8 @@ bool isSpace(char c) {
 }
 
 bool isWordChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+         static_cast<unsigned char>(c) >= 0x80;
 }
 
 bool isQuote(char c) {
@@ -33,120 +34,256 @@ std::size_t skipQuoted(std::string_view s, std::size_t i) {
   return s.size();
 }
 
-std::size_t skipSpace(std::string_view s, std::size_t i) {
-  while (i < s.size() && isSpace(s[i])) ++i;
-  return i;
-}
-
-// Whether the text at i is the word (compared without regard to ASCII case) and ends there.
-bool wordAt(std::string_view s, std::size_t i, std::string_view word) {
-  if (s.size() - i < word.size()) return false;
-  if (!platform::equalsNoCase(s.substr(i, word.size()), word)) return false;
-  const std::size_t after = i + word.size();
-  return after == s.size() || !isWordChar(s[after]);
-}
-
-// The first token of a column definition: a bare word or a quoted identifier, unquoted.
-std::string firstToken(std::string_view item) {
-  const std::size_t i = skipSpace(item, 0);
-  if (i >= item.size()) return {};
-  if (isQuote(item[i])) {
-    const char close = item[i] == '[' ? ']' : item[i];
-    const std::size_t end = skipQuoted(item, i);
-    std::string name;
-    for (std::size_t k = i + 1; k < end; ++k) {
-      if (item[k] == close) {
-        if (k + 1 < end && item[k + 1] == close && close != ']') {
-          name += close;
-          ++k;
-          continue;
-        }
-        break;
-      }
-      name += item[k];
+// Skips a parenthesised group starting at i; returns the index after its closing parenthesis
+// (the text's end when it has none).
+std::size_t skipGroup(std::string_view s, std::size_t i) {
+  int depth = 0;
+  for (std::size_t k = i; k < s.size(); ++k) {
+    if (isQuote(s[k])) {
+      k = skipQuoted(s, k) - 1;
+    } else if (s[k] == '(') {
+      ++depth;
+    } else if (s[k] == ')' && --depth == 0) {
+      return k + 1;
     }
-    return name;
   }
-  std::size_t end = i;
-  while (end < item.size() && isWordChar(item[end])) ++end;
-  return std::string(item.substr(i, end - i));
+  return s.size();
+}
+
+std::string unquote(std::string_view token) {
+  if (token.empty() || !isQuote(token[0])) return std::string(token);
+  const char close = token[0] == '[' ? ']' : token[0];
+  std::string out;
+  for (std::size_t k = 1; k < token.size(); ++k) {
+    if (token[k] == close) {
+      if (close != ']' && k + 1 < token.size() && token[k + 1] == close) {
+        out += close;
+        ++k;
+        continue;
+      }
+      break;
+    }
+    out += token[k];
+  }
+  return out;
+}
+
+struct Token {
+  enum Kind { kWord, kQuoted, kGroup, kOther } kind;
+  std::string_view text;
+};
+
+// The tokens of a column definition or table constraint: words, quoted names, parenthesised
+// groups (one token each) and single other characters.
+std::vector<Token> tokenize(std::string_view s) {
+  std::vector<Token> out;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    if (isSpace(s[i])) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i + 1;
+    Token::Kind kind = Token::kOther;
+    if (isQuote(s[i])) {
+      end = skipQuoted(s, i);
+      kind = Token::kQuoted;
+    } else if (s[i] == '(') {
+      end = skipGroup(s, i);
+      kind = Token::kGroup;
+    } else if (isWordChar(s[i])) {
+      while (end < s.size() && isWordChar(s[end])) ++end;
+      kind = Token::kWord;
+    }
+    out.push_back({kind, s.substr(i, end - i)});
+    i = end;
+  }
+  return out;
+}
+
+bool isWord(const Token& t, std::string_view word) {
+  return t.kind == Token::kWord && platform::equalsNoCase(t.text, word);
+}
+
+// Words that end a column's type and begin its constraints.
+bool isConstraintWord(const Token& t) {
+  static const char* const kWords[] = {"CONSTRAINT", "PRIMARY", "NOT",      "NULL",
+                                       "UNIQUE",     "CHECK",   "DEFAULT",  "COLLATE",
+                                       "REFERENCES", "AS",      "GENERATED"};
+  for (const char* w : kWords) {
+    if (isWord(t, w)) return true;
+  }
+  return false;
+}
+
+// Whether the tokens from `from` on hold PRIMARY KEY; *after is the token behind it.
+bool primaryKeyAt(const std::vector<Token>& tokens, std::size_t from, std::size_t* after) {
+  for (std::size_t k = from; k + 1 < tokens.size(); ++k) {
+    if (isWord(tokens[k], "PRIMARY") && isWord(tokens[k + 1], "KEY")) {
+      *after = k + 2;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool startsTableConstraint(const std::vector<Token>& tokens) {
+  if (tokens.empty()) return false;
+  static const char* const kStarts[] = {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK", "FOREIGN"};
+  for (const char* w : kStarts) {
+    if (isWord(tokens[0], w)) return true;
+  }
+  return false;
 }
 
 }  // namespace
 
-std::vector<std::string> createTableColumnNames(std::string_view sql) {
-  const std::size_t start = skipSpace(sql, 0);
-  if (!wordAt(sql, start, "CREATE")) return {};
+Affinity affinityOf(std::string_view type) {
+  const std::string upper = [&] {
+    std::string u(type);
+    for (char& c : u) c = platform::asciiUpper(c);
+    return u;
+  }();
+  auto has = [&upper](const char* part) { return upper.find(part) != std::string::npos; };
+  if (has("INT")) return Affinity::kInteger;
+  if (has("CHAR") || has("CLOB") || has("TEXT")) return Affinity::kText;
+  if (has("BLOB") || upper.empty()) return Affinity::kBlob;
+  if (has("REAL") || has("FLOA") || has("DOUB")) return Affinity::kReal;
+  return Affinity::kNumeric;
+}
+
+TableLayout::TableLayout(std::string_view sql) {
+  const std::vector<Token> head = tokenize(sql.substr(0, std::min(sql.size(), std::size_t{64})));
+  if (head.empty() || !isWord(head[0], "CREATE")) return;
   // A virtual table's rows live in its module's own tables.
-  if (wordAt(sql, skipSpace(sql, start + 6), "VIRTUAL")) return {};
+  if (head.size() > 1 && isWord(head[1], "VIRTUAL")) return;
   // The column list is the first parenthesis outside quotes.
   std::size_t open = 0;
   while (open < sql.size() && sql[open] != '(') {
     open = isQuote(sql[open]) ? skipQuoted(sql, open) : open + 1;
   }
-  if (open >= sql.size()) return {};
-  static const char* const kConstraints[] = {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK", "FOREIGN"};
-  int depth = 0;
+  if (open >= sql.size()) return;
+  const std::size_t close = skipGroup(sql, open);
+  if (close > sql.size() || sql[close - 1] != ')') return;  // cut short: nothing is trusted
+
+  std::vector<DeclaredColumn> columns;
+  int alias = -1;
+  std::vector<std::vector<Token>> constraints;
+  bool inConstraints = false;
   std::size_t itemStart = open + 1;
-  std::vector<std::string> names;
-  // Returns false at the first table constraint: the columns end there.
-  auto finishItem = [&](std::size_t end) {
-    const std::string_view item = sql.substr(itemStart, end - itemStart);
-    const std::size_t first = skipSpace(item, 0);
-    if (first >= item.size()) return true;  // nothing between two commas
-    for (const char* word : kConstraints) {
-      if (wordAt(item, first, word)) return false;
-    }
-    names.push_back(firstToken(item));
-    return true;
-  };
-  for (std::size_t k = open; k < sql.size(); ++k) {
+  for (std::size_t k = open + 1; k < close; ++k) {
     const char c = sql[k];
     if (isQuote(c)) {
       k = skipQuoted(sql, k) - 1;
-    } else if (c == '(') {
-      ++depth;
-    } else if (c == ')') {
-      if (--depth == 0) {
-        finishItem(k);
-        return names;
+      continue;
+    }
+    if (c == '(') {
+      k = skipGroup(sql, k) - 1;
+      continue;
+    }
+    if (c != ',' && k != close - 1) continue;
+    const std::vector<Token> item = tokenize(sql.substr(itemStart, k - itemStart));
+    itemStart = k + 1;
+    if (item.empty()) continue;  // nothing between two commas
+    // The columns end at the first table constraint.
+    if (inConstraints || startsTableConstraint(item)) {
+      inConstraints = true;
+      constraints.push_back(item);
+      continue;
+    }
+    DeclaredColumn col;
+    std::size_t t = 0;
+    if (item[0].kind == Token::kWord || item[0].kind == Token::kQuoted) {
+      col.name = unquote(item[0].text);
+      t = 1;
+    }
+    for (; t < item.size(); ++t) {
+      if (item[t].kind == Token::kGroup && !col.type.empty()) {
+        col.type += std::string(item[t].text);  // DECIMAL(10, 2)
+        continue;
       }
-    } else if (c == ',' && depth == 1) {
-      if (!finishItem(k)) return names;
-      itemStart = k + 1;
+      if (item[t].kind != Token::kWord || isConstraintWord(item[t])) break;
+      if (!col.type.empty()) col.type += ' ';
+      col.type += std::string(item[t].text);
+    }
+    col.affinity = affinityOf(col.type);
+    std::size_t after = 0;
+    // An INTEGER PRIMARY KEY is the row id, except when declared DESC (SQLite keeps that
+    // quirk for compatibility).
+    if (primaryKeyAt(item, t, &after) && platform::equalsNoCase(col.type, "INTEGER") &&
+        !(after < item.size() && isWord(item[after], "DESC")))
+      alias = static_cast<int>(columns.size());
+    columns.push_back(std::move(col));
+  }
+  // PRIMARY KEY (col) among the table constraints names the alias of one INTEGER column.
+  for (const std::vector<Token>& item : constraints) {
+    std::size_t after = 0;
+    if (!primaryKeyAt(item, 0, &after) || after >= item.size() || item[after].kind != Token::kGroup)
+      continue;
+    const std::string_view group = item[after].text.substr(1, item[after].text.size() - 2);
+    if (group.find(',') != std::string_view::npos) continue;
+    const std::vector<Token> keyed = tokenize(group);
+    if (keyed.empty()) continue;
+    const std::string name = unquote(keyed[0].text);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      if (platform::equalsNoCase(columns[i].name, name) &&
+          platform::equalsNoCase(columns[i].type, "INTEGER"))
+        alias = static_cast<int>(i);
     }
   }
-  return {};  // no closing parenthesis: nothing is trusted
+  // A table WITHOUT ROWID keeps its rows in an index b-tree and has no row id.
+  const std::vector<Token> tail = tokenize(sql.substr(close));
+  for (std::size_t k = 0; k + 1 < tail.size(); ++k) {
+    if (isWord(tail[k], "WITHOUT") && isWord(tail[k + 1], "ROWID")) alias = -1;
+  }
+  columns_ = std::move(columns);
+  rowIdAlias_ = alias;
 }
 
-int columnPosition(const std::vector<std::string>& names, std::string_view name) {
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (platform::equalsNoCase(names[i], name)) return static_cast<int>(i);
+TableLayout TableLayout::of(const std::vector<SchemaEntry>& schema, std::string_view table) {
+  for (const SchemaEntry& e : schema) {
+    if (e.type == "table" && platform::equalsNoCase(e.name, table)) return TableLayout(e.sql);
+  }
+  return TableLayout();
+}
+
+int TableLayout::find(std::string_view name) const {
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    if (platform::equalsNoCase(columns_[i].name, name)) return static_cast<int>(i);
   }
   return -1;
 }
 
-std::vector<std::string> columnsOfTable(const std::vector<SchemaEntry>& schema,
-                                        std::string_view table) {
-  for (const SchemaEntry& e : schema) {
-    if (e.type == "table" && platform::equalsNoCase(e.name, table))
-      return createTableColumnNames(e.sql);
+int TableLayout::position(std::initializer_list<std::string_view> names, int fallback) const {
+  if (!known()) return fallback;
+  for (std::string_view name : names) {
+    const int at = find(name);
+    if (at >= 0) return at;
   }
-  return {};
+  return -1;
+}
+
+const DeclaredColumn* TableLayout::column(int position) const {
+  if (position < 0 || position >= width()) return nullptr;
+  return &columns_[static_cast<std::size_t>(position)];
+}
+
+std::vector<std::string> createTableColumnNames(std::string_view sql) {
+  const TableLayout table(sql);
+  std::vector<std::string> names;
+  for (const DeclaredColumn& c : table.columns()) names.push_back(c.name);
+  return names;
+}
+
+bool hasTable(const std::vector<SchemaEntry>& schema, std::string_view table) {
+  for (const SchemaEntry& e : schema) {
+    if (e.type == "table" && platform::equalsNoCase(e.name, table)) return true;
+  }
+  return false;
 }
 
 int declaredColumnCount(const std::vector<SchemaEntry>& schema, std::string_view table) {
-  return static_cast<int>(columnsOfTable(schema, table).size());
-}
-
-int positionOf(const std::vector<std::string>& columns,
-               std::initializer_list<std::string_view> names, int fallback) {
-  for (std::string_view name : names) {
-    const int at = columnPosition(columns, name);
-    if (at >= 0) return at;
-  }
-  // A statement that was read but names none of them: the table has no such column.
-  return columns.empty() ? fallback : -1;
+  return TableLayout::of(schema, table).width();
 }
 
 std::vector<SchemaEntry> readSchemaOf(SqlitePageReader& reader) {

@@ -1,7 +1,9 @@
-// The columns a table's CREATE statement declares: their names, so that a reader can find a
-// column by name in a table whose layout differs between app versions, and their count, the
-// width a carved row of the table is rebuilt with. The stored record holds the columns in
-// declaration order, so a column's position is its place in this list.
+// The columns a table's CREATE statement declares: their names, declared types and affinities,
+// and which of them is the row-id alias. The one place a reader learns a table's layout, so
+// that it finds each column by name in a table whose layout differs between app and phone
+// versions, and so that a carver knows how wide a row is and which column the record stores
+// as NULL. The stored record holds the columns in declaration order, so a column's position
+// is its place in this list.
 #pragma once
 
 #include <initializer_list>
@@ -13,28 +15,59 @@
 
 namespace qv::db {
 
-// The column definitions of "CREATE [TEMP] TABLE name (col type ..., ...)", in order, each by
-// its first token unquoted ("x", [x], `x`; empty when the definition starts with no name).
-// Table constraints after the columns (CONSTRAINT, PRIMARY KEY, UNIQUE, CHECK, FOREIGN KEY)
-// are not columns. Empty for anything else: virtual tables, CREATE TABLE ... AS SELECT, text
-// that does not parse.
+// How SQLite stores the values of a column, by its declared type (SQLite's affinity rules, in
+// their order: INT, then CHAR/CLOB/TEXT, then BLOB or no type, then REAL/FLOA/DOUB, else
+// NUMERIC). A TIMESTAMP column (NUMERIC) keeps a floating value that is whole as an integer.
+enum class Affinity { kInteger, kText, kBlob, kReal, kNumeric };
+Affinity affinityOf(std::string_view declaredType);
+
+struct DeclaredColumn {
+  std::string name;  // unquoted ("x", [x], `x`, 'x'); empty when the definition has none
+  std::string type;  // the declared type as written, words joined by one space ("" for none)
+  Affinity affinity = Affinity::kBlob;
+};
+
+class TableLayout {
+ public:
+  // A table whose statement could not be read: every lookup gives its fallback.
+  TableLayout() = default;
+  // "CREATE [TEMP] TABLE name (col type constraints, ..., table constraints) [WITHOUT ROWID]".
+  // Nothing is taken from anything else: virtual tables, CREATE TABLE ... AS SELECT, text
+  // that does not parse.
+  explicit TableLayout(std::string_view createSql);
+  // The layout of a table by its schema row (the name compared without regard to ASCII case).
+  static TableLayout of(const std::vector<SchemaEntry>& schema, std::string_view table);
+
+  // Whether a statement was read.
+  bool known() const { return !columns_.empty(); }
+  int width() const { return static_cast<int>(columns_.size()); }
+  const std::vector<DeclaredColumn>& columns() const { return columns_; }
+  // The column that is the row id (an INTEGER PRIMARY KEY, stored in the record as NULL);
+  // -1 when the table has none (WITHOUT ROWID tables, tables keyed by another type).
+  int rowIdAlias() const { return rowIdAlias_; }
+
+  // The position of a column by name (compared without regard to ASCII case); -1 when absent.
+  int find(std::string_view name) const;
+  // The position of the first of the names the table has: -1 when the statement was read and
+  // names none of them (the column is absent from this version's table), `fallback` when
+  // there was no statement to read.
+  int position(std::initializer_list<std::string_view> names, int fallback) const;
+  // The declared column at a position; null outside the table.
+  const DeclaredColumn* column(int position) const;
+
+ private:
+  std::vector<DeclaredColumn> columns_;
+  int rowIdAlias_ = -1;
+};
+
+// The column names of a statement, in order (empty when it cannot be read).
 std::vector<std::string> createTableColumnNames(std::string_view sql);
 
-// The position of a column by name (compared without regard to ASCII case); -1 when absent.
-int columnPosition(const std::vector<std::string>& names, std::string_view name);
-
-// The column names of a table from the schema rows (the name compared without regard to ASCII
-// case); empty when the table or a statement that can be read is not there.
-std::vector<std::string> columnsOfTable(const std::vector<SchemaEntry>& schema,
-                                        std::string_view table);
+// Whether the schema has a table of that name (compared without regard to ASCII case).
+bool hasTable(const std::vector<SchemaEntry>& schema, std::string_view table);
 
 // The number of columns the table's statement declares; 0 when there is none to count.
 int declaredColumnCount(const std::vector<SchemaEntry>& schema, std::string_view table);
-
-// A column's position by the first of its known names; -1 when the table's statement was
-// read and names none of them; `fallback` when there was no statement to read.
-int positionOf(const std::vector<std::string>& columns,
-               std::initializer_list<std::string_view> names, int fallback);
 
 // The schema of the open database (what could be read of it when it is damaged).
 std::vector<SchemaEntry> readSchemaOf(SqlitePageReader& reader);

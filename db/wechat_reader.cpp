@@ -20,13 +20,13 @@
 #include <set>
 #include <vector>
 
+#include "db/column_dates.h"
 #include "db/row_columns.h"
 #include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
 #include "db/table_columns.h"
 #include "db/table_shapes.h"
 #include "db/text_sort.h"
-#include "db/timestamp.h"
 #include "platform/crypto_start.h"
 #include "platform/result.h"
 #include "platform/text.h"
@@ -46,10 +46,10 @@ struct FriendColumns {
 
 FriendColumns friendColumns(const std::vector<SchemaEntry>& schema) {
   FriendColumns f;
-  const auto names = columnsOfTable(schema, "Friend");
-  f.userName = positionOf(names, {"userName", "UsrName"}, 1);
-  f.nickname = positionOf(names, {"NickName", "nickname"}, 2);
-  f.type = positionOf(names, {"type"}, 6);
+  const TableLayout table = TableLayout::of(schema, "Friend");
+  f.userName = table.position({"userName", "UsrName"}, f.userName);
+  f.nickname = table.position({"NickName", "nickname"}, f.nickname);
+  f.type = table.position({"type"}, f.type);
   return f;
 }
 
@@ -76,8 +76,22 @@ int scanFriends(SqlitePageReader& reader, const FriendColumns& fc,
   return reader.ScanTable("Friend", scanOf("Friend", true), &sink);
 }
 
+// Where a Chat_ table's columns lie, by name; the README layout's places when a table has no
+// statement (the freelist pages of no table).
+struct ChatColumns {
+  int date = 3, text = 4, direction = 8;
+  static ChatColumns of(const TableLayout& table) {
+    ChatColumns c;
+    c.date = table.position({"CreateTime"}, c.date);
+    c.text = table.position({"Message"}, c.text);
+    c.direction = table.position({"Des"}, c.direction);
+    return c;
+  }
+};
+
 // One message row of a Chat_ table.
-int decodeMessage(SqlitePageReader& r, const RowImage& row, ChatRow* m) {
+int decodeMessage(SqlitePageReader& r, const RowImage& row, const ChatColumns& columns,
+                  LocalDates& dates, ChatRow* m) {
   RowColumns cols;
   RowImage image = row;
   if (row.carvedLayout && row.size > 0) {
@@ -90,11 +104,10 @@ int decodeMessage(SqlitePageReader& r, const RowImage& row, ChatRow* m) {
   }
   if (cols.load(image, r.textEncoding()) != kOk) return kInvalid;
   m->rowId = static_cast<std::uint32_t>(row.rowId);
-  std::int64_t v = 0;
-  if (cols.integer(3, &v)) m->date = formatUnixTime(v);
+  m->date = columnDate(cols, columns.date, DateForm::kUnixSeconds, dates);
   // The direction is one of the constants 0 (sent) and 1 (received).
-  if (cols.holdsZero(8)) m->sent = 1;
-  if (cols.text(4, &m->text) == RowColumns::Text::kBad) return kInvalid;
+  if (cols.holdsZero(columns.direction)) m->sent = 1;
+  if (cols.text(columns.text, &m->text) == RowColumns::Text::kBad) return kInvalid;
   if (m->text.empty()) return kInvalid;
   return kOk;
 }
@@ -150,9 +163,9 @@ std::string weChatTableName(std::string_view userName) {
   return name;
 }
 
-int ReadWeChat(const std::string& path, ChatRowMap* chats) {
+int ReadWeChat(const DatabaseFile& file, ChatRowMap* chats) {
   SqlitePageReader reader;
-  int rc = reader.Open(path);
+  int rc = reader.Open(file);
   if (rc != kOk) return rc;
   std::vector<ScannedRow<FriendRow>> friends;
   rc = scanFriends(reader, friendColumns(readSchemaOf(reader)), &friends);
@@ -167,12 +180,19 @@ int ReadWeChat(const std::string& path, ChatRowMap* chats) {
   KeptRows<std::wstring> listed;
   // A friend listed twice (a deleted copy of its row) has its table read once.
   std::set<std::wstring> done;
+  const std::vector<SchemaEntry> schema = readSchemaOf(reader);
+  LocalDates dates;
   for (const auto& scanned : friends) {
     const FriendRow& f = scanned.record;
     if (f.userName.empty() || !done.insert(f.userName).second) continue;
     std::vector<ScannedRow<ChatRow>> rows;
-    auto sink = collectRows<ChatRow>(decodeMessage, &rows);
     const std::string table = weChatTableName(platform::toUtf8(f.userName));
+    const ChatColumns columns = ChatColumns::of(TableLayout::of(schema, table));
+    auto sink = collectRows<ChatRow>(
+        [&columns, &dates](SqlitePageReader& r, const RowImage& row, ChatRow* m) {
+          return decodeMessage(r, row, columns, dates, m);
+        },
+        &rows);
     note(reader.ScanTable(table, scanOf(table, false), &sink));
     note(carveFromAlias(reader, table, &sink));
     dropLeftoverCopies(&rows, messageKey);
@@ -191,7 +211,12 @@ int ReadWeChat(const std::string& path, ChatRowMap* chats) {
   }
 
   std::vector<ScannedRow<ChatRow>> unknown;
-  auto sink = collectRows<ChatRow>(decodeMessage, &unknown);
+  const ChatColumns readmeColumns;
+  auto sink = collectRows<ChatRow>(
+      [&readmeColumns, &dates](SqlitePageReader& r, const RowImage& row, ChatRow* m) {
+        return decodeMessage(r, row, readmeColumns, dates, m);
+      },
+      &unknown);
   const TableScan freePages = scanOf(kFreePagesTable, true);
   note(reader.ScanTable(kFreePagesTable, freePages, &sink));
   note(reader.ScanEmptyFreelistPages(freePages.shape, &sink));

@@ -16,30 +16,28 @@
 //   ZWAMEDIAITEM    18 ZTITLE         the text shown for a media message
 //
 // Column 0 of every table is Z_PK, the row-id alias, stored as NULL. The message table's
-// column count (which the carver needs to rebuild a freed row's header) is asked of the SQLite
-// library; SQLite stores the integers 0 and 1 as constants (serial types 8 and 9), so row
-// references read both forms.
+// column count (which the carver needs to rebuild a freed row's header) is the one its
+// statement declares; SQLite stores the integers 0 and 1 as constants (serial types 8 and 9),
+// so row references read both forms.
 #include "db/whatsapp_reader.h"
 
-#include <cmath>
 #include <unordered_map>
 #include <vector>
 
+#include "db/column_dates.h"
 #include "db/row_columns.h"
 #include "db/row_scan.h"
 #include "db/sqlite_page_reader.h"
-#include "db/sqlite_probe.h"
 #include "db/table_columns.h"
 #include "db/table_shapes.h"
 #include "db/text_sort.h"
-#include "db/timestamp.h"
 #include "platform/result.h"
 
 namespace qv::db {
 
 namespace {
 
-// The message width before the library has reported one, and the width from which a message
+// The message width when the statement cannot be read, and the width from which a message
 // table has the newer layout (with the media item reference).
 constexpr int kDefaultMessageWidth = 23;
 constexpr int kNewerLayoutWidth = 29;
@@ -105,21 +103,21 @@ bool takeText(const RowColumns& cols, int column, std::wstring* out) {
   return cols.text(column, out) != RowColumns::Text::kBad;
 }
 
-// Seconds since 2001-01-01 from an integer or a double (truncated toward zero).
-bool messageSeconds(const RowColumns& cols, int column, std::int64_t* seconds) {
-  if (cols.integer(column, seconds)) return true;
-  double d = 0;
-  // Dates past what the formatter shows (and NaN) give no date rather than an overflow.
-  if (!cols.real(column, &d) || !(std::fabs(d) < 1e15)) return false;
-  *seconds = static_cast<std::int64_t>(d);
-  return true;
+// The message table's width by its statement (read through the write-ahead log, which the
+// SQLite library's read-only handles cannot see); kQueryFailed when there is no such table;
+// the width before any is known when its statement cannot be read.
+int messageWidthOf(const std::vector<SchemaEntry>& schema, int* width) {
+  if (!hasTable(schema, "ZWAMESSAGE")) return kQueryFailed;
+  const int declared = declaredColumnCount(schema, "ZWAMESSAGE");
+  *width = declared != 0 ? declared : kDefaultMessageWidth;
+  return kOk;
 }
 
 class WhatsAppRead {
  public:
   explicit WhatsAppRead(int messageWidth) : messageWidth_(messageWidth) {}
 
-  int run(const std::string& path, WhatsAppChatMap* chats);
+  int run(const DatabaseFile& file, WhatsAppChatMap* chats);
 
  private:
   void choosePositions(const std::vector<SchemaEntry>& schema);
@@ -140,30 +138,30 @@ class WhatsAppRead {
   std::vector<ScannedRow<Member>> members_;
   std::vector<ScannedRow<MediaItem>> media_;
   std::vector<ScannedRow<ChatRecord>> messages_;
+  LocalDates dates_;
 };
 
 void WhatsAppRead::choosePositions(const std::vector<SchemaEntry>& schema) {
-  const auto m = columnsOfTable(schema, "ZWAMESSAGE");
-  messageCols_.fromMe = positionOf(m, {"ZISFROMME"}, 12);
-  messageCols_.session = positionOf(m, {"ZCHATSESSION"}, 19);
-  messageCols_.member = positionOf(m, {"ZGROUPMEMBER"}, 20);
+  const TableLayout m = TableLayout::of(schema, "ZWAMESSAGE");
+  messageCols_.fromMe = m.position({"ZISFROMME"}, 12);
+  messageCols_.session = m.position({"ZCHATSESSION"}, 19);
+  messageCols_.member = m.position({"ZGROUPMEMBER"}, 20);
   // Without a statement, only the newer layout is known to hold the media reference.
-  messageCols_.media = positionOf(m, {"ZMEDIAITEM"}, messageWidth_ >= kNewerLayoutWidth ? 22 : -1);
-  messageCols_.date = positionOf(m, {"ZMESSAGEDATE"}, 25);
-  messageCols_.text = positionOf(m, {"ZTEXT"}, 32);
-  const auto s = columnsOfTable(schema, "ZWACHATSESSION");
-  sessionCols_.jid = positionOf(s, {"ZCONTACTJID"}, 20);
-  sessionCols_.partnerName = positionOf(s, {"ZPARTNERNAME"}, 23);
-  const auto g = columnsOfTable(schema, "ZWAGROUPMEMBER");
-  memberCols_.session = positionOf(g, {"ZCHATSESSION"}, 7);
-  memberCols_.name = positionOf(g, {"ZCONTACTNAME"}, 10);
-  memberCols_.jid = positionOf(g, {"ZMEMBERJID"}, 12);
-  const auto d = columnsOfTable(schema, "ZWAMEDIAITEM");
-  mediaCols_.title = positionOf(d, {"ZTITLE"}, 18);
+  messageCols_.media = m.position({"ZMEDIAITEM"}, messageWidth_ >= kNewerLayoutWidth ? 22 : -1);
+  messageCols_.date = m.position({"ZMESSAGEDATE"}, 25);
+  messageCols_.text = m.position({"ZTEXT"}, 32);
+  const TableLayout s = TableLayout::of(schema, "ZWACHATSESSION");
+  sessionCols_.jid = s.position({"ZCONTACTJID"}, 20);
+  sessionCols_.partnerName = s.position({"ZPARTNERNAME"}, 23);
+  const TableLayout g = TableLayout::of(schema, "ZWAGROUPMEMBER");
+  memberCols_.session = g.position({"ZCHATSESSION"}, 7);
+  memberCols_.name = g.position({"ZCONTACTNAME"}, 10);
+  memberCols_.jid = g.position({"ZMEMBERJID"}, 12);
+  mediaCols_.title = TableLayout::of(schema, "ZWAMEDIAITEM").position({"ZTITLE"}, 18);
 }
 
-// The tables are carved with the width table's widths; the message table with the width the
-// library reported.
+// The tables are carved with the width table's widths; the message table with its declared
+// width.
 TableScan scanOf(const char* table) {
   TableScan scan;
   scan.shape = knownTableShape(table);
@@ -223,8 +221,7 @@ int WhatsAppRead::scanMessages() {
       m->conversationId = static_cast<std::int32_t>(id);
     if (cols.reference(messageCols_.member, &id)) m->memberId = static_cast<std::int32_t>(id);
     if (cols.reference(messageCols_.media, &id)) m->mediaId = static_cast<std::int32_t>(id);
-    std::int64_t seconds = 0;
-    if (messageSeconds(cols, messageCols_.date, &seconds)) m->date = formatAppleTime(seconds);
+    m->date = columnDate(cols, messageCols_.date, DateForm::kAppleSeconds, dates_);
     return takeText(cols, messageCols_.text, &m->text) ? kOk : kInvalid;
   };
   TableScan scan = scanOf("ZWAMESSAGE");
@@ -307,11 +304,14 @@ void WhatsAppRead::joinMessages() {
   }
 }
 
-int WhatsAppRead::run(const std::string& path, WhatsAppChatMap* chats) {
-  int rc = reader_.Open(path);
+int WhatsAppRead::run(const DatabaseFile& file, WhatsAppChatMap* chats) {
+  int rc = reader_.Open(file);
+  if (rc != kOk) return rc;
+  const std::vector<SchemaEntry> schema = readSchemaOf(reader_);
+  rc = messageWidthOf(schema, &messageWidth_);
   if (rc != kOk) return rc;
   // A damaged schema leaves the fixed positions.
-  choosePositions(readSchemaOf(reader_));
+  choosePositions(schema);
 
   rc = scanMedia();
   if (rc == kOk) rc = scanSessions();
@@ -337,19 +337,16 @@ int WhatsAppRead::run(const std::string& path, WhatsAppChatMap* chats) {
 
 }  // namespace
 
-int whatsAppMessageWidth(const std::string& path, int* width) {
-  int columns = 0;
-  const int rc = probeTable(path, "ZWAMESSAGE", &columns);
-  if (rc == kOk) *width = columns;
-  return rc;
+int whatsAppMessageWidth(const DatabaseFile& file, int* width) {
+  SqlitePageReader reader;
+  const int rc = reader.Open(file);
+  if (rc != kOk) return rc;
+  return messageWidthOf(readSchemaOf(reader), width);
 }
 
-int ReadWhatsApp(const std::string& path, WhatsAppChatMap* chats) {
-  int width = kDefaultMessageWidth;
-  int rc = whatsAppMessageWidth(path, &width);
-  if (rc != kOk) return rc;
-  WhatsAppRead read(width);
-  return read.run(path, chats);
+int ReadWhatsApp(const DatabaseFile& file, WhatsAppChatMap* chats) {
+  WhatsAppRead read(kDefaultMessageWidth);
+  return read.run(file, chats);
 }
 
 }  // namespace qv::db

@@ -55,12 +55,11 @@ std::wstring whatsAppSpeaker(const db::ChatRecord& m) {
 }  // namespace
 
 int RecoveryEngine::exportMessageLines(const std::string& outputPath) {
-  return db::WriteMessageLines(storedDatabasePath(kSmsFileId), outputPath, maxMessageRowId_);
+  return db::WriteMessageLines(storedDatabase(kSmsKey), outputPath, maxMessageRowId_);
 }
 
 int RecoveryEngine::exportContactLines(const std::string& outputPath) {
-  return db::WriteContactLines(storedDatabasePath(kAddressBookFileId), outputPath,
-                               maxContactRowId_);
+  return db::WriteContactLines(storedDatabase(kAddressBookKey), outputPath, maxContactRowId_);
 }
 
 int RecoveryEngine::readQqChats(AccountChatMap* chats) {
@@ -86,8 +85,8 @@ int RecoveryEngine::readChatAccounts(bool qq, AccountChatMap* chats) {
         qq ? freeAccountKey(*chats, platform::toWide(qqAccountOfKey(entry.key)))
            : L"User" + std::to_wstring(accounts);
     db::ChatRowMap account;
-    const std::string path = storedDatabasePath(entry.fileId);
-    const int rc = qq ? db::ReadQQ(path, &account) : db::ReadWeChat(path, &account);
+    const db::DatabaseFile file = storedDatabase(entry.key);
+    const int rc = qq ? db::ReadQQ(file, &account) : db::ReadWeChat(file, &account);
     if (rc != kOk && result == kOk) result = rc;
     if (rc == kOk || !account.empty()) (*chats)[key] = std::move(account);
     if (int answer = report(progress_ + accounts)) {

@@ -3,11 +3,13 @@
 #include "backup/backup_date.h"
 #include "backup/discovery.h"
 #include "backup/encryption_probe.h"
+#include "backup/file_id.h"
 #include "backup/manifest_choice.h"
 #include "backup/stored_path.h"
 #include "db/call_reader.h"
 #include "db/contact_reader.h"
 #include "db/note_reader.h"
+#include "db/notestore_reader.h"
 #include "db/whatsapp_reader.h"
 #include "engine/chat_database.h"
 #include "engine/decryption.h"
@@ -102,10 +104,12 @@ std::string RecoveryEngine::storedFilePath(std::string_view fileId) const {
   return backup::storedFilePath(backupFolder_, fileId, currentBackup_.encrypted, hasManifestDb_);
 }
 
-std::string RecoveryEngine::storedDatabasePath(std::string_view fileId) const {
-  std::string path = storedFilePath(fileId);
+db::DatabaseFile RecoveryEngine::storedDatabase(std::string_view key) const {
+  std::string path = storedFilePath(backup::fileIdOf(key));
   if (!backup::storedFileInPlace(backupFolder_, path)) path.clear();
-  return path;
+  std::string wal = storedFilePath(backup::fileIdOf(std::string(key) + "-wal"));
+  if (!backup::storedFileInPlace(backupFolder_, wal) || !platform::isFile(wal)) wal.clear();
+  return db::DatabaseFile(std::move(path), std::move(wal));
 }
 
 int RecoveryEngine::loadManifest() {
@@ -204,8 +208,8 @@ int RecoveryEngine::readMessages(db::ConversationMap* conversations) {
   progress.base = static_cast<std::uint32_t>(progress_);
   progress.step = static_cast<std::uint32_t>(step_);
   std::uint64_t maxRowId = maxMessageRowId_;
-  int rc = db::ReadMessages(storedDatabasePath(kSmsFileId), storedDatabasePath(kAddressBookFileId),
-                            conversations, progress, &maxRowId);
+  int rc = db::ReadMessages(storedDatabase(kSmsKey), storedDatabase(kAddressBookKey), conversations,
+                            progress, &maxRowId);
   if (rc == kOk) maxMessageRowId_ = maxRowId;
   rc = databaseStepResult(rc);
   advance(step_ / 2);
@@ -215,8 +219,8 @@ int RecoveryEngine::readMessages(db::ConversationMap* conversations) {
 int RecoveryEngine::readContacts(std::vector<db::ContactRecord>* contacts) {
   stopAnswered_ = false;
   std::uint64_t maxRowId = maxContactRowId_;
-  int rc = db::ReadContacts(storedDatabasePath(kAddressBookFileId),
-                            currentBackup_.versionAbove11 ? 1 : 0, contacts, &maxRowId);
+  int rc = db::ReadContacts(storedDatabase(kAddressBookKey), currentBackup_.versionAbove11 ? 1 : 0,
+                            contacts, &maxRowId);
   if (rc == kOk) maxContactRowId_ = maxRowId;
   rc = databaseStepResult(rc);
   advance(step_ / 2);
@@ -225,9 +229,9 @@ int RecoveryEngine::readContacts(std::vector<db::ContactRecord>* contacts) {
 
 int RecoveryEngine::readCalls(std::vector<db::CallRecord>* calls) {
   stopAnswered_ = false;
-  std::string path = storedDatabasePath(kCallHistoryFileId);
-  if (path.empty()) path = storedDatabasePath(kOldCallHistoryFileId);
-  int rc = db::ReadCalls(path, storedDatabasePath(kAddressBookFileId),
+  db::DatabaseFile history = storedDatabase(kCallHistoryKey);
+  if (!platform::isFile(history.path)) history = storedDatabase(kOldCallHistoryKey);
+  int rc = db::ReadCalls(history, storedDatabase(kAddressBookKey),
                          currentBackup_.versionAbove11 ? 1 : 0, calls);
   rc = databaseStepResult(rc);
   advance(step_ / 2);
@@ -236,7 +240,16 @@ int RecoveryEngine::readCalls(std::vector<db::CallRecord>* calls) {
 
 int RecoveryEngine::readNotes(std::vector<db::NoteRecord>* notes) {
   stopAnswered_ = false;
-  int rc = db::ReadNotes(storedDatabasePath(kNotesFileId), notes);
+  // The notes of iOS 9 and later live in NoteStore.sqlite; the older notes.sqlite can still be
+  // there beside it (a phone upgraded from iOS 8 keeps it). Both are read, the older first.
+  std::vector<db::NoteRecord> list;
+  int rc = db::ReadNotes(storedDatabase(kNotesKey), &list);
+  const db::DatabaseFile store = storedDatabase(kNoteStoreKey);
+  if (platform::isFile(store.path)) {
+    const int modern = db::ReadNoteStore(store, &list);
+    if (rc != kOk) rc = modern;
+  }
+  if (rc == kOk) *notes = std::move(list);
   rc = databaseStepResult(rc);
   advance(step_ / 2);
   return rc;
@@ -247,7 +260,7 @@ int RecoveryEngine::readWhatsApp(db::WhatsAppChatMap* chats) {
   whatsappChats_.clear();
   const auto chatDb = findChatDatabase(index_, ChatDatabase::kWhatsApp);
   // Without a chat database the category stays empty; the reader's code is not the step's.
-  if (chatDb) db::ReadWhatsApp(storedDatabasePath(chatDb->fileId), chats);
+  if (chatDb) db::ReadWhatsApp(storedDatabase(chatDb->key), chats);
   whatsappChats_ = *chats;
   return advance(step_);
 }

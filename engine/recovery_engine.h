@@ -63,6 +63,14 @@ inline constexpr char kAddressBookFileId[] = "31bb7ba8914766d4ba40d6dfb6113c8b61
 inline constexpr char kCallHistoryFileId[] = "5a4935c78a5255723f707230a451d79c540d2741";
 inline constexpr char kOldCallHistoryFileId[] = "2b2b0084a1bc3a5ac8c27afdf14afb42c61a19ca";
 inline constexpr char kNotesFileId[] = "ca3bc056d4da0bbf88b5fb3be254f3b7147e639c";
+// Their keys: the write-ahead log the phone keeps beside a database is stored under the key
+// with "-wal" appended.
+inline constexpr char kSmsKey[] = "HomeDomain-Library/SMS/sms.db";
+inline constexpr char kAddressBookKey[] = "HomeDomain-Library/AddressBook/AddressBook.sqlitedb";
+inline constexpr char kCallHistoryKey[] = "HomeDomain-Library/CallHistoryDB/CallHistory.storedata";
+inline constexpr char kOldCallHistoryKey[] = "WirelessDomain-Library/CallHistory/call_history.db";
+inline constexpr char kNotesKey[] = "HomeDomain-Library/Notes/notes.sqlite";
+inline constexpr char kNoteStoreKey[] = "AppDomainGroup-group.com.apple.notes-NoteStore.sqlite";
 
 // The preview files in the work folder.
 inline constexpr char kPicturePreviewName[] = "tmp.jpg";
@@ -101,10 +109,11 @@ class RecoveryEngine {
   int setCurrentBackup(const backup::BackupInfo& info);
   // The stored file of a file id under the backup folder, in the current backup's layout.
   std::string storedFilePath(std::string_view fileId) const;
-  // The same for a database the engine reads; empty when the file is not where the path says
-  // (a link, or under a linked folder: backup/stored_path.h), which the readers take for a
+  // The stored database of a manifest key, with the write-ahead log the backup stored beside it
+  // (key + "-wal") when there is one. A file that is not where its path says (a link, or under
+  // a linked folder: backup/stored_path.h) is left out: an empty database path reads as a
   // missing database.
-  std::string storedDatabasePath(std::string_view fileId) const;
+  db::DatabaseFile storedDatabase(std::string_view key) const;
 
   // Records whether the backup folder has Manifest.db and reads the manifest that this
   // chooses into the index (replaced whole). The reader's result.
@@ -225,7 +234,7 @@ class RecoveryEngine {
   // 2 that no stop answer produced (the platform's "file not found", numbered 2 like a cancel,
   // so a missing database never ends the scan as if the user had stopped it) and a 3 ("path
   // not found": a missing two-character folder, or the empty path of a database that is not
-  // where its path says, storedDatabasePath).
+  // where its path says, storedDatabase).
   int databaseStepResult(int readerResult) const;
   // Adds to the progress and reports it; the callback's answer.
   int advance(int share);

@@ -1,5 +1,6 @@
-// Any bytes as an Info.plist: the line reader and the key rules must end and stay inside their
-// buffers, and the date conversion must survive whatever text the date line holds.
+// Any bytes as an Info.plist, in either form: the line reader and the key rules must end and
+// stay inside their buffers, the date conversion must survive whatever text the date line
+// holds, and the binary form's reader must refuse damage without reading outside the bytes.
 #include <cstdint>
 #include <cstdlib>
 
@@ -14,5 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   qv::backup::applyInfoPlistKeys(&lines, &info);
   if (info.serialNumber.size() > size || info.phoneNumber.size() > size) std::abort();
   qv::backup::localBackupDate(std::string_view(text, size < 64 ? size : 64));
+  qv::backup::BackupInfo binary;
+  qv::backup::applyBinaryInfoPlist(std::string_view(text, size), &binary);
+  if (binary.serialNumber.size() > size || binary.phoneNumber.size() > size) std::abort();
   return 0;
 }

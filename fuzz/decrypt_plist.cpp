@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  qv::decrypt::PlistValue tree;
+  qv::plist::PlistValue tree;
   qv::decrypt::readAnyPlist(bytes, &tree);
   qv::decrypt::ManifestPlist manifest;
   qv::decrypt::readManifestPlist(bytes, &manifest);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/file.h"
 #include "samples/appdb_rows.h"
 
 namespace qv::samples {
@@ -11,76 +12,63 @@ const char* const kSmsRelativePath = "Library/SMS/sms.db";
 
 namespace {
 
-// The phone's own tables, verbatim (see the schema notes of each phone version).
-const char kMessage38[] =
-    "CREATE TABLE message (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, "
-    "guid TEXT UNIQUE NOT NULL, text TEXT, replace INTEGER DEFAULT 0, service_center TEXT, "
-    "handle_id INTEGER DEFAULT 0, subject TEXT, country TEXT, attributedBody BLOB, "
-    "version INTEGER DEFAULT 0, type INTEGER DEFAULT 0, service TEXT, account TEXT, "
-    "account_guid TEXT, error INTEGER DEFAULT 0, date INTEGER, date_read INTEGER, "
-    "date_delivered INTEGER, is_delivered INTEGER DEFAULT 0, is_finished INTEGER DEFAULT 0, "
-    "is_emote INTEGER DEFAULT 0, is_from_me INTEGER DEFAULT 0, is_empty INTEGER DEFAULT 0, "
-    "is_delayed INTEGER DEFAULT 0, is_auto_reply INTEGER DEFAULT 0, "
-    "is_prepared INTEGER DEFAULT 0, is_read INTEGER DEFAULT 0, "
-    "is_system_message INTEGER DEFAULT 0, is_sent INTEGER DEFAULT 0, "
-    "has_dd_results INTEGER DEFAULT 0, is_service_message INTEGER DEFAULT 0, "
-    "is_forward INTEGER DEFAULT 0, was_downgraded INTEGER DEFAULT 0, "
-    "is_archive INTEGER DEFAULT 0, cache_has_attachments INTEGER DEFAULT 0, "
-    "cache_roomnames TEXT, was_data_detected INTEGER DEFAULT 0, "
-    "was_deduplicated INTEGER DEFAULT 0)";
-const char kMessage51[] =
-    "CREATE TABLE message (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, "
-    "guid TEXT UNIQUE NOT NULL, text TEXT, replace INTEGER DEFAULT 0, service_center TEXT, "
-    "handle_id INTEGER DEFAULT 0, subject TEXT, country TEXT, attributedBody BLOB, "
-    "version INTEGER DEFAULT 0, type INTEGER DEFAULT 0, service TEXT, account TEXT, "
-    "account_guid TEXT, error INTEGER DEFAULT 0, date INTEGER, date_read INTEGER, "
-    "date_delivered INTEGER, is_delivered INTEGER DEFAULT 0, is_finished INTEGER DEFAULT 0, "
-    "is_emote INTEGER DEFAULT 0, is_from_me INTEGER DEFAULT 0, is_empty INTEGER DEFAULT 0, "
-    "is_delayed INTEGER DEFAULT 0, is_auto_reply INTEGER DEFAULT 0, "
-    "is_prepared INTEGER DEFAULT 0, is_read INTEGER DEFAULT 0, "
-    "is_system_message INTEGER DEFAULT 0, is_sent INTEGER DEFAULT 0, "
-    "has_dd_results INTEGER DEFAULT 0, is_service_message INTEGER DEFAULT 0, "
-    "is_forward INTEGER DEFAULT 0, was_downgraded INTEGER DEFAULT 0, "
-    "is_archive INTEGER DEFAULT 0, cache_has_attachments INTEGER DEFAULT 0, "
-    "cache_roomnames TEXT, was_data_detected INTEGER DEFAULT 0, "
-    "was_deduplicated INTEGER DEFAULT 0, is_audio_message INTEGER DEFAULT 0, "
-    "is_played INTEGER DEFAULT 0, date_played INTEGER, item_type INTEGER DEFAULT 0, "
-    "other_handle INTEGER DEFAULT 0, group_title TEXT, group_action_type INTEGER DEFAULT 0, "
-    "share_status INTEGER DEFAULT 0, share_direction INTEGER DEFAULT 0, "
-    "is_expirable INTEGER DEFAULT 0, expire_state INTEGER DEFAULT 0, "
-    "message_action_type INTEGER DEFAULT 0, message_source INTEGER DEFAULT 0)";
-const char kMessage74[] =
-    "CREATE TABLE message (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, "
-    "guid TEXT UNIQUE NOT NULL, text TEXT, replace INTEGER DEFAULT 0, service_center TEXT, "
-    "handle_id INTEGER DEFAULT 0, subject TEXT, country TEXT, attributedBody BLOB, "
-    "version INTEGER DEFAULT 0, type INTEGER DEFAULT 0, service TEXT, account TEXT, "
-    "account_guid TEXT, error INTEGER DEFAULT 0, date INTEGER, date_read INTEGER, "
-    "date_delivered INTEGER, is_delivered INTEGER DEFAULT 0, is_finished INTEGER DEFAULT 0, "
-    "is_emote INTEGER DEFAULT 0, is_from_me INTEGER DEFAULT 0, is_empty INTEGER DEFAULT 0, "
-    "is_delayed INTEGER DEFAULT 0, is_auto_reply INTEGER DEFAULT 0, "
-    "is_prepared INTEGER DEFAULT 0, is_read INTEGER DEFAULT 0, "
-    "is_system_message INTEGER DEFAULT 0, is_sent INTEGER DEFAULT 0, "
-    "has_dd_results INTEGER DEFAULT 0, is_service_message INTEGER DEFAULT 0, "
-    "is_forward INTEGER DEFAULT 0, was_downgraded INTEGER DEFAULT 0, "
-    "is_archive INTEGER DEFAULT 0, cache_has_attachments INTEGER DEFAULT 0, "
-    "cache_roomnames TEXT, was_data_detected INTEGER DEFAULT 0, "
-    "was_deduplicated INTEGER DEFAULT 0, is_audio_message INTEGER DEFAULT 0, "
-    "is_played INTEGER DEFAULT 0, date_played INTEGER, item_type INTEGER DEFAULT 0, "
-    "other_handle INTEGER DEFAULT 0, group_title TEXT, group_action_type INTEGER DEFAULT 0, "
-    "share_status INTEGER DEFAULT 0, share_direction INTEGER DEFAULT 0, "
-    "is_expirable INTEGER DEFAULT 0, expire_state INTEGER DEFAULT 0, "
-    "message_action_type INTEGER DEFAULT 0, message_source INTEGER DEFAULT 0, "
-    "associated_message_guid TEXT, associated_message_type INTEGER DEFAULT 0, "
-    "balloon_bundle_id TEXT, payload_data BLOB, expressive_send_style_id TEXT, "
+// The phone's own tables, verbatim (see the schema notes of each phone version). Later message
+// tables only append columns: each statement is the columns of the one before and its own.
+#define QV_MESSAGE_38_COLUMNS                                                               \
+  "ROWID INTEGER PRIMARY KEY AUTOINCREMENT, "                                               \
+  "guid TEXT UNIQUE NOT NULL, text TEXT, replace INTEGER DEFAULT 0, service_center TEXT, "  \
+  "handle_id INTEGER DEFAULT 0, subject TEXT, country TEXT, attributedBody BLOB, "          \
+  "version INTEGER DEFAULT 0, type INTEGER DEFAULT 0, service TEXT, account TEXT, "         \
+  "account_guid TEXT, error INTEGER DEFAULT 0, date INTEGER, date_read INTEGER, "           \
+  "date_delivered INTEGER, is_delivered INTEGER DEFAULT 0, is_finished INTEGER DEFAULT 0, " \
+  "is_emote INTEGER DEFAULT 0, is_from_me INTEGER DEFAULT 0, is_empty INTEGER DEFAULT 0, "  \
+  "is_delayed INTEGER DEFAULT 0, is_auto_reply INTEGER DEFAULT 0, "                         \
+  "is_prepared INTEGER DEFAULT 0, is_read INTEGER DEFAULT 0, "                              \
+  "is_system_message INTEGER DEFAULT 0, is_sent INTEGER DEFAULT 0, "                        \
+  "has_dd_results INTEGER DEFAULT 0, is_service_message INTEGER DEFAULT 0, "                \
+  "is_forward INTEGER DEFAULT 0, was_downgraded INTEGER DEFAULT 0, "                        \
+  "is_archive INTEGER DEFAULT 0, cache_has_attachments INTEGER DEFAULT 0, "                 \
+  "cache_roomnames TEXT, was_data_detected INTEGER DEFAULT 0, "                             \
+  "was_deduplicated INTEGER DEFAULT 0"
+#define QV_MESSAGE_51_COLUMNS                                                               \
+  QV_MESSAGE_38_COLUMNS                                                                     \
+  ", is_audio_message INTEGER DEFAULT 0, "                                                  \
+  "is_played INTEGER DEFAULT 0, date_played INTEGER, item_type INTEGER DEFAULT 0, "         \
+  "other_handle INTEGER DEFAULT 0, group_title TEXT, group_action_type INTEGER DEFAULT 0, " \
+  "share_status INTEGER DEFAULT 0, share_direction INTEGER DEFAULT 0, "                     \
+  "is_expirable INTEGER DEFAULT 0, expire_state INTEGER DEFAULT 0, "                        \
+  "message_action_type INTEGER DEFAULT 0, message_source INTEGER DEFAULT 0"
+#define QV_MESSAGE_64_COLUMNS                                                                \
+  QV_MESSAGE_51_COLUMNS                                                                      \
+  ", associated_message_guid TEXT, associated_message_type INTEGER DEFAULT 0, "              \
+  "balloon_bundle_id TEXT, payload_data BLOB, expressive_send_style_id TEXT, "               \
+  "associated_message_range_location INTEGER DEFAULT 0, "                                    \
+  "associated_message_range_length INTEGER DEFAULT 0, time_expressive_send_played INTEGER, " \
+  "message_summary_info BLOB, ck_sync_state INTEGER DEFAULT 0, ck_record_id TEXT, "          \
+  "ck_record_change_tag TEXT, destination_caller_id TEXT"
+
+const char kMessage38[] = "CREATE TABLE message (" QV_MESSAGE_38_COLUMNS ")";
+const char kMessage51[] = "CREATE TABLE message (" QV_MESSAGE_51_COLUMNS ")";
+// iOS 10 appended its nine columns with other types than iOS 11 gave the same names.
+const char kMessage60[] =
+    "CREATE TABLE message (" QV_MESSAGE_51_COLUMNS
+    ", associated_message_guid STRING DEFAULT NULL, balloon_bundle_id STRING DEFAULT NULL, "
+    "payload_data BLOB, associated_message_type INTEGER DEFAULT 0, "
+    "expressive_send_style_id STRING DEFAULT NULL, "
     "associated_message_range_location INTEGER DEFAULT 0, "
-    "associated_message_range_length INTEGER DEFAULT 0, time_expressive_send_played INTEGER, "
-    "message_summary_info BLOB, ck_sync_state INTEGER DEFAULT 0, ck_record_id TEXT, "
-    "ck_record_change_tag TEXT, destination_caller_id TEXT, "
-    "sr_ck_sync_state INTEGER DEFAULT 0, sr_ck_record_id TEXT, sr_ck_record_change_tag TEXT, "
+    "associated_message_range_length INTEGER DEFAULT 0, "
+    "time_expressive_send_played INTEGER DEFAULT 0, message_summary_info BLOB DEFAULT NULL)";
+const char kMessage64[] = "CREATE TABLE message (" QV_MESSAGE_64_COLUMNS ")";
+const char kMessage74[] =
+    "CREATE TABLE message (" QV_MESSAGE_64_COLUMNS
+    ", sr_ck_sync_state INTEGER DEFAULT 0, sr_ck_record_id TEXT, sr_ck_record_change_tag TEXT, "
     "is_corrupt INTEGER DEFAULT 0, reply_to_guid TEXT DEFAULT NULL, "
     "sort_id INTEGER DEFAULT 0, is_spam INTEGER DEFAULT 0, "
     "has_unseen_mention INTEGER DEFAULT 0, thread_originator_guid TEXT DEFAULT NULL, "
     "thread_originator_part TEXT DEFAULT NULL)";
+#undef QV_MESSAGE_64_COLUMNS
+#undef QV_MESSAGE_51_COLUMNS
+#undef QV_MESSAGE_38_COLUMNS
 const char kHandle5[] =
     "CREATE TABLE handle (ROWID INTEGER PRIMARY KEY AUTOINCREMENT UNIQUE, id TEXT NOT NULL, "
     "country TEXT, service TEXT NOT NULL, uncanonicalized_id TEXT, UNIQUE (id, service))";
@@ -108,6 +96,13 @@ const char kAttachment20[] =
     "sticker_user_info BLOB, attribution_info BLOB, hide_attachment INTEGER DEFAULT 0, "
     "ck_sync_state INTEGER DEFAULT 0, ck_server_change_token_blob BLOB, ck_record_id TEXT, "
     "original_guid TEXT UNIQUE NOT NULL)";
+const char kAttachment16[] =
+    "CREATE TABLE attachment (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "guid TEXT UNIQUE NOT NULL, created_date INTEGER DEFAULT 0, "
+    "start_date INTEGER DEFAULT 0, filename TEXT, uti TEXT, mime_type TEXT, "
+    "transfer_state INTEGER DEFAULT 0, is_outgoing INTEGER DEFAULT 0, user_info BLOB, "
+    "transfer_name TEXT, total_bytes INTEGER DEFAULT 0, is_sticker INTEGER DEFAULT 0, "
+    "sticker_user_info BLOB, attribution_info BLOB, hide_attachment INTEGER DEFAULT 0)";
 const char kJoin[] =
     ""
     "CREATE TABLE message_attachment_join (message_id INTEGER REFERENCES message (ROWID) ON DELETE "
@@ -158,6 +153,27 @@ const std::vector<std::string>& droppedTexts() {
   return texts;
 }
 
+struct SmsTables {
+  const char *message, *handle, *attachment;
+  int messageColumns;
+};
+
+SmsTables tablesOf(SmsLayout layout) {
+  switch (layout) {
+    case SmsLayout::kIos6:
+      return {kMessage38, kHandle5, kAttachment9, 38};
+    case SmsLayout::kIos9:
+      return {kMessage51, kHandle5, kAttachment12, 51};
+    case SmsLayout::kIos10:
+      return {kMessage60, kHandle5, kAttachment16, 60};
+    case SmsLayout::kIos11:
+      return {kMessage64, kHandle5, kAttachment20, 64};
+    case SmsLayout::kIos14:
+      break;
+  }
+  return {kMessage74, kHandle6, kAttachment20, 74};
+}
+
 class SmsBuilder {
  public:
   SmsBuilder(SmsLayout layout, SqliteFixture* db, SmsFixtureFacts* facts)
@@ -184,19 +200,40 @@ class SmsBuilder {
     return rc;
   }
 
+  // What the phone did after the last checkpoint, kept in the log: new messages (two of them
+  // in a transaction of their own that a later one changes), some read before deleted.
+  int runLogChanges() {
+    int rc = db_->useWal();
+    std::vector<std::int64_t> fresh;
+    for (int k = 0; rc == 0 && k < 3; ++k) {
+      rc = db_->begin();
+      for (int n = 1; rc == 0 && n <= 5; ++n) {
+        const int number = kCount + 5 * k + n;
+        std::int64_t id = 0;
+        rc = message(number, SqlValue::text("Only in the log #" + std::to_string(number)),
+                     1 + number % 5, dateValue(kStart + number * 97), number % 2 == 0, &id);
+        fresh.push_back(id);
+      }
+      if (rc == 0) rc = db_->commit();
+    }
+    facts_->logMessages = fresh;
+    // One message of the log changed by a later commit: its first text is an older frame's.
+    if (rc == 0)
+      rc = db_->exec("UPDATE message SET text = 'Changed in the log' WHERE ROWID = " +
+                     std::to_string(fresh[1]));
+    // Messages of the file deleted in the log, and one of the log's own.
+    std::vector<std::int64_t> gone = {ids_[33], ids_[34], ids_[35], fresh[4]};
+    if (rc == 0) rc = db_->deleteRows("message", gone);
+    facts_->logDeletedMessages = gone;
+    return rc;
+  }
+
  private:
-  const char* messageSql() const {
-    return layout_ == SmsLayout::kIos6   ? kMessage38
-           : layout_ == SmsLayout::kIos9 ? kMessage51
-                                         : kMessage74;
-  }
-  const char* handleSql() const { return layout_ == SmsLayout::kIos14 ? kHandle6 : kHandle5; }
-  const char* attachmentSql() const {
-    return layout_ == SmsLayout::kIos6   ? kAttachment9
-           : layout_ == SmsLayout::kIos9 ? kAttachment12
-                                         : kAttachment20;
-  }
-  bool nanoseconds() const { return layout_ == SmsLayout::kIos14; }
+  const char* messageSql() const { return tablesOf(layout_).message; }
+  const char* handleSql() const { return tablesOf(layout_).handle; }
+  const char* attachmentSql() const { return tablesOf(layout_).attachment; }
+  // From iOS 11 the phone writes its dates in nanoseconds.
+  bool nanoseconds() const { return layout_ == SmsLayout::kIos11 || layout_ == SmsLayout::kIos14; }
 
   int handle(const char* address) {
     return db_->insert("handle", handle_.row({{"id", SqlValue::text(address)},
@@ -365,6 +402,10 @@ const char* smsLayoutName(SmsLayout layout) {
       return "ios6";
     case SmsLayout::kIos9:
       return "ios9";
+    case SmsLayout::kIos10:
+      return "ios10";
+    case SmsLayout::kIos11:
+      return "ios11";
     case SmsLayout::kIos14:
       return "ios14";
   }
@@ -372,18 +413,13 @@ const char* smsLayoutName(SmsLayout layout) {
 }
 
 int smsMessageColumns(SmsLayout layout) {
-  return layout == SmsLayout::kIos6 ? 38 : layout == SmsLayout::kIos9 ? 51 : 74;
+  return tablesOf(layout).messageColumns;
 }
 
 std::string smsSchemaSql(SmsLayout layout) {
-  const char* message = layout == SmsLayout::kIos6   ? kMessage38
-                        : layout == SmsLayout::kIos9 ? kMessage51
-                                                     : kMessage74;
-  const char* handle = layout == SmsLayout::kIos14 ? kHandle6 : kHandle5;
-  const char* attachment = layout == SmsLayout::kIos6   ? kAttachment9
-                           : layout == SmsLayout::kIos9 ? kAttachment12
-                                                        : kAttachment20;
-  return std::string(message) + ";" + handle + ";" + attachment + ";" + kJoin + ";" + kIndexes;
+  const SmsTables t = tablesOf(layout);
+  return std::string(t.message) + ";" + t.handle + ";" + t.attachment + ";" + kJoin + ";" +
+         kIndexes;
 }
 
 std::vector<std::string> smsDroppedTexts() {
@@ -400,6 +436,21 @@ int buildSmsDatabase(const std::string& path, SmsLayout layout, SqliteFixture* d
   int rc = db->create(path, options);
   if (rc == 0) rc = SmsBuilder(layout, db, facts ? facts : &ignored).run();
   const int closed = db->close();
+  return rc != 0 ? rc : closed;
+}
+
+int buildSmsDatabaseWithLog(const std::string& path, SmsLayout layout, SqliteFixture* db,
+                            SmsFixtureFacts* facts) {
+  SmsFixtureFacts ignored;
+  SmsFixtureFacts* f = facts ? facts : &ignored;
+  const std::string building = path + ".building";
+  int rc = db->create(building, SqliteOptions());
+  SmsBuilder builder(layout, db, f);
+  if (rc == 0) rc = builder.run();
+  if (rc == 0) rc = builder.runLogChanges();
+  if (rc == 0) rc = db->copyWithWal(path);
+  const int closed = db->close();
+  platform::removeFile(building);
   return rc != 0 ? rc : closed;
 }
 

@@ -28,6 +28,8 @@ namespace qv::samples {
 enum class SmsLayout {
   kIos6,   // 38-column message table, 9-column attachment table
   kIos9,   // 51-column message table, 12-column attachment table
+  kIos10,  // 60-column message table, 16-column attachment table
+  kIos11,  // 64-column message table, 20-column attachment table, dates in nanoseconds
   kIos14,  // 74-column message table, 6-column handle table, 20-column attachment table
 };
 const char* smsLayoutName(SmsLayout layout);
@@ -50,12 +52,20 @@ struct SmsFixtureFacts {
   std::int64_t nanosecondMessage = 0;       // the message whose date is in nanoseconds
   std::string deletedContactAddress;        // a handle known only to a deleted contact
   std::int64_t deletedHandle = 0;           // the handle deleted with all its messages
+  std::vector<std::int64_t> logMessages;    // messages written only to the log
+  std::vector<std::int64_t> logDeletedMessages;  // messages the log deleted
 };
 
 // Writes the database at path (UTF-8) with pages of pageSize bytes; `db` keeps what was
 // written and deleted (closed on return). 0 or the SQLite code.
 int buildSmsDatabase(const std::string& path, SmsLayout layout, SqliteFixture* db,
                      SmsFixtureFacts* facts = nullptr, int pageSize = 4096);
+
+// The same database as a phone keeps it in write-ahead-log mode: path holds what the last
+// checkpoint wrote, path + "-wal" what came after (15 messages in three transactions, one of
+// them changed by a later commit, three messages of the file and one of the log deleted).
+int buildSmsDatabaseWithLog(const std::string& path, SmsLayout layout, SqliteFixture* db,
+                            SmsFixtureFacts* facts = nullptr);
 
 // A small message database for byte-exact value-line tests (38 columns, a handful of rows,
 // one deleted row kept whole in a freeblock). `db` as above.

@@ -11,7 +11,14 @@ const char* const kNotesRelativePath = "Library/Notes/notes.sqlite";
 
 namespace {
 
-// The notes store's tables (iOS 9 to 11), verbatim.
+// The notes store's tables, verbatim: ZNOTE of iOS 6 (19 columns), of iOS 9 to 11 (20, with
+// ZEXTERNALSEQUENCENUMBER), ZNOTEBODY of both.
+const char kNote19[] =
+    "CREATE TABLE ZNOTE (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, "
+    "ZCONTAINSCJK INTEGER, ZCONTENTTYPE INTEGER, ZDELETEDFLAG INTEGER, ZEXTERNALFLAGS INTEGER, "
+    "ZEXTERNALSERVERINTID INTEGER, ZINTEGERID INTEGER, ZISBOOKKEEPINGENTRY INTEGER, "
+    "ZBODY INTEGER, ZSTORE INTEGER, ZCREATIONDATE TIMESTAMP, ZMODIFICATIONDATE TIMESTAMP, "
+    "ZAUTHOR VARCHAR, ZGUID VARCHAR, ZSERVERID VARCHAR, ZSUMMARY VARCHAR, ZTITLE VARCHAR)";
 const char kNote20[] =
     "CREATE TABLE ZNOTE (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, "
     "ZCONTAINSCJK INTEGER, ZCONTENTTYPE INTEGER, ZDELETEDFLAG INTEGER, "
@@ -29,10 +36,11 @@ constexpr std::int64_t kFirstNote = 450000000;
 
 class NotesBuilder {
  public:
-  explicit NotesBuilder(SqliteFixture* db) : db_(db), note_(kNote20), body_(kNoteBody7) {}
+  NotesBuilder(SqliteFixture* db, const char* noteSql)
+      : db_(db), noteSql_(noteSql), note_(noteSql), body_(kNoteBody7) {}
 
   int run() {
-    int rc = db_->exec(kNote20);
+    int rc = db_->exec(noteSql_);
     if (rc == 0) rc = db_->exec(kNoteBody7);
     if (rc == 0) rc = db_->exec("CREATE INDEX ZNOTE_ZBODY_INDEX ON ZNOTE (ZBODY)");
     if (rc == 0) rc = db_->begin();
@@ -116,17 +124,30 @@ class NotesBuilder {
   }
 
   SqliteFixture* db_;
+  const char* noteSql_;
   NamedColumns note_, body_;
   std::vector<std::int64_t> goneNotes_, goneBodies_, moved_;
 };
 
 }  // namespace
 
-int buildNotesDatabase(const std::string& path, SqliteFixture* db) {
+const char* notesLayoutName(NotesLayout layout) {
+  return layout == NotesLayout::kIos6 ? "ZNOTE_ios6_19" : "ZNOTE_ios9_20";
+}
+
+const char* notesNoteSql(NotesLayout layout) {
+  return layout == NotesLayout::kIos6 ? kNote19 : kNote20;
+}
+
+int buildNotesDatabase(const std::string& path, NotesLayout layout, SqliteFixture* db) {
   int rc = db->create(path, SqliteOptions());
-  if (rc == 0) rc = NotesBuilder(db).run();
+  if (rc == 0) rc = NotesBuilder(db, notesNoteSql(layout)).run();
   const int closed = db->close();
   return rc != 0 ? rc : closed;
+}
+
+int buildNotesDatabase(const std::string& path, SqliteFixture* db) {
+  return buildNotesDatabase(path, NotesLayout::kIos9, db);
 }
 
 }  // namespace qv::samples

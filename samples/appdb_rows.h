@@ -17,21 +17,23 @@ using NamedValues = std::map<std::string, SqlValue>;
 class NamedColumns {
  public:
   explicit NamedColumns(const std::string& createSql)
-      : names_(db::createTableColumnNames(createSql)) {}
+      : table_(createSql), names_(db::createTableColumnNames(createSql)) {}
   // The row in column order: the named values in their places, NULL elsewhere. Names the
   // table does not have are left out (a column an older version lacks).
   SqlRow row(const NamedValues& values) const {
     SqlRow r(names_.size());
     for (const auto& v : values) {
-      const int at = db::columnPosition(names_, v.first);
+      const int at = table_.find(v.first);
       if (at >= 0) r[static_cast<std::size_t>(at)] = v.second;
     }
     return r;
   }
+  bool has(const std::string& name) const { return table_.find(name) >= 0; }
   std::size_t count() const { return names_.size(); }
   const std::vector<std::string>& names() const { return names_; }
 
  private:
+  db::TableLayout table_;
   std::vector<std::string> names_;
 };
 

@@ -3,10 +3,10 @@
 #include <map>
 #include <vector>
 
-#include "db/table_columns.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "samples/appdb_qq.h"
+#include "samples/appdb_rows.h"
 #include "samples/appdb_wechat.h"
 #include "samples/backup_builder.h"
 
@@ -63,25 +63,8 @@ const char kMedia[] =
     "ZVCARDNAME VARCHAR, ZVCARDSTRING VARCHAR, ZXMPPTHUMBPATH VARCHAR, ZMEDIAKEY BLOB, "
     "ZMETADATA BLOB )";
 
-using Values = std::map<std::string, SqlValue>;
-
-// A row of a table in column order from values by column name (the rest NULL).
-class TableRows {
- public:
-  explicit TableRows(const char* sql) : columns_(db::createTableColumnNames(sql)) {}
-  SqlRow row(const Values& values) const {
-    SqlRow r(columns_.size());
-    for (const auto& v : values) {
-      const int at = db::columnPosition(columns_, v.first);
-      if (at >= 0) r[static_cast<std::size_t>(at)] = v.second;
-    }
-    return r;
-  }
-  bool has(const std::string& name) const { return db::columnPosition(columns_, name) >= 0; }
-
- private:
-  std::vector<std::string> columns_;
-};
+using Values = NamedValues;
+using TableRows = NamedColumns;
 
 SqlValue text(const char* s) {
   return SqlValue::text(s);

@@ -1,7 +1,11 @@
 #include "samples/backup_info_plist.h"
 
+#include <cstdio>
+
 #include "platform/file.h"
 #include "platform/folders.h"
+#include "platform/local_time.h"
+#include "samples/encrypt_plist_writer.h"
 
 namespace qv::samples {
 namespace {
@@ -89,6 +93,34 @@ std::string infoPlistText(const DeviceInfo& info) {
   w.line("</dict>");
   w.line("</plist>");
   return w.text();
+}
+
+std::string infoPlistBinary(const DeviceInfo& info) {
+  using enc::PlistOut;
+  // The stored date "YYYY-MM-DDThh:mm:ssZ" as seconds since 2001.
+  platform::CivilTime t;
+  std::sscanf(info.lastBackupDate.c_str(), "%d-%d-%dT%d:%d:%d", &t.year, &t.month, &t.day, &t.hour,
+              &t.minute, &t.second);
+  const double seconds = static_cast<double>(platform::civilToUnix(t) - 978307200);
+  std::vector<std::pair<std::string, PlistOut>> keys;
+  if (info.applicationDataBytes > 0) {
+    keys.emplace_back(
+        "Applications",
+        PlistOut::dict(
+            {{"com.example.notes",
+              PlistOut::dict({{"iTunesMetadata", PlistOut::data(std::string(
+                                                     info.applicationDataBytes, '\x5a'))}})}}));
+  }
+  keys.emplace_back("Build Version", PlistOut::string_("13G36"));
+  keys.emplace_back("Device Name", PlistOut::string_(info.displayName));
+  keys.emplace_back("Display Name", PlistOut::string_(info.displayName));
+  keys.emplace_back("Last Backup Date", PlistOut::date(seconds));
+  if (info.phoneNumber) keys.emplace_back("Phone Number", PlistOut::string_(*info.phoneNumber));
+  keys.emplace_back("Product Type", PlistOut::string_(info.productType));
+  keys.emplace_back("Product Version", PlistOut::string_(info.productVersion));
+  keys.emplace_back("Serial Number", PlistOut::string_(info.serialNumber));
+  keys.emplace_back("Unique Identifier", PlistOut::string_(info.uniqueIdentifier));
+  return enc::toBinaryPlist(PlistOut::dict(std::move(keys)));
 }
 
 int writeInfoPlist(const std::string& folder, const std::string& text) {

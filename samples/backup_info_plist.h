@@ -29,6 +29,10 @@ struct DeviceInfo {
 // The plist text; texts are XML-escaped.
 std::string infoPlistText(const DeviceInfo& info);
 
+// The same keys as a binary property list ("bplist00"), as some backup programs write it: the
+// date as a date object, the application data as one data value.
+std::string infoPlistBinary(const DeviceInfo& info);
+
 // Writes text as folder/Info.plist. 0 or the platform's code.
 int writeInfoPlist(const std::string& folder, const std::string& text);
 

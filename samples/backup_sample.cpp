@@ -23,10 +23,11 @@ const char kAddressBookSchema[] =
     "CREATE TABLE ABPerson (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, First TEXT, Last TEXT);"
     "INSERT INTO ABPerson (First, Last) VALUES ('Zoë', 'Brontë'), ('太郎', '山田');";
 
-// Records the phone backup holds besides its media: two directories, the four phone databases,
-// a text file in WhatsApp's domain, a symbolic link and the three chat-app databases.
-constexpr std::size_t kPhoneOtherRecords = 11;
-constexpr std::size_t kPhoneOtherStoredFiles = 8;
+// Records the phone backup holds besides its media: two directories, the phone databases and
+// their logs (7 files), a text file in WhatsApp's domain, a symbolic link and the three
+// chat-app databases.
+constexpr std::size_t kPhoneOtherRecords = 14;
+constexpr std::size_t kPhoneOtherStoredFiles = 11;
 
 int writeNewerBackup(const std::string& root, const SampleBackup& s) {
   BackupBuilder b(platform::joinPath(root, s.folderName), ManifestLayout::kDb);
@@ -34,14 +35,14 @@ int writeNewerBackup(const std::string& root, const SampleBackup& s) {
   info.displayName = s.displayName;
   info.lastBackupDate = s.localDateUtc;
   info.phoneNumber = "+44 7700 900123";
-  info.productType = "iPhone12,1";
-  info.productVersion = "14.3";
+  info.productType = "iPhone15,2";
+  info.productVersion = "17.2";
   info.serialNumber = "C39XK1ZPHG7F";
   info.uniqueIdentifier = s.folderName;
   int rc = writeInfoPlist(b.folder(), infoPlistText(info));
   if (rc != 0) return rc;
   b.addDirectory("HomeDomain", "Library/SMS");
-  rc = addPhoneDatabases(&b);  // sms.db, the address book, the call history, notes: 4 files
+  rc = addPhoneDatabases(&b);  // messages, address book, call history, notes: 7 files
   if (rc != 0) return rc;
   b.addDirectory("CameraRollDomain", "Media/DCIM/100APPLE");
   addSampleMedia(&b);

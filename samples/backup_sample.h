@@ -1,5 +1,5 @@
 // The sample backup root that quenvale-sample writes and the CLI tests read: one backup with
-// Manifest.db (iOS 14.3, a phone) and one with Manifest.mbdb (iOS 9.3.5, a tablet without a
+// Manifest.db (iOS 17.2, a phone) and one with Manifest.mbdb (iOS 9.3.5, a tablet without a
 // phone number), with display names in accented Latin and CJK characters. The phone holds the
 // phone's own databases (appdb_phone.h), the chat apps' (appdb_whatsapp.h) and media in every
 // media category (media_samples.h); the tablet a notes table and one Camera Roll photo.

@@ -53,7 +53,7 @@ void putBe(std::string& out, std::uint64_t v, int bytes) {
 // The keyed archive of one file record, as the `file` column of Manifest.db holds it.
 std::string archivedFileBlob(const std::string& relativePath, const std::string& keyBlob,
                              std::uint32_t cls, std::uint64_t size, std::uint16_t mode,
-                             std::uint64_t inode, bool keyBehindUid) {
+                             std::uint64_t inode, bool keyBehindUid, bool nullKey) {
   std::vector<PlistOut> objects;
   objects.push_back(PlistOut::string_("$null"));
   objects.emplace_back();  // the record, filled below
@@ -77,6 +77,8 @@ std::string archivedFileBlob(const std::string& relativePath, const std::string&
     objects[wrapperIndex] =
         PlistOut::dict({{"NS.data", data}, {"$class", PlistOut::uid(classIndex)}});
     record.emplace_back("EncryptionKey", PlistOut::uid(wrapperIndex));
+  } else if (nullKey) {
+    record.emplace_back("EncryptionKey", PlistOut::uid(0));  // $null: nil
   }
   record.emplace_back("ProtectionClass", PlistOut::integer_(cls));
   record.emplace_back("Size", PlistOut::integer_(static_cast<std::int64_t>(size)));
@@ -271,12 +273,13 @@ int EncryptedBackupWriter::writeManifestDb() {
   }
   for (std::size_t i = 0; rc == SQLITE_OK && i < records_.size(); ++i) {
     const Record& r = records_[i];
-    std::string blob = archivedFileBlob(r.relativePath, r.keyBlob, r.protectionClass, r.size,
-                                        r.mode, r.inode, options_.keyBehindUid);
+    std::string blob =
+        archivedFileBlob(r.relativePath, r.keyBlob, r.protectionClass, r.size, r.mode, r.inode,
+                         options_.keyBehindUid, options_.nullKeysForFolders);
     sqlite3_bind_text(st, 1, r.fileId.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(st, 2, r.domain.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(st, 3, r.relativePath.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_int(st, 4, r.keyBlob.empty() ? 2 : 1);
+    sqlite3_bind_int64(st, 4, r.keyBlob.empty() ? 2 : options_.keyedFileFlags);
     sqlite3_bind_blob(st, 5, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
     rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : SQLITE_ERROR;
     sqlite3_reset(st);

@@ -56,7 +56,12 @@ struct EncryptOptions {
   std::uint32_t manifestKeyClass = 4;  // a class outside 1..11 names a class the keybag lacks
   bool padManifestDb = true;           // false: enciphered without PKCS#7 padding
   EmptyFileForm emptyFiles = EmptyFileForm::kPaddingBlock;
-  bool keyBehindUid = false;      // EncryptionKey's NS.data as a UID instead of inline
+  bool keyBehindUid = false;  // EncryptionKey's NS.data as a UID instead of inline
+  // The flags of a Files row whose record has a key: 1 on the phones seen; other values (16,
+  // 0) occur, and the row still holds a file to decipher.
+  std::int64_t keyedFileFlags = 1;
+  // Folder records with an EncryptionKey that refers to $null (no key) instead of none.
+  bool nullKeysForFolders = false;
   std::string seed = "quenvale";  // every key and salt derives from it
   bool useForeignKeybag = false;
   ForeignKeybag foreignKeybag;

@@ -1,5 +1,8 @@
 #include "samples/encrypt_plist_writer.h"
 
+#include <cstring>
+
+#include "platform/local_time.h"
 #include "platform/text.h"
 
 namespace qv::samples::enc {
@@ -20,6 +23,12 @@ PlistOut PlistOut::string_(std::string v) {
   PlistOut p;
   p.kind = kString;
   p.bytes = std::move(v);
+  return p;
+}
+PlistOut PlistOut::date(double secondsSince2001) {
+  PlistOut p;
+  p.kind = kDate;
+  p.seconds = secondsSince2001;
   return p;
 }
 PlistOut PlistOut::data(std::string v) {
@@ -185,6 +194,13 @@ class BinaryWriter {
         putBe(out, static_cast<std::uint64_t>(v.integer), w);
         break;
       }
+      case PlistOut::kDate: {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &v.seconds, sizeof bits);
+        out.push_back(static_cast<char>(0x33));
+        putBe(out, bits, 8);
+        break;
+      }
       default:
         break;
     }
@@ -252,6 +268,13 @@ void writeXml(const PlistOut& v, int depth, std::string& out) {
     case PlistOut::kString:
       out += indent + "<string>" + xmlEscape(v.bytes) + "</string>\n";
       break;
+    case PlistOut::kDate: {
+      const auto whole = static_cast<std::int64_t>(v.seconds) + 978307200;
+      std::string iso = platform::formatCivil(platform::unixToCivil(whole));
+      iso[10] = 'T';  // ISO 8601 in UTC
+      out += indent + "<date>" + iso + "Z</date>\n";
+      break;
+    }
     case PlistOut::kUid:  // the XML form writes a UID as a dict holding CF$UID
       out += indent + "<dict>\n" + indent + "\t<key>CF$UID</key>\n" + indent + "\t<integer>" +
              std::to_string(v.integer) + "</integer>\n" + indent + "</dict>\n";

@@ -1,6 +1,6 @@
 // A small property-list writer for the encrypted-backup fixture: the binary form (bplist00) and
 // the XML form of the same value tree. It writes what backups hold (dicts, arrays, strings,
-// integers, booleans, data, UIDs), never shares objects, and picks the narrowest widths.
+// integers, booleans, data, UIDs, dates), never shares objects, and picks the narrowest widths.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +11,11 @@
 namespace qv::samples::enc {
 
 struct PlistOut {
-  enum Kind { kBool, kInteger, kString, kData, kUid, kArray, kDict } kind = kString;
+  enum Kind { kBool, kInteger, kString, kData, kUid, kArray, kDict, kDate } kind = kString;
   bool boolean = false;
   std::int64_t integer = 0;
-  std::string bytes;  // string (UTF-8) or data
+  double seconds = 0;  // a date: seconds since 2001-01-01 00:00:00 UTC
+  std::string bytes;   // string (UTF-8) or data
   std::vector<PlistOut> items;
   std::vector<std::string> keys;
 
@@ -23,6 +24,7 @@ struct PlistOut {
   static PlistOut string_(std::string v);
   static PlistOut data(std::string v);
   static PlistOut uid(std::uint64_t index);
+  static PlistOut date(double secondsSince2001);
   static PlistOut array(std::vector<PlistOut> items);
   static PlistOut dict(std::vector<std::pair<std::string, PlistOut>> entries);
 };

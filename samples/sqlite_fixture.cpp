@@ -38,7 +38,7 @@ int SqliteFixture::create(const std::string& path, const SqliteOptions& options)
   if (rc == SQLITE_OK) rc = exec(std::string("PRAGMA encoding='") + options.encoding + "'");
   if (rc == SQLITE_OK)
     rc = exec(options.secureDelete ? "PRAGMA secure_delete=ON" : "PRAGMA secure_delete=OFF");
-  if (rc == SQLITE_OK) rc = exec("PRAGMA journal_mode=DELETE");
+  if (rc == SQLITE_OK) rc = options.wal ? useWal() : exec("PRAGMA journal_mode=DELETE");
   if (rc == SQLITE_OK && options.reservedBytes > 0) {
     int reserve = options.reservedBytes;
     rc = sqlite3_file_control(db_, nullptr, SQLITE_FCNTL_RESERVE_BYTES, &reserve);
@@ -113,6 +113,22 @@ int SqliteFixture::deleteRows(const std::string& table, const std::vector<std::i
   sqlite3_finalize(st);
   const int end = exec(rc == SQLITE_OK ? "COMMIT" : "ROLLBACK");
   return rc != SQLITE_OK ? rc : end;
+}
+
+int SqliteFixture::useWal() {
+  int rc = exec("PRAGMA journal_mode=WAL");
+  if (rc == SQLITE_OK) rc = exec("PRAGMA wal_autocheckpoint=0");
+  return rc;
+}
+
+int SqliteFixture::copyWithWal(const std::string& dest) const {
+  for (const char* suffix : {"", "-wal"}) {
+    std::string bytes;
+    int rc = platform::readWholeFile(path_ + suffix, std::uint64_t{1} << 32, &bytes);
+    if (rc == kOk) rc = platform::writeWholeFile(dest + suffix, bytes.data(), bytes.size());
+    if (rc != kOk) return rc;
+  }
+  return kOk;
 }
 
 int SqliteFixture::close() {

@@ -42,6 +42,10 @@ struct SqliteOptions {
   const char* encoding = "UTF-8";  // or "UTF-16le", "UTF-16be"
   bool secureDelete = false;
   int reservedBytes = 0;
+  // Write-ahead-log mode from the start, automatic checkpoints off: the file keeps only its
+  // first page and every change stays in path + "-wal" (copy it with copyWithWal before close,
+  // which checkpoints).
+  bool wal = false;
 };
 
 class SqliteFixture {
@@ -59,6 +63,12 @@ class SqliteFixture {
   int deleteRows(const std::string& table, const std::vector<std::int64_t>& rowIds);
   int begin() { return exec("BEGIN"); }
   int commit() { return exec("COMMIT"); }
+  // Switches an open database to write-ahead-log mode with automatic checkpoints off: what is
+  // written from now on stays in path + "-wal" until the database is closed.
+  int useWal();
+  // Copies the database file and its log as they are now (the connection still open) to dest
+  // and dest + "-wal": what a backup of a phone holds.
+  int copyWithWal(const std::string& dest) const;
   int close();
 
   // The root page number of a table or index, from the schema.

@@ -92,8 +92,10 @@ int make(const std::string& dir, const std::string& phoneDbs, std::size_t entrie
   b.addFile("HomeDomain", "Library/SMS/sms.db", readFile(platform::joinPath(phoneDbs, "sms.db")));
   b.addFile("HomeDomain", "Library/AddressBook/AddressBook.sqlitedb",
             readFile(platform::joinPath(phoneDbs, "AddressBook.sqlitedb")));
-  b.addFile("WirelessDomain", "Library/CallHistory/call_history.db",
-            built(samples::buildOldCallHistory));
+  b.addFile(samples::kCallHistoryDomain, samples::kCallHistoryRelativePath,
+            built([](const std::string& p, samples::SqliteFixture* db) {
+              return samples::buildCallHistory(p, samples::CallHistoryLayout::kIos17, db);
+            }));
   b.addFile("HomeDomain", "Library/Notes/notes.sqlite", built(samples::buildNotesDatabase));
   b.addFile(samples::kWhatsAppDomain, samples::kWhatsAppRelativePath,
             built([](const std::string& p, samples::SqliteFixture* db) {

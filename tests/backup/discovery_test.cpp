@@ -91,6 +91,34 @@ TEST_F(BackupRootTest, OnlyBackupFoldersYieldRecordsNewestFirst) {
   EXPECT_EQ(backups[1].folder, W(at("aaaa0001")));
 }
 
+// A backup whose Info.plist is a binary property list is listed with its name, date and
+// version like any other; a damaged one is still listed, without them.
+TEST_F(BackupRootTest, BinaryInfoPlistsAreReadToo) {
+  FixedZone zone(0, false);
+  DeviceInfo phone;
+  phone.displayName = "Zoë's iPhone";
+  phone.lastBackupDate = "2024-02-03T04:05:06Z";
+  phone.productVersion = "17.2";
+  BackupBuilder b(at("binary"), ManifestLayout::kDb);
+  ASSERT_EQ(samples::writeInfoPlist(b.folder(), samples::infoPlistBinary(phone)), 0);
+  ASSERT_EQ(b.finish(), 0);
+  BackupBuilder d(at("damaged"), ManifestLayout::kDb);
+  ASSERT_EQ(samples::writeInfoPlist(d.folder(), samples::infoPlistBinary(phone).substr(0, 60)), 0);
+  ASSERT_EQ(d.finish(), 0);
+
+  std::vector<BackupInfo> backups;
+  listBackups({at("damaged"), at("binary")}, &backups);
+  ASSERT_EQ(backups.size(), 2u);
+  EXPECT_EQ(backups[0].displayName, W("Zoë's iPhone"));
+  EXPECT_EQ(backups[0].lastBackupDate, "2024-02-03 04:05:06");
+  EXPECT_EQ(backups[0].phoneNumber, "+1 (555) 010-4477");
+  EXPECT_EQ(backups[0].serialNumber, "F2LQX0ABGRY9");
+  EXPECT_TRUE(backups[0].versionAbove11);
+  EXPECT_TRUE(backups[1].displayName.empty());
+  EXPECT_TRUE(backups[1].serialNumber.empty());
+  EXPECT_EQ(backups[1].folder, W(at("damaged")));
+}
+
 TEST_F(BackupRootTest, EnumerationAppendsAndLeavesOutputAloneOnFailure) {
   ASSERT_EQ(platform::writeWholeFile(at("one"), "1", 1), 0);
   std::vector<std::string> out = {"earlier"};

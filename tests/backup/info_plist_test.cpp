@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "backup/info_plist.h"
+#include "platform/result.h"
 #include "platform/text.h"
 #include "samples/backup_builder.h"
 #include "samples/backup_info_plist.h"
+#include "samples/encrypt_plist_writer.h"
 #include "tests/backup/fixed_zone.h"
 
 namespace qv::backup {
@@ -176,6 +179,55 @@ TEST(InfoPlistTest, DamagedPlistsYieldOnlyPrefixesOfTheTrueValues) {
     ASSERT_NE(mangled.find(info.serialNumber), std::string::npos) << round;
     ASSERT_NE(mangled.find(info.phoneNumber), std::string::npos) << round;
   }
+}
+
+// The two forms of Info.plist say the same: a table of devices, each written as XML and as a
+// binary property list, read into the same record.
+TEST(InfoPlistTest, TheBinaryFormGivesWhatTheXmlFormGives) {
+  FixedZone zone(-480, false);  // eight hours ahead of UTC
+  std::vector<samples::DeviceInfo> devices(4);
+  devices[0].displayName = "Zoë's iPhone 山田";
+  devices[0].phoneNumber = "+44 7700 900123";
+  devices[0].productVersion = "17.2";
+  devices[0].lastBackupDate = "2021-03-14T09:26:53Z";
+  devices[1].phoneNumber.reset();  // a tablet
+  devices[1].productVersion = "11.4";
+  devices[2].displayName = "Tom & Jerry <2>";
+  devices[2].applicationDataBytes = 70000;
+  devices[3].productVersion = "12.0";
+  devices[3].lastBackupDate = "1999-12-31T23:59:59Z";  // before the epoch of plist dates
+  for (const samples::DeviceInfo& d : devices) {
+    SCOPED_TRACE(d.displayName);
+    const BackupInfo fromXml = readText(samples::infoPlistText(d));
+    BackupInfo fromBinary;
+    const std::string bytes = samples::infoPlistBinary(d);
+    ASSERT_TRUE(isBinaryInfoPlist(bytes));
+    ASSERT_EQ(applyBinaryInfoPlist(bytes, &fromBinary), 0);
+    EXPECT_EQ(fromBinary.displayName, fromXml.displayName);
+    EXPECT_EQ(fromBinary.lastBackupDate, fromXml.lastBackupDate);
+    EXPECT_EQ(fromBinary.phoneNumber, fromXml.phoneNumber);
+    EXPECT_EQ(fromBinary.serialNumber, fromXml.serialNumber);
+    EXPECT_EQ(fromBinary.versionAbove11, fromXml.versionAbove11);
+    EXPECT_FALSE(fromBinary.serialNumber.empty());
+  }
+  EXPECT_EQ(readText(samples::infoPlistText(devices[0])).lastBackupDate, "2021-03-14 17:26:53");
+}
+
+TEST(InfoPlistTest, ADamagedBinaryPlistLeavesTheFieldsAlone) {
+  samples::DeviceInfo device;
+  const std::string bytes = samples::infoPlistBinary(device);
+  BackupInfo start;
+  start.serialNumber = "kept";
+  for (std::size_t cut : {std::size_t{8}, bytes.size() / 2, bytes.size() - 1}) {
+    BackupInfo info = start;
+    EXPECT_EQ(applyBinaryInfoPlist(bytes.substr(0, cut), &info), kInvalid) << cut;
+    EXPECT_EQ(info.serialNumber, "kept");
+  }
+  // A binary plist whose top is no dictionary holds no keys.
+  BackupInfo info = start;
+  EXPECT_EQ(applyBinaryInfoPlist(samples::enc::toBinaryPlist(samples::enc::PlistOut::string_("x")),
+                                 &info),
+            kInvalid);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // sample root; DIR/broken holds one backup per kind of damage the commands must report;
 // DIR/hostile holds backups made to harm whoever reads them (escape sequences and bidi marks
 // in their texts, FIFOs and a link to /dev/zero where files belong) and a database of such
-// texts; DIR/blocked-out is an output folder whose "Camera Roll" is a file.
+// texts; DIR/blocked-out is an output folder whose "Camera Roll" is a file;
+// DIR/binary one backup with a binary Info.plist; DIR/families a backup of each phone era;
+// DIR/wal a message database with its write-ahead log.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +13,8 @@
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "platform/utf8_main.h"
+#include "samples/appdb_messages.h"
+#include "samples/appdb_phone.h"
 #include "samples/backup_builder.h"
 #include "samples/backup_info_plist.h"
 #include "samples/backup_sample.h"
@@ -126,6 +130,39 @@ int writeHostile(const std::string& root) {
   return failures;
 }
 
+// DIR/binary: a backup whose Info.plist is a binary property list, as some backup programs
+// write it.
+int writeBinaryPlistRoot(const std::string& root) {
+  qv::samples::DeviceInfo device;
+  device.displayName = "Binary iPhone";
+  device.lastBackupDate = "2024-02-03T04:05:06Z";
+  device.productVersion = "17.2";
+  device.serialNumber = "BPL1STS3R1AL";
+  BackupBuilder b(platform::joinPath(root, "binary-plist"), ManifestLayout::kDb);
+  int failures = qv::samples::writeInfoPlist(b.folder(), qv::samples::infoPlistBinary(device));
+  b.addFile("HomeDomain", "Library/file", "x");
+  failures += b.finish() != 0;
+  return failures;
+}
+
+// DIR/families/<era>: a backup of a phone of each era the schema notes cover; DIR/wal: sms.db
+// with its -wal, as a phone keeps it.
+int writeFamilies(const std::string& dir) {
+  int failures = 0;
+  for (auto family : {qv::samples::PhoneFamily::kIos9, qv::samples::PhoneFamily::kIos11,
+                      qv::samples::PhoneFamily::kIos14, qv::samples::PhoneFamily::kIos17}) {
+    const std::string folder = platform::joinPath(platform::joinPath(dir, "families"),
+                                                  qv::samples::phoneFamilyName(family));
+    failures += qv::samples::writeFamilyBackup(folder, family) != 0;
+  }
+  const std::string wal = platform::joinPath(dir, "wal");
+  failures += platform::createFolders(wal) != 0;
+  qv::samples::SqliteFixture db;
+  failures += qv::samples::buildSmsDatabaseWithLog(platform::joinPath(wal, "sms.db"),
+                                                   qv::samples::SmsLayout::kIos14, &db) != 0;
+  return failures;
+}
+
 }  // namespace
 
 int run(const std::vector<std::string>& args) {
@@ -140,6 +177,8 @@ int run(const std::vector<std::string>& args) {
   const std::string blocked = platform::joinPath(dir, "blocked-out");
   failures += platform::createFolders(blocked) != 0;
   failures += writeFile(platform::joinPath(blocked, "Camera Roll"), "a file, not a folder") != 0;
+  failures += writeBinaryPlistRoot(platform::joinPath(dir, "binary"));
+  failures += writeFamilies(dir);
   if (failures != 0) std::fprintf(stderr, "cli_roots_fixture: %d steps failed\n", failures);
   return failures == 0 ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "db/contact_reader.h"
+#include "db/person_name.h"
 #include "db/sqlite_page_reader.h"
 #include "platform/ascii.h"
 #include "platform/result.h"
@@ -56,7 +57,7 @@ bool expectedPerson(const SqlRow& row, int phoneColumn, std::uint32_t deleted, C
   if (std::any_of(phone.begin(), phone.end(), [](wchar_t c) { return c < L' '; })) return false;
   *out = ContactRecord();
   out->deleted = deleted;
-  out->name = wide(row[1]) + wide(row[2]);
+  out->name = fullName(wide(row[1]), wide(row[2]));
   out->company = wide(row[7]);
   out->phone = phone;
   out->email = wide(row[static_cast<std::size_t>(phoneColumn + 1)]);
@@ -160,7 +161,7 @@ TEST(DistinctPhoneNumbers, OneSpellingOfEachNumberEndedBySpace) {
   EXPECT_EQ(distinctPhoneNumbers(L"      "), L"");
 }
 
-TEST(ReadContacts, KeepsPersonsWithPhonesSortedByNameWithTheirNumbers) {
+TEST(ReadContacts, KeepsEveryPersonSortedByNameWithTheirNumbers) {
   for (AddressBookLayout layout :
        {AddressBookLayout::kIos6, AddressBookLayout::kIos8, AddressBookLayout::kIos15}) {
     Book& b = book(layout);
@@ -169,33 +170,39 @@ TEST(ReadContacts, KeepsPersonsWithPhonesSortedByNameWithTheirNumbers) {
     ASSERT_EQ(ReadContacts(b.path, samples::addressBookVersionFlag(layout), &contacts, &max), 0);
     std::map<std::wstring, const ContactRecord*> byName;
     for (const ContactRecord& c : contacts) {
-      EXPECT_FALSE(c.phone.empty());
       EXPECT_FALSE(c.name.empty());
       byName.emplace(c.name, &c);
     }
     for (std::size_t i = 1; i < contacts.size(); ++i) {
       EXPECT_FALSE(platform::lessNoCase(contacts[i].name, contacts[i - 1].name)) << i;
     }
-    ASSERT_TRUE(byName.count(L"ZoëBrontë"));
-    EXPECT_EQ(byName[L"ZoëBrontë"]->phone, L"+447700900123");
-    EXPECT_EQ(byName[L"ZoëBrontë"]->email, L"zoe@example.com");
-    EXPECT_EQ(byName[L"ZoëBrontë"]->address, L"1 Haworth Lane Keighley");
-    EXPECT_EQ(byName[L"ZoëBrontë"]->social, L"twitter:zoeb");
-    EXPECT_EQ(byName[L"ZoëBrontë"]->url, L"https://zoe.example.com");
+    // First and last name with a space between; CJK parts without one.
+    ASSERT_TRUE(byName.count(L"Zoë Brontë"));
+    EXPECT_EQ(byName[L"Zoë Brontë"]->phone, L"+447700900123");
+    EXPECT_EQ(byName[L"Zoë Brontë"]->email, L"zoe@example.com");
+    EXPECT_EQ(byName[L"Zoë Brontë"]->address, L"1 Haworth Lane Keighley");
+    EXPECT_EQ(byName[L"Zoë Brontë"]->social, L"twitter:zoeb");
+    EXPECT_EQ(byName[L"Zoë Brontë"]->url, L"https://zoe.example.com");
     ASSERT_TRUE(byName.count(L"太郎山田"));
     EXPECT_EQ(byName[L"太郎山田"]->phone, L"+15555550100\n+15555558877");
     EXPECT_EQ(byName[L"太郎山田"]->company, L"ACME 株式会社");
-    EXPECT_EQ(byName[L"SamTwice"]->phone, L"5551234");
-    EXPECT_EQ(byName[L"TessTail"]->phone, L"5552345");
+    EXPECT_EQ(byName[L"Sam Twice"]->phone, L"5551234");
+    EXPECT_EQ(byName[L"Tess Tail"]->phone, L"5552345");
     ASSERT_TRUE(byName.count(L"No Name"));
     EXPECT_EQ(byName[L"No Name"]->company, L"Plumbers Ltd");
-    EXPECT_EQ(byName[L"O'Neil\"Quoted\""]->phone, L"+3531234567");
-    // No phone text: not listed. Control character, U+FFFD, embedded zero: dropped.
-    for (const wchar_t* gone : {L"AnnaEk", L"CtlChar", L"ZeroMail"})
-      EXPECT_FALSE(byName.count(gone));
+    EXPECT_EQ(byName[L"O'Neil \"Quoted\""]->phone, L"+3531234567");
+    // Known by an e-mail address alone: listed, with an empty phone.
+    ASSERT_TRUE(byName.count(L"Anna Ek"));
+    EXPECT_EQ(byName[L"Anna Ek"]->phone, L"");
+    EXPECT_EQ(byName[L"Anna Ek"]->email, L"anna@example.com");
+    // Control character, U+FFFD, embedded zero: dropped.
+    for (const wchar_t* gone : {L"Ctl Char", L"Zero Mail"}) EXPECT_FALSE(byName.count(gone));
+    EXPECT_FALSE(std::any_of(contacts.begin(), contacts.end(), [](const ContactRecord& c) {
+      return c.name.find(L"Name") != std::wstring::npos && c.name != L"No Name";
+    }));
     // The deleted person is listed as such.
-    ASSERT_TRUE(byName.count(L"PierreDupont"));
-    EXPECT_EQ(byName[L"PierreDupont"]->deleted, 1u);
+    ASSERT_TRUE(byName.count(L"Pierre Dupont"));
+    EXPECT_EQ(byName[L"Pierre Dupont"]->deleted, 1u);
     // The highest row id among the cells read: at least the live ones', at most any written.
     const auto rows =
         phonetest::sqlRows(b.path, "SELECT max(docid) FROM ABPersonFullTextSearch_content");
@@ -213,6 +220,31 @@ TEST(ReadContacts, AFileThatCannotBeReadLeavesTheListAsItWas) {
   EXPECT_EQ(ReadContacts(folder.file("missing.sqlitedb"), 0, &contacts, &max), 2);
   EXPECT_EQ(contacts.size(), 2u);
   EXPECT_EQ(max, 5u);
+}
+
+}  // namespace
+}  // namespace qv::db
+
+namespace qv::db {
+namespace {
+
+TEST(FullName, ASpaceBetweenPartsExceptBetweenTwoCjkParts) {
+  const struct {
+    const wchar_t *first, *last, *full;
+  } cases[] = {
+      {L"Pierre", L"Dupont", L"Pierre Dupont"},
+      {L"Pierre", L"", L"Pierre"},
+      {L"", L"Dupont", L"Dupont"},
+      {L"", L"", L""},
+      {L"太郎", L"山田", L"太郎山田"},   // two CJK parts
+      {L"민수", L"김", L"민수김"},       // Hangul
+      {L"ゆき", L"佐藤", L"ゆき佐藤"},   // kana and ideographs
+      {L"Taro", L"山田", L"Taro 山田"},  // one CJK part only
+      {L"太郎", L"Yamada", L"太郎 Yamada"},
+      {L"𠮷野", L"家", L"𠮷野家"},  // an ideograph outside the basic plane
+      {L"Ann", L"𠮷", L"Ann 𠮷"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(fullName(c.first, c.last), c.full) << c.full;
 }
 
 }  // namespace

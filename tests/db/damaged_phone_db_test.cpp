@@ -44,7 +44,7 @@ TEST(DamagedPhoneDatabases, ReadersEndWithRowsOrCodes) {
                     callPath = folder.file("calls.db"), notePath = folder.file("notes.sqlite");
   ASSERT_EQ(samples::buildSmsDatabase(smsPath, samples::SmsLayout::kIos9, &sms, nullptr, 1024), 0);
   ASSERT_EQ(samples::buildAddressBook(bookPath, samples::AddressBookLayout::kIos8, &book, 1024), 0);
-  ASSERT_EQ(samples::buildOldCallHistory(callPath, &calls), 0);
+  ASSERT_EQ(samples::buildCallHistory(callPath, samples::CallHistoryLayout::kIos7, &calls), 0);
   ASSERT_EQ(samples::buildNotesDatabase(notePath, &notes), 0);
   const std::string smsBytes = samples::readFileBytes(smsPath);
   const std::string bookBytes = samples::readFileBytes(bookPath);

@@ -33,10 +33,22 @@ using samples::SmsLayout;
 using samples::SqlRow;
 using samples::SqlValue;
 
-// One message database and its address book, built once per layout.
+// A message table family, kept by the file alone or (as current phones keep it) in
+// write-ahead-log mode with changes after the last checkpoint in the log.
+struct SmsCase {
+  SmsLayout layout;
+  bool log;
+  bool operator<(const SmsCase& o) const {
+    return std::make_pair(layout, log) < std::make_pair(o.layout, o.log);
+  }
+};
+
+// One message database and its address book, built once per case.
 struct Built {
   fixtures::TempFolder folder;
   std::string sms, addressBook;
+  DatabaseFile smsFile = DatabaseFile("");
+  std::string oracle;  // what SQLite reads: the file, or a copy of the file and its log
   samples::SqliteFixture smsDb, bookDb;
   samples::SmsFixtureFacts facts;
   ConversationMap conversations;
@@ -45,22 +57,53 @@ struct Built {
 };
 
 AddressBookLayout bookFor(SmsLayout layout) {
-  return layout == SmsLayout::kIos14 ? AddressBookLayout::kIos15 : AddressBookLayout::kIos6;
+  switch (layout) {
+    case SmsLayout::kIos6:
+      return AddressBookLayout::kIos6;
+    case SmsLayout::kIos9:
+      return AddressBookLayout::kIos8;
+    default:
+      return AddressBookLayout::kIos15;
+  }
 }
 
-Built& built(SmsLayout layout) {
-  static std::map<SmsLayout, std::unique_ptr<Built>> cache;
-  auto& slot = cache[layout];
+Built& built(SmsCase c) {
+  static std::map<SmsCase, std::unique_ptr<Built>> cache;
+  auto& slot = cache[c];
   if (!slot) {
     slot = std::make_unique<Built>();
     Built& b = *slot;
     b.sms = b.folder.file("sms.db");
     b.addressBook = b.folder.file("AddressBook.sqlitedb");
-    EXPECT_EQ(samples::buildSmsDatabase(b.sms, layout, &b.smsDb, &b.facts), 0);
-    EXPECT_EQ(samples::buildAddressBook(b.addressBook, bookFor(layout), &b.bookDb), 0);
-    b.result = ReadMessages(b.sms, b.addressBook, &b.conversations, ReadProgress(), &b.maxRowId);
+    b.smsFile = DatabaseFile(b.sms);
+    b.oracle = b.sms;
+    if (c.log) {
+      EXPECT_EQ(samples::buildSmsDatabaseWithLog(b.sms, c.layout, &b.smsDb, &b.facts), 0);
+      b.smsFile = DatabaseFile(b.sms, b.sms + "-wal");
+      b.oracle = b.folder.file("oracle.db");
+      for (const char* suffix : {"", "-wal"}) {
+        const std::string bytes = samples::readFileBytes(b.sms + suffix);
+        EXPECT_EQ(platform::writeWholeFile(b.oracle + suffix, bytes.data(), bytes.size()), 0);
+      }
+    } else {
+      EXPECT_EQ(samples::buildSmsDatabase(b.sms, c.layout, &b.smsDb, &b.facts), 0);
+    }
+    EXPECT_EQ(samples::buildAddressBook(b.addressBook, bookFor(c.layout), &b.bookDb), 0);
+    b.result =
+        ReadMessages(b.smsFile, b.addressBook, &b.conversations, ReadProgress(), &b.maxRowId);
   }
   return *slot;
+}
+
+Built& built(SmsLayout layout) {
+  return built(SmsCase{layout, false});
+}
+
+// The bytes a deleted row can still lie in: the file's, and its log's.
+std::string storedBytes(const Built& b) {
+  std::string bytes = samples::readFileBytes(b.sms);
+  if (!b.smsFile.wal.empty()) bytes += samples::readFileBytes(b.smsFile.wal);
+  return bytes;
 }
 
 std::vector<MessageRecord> allMessages(const ConversationMap& map) {
@@ -80,16 +123,14 @@ bool sameFields(const MessageRecord& a, const MessageRecord& b) {
   return a.fromMe == b.fromMe && a.handleId == b.handleId && a.date == b.date && a.text == b.text;
 }
 
-class MessageReaderTest : public ::testing::TestWithParam<SmsLayout> {};
+class MessageReaderTest : public ::testing::TestWithParam<SmsCase> {};
 
 TEST_P(MessageReaderTest, LiveMessagesEqualWhatSqliteReturns) {
   Built& b = built(GetParam());
   ASSERT_EQ(b.result, 0);
-  const int phone = samples::addressBookPhoneColumn(bookFor(GetParam()));
-  const std::string phoneColumn = phone == 17 ? "c16Phone" : "c15Phone";
   // The first contact, in the table's order, whose phone text holds the address.
   const std::vector<SqlRow> rows =
-      sqlRows(b.sms,
+      sqlRows(b.oracle,
               "SELECT m.ROWID, m.text, m.handle_id, m.date, m.is_from_me, h.id, "
               "(SELECT a.filename FROM attachment a JOIN message_attachment_join j "
               "ON j.attachment_id = a.ROWID WHERE j.message_id = m.ROWID ORDER BY a.ROWID LIMIT 1) "
@@ -121,14 +162,9 @@ TEST_P(MessageReaderTest, LiveMessagesEqualWhatSqliteReturns) {
     EXPECT_EQ(m.attachment, wide(r[6])) << id;
     std::wstring name;
     if (r[5].kind == SqlValue::kText) {
-      const auto names =
-          sqlRows(b.addressBook,
-                  "SELECT coalesce(c0First, '') || coalesce(c1Last, '') FROM "
-                  "ABPersonFullTextSearch_content WHERE instr(" +
-                      phoneColumn + ", '" + r[5].bytes + "') > 0 ORDER BY docid LIMIT 1");
-      if (!names.empty()) name = wide(names[0][0]);
+      name = phonetest::firstPersonWithPhone(b.addressBook, r[5].bytes);
       // The only person who knows this address was deleted: the reader still finds them.
-      if (r[5].bytes == b.facts.deletedContactAddress) name = L"PierreDupont";
+      if (r[5].bytes == b.facts.deletedContactAddress) name = L"Pierre Dupont";
     }
     EXPECT_EQ(m.contactName, name) << id;
   }
@@ -148,7 +184,7 @@ TEST_P(MessageReaderTest, EveryDeletedMessageIsRecovered) {
   const std::vector<MessageRecord> all = allMessages(b.conversations);
   const auto& deleted = b.smsDb.deleted("message");
   ASSERT_GT(deleted.size(), 100u);
-  const std::string file = samples::readFileBytes(b.sms);
+  const std::string file = storedBytes(b);
   std::size_t missing = 0, overwritten = 0, intact = 0;
   for (const auto& d : deleted) {
     // Columns 2, 5, 15 and 21 are text, handle_id, date and is_from_me in every layout.
@@ -191,7 +227,7 @@ TEST_P(MessageReaderTest, LeftoverCopiesOfLiveRowsAreNotListedAsDeleted) {
   }
   // The fixture did leave such copies: the page reader's own images find them.
   SqlitePageReader reader;
-  ASSERT_EQ(reader.Open(b.sms), 0);
+  ASSERT_EQ(reader.Open(b.smsFile), 0);
   std::vector<ScannedRow<MessageRecord>> images;
   LocalDates dates;
   MessageDecoder decoder(dates);
@@ -276,9 +312,53 @@ TEST_P(MessageReaderTest, ConversationsAreInDateOrderWithTiesInReadingOrder) {
   EXPECT_GE(ties, 10u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, MessageReaderTest,
-                         ::testing::Values(SmsLayout::kIos6, SmsLayout::kIos9, SmsLayout::kIos14),
-                         [](const auto& param) { return samples::smsLayoutName(param.param); });
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, MessageReaderTest,
+    ::testing::Values(SmsCase{SmsLayout::kIos6, false}, SmsCase{SmsLayout::kIos9, false},
+                      SmsCase{SmsLayout::kIos10, false}, SmsCase{SmsLayout::kIos11, false},
+                      SmsCase{SmsLayout::kIos14, false}, SmsCase{SmsLayout::kIos11, true},
+                      SmsCase{SmsLayout::kIos14, true}),
+    [](const auto& param) {
+      return std::string(samples::smsLayoutName(param.param.layout)) +
+             (param.param.log ? "_wal" : "");
+    });
+
+TEST(ReadMessages, TheLogsMessagesAreListedAndWhatItDeletedOrChangedComesBackDeleted) {
+  Built& b = built(SmsCase{SmsLayout::kIos14, true});
+  ASSERT_EQ(b.result, 0);
+  const std::vector<MessageRecord> all = allMessages(b.conversations);
+  auto find = [&all](std::int64_t rowId, std::uint32_t deleted) {
+    return std::find_if(all.begin(), all.end(), [&](const MessageRecord& m) {
+      return m.rowId == rowId && m.deleted == deleted;
+    });
+  };
+  ASSERT_EQ(b.facts.logMessages.size(), 15u);
+  for (std::int64_t id : b.facts.logMessages) {
+    if (id == b.facts.logDeletedMessages.back()) continue;
+    const auto m = find(id, 0);
+    ASSERT_NE(m, all.end()) << "message " << id << " of the log not listed";
+    EXPECT_FALSE(m->date.empty());
+  }
+  // A later commit changed one: its text now, and its first text as a deleted older version.
+  const auto changed = find(b.facts.logMessages[1], 0);
+  ASSERT_NE(changed, all.end());
+  EXPECT_EQ(changed->text, L"Changed in the log");
+  const auto first = find(b.facts.logMessages[1], 1);
+  ASSERT_NE(first, all.end());
+  EXPECT_EQ(first->text.rfind(L"Only in the log #", 0), 0u);
+  // Deleted in the log, messages of the file and one of the log alike: listed as deleted.
+  for (std::int64_t id : b.facts.logDeletedMessages) {
+    EXPECT_EQ(find(id, 0), all.end()) << id;
+    EXPECT_NE(find(id, 1), all.end()) << "message " << id << " deleted in the log not found";
+  }
+  // The file alone knows none of the log's messages.
+  ConversationMap alone;
+  std::uint64_t max = 0;
+  ASSERT_EQ(ReadMessages(b.sms, b.addressBook, &alone, ReadProgress(), &max), 0);
+  for (const MessageRecord& m : allMessages(alone)) {
+    EXPECT_EQ(std::count(b.facts.logMessages.begin(), b.facts.logMessages.end(), m.rowId), 0);
+  }
+}
 
 TEST(MessageWidth, LiveHeadersOf51BytesOrMoreMeanTheWideLayout) {
   // The fallback for a schema without a width: the header size of the live rows.
@@ -429,7 +509,7 @@ TEST(ReadMessages, NamesComeFromTheNewerAddressBookLayoutToo) {
   ASSERT_TRUE(map.count(1));
   for (const MessageRecord& m : map[1]) {
     if (m.deleted == 0) {
-      EXPECT_EQ(m.contactName, L"ZoëBrontë");
+      EXPECT_EQ(m.contactName, L"Zoë Brontë");
     }
   }
 }

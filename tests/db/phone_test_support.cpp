@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "db/person_name.h"
 #include "db/record.h"
 #include "platform/text.h"
 
@@ -99,6 +100,21 @@ bool bytesRemain(const std::string& fileBytes, const SqlRow& written, std::size_
   const std::string content = storedContent(written);
   if (content.size() + 35 > pageSize) return samples::contentIntact(fileBytes, row, "UTF-8");
   return fileBytes.find(content) != std::string::npos;
+}
+
+std::wstring firstPersonWithPhone(const std::string& addressBook, const std::string& address) {
+  // The phone column by its field name, whatever the layout numbers it.
+  const auto statement = sqlRows(
+      addressBook, "SELECT sql FROM sqlite_master WHERE name = 'ABPersonFullTextSearch_content'");
+  if (statement.empty()) return {};
+  const std::string& sql = statement[0][0].bytes;
+  const std::string phone = sql.find("'c16Phone'") != std::string::npos ? "c16Phone" : "c15Phone";
+  const auto rows = sqlRows(addressBook,
+                            "SELECT c0First, c1Last FROM ABPersonFullTextSearch_content WHERE "
+                            "instr(" +
+                                phone + ", '" + address + "') > 0 ORDER BY docid LIMIT 1");
+  if (rows.empty()) return {};
+  return fullName(wide(rows[0][0]), wide(rows[0][1]));
 }
 
 std::wstring wide(const SqlValue& v) {

@@ -29,6 +29,11 @@ bool bytesRemain(const std::string& fileBytes, const samples::SqlRow& row,
 bool onlyOnInteriorPages(const std::string& fileBytes, const samples::SqlRow& row,
                          std::size_t pageSize = 4096);
 
+// The name of the first person of the address book (in docid order) whose phone text holds
+// the address, as SQLite returns the row: first and last name joined by the reader's rule.
+// Empty when none does.
+std::wstring firstPersonWithPhone(const std::string& addressBook, const std::string& address);
+
 std::wstring wide(const samples::SqlValue& v);  // empty for non-texts
 std::wstring wide(const std::string& utf8);
 

@@ -40,8 +40,7 @@ TEST(SamplePhoneDatabases, EveryReaderFindsLiveAndDeletedRows) {
   };
   const std::string sms = stored(samples::kSmsDomain, samples::kSmsRelativePath);
   const std::string book = stored(samples::kAddressBookDomain, samples::kAddressBookRelativePath);
-  const std::string calls =
-      stored(samples::kOldCallHistoryDomain, samples::kOldCallHistoryRelativePath);
+  const std::string calls = stored(samples::kCallHistoryDomain, samples::kCallHistoryRelativePath);
   const std::string notes = stored(samples::kNotesDomain, samples::kNotesRelativePath);
 
   ConversationMap map;
@@ -53,7 +52,7 @@ TEST(SamplePhoneDatabases, EveryReaderFindsLiveAndDeletedRows) {
   EXPECT_GT(m.first, 200u);
   EXPECT_GT(m.second, 50u);
   EXPECT_TRUE(std::any_of(messages.begin(), messages.end(),
-                          [](const MessageRecord& r) { return r.contactName == L"ZoëBrontë"; }));
+                          [](const MessageRecord& r) { return r.contactName == L"Zoë Brontë"; }));
 
   // An iOS 14 phone: the version flag is set.
   std::vector<ContactRecord> contacts;
@@ -68,7 +67,7 @@ TEST(SamplePhoneDatabases, EveryReaderFindsLiveAndDeletedRows) {
   EXPECT_GT(k.first, 80u);
   EXPECT_GT(k.second, 20u);
   EXPECT_TRUE(std::any_of(callList.begin(), callList.end(),
-                          [](const CallRecord& r) { return r.name == L"ZoëBrontë"; }));
+                          [](const CallRecord& r) { return r.name == L"Zoë Brontë"; }));
 
   std::vector<NoteRecord> noteList;
   ASSERT_EQ(ReadNotes(notes, &noteList), 0);

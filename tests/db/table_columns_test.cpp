@@ -59,18 +59,93 @@ TEST(TableColumns, NamesAndCountOfEveryStatement) {
 }
 
 TEST(TableColumns, PositionsByName) {
-  const auto names = createTableColumnNames(
+  const TableLayout table(
       "CREATE TABLE ZWAGROUPMEMBER ( Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, "
       "ZCONTACTABID INTEGER, ZISACTIVE INTEGER, ZISADMIN INTEGER, ZSENDERKEYSENT INTEGER, "
       "ZCHATSESSION INTEGER, ZRECENTGROUPCHAT INTEGER, ZCONTACTIDENTIFIER VARCHAR, "
       "ZCONTACTNAME VARCHAR, ZFIRSTNAME VARCHAR, ZMEMBERJID VARCHAR )");
-  ASSERT_EQ(names.size(), 13u);
-  EXPECT_EQ(columnPosition(names, "ZCHATSESSION"), 7);
-  EXPECT_EQ(columnPosition(names, "zcontactname"), 10);  // without regard to case
-  EXPECT_EQ(columnPosition(names, "ZTEXT"), -1);
-  EXPECT_EQ(positionOf(names, {"ZNAME", "ZMEMBERJID"}, 3), 12);  // the first known name found
-  EXPECT_EQ(positionOf(names, {"ZTEXT"}, 3), -1);                // read, and not there
-  EXPECT_EQ(positionOf({}, {"ZTEXT"}, 3), 3);                    // no statement to read
+  ASSERT_EQ(table.width(), 13);
+  EXPECT_EQ(table.find("ZCHATSESSION"), 7);
+  EXPECT_EQ(table.find("zcontactname"), 10);  // without regard to case
+  EXPECT_EQ(table.find("ZTEXT"), -1);
+  EXPECT_EQ(table.position({"ZNAME", "ZMEMBERJID"}, 3), 12);  // the first known name found
+  EXPECT_EQ(table.position({"ZTEXT"}, 3), -1);                // read, and not there
+  EXPECT_EQ(TableLayout().position({"ZTEXT"}, 3), 3);         // no statement to read
+  EXPECT_EQ(table.column(12)->name, "ZMEMBERJID");
+  EXPECT_EQ(table.column(13), nullptr);
+  EXPECT_EQ(table.column(-1), nullptr);
+}
+
+// Types, affinities and the row-id alias of every statement form the phone's tables use.
+TEST(TableColumns, TypesAffinitiesAndTheRowIdAlias) {
+  const struct {
+    const char* sql;
+    int alias;
+    std::vector<std::pair<const char*, Affinity>> types;
+  } cases[] = {
+      {"CREATE TABLE ZCALLRECORD (Z_PK INTEGER PRIMARY KEY, ZDATE TIMESTAMP, ZDURATION FLOAT, "
+       "ZADDRESS BLOB, ZNAME VARCHAR, ZUNIQUE_ID VARCHAR UNIQUE)",
+       0,
+       {{"INTEGER", Affinity::kInteger},
+        {"TIMESTAMP", Affinity::kNumeric},
+        {"FLOAT", Affinity::kReal},
+        {"BLOB", Affinity::kBlob},
+        {"VARCHAR", Affinity::kText},
+        {"VARCHAR", Affinity::kText}}},
+      {"CREATE TABLE message (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, guid TEXT UNIQUE NOT "
+       "NULL, associated_message_guid STRING DEFAULT NULL, n DECIMAL(10, 2) CHECK (n > 0))",
+       0,
+       {{"INTEGER", Affinity::kInteger},
+        {"TEXT", Affinity::kText},
+        {"STRING", Affinity::kNumeric},
+        {"DECIMAL(10, 2)", Affinity::kNumeric}}},
+      // The address book's content table: quoted names without a type.
+      {"CREATE TABLE 'ABPersonFullTextSearch_content'(docid INTEGER PRIMARY KEY, 'c0First', "
+       "'c1Last')",
+       0,
+       {{"INTEGER", Affinity::kInteger}, {"", Affinity::kBlob}, {"", Affinity::kBlob}}},
+      // No alias: the join table, WeChat's friend list keyed by a text, a DESC key, a WITHOUT
+      // ROWID table, an INT key (only INTEGER makes an alias).
+      {"CREATE TABLE message_attachment_join (message_id INTEGER REFERENCES message (ROWID) ON "
+       "DELETE CASCADE, attachment_id INTEGER, UNIQUE(message_id, attachment_id))",
+       -1,
+       {{"INTEGER", Affinity::kInteger}, {"INTEGER", Affinity::kInteger}}},
+      {"CREATE TABLE Friend (userName TEXT PRIMARY KEY, type INTEGER DEFAULT 0)",
+       -1,
+       {{"TEXT", Affinity::kText}, {"INTEGER", Affinity::kInteger}}},
+      {"CREATE TABLE t (id INTEGER PRIMARY KEY DESC, v)",
+       -1,
+       {{"INTEGER", Affinity::kInteger}, {"", Affinity::kBlob}}},
+      {"CREATE TABLE t (id INTEGER PRIMARY KEY, v) WITHOUT ROWID",
+       -1,
+       {{"INTEGER", Affinity::kInteger}, {"", Affinity::kBlob}}},
+      {"CREATE TABLE t (id INT PRIMARY KEY, v)",
+       -1,
+       {{"INT", Affinity::kInteger}, {"", Affinity::kBlob}}},
+      // WeChat's chat tables keep the alias in column 1; a table constraint can name it too.
+      {"CREATE TABLE Chat_0 (TableVer INTEGER DEFAULT 1, MesLocalID INTEGER PRIMARY KEY "
+       "AUTOINCREMENT, Message TEXT)",
+       1,
+       {{"INTEGER", Affinity::kInteger},
+        {"INTEGER", Affinity::kInteger},
+        {"TEXT", Affinity::kText}}},
+      {"CREATE TABLE t (a TEXT, \"b\" integer, CONSTRAINT pk PRIMARY KEY (\"b\" ASC))",
+       1,
+       {{"TEXT", Affinity::kText}, {"integer", Affinity::kInteger}}},
+      {"CREATE TABLE t (a INTEGER, b INTEGER, PRIMARY KEY (a, b))",
+       -1,
+       {{"INTEGER", Affinity::kInteger}, {"INTEGER", Affinity::kInteger}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sql);
+    const TableLayout table(c.sql);
+    EXPECT_EQ(table.rowIdAlias(), c.alias);
+    ASSERT_EQ(table.columns().size(), c.types.size());
+    for (std::size_t i = 0; i < c.types.size(); ++i) {
+      EXPECT_EQ(table.columns()[i].type, c.types[i].first) << i;
+      EXPECT_EQ(table.columns()[i].affinity, c.types[i].second) << i;
+    }
+  }
 }
 
 TEST(TableColumns, OnlyTheTablesOwnRowCounts) {
@@ -82,7 +157,9 @@ TEST(TableColumns, OnlyTheTablesOwnRowCounts) {
   EXPECT_EQ(declaredColumnCount(schema, "people"), 2);
   EXPECT_EQ(declaredColumnCount(schema, "people_view"), 0);
   EXPECT_EQ(declaredColumnCount(schema, "missing"), 0);
-  EXPECT_EQ(columnsOfTable(schema, "PEOPLE"), (Names{"id", "name"}));
+  EXPECT_EQ(createTableColumnNames(schema[2].sql), (Names{"id", "name"}));
+  EXPECT_EQ(TableLayout::of(schema, "PEOPLE").find("name"), 1);
+  EXPECT_FALSE(TableLayout::of(schema, "people_view").known());
 }
 
 TEST(TableShapes, TheWidthTable) {

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "backup/file_id.h"
 #include "engine/recovery_engine.h"
 #include "platform/file.h"
 #include "platform/folders.h"
@@ -115,6 +117,34 @@ TEST_F(EngineTest, OpenedBackupsResolveEveryStoredFile) {
   EXPECT_EQ(engine.storedFilePath("3d0d7e5fb2ce288813306e4d4636395e047a3d28"),
             platform::toUtf8(enciphered.folder) + platform::kSep +
                 "3d0d7e5fb2ce288813306e4d4636395e047a3d28");
+}
+
+// The databases are found by fixed file ids, each the digest of its key; a database's log is
+// the stored file of its key with "-wal" appended, and comes with it only when the backup has it.
+TEST_F(EngineTest, DatabasesByKeyComeWithTheLogTheBackupStored) {
+  const struct {
+    const char* key;
+    const char* id;
+  } databases[] = {{kSmsKey, kSmsFileId},
+                   {kAddressBookKey, kAddressBookFileId},
+                   {kCallHistoryKey, kCallHistoryFileId},
+                   {kOldCallHistoryKey, kOldCallHistoryFileId},
+                   {kNotesKey, kNotesFileId}};
+  for (const auto& d : databases) EXPECT_EQ(backup::fileIdOf(d.key), d.id) << d.key;
+  RecoveryEngine engine(setup_);
+  std::vector<backup::BackupInfo> backups;
+  engine.listBackups(&backups);
+  const auto phone = std::find_if(backups.begin(), backups.end(),
+                                  [](const backup::BackupInfo& b) { return b.versionAbove11; });
+  ASSERT_NE(phone, backups.end());
+  engine.setCurrentBackup(*phone);
+  ASSERT_EQ(engine.loadManifest(), 0);
+  const db::DatabaseFile sms = engine.storedDatabase(kSmsKey);
+  EXPECT_EQ(sms.path, engine.storedFilePath(kSmsFileId));
+  EXPECT_EQ(sms.wal, engine.storedFilePath(backup::fileIdOf(std::string(kSmsKey) + "-wal")));
+  EXPECT_TRUE(platform::isFile(sms.wal));
+  // The address book was stored without a log.
+  EXPECT_TRUE(engine.storedDatabase(kAddressBookKey).wal.empty());
 }
 
 #ifndef _WIN32

@@ -12,6 +12,7 @@
 #include "db/contact_reader.h"
 #include "db/message_reader.h"
 #include "db/note_reader.h"
+#include "db/notestore_reader.h"
 #include "db/whatsapp_reader.h"
 #include "engine/recovery_engine.h"
 #include "engine/scan_sequence.h"
@@ -73,6 +74,7 @@ class SampleScan : public ::testing::Test {
     return rc;
   }
   std::string stored(const char* fileId) { return engine_->storedFilePath(fileId); }
+  db::DatabaseFile database(const char* key) { return engine_->storedDatabase(key); }
   std::size_t count(ItemCategory c) { return summarize(results_, c).items; }
 
   static fixtures::TempFolder* shared_;
@@ -141,16 +143,23 @@ TEST_F(SampleScan, ThePhoneFillsEveryCategoryWithWhatItHolds) {
   const std::string addressBook = stored(kAddressBookFileId);
   db::ConversationMap conversations;
   std::uint64_t maxRowId = 0;
-  ASSERT_EQ(db::ReadMessages(stored(kSmsFileId), addressBook, &conversations, {}, &maxRowId), 0);
+  // The phone keeps its messages and its notes in write-ahead-log mode: the engine reads each
+  // with the -wal the backup stored beside it.
+  const db::DatabaseFile sms = database(kSmsKey);
+  ASSERT_FALSE(sms.wal.empty());
+  ASSERT_EQ(db::ReadMessages(sms, addressBook, &conversations, {}, &maxRowId), 0);
   EXPECT_EQ(count(ItemCategory::kMessages), conversations.size());
   std::vector<db::ContactRecord> contacts;
   ASSERT_EQ(db::ReadContacts(addressBook, 1, &contacts, &maxRowId), 0);
   EXPECT_EQ(count(ItemCategory::kContacts), contacts.size());
   std::vector<db::CallRecord> calls;
-  ASSERT_EQ(db::ReadCalls(stored(kOldCallHistoryFileId), addressBook, 1, &calls), 0);
+  ASSERT_EQ(db::ReadCalls(stored(kCallHistoryFileId), addressBook, 1, &calls), 0);
   EXPECT_EQ(count(ItemCategory::kCallHistory), calls.size());
   std::vector<db::NoteRecord> notes;
   ASSERT_EQ(db::ReadNotes(stored(kNotesFileId), &notes), 0);
+  const db::DatabaseFile noteStore = database(kNoteStoreKey);
+  ASSERT_FALSE(noteStore.wal.empty());
+  ASSERT_EQ(db::ReadNoteStore(noteStore, &notes), 0);
   EXPECT_EQ(count(ItemCategory::kNotes), notes.size());
   db::WhatsAppChatMap chats;
   ASSERT_EQ(
@@ -256,8 +265,14 @@ TEST_F(SampleScan, ChatAccountsAndValueLines) {
 TEST(CallHistory, TheNewerDatabaseComesFirst) {
   TestBackup backup(samples::ManifestLayout::kDb, "11.4");  // the fixture's iOS 11 layout
   auto& b = backup.builder();
-  const std::string newer = testing::builtDatabase(samples::buildCallHistoryStoredata);
-  const std::string older = testing::builtDatabase(samples::buildOldCallHistory);
+  const std::string newer =
+      testing::builtDatabase([](const std::string& path, samples::SqliteFixture* db) {
+        return samples::buildCallHistory(path, samples::CallHistoryLayout::kIos11, db);
+      });
+  const std::string older =
+      testing::builtDatabase([](const std::string& path, samples::SqliteFixture* db) {
+        return samples::buildCallHistory(path, samples::CallHistoryLayout::kIos6, db);
+      });
   b.addFile("HomeDomain", "Library/CallHistoryDB/CallHistory.storedata", newer);
   b.addFile("WirelessDomain", "Library/CallHistory/call_history.db", older);
   auto engine = backup.open();

@@ -5,10 +5,10 @@
 
 #include <string>
 
+#include "backup/binary_plist.h"
 #include "platform/result.h"
 #include "samples/encrypt_plist_writer.h"
 #include "tools/decrypt/archived_file.h"
-#include "tools/decrypt/binary_plist.h"
 #include "tools/decrypt/keybag.h"
 #include "tools/decrypt/manifest_plist.h"
 #include "tools/decrypt/mbdb.h"
@@ -37,8 +37,8 @@ PlistOut sampleTree() {
   });
 }
 
-void expectSampleTree(const PlistValue& v) {
-  ASSERT_TRUE(v.is(PlistKind::kDict));
+void expectSampleTree(const plist::PlistValue& v) {
+  ASSERT_TRUE(v.is(plist::PlistKind::kDict));
   ASSERT_NE(v.find("IsEncrypted"), nullptr);
   EXPECT_TRUE(v.find("IsEncrypted")->boolean);
   EXPECT_EQ(v.find("BackupKeyBag")->bytes,
@@ -54,10 +54,10 @@ void expectSampleTree(const PlistValue& v) {
 }
 
 TEST(DecryptPlist, BinaryAndXmlFormsGiveTheSameTree) {
-  PlistValue fromBinary;
+  plist::PlistValue fromBinary;
   ASSERT_EQ(readAnyPlist(samples::enc::toBinaryPlist(sampleTree()), &fromBinary), kOk);
   expectSampleTree(fromBinary);
-  PlistValue fromXml;
+  plist::PlistValue fromXml;
   ASSERT_EQ(readAnyPlist(samples::enc::toXmlPlist(sampleTree()), &fromXml), kOk);
   expectSampleTree(fromXml);
 }
@@ -68,13 +68,13 @@ TEST(DecryptPlist, XmlDetailsThatWritersProduce) {
       "<key>d</key><data>\n\tQUJD\n\tREVG\r\n</data>"
       "<key>e</key><string/><key>f</key><string>&#65;&#x42;&lt;<![CDATA[<raw>&amp;]]></string>"
       "<key>g</key><integer> 42 </integer><key>h</key><array/></dict></plist>";
-  PlistValue v;
+  plist::PlistValue v;
   ASSERT_EQ(readAnyPlist(text, &v), kOk);
   EXPECT_EQ(v.find("d")->bytes, "ABCDEF");
   EXPECT_EQ(v.find("e")->bytes, "");
   EXPECT_EQ(v.find("f")->bytes, "AB<<raw>&amp;");
   EXPECT_EQ(v.find("g")->integer, 42);
-  EXPECT_TRUE(v.find("h")->is(PlistKind::kArray));
+  EXPECT_TRUE(v.find("h")->is(plist::PlistKind::kArray));
 }
 
 TEST(DecryptPlist, DamagedXmlIsRefused) {
@@ -89,13 +89,13 @@ TEST(DecryptPlist, DamagedXmlIsRefused) {
       "<plist><unknown/></plist>",
   };
   for (const char* text : damaged) {
-    PlistValue v;
+    plist::PlistValue v;
     EXPECT_EQ(readXmlPlist(text, &v), kInvalid) << text;
-    EXPECT_TRUE(v.is(PlistKind::kNull));
+    EXPECT_TRUE(v.is(plist::PlistKind::kNull));
   }
   std::string deep;
   for (int i = 0; i < 1000; ++i) deep += "<array>";
-  PlistValue v;
+  plist::PlistValue v;
   EXPECT_EQ(readXmlPlist("<plist>" + deep, &v), kInvalid);
 }
 
@@ -115,10 +115,11 @@ std::string handBinaryPlist(const std::string& objects, const std::vector<unsign
 }
 
 TEST(DecryptPlist, DamagedBinaryIsRefused) {
-  PlistValue v;
+  plist::PlistValue v;
   // Sanity: a one-element array holding an integer reads.
-  ASSERT_EQ(readBinaryPlist(handBinaryPlist(std::string("\xA1\x01\x10\x07", 4), {8, 10}, 1), &v),
-            kOk);
+  ASSERT_EQ(
+      plist::readBinaryPlist(handBinaryPlist(std::string("\xA1\x01\x10\x07", 4), {8, 10}, 1), &v),
+      kOk);
   EXPECT_EQ(v.items.at(0).integer, 7);
 
   struct Case {
@@ -144,7 +145,7 @@ TEST(DecryptPlist, DamagedBinaryIsRefused) {
       {"trailer only", std::string("bplist00") + std::string(20, '\0')},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(readBinaryPlist(c.bytes, &v), kInvalid) << c.name;
+    EXPECT_EQ(plist::readBinaryPlist(c.bytes, &v), kInvalid) << c.name;
   }
   // Shared references that would build a tree of 2^40 values are stopped by the budget.
   std::string objects;
@@ -155,7 +156,7 @@ TEST(DecryptPlist, DamagedBinaryIsRefused) {
   }
   offsets.push_back(8 + static_cast<unsigned>(objects.size()));
   objects += std::string("\x10\x01", 2);
-  EXPECT_EQ(readBinaryPlist(handBinaryPlist(objects, offsets, 1), &v), kInvalid);
+  EXPECT_EQ(plist::readBinaryPlist(handBinaryPlist(objects, offsets, 1), &v), kInvalid);
 }
 
 TEST(DecryptParsers, KeybagLayoutIsEnforced) {
@@ -251,6 +252,16 @@ TEST(DecryptParsers, ArchivedFileRecordResolvesItsKeyThroughUids) {
   EXPECT_EQ(f.keyBlob, std::string(44, 'k'));
   EXPECT_EQ(f.size, 123u);
   EXPECT_EQ(f.protectionClass, 2u);
+
+  // A reference to $null is nil: a record without a key, not damage.
+  std::string nilBlob = samples::enc::toBinaryPlist(PlistOut::dict(
+      {{"$top", PlistOut::dict({{"root", PlistOut::uid(1)}})},
+       {"$objects", PlistOut::array({PlistOut::string_("$null"),
+                                     PlistOut::dict({{"EncryptionKey", PlistOut::uid(0)},
+                                                     {"Size", PlistOut::integer_(0)}})})}}));
+  ASSERT_EQ(readArchivedFile(nilBlob, &f), kOk);
+  EXPECT_FALSE(f.hasKey);
+  EXPECT_TRUE(f.hasSize);
 
   // An EncryptionKey that loops or points outside $objects is damage, not a missing key.
   for (std::uint64_t target : {4u, 99u}) {

@@ -96,7 +96,8 @@ std::int64_t rowsWithKey(const std::string& dbPath) {
   std::int64_t n = -1;
   if (sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Files WHERE flags = 1", -1, &st, nullptr) ==
+    // Folder rows have the flags 2; every other row of the fixture holds a file.
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Files WHERE flags <> 2", -1, &st, nullptr) ==
             SQLITE_OK &&
         sqlite3_step(st) == SQLITE_ROW) {
       n = sqlite3_column_int64(st, 0);
@@ -114,6 +115,8 @@ struct Variant {
   bool padManifestDb;
   bool keyBehindUid;
   EmptyFileForm empty;
+  std::int64_t keyedFileFlags = 1;
+  bool nullKeysForFolders = false;
 };
 
 class DecryptRoundTrip : public ::testing::TestWithParam<Variant> {};
@@ -128,6 +131,8 @@ TEST_P(DecryptRoundTrip, EveryStoredFileComesBackByteForByte) {
   o.padManifestDb = v.padManifestDb;
   o.keyBehindUid = v.keyBehindUid;
   o.emptyFiles = v.empty;
+  o.keyedFileFlags = v.keyedFileFlags;
+  o.nullKeysForFolders = v.nullKeysForFolders;
   Backup b = writeBackup(scratch, o);
   std::string out = scratch / "out";
 
@@ -168,6 +173,12 @@ INSTANTIATE_TEST_SUITE_P(
                 EncryptedPlistForm::kBinary, false, true, EmptyFileForm::kZeroBytes},
         Variant{"ManifestDbEmptyFilesAbsent", EncryptedEra::kManifestDb, EncryptedPlistForm::kXml,
                 true, false, EmptyFileForm::kAbsent},
+        // Files whose rows carry other flags than 1 are still files; folders whose key is a
+        // reference to $null have none.
+        Variant{"ManifestDbFlags16NullFolderKeys", EncryptedEra::kManifestDb,
+                EncryptedPlistForm::kBinary, true, true, EmptyFileForm::kPaddingBlock, 16, true},
+        Variant{"ManifestDbFlags0", EncryptedEra::kManifestDb, EncryptedPlistForm::kBinary, true,
+                false, EmptyFileForm::kPaddingBlock, 0, false},
         Variant{"PlainManifestDb", EncryptedEra::kPlainManifestDb, EncryptedPlistForm::kBinary,
                 true, false, EmptyFileForm::kPaddingBlock},
         Variant{"MbdbBinary", EncryptedEra::kManifestMbdb, EncryptedPlistForm::kBinary, true, false,

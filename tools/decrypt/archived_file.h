@@ -5,7 +5,8 @@
 // index into $objects. $top.root leads to the record dict, whose EncryptionKey leads (through
 // UIDs, and through the NS.data value of a data-wrapper dict) to 44 bytes: a 4-byte
 // little-endian protection class and the 40-byte wrapped file key. ProtectionClass and Size are
-// integers, stored inline or behind a UID.
+// integers, stored inline or behind a UID. A UID may stand wherever a value may (the record,
+// the key, its NS.data, the integers); a UID of the "$null" object (index 0) is nil.
 //
 // Invariants checked: the archive has $objects and a record dict; every UID is inside $objects;
 // UID chains are followed at most kMaxUidSteps times (archives may loop).

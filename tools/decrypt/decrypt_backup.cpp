@@ -9,12 +9,12 @@
 #include "db/sqlite_uri.h"
 #include "platform/ascii.h"
 #include "platform/byte_cursor.h"
+#include "platform/corrupt_input.h"
 #include "platform/crypto_start.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/result.h"
 #include "tools/decrypt/archived_file.h"
-#include "tools/decrypt/corrupt.h"
 #include "tools/decrypt/crypto.h"
 #include "tools/decrypt/keybag.h"
 #include "tools/decrypt/keybag_unlock.h"
@@ -136,8 +136,9 @@ class BackupDecryptor {
     std::unique_ptr<sqlite3_stmt, StatementFinalizer> stmt(rawStmt);
     if (src != SQLITE_OK) return fail(kQueryFailed, "the deciphered manifest has no Files table");
     while ((src = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-      // Only regular files carry data; folders and links have no key.
-      if (sqlite3_column_int64(stmt.get(), 1) != 1) continue;
+      // Regular files (flags 1) carry data; folders and links have no key. A row of other
+      // flags whose record holds a key is a file too: its flags are not what decides.
+      const bool regular = sqlite3_column_int64(stmt.get(), 1) == 1;
       const unsigned char* idText = sqlite3_column_text(stmt.get(), 0);
       std::string_view id =
           idText ? std::string_view(reinterpret_cast<const char*>(idText),
@@ -146,14 +147,19 @@ class BackupDecryptor {
       const void* blob = sqlite3_column_blob(stmt.get(), 2);
       std::string_view blobBytes(static_cast<const char*>(blob),
                                  blob ? sqlite3_column_bytes(stmt.get(), 2) : 0);
+      ArchivedFile record;
+      const int parsed = readArchivedFile(blobBytes, &record);
+      if (!regular && (parsed != kOk || !record.hasKey)) {
+        lastCorruption() = "";
+        continue;  // a folder or a link
+      }
       // The id names the output file: anything but 40 hex digits could climb out of the folder.
       if (!isFileId(id)) {
         skip("a Files row has an id that is not 40 hex digits");
         continue;
       }
       std::string fileId = platform::toLowerAscii(id);
-      ArchivedFile record;
-      if (readArchivedFile(blobBytes, &record) != kOk || !record.hasKey) {
+      if (parsed != kOk || !record.hasKey) {
         skip(fileId + ": the file record has no usable key");
         continue;
       }

@@ -1,7 +1,7 @@
 #include "tools/decrypt/keybag_unlock.h"
 
+#include "platform/corrupt_input.h"
 #include "platform/result.h"
-#include "tools/decrypt/corrupt.h"
 #include "tools/decrypt/crypto.h"
 
 namespace qv::decrypt {

@@ -1,7 +1,7 @@
 #include "tools/decrypt/manifest_plist.h"
 
 #include "platform/byte_cursor.h"
-#include "tools/decrypt/corrupt.h"
+#include "platform/corrupt_input.h"
 #include "tools/decrypt/keybag.h"
 #include "tools/decrypt/xml_plist.h"
 
@@ -9,24 +9,26 @@ namespace qv::decrypt {
 
 int readManifestPlist(std::string_view bytes, ManifestPlist* out) {
   *out = ManifestPlist();
-  PlistValue root;
+  plist::PlistValue root;
   int rc = readAnyPlist(bytes, &root);
   if (rc != kOk) return rc;
-  if (!root.is(PlistKind::kDict)) return corrupt("Manifest.plist: top value is not a dict");
+  if (!root.is(plist::PlistKind::kDict)) return corrupt("Manifest.plist: top value is not a dict");
   ManifestPlist m;
-  if (const PlistValue* v = root.find("IsEncrypted")) {
+  if (const plist::PlistValue* v = root.find("IsEncrypted")) {
     // Some writers store the flag as an integer.
-    m.isEncrypted =
-        v->is(PlistKind::kBool) ? v->boolean : v->is(PlistKind::kInteger) && v->integer != 0;
+    m.isEncrypted = v->is(plist::PlistKind::kBool)
+                        ? v->boolean
+                        : v->is(plist::PlistKind::kInteger) && v->integer != 0;
   }
-  const PlistValue* bag = root.find("BackupKeyBag");
+  const plist::PlistValue* bag = root.find("BackupKeyBag");
   if (bag) {
-    if (!bag->is(PlistKind::kData)) return corrupt("Manifest.plist: BackupKeyBag is not data");
+    if (!bag->is(plist::PlistKind::kData))
+      return corrupt("Manifest.plist: BackupKeyBag is not data");
     m.keybag = bag->bytes;
   }
-  if (const PlistValue* key = root.find("ManifestKey")) {
+  if (const plist::PlistValue* key = root.find("ManifestKey")) {
     // Class number and one wrapped 32-byte key.
-    if (!key->is(PlistKind::kData) || key->bytes.size() != 4 + kWrappedKeySize) {
+    if (!key->is(plist::PlistKind::kData) || key->bytes.size() != 4 + kWrappedKeySize) {
       return corrupt("Manifest.plist: ManifestKey is not 44 bytes of data");
     }
     ByteCursor c(key->bytes);
@@ -34,9 +36,9 @@ int readManifestPlist(std::string_view bytes, ManifestPlist* out) {
     m.manifestKeyClass = c.le32();
     m.manifestWrappedKey.assign(c.bytes(kWrappedKeySize));
   }
-  if (const PlistValue* lockdown = root.find("Lockdown")) {
-    const PlistValue* version = lockdown->find("ProductVersion");
-    if (version && version->is(PlistKind::kString)) m.productVersion = version->bytes;
+  if (const plist::PlistValue* lockdown = root.find("Lockdown")) {
+    const plist::PlistValue* version = lockdown->find("ProductVersion");
+    if (version && version->is(plist::PlistKind::kString)) m.productVersion = version->bytes;
   }
   *out = std::move(m);
   return kOk;

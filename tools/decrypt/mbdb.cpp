@@ -1,7 +1,7 @@
 #include "tools/decrypt/mbdb.h"
 
 #include "platform/byte_cursor.h"
-#include "tools/decrypt/corrupt.h"
+#include "platform/corrupt_input.h"
 
 namespace qv::decrypt {
 

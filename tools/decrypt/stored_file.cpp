@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/corrupt_input.h"
 #include "platform/file.h"
 #include "platform/result.h"
-#include "tools/decrypt/corrupt.h"
 #include "tools/decrypt/crypto.h"
 
 namespace qv::decrypt {

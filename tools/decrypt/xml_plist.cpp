@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "backup/binary_plist.h"
+#include "platform/corrupt_input.h"
 #include "platform/text.h"
-#include "tools/decrypt/binary_plist.h"
-#include "tools/decrypt/corrupt.h"
 
 namespace qv::decrypt {
 
@@ -25,7 +25,7 @@ class XmlPlistReader {
  public:
   explicit XmlPlistReader(std::string_view text) : s_(text) {}
 
-  int read(PlistValue* out) {
+  int read(plist::PlistValue* out) {
     Tag tag;
     if (!nextTag(&tag)) return corrupt("xml plist: no element");
     if (tag.name == "plist" && !tag.closing) {
@@ -169,15 +169,15 @@ class XmlPlistReader {
     return readTag(tag);
   }
 
-  int readValue(const Tag& tag, int depth, PlistValue* out) {
-    *out = PlistValue();
-    if (depth > kPlistMaxDepth) return corrupt("xml plist: nested too deeply");
-    if (++valuesBuilt_ > kPlistMaxValues) return corrupt("xml plist: too many values");
+  int readValue(const Tag& tag, int depth, plist::PlistValue* out) {
+    *out = plist::PlistValue();
+    if (depth > plist::kPlistMaxDepth) return corrupt("xml plist: nested too deeply");
+    if (++valuesBuilt_ > plist::kPlistMaxValues) return corrupt("xml plist: too many values");
     if (tag.closing) return corrupt("xml plist: closing tag where a value belongs");
     std::string_view n = tag.name;
     if (n == "dict" || n == "array") return readContainer(tag, depth, out);
     if (n == "true" || n == "false") {
-      out->kind = PlistKind::kBool;
+      out->kind = plist::PlistKind::kBool;
       out->boolean = n == "true";
       std::string ignored;
       return readSimple(tag, &ignored);
@@ -186,19 +186,19 @@ class XmlPlistReader {
     int rc = readSimple(tag, &text);
     if (rc != kOk) return rc;
     if (n == "string") {
-      out->kind = PlistKind::kString;
+      out->kind = plist::PlistKind::kString;
       out->bytes = std::move(text);
     } else if (n == "date") {
-      out->kind = PlistKind::kDate;
+      out->kind = plist::PlistKind::kDate;
       out->bytes = std::move(text);
     } else if (n == "integer") {
-      out->kind = PlistKind::kInteger;
+      out->kind = plist::PlistKind::kInteger;
       if (!parseInteger(text, &out->integer)) return corrupt("xml plist: bad integer");
     } else if (n == "real") {
-      out->kind = PlistKind::kReal;
+      out->kind = plist::PlistKind::kReal;
       out->real = std::strtod(text.c_str(), nullptr);
     } else if (n == "data") {
-      out->kind = PlistKind::kData;
+      out->kind = plist::PlistKind::kData;
       if (!decodeBase64(text, &out->bytes)) return corrupt("xml plist: bad base64");
     } else {
       return corrupt("xml plist: unknown element");
@@ -206,9 +206,9 @@ class XmlPlistReader {
     return kOk;
   }
 
-  int readContainer(const Tag& open, int depth, PlistValue* out) {
+  int readContainer(const Tag& open, int depth, plist::PlistValue* out) {
     bool isDict = open.name == "dict";
-    out->kind = isDict ? PlistKind::kDict : PlistKind::kArray;
+    out->kind = isDict ? plist::PlistKind::kDict : plist::PlistKind::kArray;
     if (open.selfClosing) return kOk;
     for (;;) {
       Tag tag;
@@ -291,16 +291,16 @@ class XmlPlistReader {
 
 }  // namespace
 
-int readXmlPlist(std::string_view text, PlistValue* out) {
-  *out = PlistValue();
+int readXmlPlist(std::string_view text, plist::PlistValue* out) {
+  *out = plist::PlistValue();
   XmlPlistReader reader(text);
   int rc = reader.read(out);
-  if (rc != kOk) *out = PlistValue();
+  if (rc != kOk) *out = plist::PlistValue();
   return rc;
 }
 
-int readAnyPlist(std::string_view bytes, PlistValue* out) {
-  if (looksLikeBinaryPlist(bytes)) return readBinaryPlist(bytes, out);
+int readAnyPlist(std::string_view bytes, plist::PlistValue* out) {
+  if (plist::looksLikeBinaryPlist(bytes)) return plist::readBinaryPlist(bytes, out);
   // A UTF-8 byte-order mark may precede the XML declaration.
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
   return readXmlPlist(bytes, out);

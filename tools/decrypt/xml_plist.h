@@ -15,14 +15,14 @@
 
 #include <string_view>
 
-#include "tools/decrypt/plist_value.h"
+#include "backup/plist_value.h"
 
 namespace qv::decrypt {
 
 // Builds the tree of the plist's one top value. 0, or kInvalid (*out is then null).
-int readXmlPlist(std::string_view text, PlistValue* out);
+int readXmlPlist(std::string_view text, plist::PlistValue* out);
 
 // Either form, told apart by the bplist00 magic.
-int readAnyPlist(std::string_view bytes, PlistValue* out);
+int readAnyPlist(std::string_view bytes, plist::PlistValue* out);
 
 }  // namespace qv::decrypt

@@ -1,6 +1,6 @@
-#include "tools/decrypt/plist_value.h"
+#include "backup/plist_value.h"
 
-namespace qv::decrypt {
+namespace qv::plist {
 
 const PlistValue* PlistValue::find(std::string_view key) const {
   if (kind != PlistKind::kDict) return nullptr;
@@ -10,4 +10,4 @@ const PlistValue* PlistValue::find(std::string_view key) const {
   return nullptr;
 }
 
-}  // namespace qv::decrypt
+}  // namespace qv::plist

@@ -1,14 +1,14 @@
-#include "tools/decrypt/binary_plist.h"
+#include "backup/binary_plist.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "platform/byte_cursor.h"
+#include "platform/corrupt_input.h"
 #include "platform/text.h"
-#include "tools/decrypt/corrupt.h"
 
-namespace qv::decrypt {
+namespace qv::plist {
 
 namespace {
 
@@ -256,4 +256,4 @@ int readBinaryPlist(std::string_view bytes, PlistValue* out) {
   return rc;
 }
 
-}  // namespace qv::decrypt
+}  // namespace qv::plist

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace qv::decrypt {
+namespace qv::plist {
 
 enum class PlistKind { kNull, kBool, kInteger, kReal, kDate, kData, kString, kUid, kArray, kDict };
 
@@ -32,4 +32,4 @@ struct PlistValue {
 constexpr int kPlistMaxDepth = 64;
 constexpr std::size_t kPlistMaxValues = 1u << 20;
 
-}  // namespace qv::decrypt
+}  // namespace qv::plist

@@ -20,9 +20,9 @@
 
 #include <string_view>
 
-#include "tools/decrypt/plist_value.h"
+#include "backup/plist_value.h"
 
-namespace qv::decrypt {
+namespace qv::plist {
 
 // True when bytes start with the binary-plist magic.
 bool looksLikeBinaryPlist(std::string_view bytes);
@@ -30,4 +30,4 @@ bool looksLikeBinaryPlist(std::string_view bytes);
 // Builds the tree of the top object. 0, or kInvalid for a damaged plist (*out is then null).
 int readBinaryPlist(std::string_view bytes, PlistValue* out);
 
-}  // namespace qv::decrypt
+}  // namespace qv::plist
