@@ -171,8 +171,10 @@ void applyInfoPlistKeys(LineReader* lines, BackupInfo* info) {
         info->phoneNumber = decodeXmlText(text);
     } else if (contains(line, "<key>Product Version</key>")) {
       if (!lines->next(&value)) return;
-      if (elementText(value, "<string>", "</string>", &text))
+      if (elementText(value, "<string>", "</string>", &text)) {
+        info->productVersion = decodeXmlText(text);
         info->versionAbove11 = leadingNumber(text) > 11;
+      }
     } else if (contains(line, "<key>Serial Number</key>")) {
       if (!lines->next(&value)) return;
       if (elementText(value, "<string>", "</string>", &text))

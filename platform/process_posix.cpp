@@ -159,6 +159,13 @@ int Process::exitCode(int* code) {
   return kOk;
 }
 
+int Process::terminate() {
+  if (impl_->pid <= 0 || impl_->ended) return kOk;
+  if (::kill(impl_->pid, SIGKILL) != 0 && errno != ESRCH) return errnoToCode(errno);
+  if (::waitpid(impl_->pid, &impl_->status, 0) == impl_->pid) impl_->ended = true;
+  return kOk;
+}
+
 int currentProcessId() {
   return static_cast<int>(::getpid());
 }

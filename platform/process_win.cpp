@@ -138,6 +138,18 @@ int Process::exitCode(int* code) {
   return kOk;
 }
 
+int Process::terminate() {
+  if (impl_->process == nullptr || impl_->ended) return kOk;
+  if (WaitForSingleObject(impl_->process, 0) == WAIT_OBJECT_0) {
+    impl_->ended = true;
+    return kOk;
+  }
+  if (!TerminateProcess(impl_->process, 0)) return lastError();
+  WaitForSingleObject(impl_->process, 5000);
+  impl_->ended = true;
+  return kOk;
+}
+
 int currentProcessId() {
   return static_cast<int>(GetCurrentProcessId());
 }
