@@ -30,13 +30,12 @@ framework::ControlPtr makeRow(const BackupRow& r) {
   };
   auto icon = std::make_unique<framework::Control>();
   icon->setName(L"BackupIcon");
-  icon->setAttribute("width", L"56");
+  // 8 + 48 for the icon and 164 for the name: the header's 220, so the columns line up.
+  icon->setAttribute("width", L"48");
   icon->setAttribute("padding", L"8,7,0,7");
   icon->setBkImage(r.icon);
   row->add(std::move(icon));
-  auto name = label(L"BackupName", r.name, L"164");
-  name->setAttribute("textpadding", L"0,0,8,0");
-  row->add(std::move(name));
+  row->add(label(L"BackupName", r.name, L"164"));
   row->add(label(L"BackupDate", r.date, L"270"));
   row->add(label(L"BackupVersion", r.version, L"96"));
   row->add(label(L"BackupSize", r.size, L"112"));

@@ -2,6 +2,8 @@
 
 #include "app/message_box.h"
 #include "app/window_messages.h"
+#include "export/category_tree.h"
+#include "export/selection.h"
 #include "framework/controls.h"
 #include "framework/ui_thread.h"
 #include "ui/custom_controls.h"
@@ -70,6 +72,12 @@ void CScanVrtWnd::languageRefresh() {
   if (framework::Control* pause = find(L"BtnScanPause"))
     pause->setText(message(paused_ ? L"MSG0506" : L"MSG0507"));
   if (started_) setScanLabels();
+  showStatistics();
+}
+
+void CScanVrtWnd::showStatistics() {
+  if (framework::Control* label = find(L"LblStatistics"))
+    label->setText(output::statisticsLine(statistics_.totals()));
 }
 
 void CScanVrtWnd::setScanLabels() {
@@ -98,6 +106,8 @@ void CScanVrtWnd::animate(bool on) {
 
 void CScanVrtWnd::resetPage() {
   results_.clear();
+  statistics_.clear();
+  showStatistics();
   producedItems_ = false;
   if (auto* progress = findAs<framework::Progress>(L"ProgressScan")) progress->setValue(0);
   if (framework::Control* percent = find(L"LblPercent")) percent->setText(L"0%");
@@ -150,7 +160,8 @@ void CScanVrtWnd::startScan(WPARAM kind) {
     endOfScan(2);
     return;
   }
-  const engine::CategorySet chosen = categories_ ? categories_->chosen() : engine::allCategories();
+  chosenCategories_ = categories_ ? categories_->chosen() : engine::allCategories();
+  const engine::CategorySet chosen = chosenCategories_;
   reporter_ = std::make_unique<Reporter>(hwnd());
   control_.finished.store(0);
   control_.stop.store(0);
@@ -188,6 +199,15 @@ void CScanVrtWnd::wrongPasswordArrived() {
 
 void CScanVrtWnd::endOfScan(int) {
   joinWorker();
+  // The worker has gone: its results are the page's to read now.
+  statistics_.clear();
+  for (const output::CategoryGroup& group : output::categoryTree()) {
+    for (engine::ItemCategory category : group.categories) {
+      if (chosenCategories_.test(static_cast<std::size_t>(category)))
+        output::registerCategory(statistics_, results_, category);
+    }
+  }
+  showStatistics();
   if (framework::Control* c = find(L"ScanToolBar")) c->setVisible(false);
   if (framework::Control* c = find(L"ReocveryToolBar")) c->setVisible(true);
   if (framework::Control* c = find(L"DataListToolBar")) c->setVisible(true);

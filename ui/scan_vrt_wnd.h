@@ -8,8 +8,9 @@
 // exit question, and goes Home. It keeps the scan's results.
 //
 // Not built yet (the scan page comes in full later): the category tree and its counts, the item
-// list, the selection statistics, the deleted-only filter, export and print. The tree-count and
-// default-category messages are taken but show nothing but the fact that items were found.
+// list, checking and unchecking items, the deleted-only filter, export and print. The tree-count
+// and default-category messages are taken but show nothing but the fact that items were found;
+// the statistics label shows the finished scan's items, all checked as a scan leaves them.
 #pragma once
 
 #include <atomic>
@@ -23,6 +24,7 @@
 #include "engine/scan_results.h"
 #include "engine/scan_sequence.h"
 #include "engine/source_factory.h"
+#include "export/statistics.h"
 #include "ui/base_vrt_wnd.h"
 #include "ui/step_navigator.h"
 
@@ -76,6 +78,7 @@ class CScanVrtWnd : public CBaseVrtWnd {
   void home();
   void resetPage();
   void setScanLabels();
+  void showStatistics();
   void animate(bool on);
   void waitForWorker();
   void joinWorker();
@@ -91,6 +94,8 @@ class CScanVrtWnd : public CBaseVrtWnd {
   engine::SourceKind kind_ = engine::SourceKind::kLocalBackup;
   bool started_ = false;
   engine::ScanResults results_;
+  engine::CategorySet chosenCategories_;
+  output::CStatisticsObj statistics_;
   engine::ScanControl control_;
   std::unique_ptr<Reporter> reporter_;
   std::thread worker_;

@@ -324,6 +324,15 @@ TEST_P(ProgramFlow, PasswordCancelEmptyWrongThenRight) {
   ASSERT_TRUE(waitFor([&] { return visible(*main, L"ReocveryToolBar"); }, 120000));
   EXPECT_TRUE(main->scanPage().producedItems());
   EXPECT_FALSE(main->scanPage().results().cameraRoll.empty());
+  // The statistics label counts every item found, all of them checked.
+  std::size_t items = 0;
+  for (int c = 0; c < engine::kCategoryCount; ++c)
+    items +=
+        engine::summarize(main->scanPage().results(), static_cast<engine::ItemCategory>(c)).items;
+  const std::wstring statistics = text(*main, L"LblStatistics");
+  EXPECT_NE(statistics.find(L" " + std::to_wstring(items) + L" "), std::wstring::npos)
+      << platform::toUtf8(statistics) << " / " << items;
+  EXPECT_TRUE(shoot("scan-ended"));
   EXPECT_EQ(
       text(*main, L"LblPercent"),
       std::to_wstring(static_cast<framework::Progress*>(main->find(L"ProgressScan"))->value()) +
