@@ -49,9 +49,13 @@ bool CMainWnd::createWindow() {
   return true;
 }
 
-void CMainWnd::onWindowInit() {
+void CMainWnd::applyOwnTexts() {
   if (framework::Control* root = window().root())
     framework::applyLanguage(*root, Settings::get().section(L"MainWnd"));
+}
+
+void CMainWnd::onWindowInit() {
+  applyOwnTexts();
   backupPage_.init();
   categoryPage_.init();
   scanPage_.init();
@@ -59,8 +63,7 @@ void CMainWnd::onWindowInit() {
 }
 
 void CMainWnd::languageRefresh() {
-  if (framework::Control* root = window().root())
-    framework::applyLanguage(*root, Settings::get().section(L"MainWnd"));
+  applyOwnTexts();
   backupPage_.languageRefresh();
   categoryPage_.languageRefresh();
   scanPage_.languageRefresh();

@@ -64,6 +64,8 @@ class CMainWnd : public framework::HostWindow {
   void onFinalMessage() override;
 
  private:
+  // The "MainWnd" section's texts to the window's controls, disabled ones included.
+  void applyOwnTexts();
   void languageRefresh();
 
   engine::RecoveryEngine engine_;
