@@ -69,7 +69,7 @@ void AssistMenu::init(framework::HostWindow& top) {
 void AssistMenu::onItem(MenuElement* item, MenuElement* parent) {
   const std::wstring& name = item->name();
   if (parent && parent->name() == L"item_language") {
-    if (Settings::get().setLanguage(name) == 0) PostMessageW(main_, kLanguageRefresh, 0, 0);
+    if (Settings::get().setLanguage(name) == 0) PostMessageW(main_, kMsgLanguageRefresh, 0, 0);
     return;
   }
   if (name == L"item_help" || name == L"item_faq") {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "app/window_messages.h"
 #include "framework/menu_session_win.h"
 
 namespace qv::app {
@@ -19,9 +20,6 @@ enum class AssistPage { kTutorial, kAbout, kSupport };
 
 // The page's file beside the program ("<program folder>/docs/tutorial.md" ...).
 std::wstring assistPagePath(AssistPage page);
-
-// Private message of the main window: refresh every window's texts after a language change.
-constexpr UINT kLanguageRefresh = WM_USER + 6;
 
 class AssistMenu {
  public:

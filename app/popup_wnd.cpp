@@ -2,7 +2,6 @@
 
 #include "app/settings.h"
 #include "framework/language.h"
-#include "ui/custom_controls.h"
 
 namespace qv::app {
 
@@ -12,7 +11,7 @@ CPopUpWnd::CPopUpWnd(std::string layout, std::wstring section)
 }
 
 bool CPopUpWnd::build(HWND owner, int width, int height) {
-  if (loadLayout(layout_, &ui::createCustomControl) != 0) return false;
+  if (loadLayout(layout_) != 0) return false;
   if (!create(owner, L"", kStyle & ~WS_VISIBLE, kExStyle, 0, 0, width, height)) return false;
   centerOnOwner();
   return true;

@@ -20,6 +20,7 @@ struct BackupInfo {
   std::string serialNumber;     // UTF-8, as stored
   std::wstring folder;          // full path of the backup folder, no trailing separator
   std::wstring displayName;     // the device's display name
+  std::string productVersion;   // the device's system version as stored ("14.3"), shown in lists
 };
 
 }  // namespace qv::backup

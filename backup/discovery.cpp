@@ -35,6 +35,12 @@ bool enumerateFolder(const std::string& folder, std::vector<std::string>* out) {
   return true;
 }
 
+bool enumerateRoots(const std::vector<std::string>& roots, std::vector<std::string>* out) {
+  bool any = false;
+  for (const std::string& root : roots) any = enumerateFolder(root, out) || any;
+  return any;
+}
+
 int readBackupFolder(BackupInfo* info, const std::string& folder) {
   const std::string trimmed = trimTrailingSeparators(folder);
   const std::string plist = platform::joinPath(trimmed, "Info.plist");

@@ -14,6 +14,10 @@ namespace qv::backup {
 // appended to, not cleared. False, with the output untouched, when the folder cannot be listed.
 bool enumerateFolder(const std::string& folder, std::vector<std::string>* out);
 
+// The entries of every root, one root after the other, each as enumerateFolder lists it (the
+// output is appended to). A root that cannot be listed adds nothing; false when none could be.
+bool enumerateRoots(const std::vector<std::string>& roots, std::vector<std::string>* out);
+
 // Reads folder/Info.plist into a fresh record (nothing of what info held before survives, so
 // one backup's phone number never shows on another), sets its folder (trailing separators
 // dropped) and probes for encryption. 0, or 87 with info untouched when the folder has no

@@ -178,8 +178,10 @@ void applyInfoPlistKeys(LineReader* lines, BackupInfo* info) {
         info->phoneNumber = decodeXmlText(text);
     } else if (contains(line, "<key>Product Version</key>")) {
       if (!lines->next(&value)) return;
-      if (elementText(value, "<string>", "</string>", &text))
+      if (elementText(value, "<string>", "</string>", &text)) {
+        info->productVersion = decodeXmlText(text);
         info->versionAbove11 = leadingNumber(text) > 11;
+      }
     } else if (contains(line, "<key>Serial Number</key>")) {
       if (!lines->next(&value)) return;
       if (elementText(value, "<string>", "</string>", &text))
@@ -212,8 +214,10 @@ int applyBinaryInfoPlist(std::string_view bytes, BackupInfo* info) {
     info->lastBackupDate = local.empty() ? raw : local;
   }
   if (const std::string* phone = text("Phone Number")) info->phoneNumber = *phone;
-  if (const std::string* version = text("Product Version"))
+  if (const std::string* version = text("Product Version")) {
+    info->productVersion = *version;
     info->versionAbove11 = leadingNumber(*version) > 11;
+  }
   if (const std::string* serial = text("Serial Number")) info->serialNumber = *serial;
   return kOk;
 }

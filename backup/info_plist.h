@@ -11,7 +11,7 @@
 //   <key>Display Name</key>        displayName: after "<string>", cut at "</string>"
 //   <key>Last Backup Date</key>    lastBackupDate: after "<date>", cut at "</date>", ISO 8601 UTC
 //   <key>Phone Number</key>        phoneNumber
-//   <key>Product Version</key>     versionAbove11: leading digits of the version > 11
+//   <key>Product Version</key>     productVersion; versionAbove11: its leading digits > 11
 //   <key>Serial Number</key>       serialNumber; reading stops after this value
 //
 // Keys are tested in this order and a line matches one key at most. A key whose next line is

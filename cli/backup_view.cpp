@@ -31,6 +31,7 @@ std::string backupJsonMembers(const backup::BackupInfo& info) {
   out += ", \"serialNumber\": " + jsonString(info.serialNumber);
   out += ", \"folder\": " + jsonString(platform::toUtf8(info.folder));
   out += ", \"displayName\": " + jsonString(platform::toUtf8(info.displayName));
+  out += ", \"productVersion\": " + jsonString(info.productVersion);
   return out;
 }
 

@@ -28,6 +28,7 @@ std::string infoText(const backup::BackupInfo& b, backup::ManifestKind kind, std
   out += line("Last backup:", b.lastBackupDate);
   out += line("Serial number:", b.serialNumber);
   out += line("Phone number:", b.phoneNumber);
+  out += line("Product version:", b.productVersion);
   out += line("iOS above 11:", b.versionAbove11 ? "yes" : "no");
   out += line("Encrypted:", b.encrypted ? "yes" : "no");
   std::string manifest = std::string(backup::manifestKindName(kind)) + ", " +

@@ -59,17 +59,18 @@ int runList(const Args& args) {
   if (!command.positional().empty())
     return command.usageError("unexpected argument '" + command.positional()[0] + "'");
 
-  std::string root = command.value("--root");
-  if (root.empty()) root = platform::defaultBackupRoot();
-  if (root.empty())
-    return command.usageError("this system has no default backup folder; name one with --root DIR");
-  // The engine treats a root it cannot list as empty; here the user named it, so say why.
-  std::vector<std::string> names;
-  int rc = platform::listFolder(root, &names);
-  if (rc != 0) return reportFailure(rc, "backup root " + root);
-
+  const std::string root = command.value("--root");
   engine::EngineSetup setup;
-  setup.backupRoot = root;
+  if (!root.empty()) {
+    // The engine treats a root it cannot list as empty; here the user named it, so say why.
+    std::vector<std::string> names;
+    int rc = platform::listFolder(root, &names);
+    if (rc != 0) return reportFailure(rc, "backup root " + root);
+    setup.backupRoot = root;
+  } else if (platform::defaultBackupRoots().empty()) {
+    return command.usageError("this system has no default backup folder; name one with --root DIR");
+  }
+  // Without --root, every default root: none of them existing simply means no backups yet.
   engine::RecoveryEngine engine(setup);
   std::vector<backup::BackupInfo> backups;
   engine.listBackups(&backups);
@@ -77,7 +78,9 @@ int runList(const Args& args) {
   if (command.has("--json")) {
     writeOut(listJson(backups));
   } else if (backups.empty()) {
-    writeOut("No backups under " + root + "\n");
+    std::string where;
+    for (const std::string& r : engine.backupRoots()) where += (where.empty() ? "" : ", ") + r;
+    writeOut("No backups under " + where + "\n");
   } else {
     writeOut(listTable(backups));
   }

@@ -13,8 +13,9 @@ const std::vector<Command>& allCommands() {
   static const std::vector<Command> commands = {
       {"list", "list the device backups under a backup root, newest first",
        "usage: quenvale list [--root DIR] [--json]\n"
-       "  Lists the backups found under DIR (default: the backup program's own folder,\n"
-       "  where the system has one). --json prints one JSON array.\n",
+       "  Lists the backups found under DIR (default: every folder where the system's\n"
+       "  backup programs keep backups, newest first across them). --json prints one JSON\n"
+       "  array.\n",
        runList},
       {"info", "show one backup's device information and manifest",
        "usage: quenvale info FOLDER [--json]\n"

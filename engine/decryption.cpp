@@ -259,7 +259,9 @@ int RecoveryEngine::decryptBackup(const std::wstring& password, std::string* out
       break;
     }
   }
-  report(progress_ + step_);
+  // A backup the password did not open shows no progress: the first report would otherwise
+  // take the window to the scan page just before it hears that the password was wrong.
+  if (result != kWrongPassword) report(progress_ + step_);
   return result;
 }
 

@@ -60,19 +60,24 @@ bool RecoveryEngine::enumerateFolder(const std::string& folder,
 
 int RecoveryEngine::findBackups() {
   backupEntries_.clear();
-  std::string root = platform::defaultBackupRoot();
-  if (root.empty()) {
+  backupRoots_.clear();
+  for (const std::string& root : platform::defaultBackupRoots())
+    backupRoots_.push_back(backup::trimTrailingSeparators(root));
+  if (backupRoots_.empty()) {
     // No default root: say why when the application-data folder is the reason.
     std::string appData;
     return platform::appDataFolder(&appData);
   }
-  return findBackupsIn(root);
+  backupFolder_ = backupRoots_.front();
+  // A root that is missing or unreadable simply holds no backups.
+  backup::enumerateRoots(backupRoots_, &backupEntries_);
+  return 0;
 }
 
 int RecoveryEngine::findBackupsIn(const std::string& root) {
   backupFolder_ = backup::trimTrailingSeparators(root);
+  backupRoots_.assign(1, backupFolder_);
   backupEntries_.clear();
-  // A root that is missing or unreadable simply holds no backups.
   backup::enumerateFolder(backupFolder_, &backupEntries_);
   return 0;
 }

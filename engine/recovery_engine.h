@@ -95,11 +95,14 @@ class RecoveryEngine {
 
   // --- Backups (backup/discovery.h) ---
   bool enumerateFolder(const std::string& folder, std::vector<std::string>* out) const;
-  // Makes the system's default backup root the backup folder and lists its entries; the code
-  // of the application-data lookup when there is no default root.
+  // Lists the entries of the system's default backup roots (platform::defaultBackupRoots), the
+  // first making the backup folder; listBackups then sorts the backups of all of them together,
+  // newest first. The code of the application-data lookup when there is no default root.
   int findBackups();
   // The same for a root the user named.
   int findBackupsIn(const std::string& root);
+  // The roots the last find listed.
+  const std::vector<std::string>& backupRoots() const { return backupRoots_; }
   // One record per backup entry, newest first. 0.
   int listBackups(std::vector<backup::BackupInfo>* out) const;
   int readBackupFolder(backup::BackupInfo* info, const std::string& folder) const;
@@ -254,6 +257,7 @@ class RecoveryEngine {
   std::string backupFolder_;
   std::string workFolder_;
   backup::BackupInfo currentBackup_;
+  std::vector<std::string> backupRoots_;
   std::vector<std::string> backupEntries_;
   std::vector<std::string> backupFiles_;
   backup::ManifestIndex index_;

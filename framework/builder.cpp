@@ -86,7 +86,25 @@ bool parseAttributeList(std::wstring_view t,
   }
 }
 
-LayoutBuilder::LayoutBuilder(const ZipArchive& archive) : archive_(archive) {}
+namespace {
+
+ControlFactory& installedFactory() {
+  static ControlFactory factory;
+  return factory;
+}
+
+}  // namespace
+
+void installControlFactory(ControlFactory factory) {
+  installedFactory() = std::move(factory);
+}
+
+const ControlFactory& installedControlFactory() {
+  return installedFactory();
+}
+
+LayoutBuilder::LayoutBuilder(const ZipArchive& archive)
+    : archive_(archive), factory_(installedFactory()) {}
 
 void LayoutBuilder::diagnose(int line, std::string what) {
   diagnostics_.push_back(LayoutDiagnostic{file_, line, std::move(what)});

@@ -44,6 +44,13 @@ using ControlFactory = std::function<ControlPtr(std::string_view elementName)>;
 // The standard control of an element name, or null.
 ControlPtr createStandardControl(std::string_view elementName);
 
+// The program's factory for the element names the framework does not know. The program installs
+// it once at start-up, before its first window, and every builder starts with it, so windows
+// that know nothing of the program's controls (pop-ups, message boxes, menus) still make them.
+// Empty until installed; a builder given a factory of its own uses that one instead.
+void installControlFactory(ControlFactory factory);
+const ControlFactory& installedControlFactory();
+
 // Splits an attribute list as Default and Style values write it: name="value" name='value' ...
 // False for a malformed list.
 bool parseAttributeList(std::wstring_view text,
@@ -51,6 +58,7 @@ bool parseAttributeList(std::wstring_view text,
 
 class LayoutBuilder {
  public:
+  // Starts with the installed factory (installControlFactory).
   explicit LayoutBuilder(const ZipArchive& archive);
   void setFactory(ControlFactory factory) { factory_ = std::move(factory); }
 

@@ -410,7 +410,10 @@ void CheckBox::setSelected(bool s, bool sendNotify) {
   half_ = false;
   if (!changed) return;
   if (s == selected_) {
-    invalidate();  // only the half mark went
+    // Only the half mark went: the box now stands for all of what it covers instead of some,
+    // which its owner must hear of as much as of a change of selection.
+    invalidate();
+    if (sendNotify) notify(EventType::kSelectChanged);
     return;
   }
   Option::setSelected(s, sendNotify);

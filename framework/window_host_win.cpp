@@ -126,7 +126,7 @@ HostWindow::~HostWindow() {
 int HostWindow::loadLayout(std::string_view path, ControlFactory factory) {
   checkUiThread("HostWindow::loadLayout");
   LayoutBuilder builder(Skin::current().archive());
-  builder.setFactory(std::move(factory));
+  if (factory) builder.setFactory(std::move(factory));
   int rc = builder.buildWindow(path, window_);
   diagnostics_ = builder.diagnostics();
   return rc;

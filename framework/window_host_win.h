@@ -36,8 +36,9 @@ class HostWindow : public WindowHost {
   HostWindow(const HostWindow&) = delete;
   HostWindow& operator=(const HostWindow&) = delete;
 
-  // Builds the layout from the process-wide skin. 0, or the builder's code; the diagnostics
-  // stay readable through layoutDiagnostics().
+  // Builds the layout from the process-wide skin with the given factory, or without one the
+  // installed factory (installControlFactory). 0, or the builder's code; the diagnostics stay
+  // readable through layoutDiagnostics().
   int loadLayout(std::string_view path, ControlFactory factory = {});
   const std::vector<LayoutDiagnostic>& layoutDiagnostics() const { return diagnostics_; }
 

@@ -1,9 +1,10 @@
 // Where things live: path joining with the system separator, the application-data folder,
-// the program's own folder and the default backup root.
+// the program's own folder and the default backup roots.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv::platform {
 
@@ -27,9 +28,12 @@ int programFolder(std::string* out);
 // kept), $TMPDIR or else /tmp elsewhere.
 std::string systemTemporaryFolder();
 
-// Where the backup program keeps device backups: application data + the folders
-// Apple Computer, MobileSync, backup on Windows; ~/Library/Application Support/MobileSync/Backup
-// on macOS; empty elsewhere (there is no default; the user names the root).
-std::string defaultBackupRoot();
+// Where the backup programs keep device backups, in this order. On Windows: application data +
+// the folders Apple Computer, MobileSync, backup (the backup program from its own installer),
+// then the user's profile folder + Apple, MobileSync, Backup (the store editions and the device
+// app keep them there). On macOS ~/Library/Application Support/MobileSync/Backup. Empty elsewhere
+// (there is no default; the user names the root). A folder that cannot be resolved is left out;
+// whether a root exists is not checked.
+std::vector<std::string> defaultBackupRoots();
 
 }  // namespace qv::platform

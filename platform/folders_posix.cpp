@@ -69,11 +69,11 @@ std::string systemTemporaryFolder() {
   return t != nullptr && t[0] != '\0' ? t : "/tmp";
 }
 
-std::string defaultBackupRoot() {
+std::vector<std::string> defaultBackupRoots() {
 #ifdef __APPLE__
   std::string appData;
   if (appDataFolder(&appData) != 0) return {};
-  return appData + "/MobileSync/Backup";
+  return {appData + "/MobileSync/Backup"};
 #else
   return {};
 #endif

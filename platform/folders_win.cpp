@@ -46,10 +46,18 @@ std::string systemTemporaryFolder() {
   return n == 0 || n > MAX_PATH ? std::string() : toUtf8(std::wstring(buf, n));
 }
 
-std::string defaultBackupRoot() {
+std::vector<std::string> defaultBackupRoots() {
+  std::vector<std::string> roots;
   std::string appData;
-  if (appDataFolder(&appData) != 0) return {};
-  return appData + "\\Apple Computer\\MobileSync\\backup";
+  if (appDataFolder(&appData) == kOk)
+    roots.push_back(appData + "\\Apple Computer\\MobileSync\\backup");
+  wchar_t profile[MAX_PATH];
+  if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile))) {
+    std::string p = toUtf8(profile);
+    while (p.size() > 3 && p.back() == '\\') p.pop_back();
+    roots.push_back(p + "\\Apple\\MobileSync\\Backup");
+  }
+  return roots;
 }
 
 }  // namespace qv::platform

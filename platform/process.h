@@ -36,7 +36,9 @@ class Process {
   void closeInput();
   // The exit code of an ended child.
   int exitCode(int* code);
-  // Ends the child at once, as a kill -9 or the task manager would: it cleans up nothing.
+  // Ends the child at once, as a kill -9 or the task manager would: it cleans up nothing (exit
+  // code 137 on Windows, killed by a signal elsewhere). kOk also when it had ended already; the
+  // system's code when it could not be ended.
   int terminate();
 
  private:

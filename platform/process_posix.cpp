@@ -162,7 +162,9 @@ int Process::exitCode(int* code) {
 
 int Process::terminate() {
   if (impl_->pid <= 0 || impl_->ended) return kOk;
-  return ::kill(impl_->pid, SIGKILL) == 0 ? kOk : errnoToCode(errno);
+  if (::kill(impl_->pid, SIGKILL) != 0 && errno != ESRCH) return errnoToCode(errno);
+  if (::waitpid(impl_->pid, &impl_->status, 0) == impl_->pid) impl_->ended = true;
+  return kOk;
 }
 
 int currentProcessId() {

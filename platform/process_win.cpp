@@ -140,7 +140,14 @@ int Process::exitCode(int* code) {
 
 int Process::terminate() {
   if (impl_->process == nullptr || impl_->ended) return kOk;
-  return TerminateProcess(impl_->process, 137) ? kOk : lastError();
+  if (WaitForSingleObject(impl_->process, 0) == WAIT_OBJECT_0) {
+    impl_->ended = true;
+    return kOk;
+  }
+  if (!TerminateProcess(impl_->process, 137)) return lastError();
+  WaitForSingleObject(impl_->process, 5000);
+  impl_->ended = true;
+  return kOk;
 }
 
 int currentProcessId() {

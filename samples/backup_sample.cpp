@@ -99,12 +99,17 @@ const std::vector<SampleBackup>& sampleBackups() {
   return backups;
 }
 
-int writeSampleRoot(const std::string& root) {
+int writeSampleBackup(const std::string& root, const SampleBackup& backup) {
   int rc = platform::createFolders(root);
   if (rc != 0) return rc;
-  const auto& backups = sampleBackups();
-  rc = writeOlderBackup(root, backups[0]);
-  if (rc == 0) rc = writeNewerBackup(root, backups[1]);
+  return backup.manifestDb ? writeNewerBackup(root, backup) : writeOlderBackup(root, backup);
+}
+
+int writeSampleRoot(const std::string& root) {
+  int rc = 0;
+  for (const SampleBackup& b : sampleBackups()) {
+    if (rc == 0) rc = writeSampleBackup(root, b);
+  }
   return rc;
 }
 

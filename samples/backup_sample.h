@@ -24,5 +24,7 @@ const std::vector<SampleBackup>& sampleBackups();
 
 // Writes the sample backups into root (created with parents). 0 or the first failure.
 int writeSampleRoot(const std::string& root);
+// Writes one of them into root (created with parents). 0 or the first failure.
+int writeSampleBackup(const std::string& root, const SampleBackup& backup);
 
 }  // namespace qv::samples

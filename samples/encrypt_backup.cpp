@@ -7,6 +7,7 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/result.h"
+#include "samples/backup_info_plist.h"
 #include "samples/encrypt_crypto.h"
 #include "samples/encrypt_plist_writer.h"
 
@@ -356,14 +357,14 @@ int EncryptedBackupWriter::writePlists() {
                                     bytes.size());
   if (rc != kOk) return rc;
 
-  PlistOut info = PlistOut::dict({{"Device Name", PlistOut::string_("Test iPhone")},
-                                  {"Display Name", PlistOut::string_("Test iPhone")},
-                                  {"Product Version", PlistOut::string_(version)},
-                                  {"Serial Number", PlistOut::string_("F2LTESTSERIAL")},
-                                  {"Phone Number", PlistOut::string_("+1 555 0100")}});
-  std::string infoBytes = enc::toXmlPlist(info);
-  rc = platform::writeWholeFile(platform::joinPath(folder_, "Info.plist"), infoBytes.data(),
-                                infoBytes.size());
+  DeviceInfo info;
+  info.displayName = options_.displayName;
+  info.lastBackupDate = options_.lastBackupDate;
+  info.phoneNumber = "+1 555 0100";
+  info.productVersion = version;
+  info.serialNumber = "F2LTESTSERIAL";
+  info.uniqueIdentifier = enc::toHex(enc::derivedBytes(options_.seed, "udid", 20));
+  rc = writeInfoPlist(folder_, infoPlistText(info));
   if (rc != kOk) return rc;
   PlistOut status = PlistOut::dict({{"IsFullBackup", PlistOut::boolean_(false)},
                                     {"Version", PlistOut::string_("3.3")},

@@ -65,6 +65,9 @@ struct EncryptOptions {
   std::string seed = "quenvale";  // every key and salt derives from it
   bool useForeignKeybag = false;
   ForeignKeybag foreignKeybag;
+  // What the backup list shows of it (Info.plist).
+  std::string displayName = "Test iPhone";
+  std::string lastBackupDate = "2016-05-01T23:30:00Z";  // ISO 8601 in UTC
 };
 
 struct EncryptedFile {

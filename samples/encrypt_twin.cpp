@@ -44,6 +44,9 @@ int writeEncryptedSample(const std::string& root) {
   options.password = kEncryptedSamplePassword;
   options.iterations = 1000;
   options.dpIterations = 1000;
+  // The same phone, backed up again with a password half an hour after the plain sample.
+  options.displayName = "Zoë's iPhone";
+  options.lastBackupDate = "2021-03-14T09:58:21Z";
   return writeEncryptedTwin(plain, platform::joinPath(root, kEncryptedSampleFolderName), options);
 }
 

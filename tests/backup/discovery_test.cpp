@@ -130,6 +130,42 @@ TEST_F(BackupRootTest, EnumerationAppendsAndLeavesOutputAloneOnFailure) {
   EXPECT_EQ(out.size(), 2u);
 }
 
+// Two roots (the roaming folder and the profile folder of another edition of the backup
+// program) merge into one list, newest first across both; a root that is missing is no failure
+// as long as one can be listed.
+TEST_F(BackupRootTest, RootsMergeNewestFirstAcrossThem) {
+  FixedZone zone(0, false);
+  const std::string second = platform::joinPath(temp_.path(), "profile");
+  ASSERT_EQ(platform::createFolders(second), 0);
+  const struct {
+    std::string folder;
+    const char* date;
+  } backups[] = {{at("r1-old"), "2019-01-01T00:00:00Z"},
+                 {platform::joinPath(second, "r2-new"), "2024-06-30T12:00:00Z"},
+                 {at("r1-mid"), "2021-03-14T09:26:53Z"},
+                 {platform::joinPath(second, "r2-oldest"), "2015-07-04T08:00:00Z"}};
+  for (const auto& b : backups) {
+    DeviceInfo device;
+    device.lastBackupDate = b.date;
+    writeBackup(b.folder, device);
+  }
+  std::vector<std::string> entries;
+  ASSERT_TRUE(enumerateRoots({root_, at("missing"), second}, &entries));
+  EXPECT_EQ(entries.size(), 4u);
+  std::vector<BackupInfo> list;
+  listBackups(entries, &list);
+  ASSERT_EQ(list.size(), 4u);
+  const char* expected[] = {"r2-new", "r1-mid", "r1-old", "r2-oldest"};
+  for (std::size_t i = 0; i < 4; ++i) {
+    const std::wstring& folder = list[i].folder;
+    EXPECT_EQ(folder.substr(folder.size() - std::string(expected[i]).size()), W(expected[i]));
+  }
+
+  std::vector<std::string> none;
+  EXPECT_FALSE(enumerateRoots({at("missing"), platform::joinPath(second, "gone")}, &none));
+  EXPECT_TRUE(none.empty());
+}
+
 TEST_F(BackupRootTest, SortIsStableAndIgnoresCase) {
   DeviceInfo device;
   device.lastBackupDate = "same day";  // does not parse: kept raw, and equal for both

@@ -50,7 +50,9 @@ TEST(InfoPlistTest, VersionAbove11ByTheIntegerPart) {
   for (const Case& c : cases) {
     samples::DeviceInfo device;
     device.productVersion = c.version;
-    EXPECT_EQ(readText(samples::infoPlistText(device)).versionAbove11, c.above) << c.version;
+    BackupInfo info = readText(samples::infoPlistText(device));
+    EXPECT_EQ(info.versionAbove11, c.above) << c.version;
+    EXPECT_EQ(info.productVersion, c.version);
   }
 }
 

@@ -115,6 +115,35 @@ TEST_F(BuilderTest, BuildsAWindowWithResourcesIncludesAndTheFactoryHook) {
   EXPECT_EQ(list->elementCount(), 0u);
 }
 
+// A builder starts with the installed factory, so windows that know nothing of the program's
+// controls still make them; a factory of its own takes precedence.
+TEST_F(BuilderTest, StartsWithTheInstalledFactory) {
+  load({{"xml/skin.xml", kMain}, {"xml/page.xml", kPage}});
+  installControlFactory([](std::string_view name) -> ControlPtr {
+    return name == "Gadget" ? std::make_unique<Gadget>() : nullptr;
+  });
+  {
+    LayoutBuilder b(archive);
+    ASSERT_EQ(b.buildWindow("xml/skin.xml", window), kOk);
+    EXPECT_EQ(diagnostics(b), "");
+    ASSERT_NE(window.find(L"Custom"), nullptr);
+    EXPECT_EQ(window.find(L"Custom")->className(), "GadgetUI");
+  }
+  {
+    Window other;
+    LayoutBuilder b(archive);
+    b.setFactory([](std::string_view) -> ControlPtr { return nullptr; });
+    ASSERT_EQ(b.buildWindow("xml/skin.xml", other), kOk);
+    EXPECT_EQ(other.find(L"Custom"), nullptr);
+  }
+  installControlFactory({});
+  Window plain;
+  LayoutBuilder b(archive);
+  ASSERT_EQ(b.buildWindow("xml/skin.xml", plain), kOk);
+  EXPECT_EQ(plain.find(L"Custom"), nullptr);
+  EXPECT_NE(diagnostics(b).find("unknown element <Gadget>"), std::string::npos);
+}
+
 TEST_F(BuilderTest, ReportsEveryFaultWithFileAndLine) {
   const char* bad = R"(<Window size="10,x" bogus="1">
 <VerticalLayout>

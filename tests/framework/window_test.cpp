@@ -126,9 +126,11 @@ TEST_F(WindowTest, ThreeStateCheckBox) {
   chk->setSelected(true, false);
   chk->setHalfChecked(true);
   EXPECT_TRUE(chk->halfChecked());
-  click(L"ChkAll");  // half-checked becomes fully checked
+  page_.seen.clear();
+  click(L"ChkAll");  // half-checked becomes fully checked, and says so
   EXPECT_TRUE(chk->selected());
   EXPECT_FALSE(chk->halfChecked());
+  EXPECT_EQ(page_.seen, (std::vector<std::string>{"click:ChkAll", "selectchanged:ChkAll"}));
   click(L"ChkAll");
   EXPECT_FALSE(chk->selected());
   chk->setAttribute("threestate", L"false");

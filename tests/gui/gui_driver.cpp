@@ -67,8 +67,13 @@ void hover(HostWindow& w, POINT p) {
 }
 
 bool click(HostWindow& w, std::wstring_view name) {
-  POINT p;
-  if (!controlCentre(w, name, &p)) return false;
+  return click(w, w.find(name));
+}
+
+bool click(HostWindow& w, const Control* c) {
+  if (w.window().layoutPending()) UpdateWindow(w.hwnd());
+  if (!c || !c->shownOnScreen() || c->rect().empty()) return false;
+  POINT p{(c->rect().left + c->rect().right) / 2, (c->rect().top + c->rect().bottom) / 2};
   HWND h = w.hwnd();
   PostMessageW(h, WM_MOUSEMOVE, 0, pointParam(p));
   PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, pointParam(p));

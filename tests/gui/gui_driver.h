@@ -24,6 +24,8 @@ bool controlCentre(HostWindow& w, std::wstring_view name, POINT* out);
 
 // Moves, presses and releases the left button over the control (posted, then pumped).
 bool click(HostWindow& w, std::wstring_view name);
+// The same for a control found otherwise (a row of a list, where names repeat).
+bool click(HostWindow& w, const Control* c);
 // Moves the mouse over a point of the window, pumped.
 void hover(HostWindow& w, POINT p);
 // Types into the native edit box of an Edit control, character by character.

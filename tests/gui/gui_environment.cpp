@@ -5,12 +5,14 @@
 
 #include "app/ini_file.h"
 #include "app/settings.h"
+#include "framework/builder.h"
 #include "framework/skin_win.h"
 #include "framework/window_host_win.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/result.h"
 #include "tests/gui/gui_driver.h"
+#include "ui/custom_controls.h"
 
 namespace qv::gui_test {
 
@@ -23,6 +25,8 @@ class GuiEnvironment : public testing::Environment {
     runtime_ = new framework::UiRuntime();
     ASSERT_TRUE(runtime_->ok());
     ASSERT_EQ(framework::Skin::current().loadFromResource(GetModuleHandleW(nullptr), 101), kOk);
+    // As the program does at start-up: every window makes the program's own controls.
+    framework::installControlFactory(&ui::createCustomControl);
   }
   void TearDown() override {
     delete runtime_;

@@ -1,5 +1,6 @@
 // What every GUI test process sets up once: COM and OLE (rich edit), GDI+ and the UI thread,
-// the skin from the executable's resource 101, and the language texts of the shipped files.
+// the skin from the executable's resource 101, the program's control factory, and the language
+// texts of the shipped files.
 #pragma once
 
 #include <map>

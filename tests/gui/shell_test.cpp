@@ -130,7 +130,7 @@ class MainStandIn : public HostWindow {
  protected:
   LRESULT handleMessage(UINT msg, WPARAM w, LPARAM, bool* handled) override {
     *handled = false;
-    if (msg == WM_CLOSE || msg == app::kLanguageRefresh) {
+    if (msg == WM_CLOSE || msg == app::kMsgLanguageRefresh) {
       lastMessage = msg;
       lastW = w;
       *handled = true;
@@ -182,7 +182,7 @@ TEST(AssistMenuTest, ItemsOpenPagesExitAndSwitchLanguage) {
   }
   // A language of the sub-menu: the setting is rewritten and the main window told to refresh.
   ASSERT_TRUE(click(*sub, L"SimplifiedChinese"));
-  EXPECT_TRUE(waitFor([&] { return main.lastMessage == app::kLanguageRefresh; }));
+  EXPECT_TRUE(waitFor([&] { return main.lastMessage == app::kMsgLanguageRefresh; }));
   EXPECT_EQ(app::Settings::get().currentLanguage(), L"SimplifiedChinese");
   EXPECT_FALSE(realMenu.session().isOpen());
 

@@ -133,5 +133,25 @@ TEST(FoldersTest, ProgramAndAppDataFoldersResolve) {
   }
 }
 
+// Backups are looked for where each edition of the backup program keeps them: on Windows the
+// roaming application data first, then the profile folder; Linux has no default.
+TEST(FoldersTest, DefaultBackupRootsNameEveryEditionsFolder) {
+  const std::vector<std::string> roots = defaultBackupRoots();
+#ifdef _WIN32
+  std::string appData;
+  ASSERT_EQ(appDataFolder(&appData), kOk);
+  ASSERT_EQ(roots.size(), 2u);
+  EXPECT_EQ(roots[0], appData + "\\Apple Computer\\MobileSync\\backup");
+  const std::string second = "\\Apple\\MobileSync\\Backup";
+  ASSERT_GT(roots[1].size(), second.size());
+  EXPECT_EQ(roots[1].substr(roots[1].size() - second.size()), second);
+  EXPECT_EQ(roots[1].find("\\\\"), std::string::npos);  // no doubled separator
+#elif defined(__APPLE__)
+  ASSERT_EQ(roots.size(), 1u);
+#else
+  EXPECT_TRUE(roots.empty());
+#endif
+}
+
 }  // namespace
 }  // namespace qv::platform
