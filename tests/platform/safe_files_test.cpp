@@ -14,10 +14,16 @@
 #include "platform/folders.h"
 #include "platform/pending_file.h"
 #include "platform/result.h"
+#include "platform/text.h"
 #include "tests/fixtures/special_files.h"
 #include "tests/fixtures/temp_folder.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+// windows.h first: the security headers need its types.
+#include <aclapi.h>
+#include <sddl.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -229,6 +235,44 @@ TEST(SafeFilesTest, PrivateFoldersAreTheUsersAlone) {
   ASSERT_EQ(::stat(tmp.file("private").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
   EXPECT_EQ(createPrivateFolder(tmp.file("private")), kErrAlreadyExists);
+}
+#else
+// The folder's access list is protected (nothing inherited from the temporary folder, which
+// other accounts may read) and grants the user who made it, and nobody else. Wine keeps no
+// access list on files (it makes one up from the Unix mode), so there the folder is only made.
+TEST(SafeFilesTest, PrivateFoldersAreTheUsersAlone) {
+  TempFolder tmp;
+  ASSERT_EQ(createPrivateFolder(tmp.file("private")), kOk);
+  EXPECT_EQ(createPrivateFolder(tmp.file("private")), kErrAlreadyExists);
+  if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr)
+    GTEST_SKIP() << "wine keeps no access lists on files";
+
+  HANDLE token = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+  alignas(TOKEN_USER) unsigned char userBytes[256];
+  DWORD size = 0;
+  ASSERT_TRUE(GetTokenInformation(token, TokenUser, userBytes, sizeof userBytes, &size));
+  CloseHandle(token);
+  const PSID user = reinterpret_cast<TOKEN_USER*>(userBytes)->User.Sid;
+
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const std::wstring path = toWide(tmp.file("private"));
+  ASSERT_EQ(GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                  nullptr, &dacl, nullptr, &descriptor),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+  EXPECT_TRUE(control & SE_DACL_PROTECTED);
+  ASSERT_NE(dacl, nullptr);
+  ASSERT_EQ(dacl->AceCount, 1);
+  void* ace = nullptr;
+  ASSERT_TRUE(GetAce(dacl, 0, &ace));
+  const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+  EXPECT_EQ(allowed->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+  EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&allowed->SidStart), user));
+  LocalFree(descriptor);
 }
 #endif
 
