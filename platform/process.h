@@ -40,6 +40,8 @@ class Process {
   // code 137 on Windows, killed by a signal elsewhere). kOk also when it had ended already; the
   // system's code when it could not be ended.
   int terminate();
+  // The child's process id; 0 before a successful start.
+  int id() const;
 
  private:
   struct Impl;

@@ -167,6 +167,10 @@ int Process::terminate() {
   return kOk;
 }
 
+int Process::id() const {
+  return impl_->pid > 0 ? static_cast<int>(impl_->pid) : 0;
+}
+
 int currentProcessId() {
   return static_cast<int>(::getpid());
 }

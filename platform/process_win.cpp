@@ -150,6 +150,10 @@ int Process::terminate() {
   return kOk;
 }
 
+int Process::id() const {
+  return impl_->process != nullptr ? static_cast<int>(GetProcessId(impl_->process)) : 0;
+}
+
 int currentProcessId() {
   return static_cast<int>(GetCurrentProcessId());
 }

@@ -26,6 +26,10 @@
 #include "tests/export/job_support.h"
 #include "tests/fixtures/temp_folder.h"
 
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
 namespace qv::output {
 namespace {
 
@@ -159,11 +163,16 @@ TEST_F(Interrupted, ADocumentThatFailsLeavesNoPartOfIt) {
   for (const testing::Row& row : observer.rows) EXPECT_EQ(row.code, kErrDiskFull);
 }
 
-// The program killed outright (kill -9, the task manager) in the middle of an export: whatever
-// it had published is whole, nothing is cut short under a final name; only hidden temporary
-// files may stay. A run of the real program on a backup of large photos, killed as soon as
-// its first photo is in place.
-TEST(KilledExport, NothingCutShortIsLeftUnderAFinalName) {
+// The real program on a backup of large photos, interrupted as soon as its first photo is in
+// place: killed outright (kill -9, the task manager), or asked to stop (SIGTERM, a closing
+// terminal's SIGHUP). Whatever it published is whole, nothing is cut short under a final name;
+// after a kill only hidden temporary files may stay, after a stop request not even those, and
+// the program says it was cancelled.
+enum class Interruption { kKill, kTerminate, kHangUp };
+
+class InterruptedProgram : public ::testing::TestWithParam<Interruption> {};
+
+TEST_P(InterruptedProgram, NothingCutShortIsLeftUnderAFinalName) {
   fixtures::TempFolder tmp;
   samples::BackupBuilder b(joinPath(tmp.path(), "backup"), samples::ManifestLayout::kDb);
   ASSERT_EQ(samples::writeInfoPlist(b.folder(), samples::infoPlistText({})), 0);
@@ -178,8 +187,8 @@ TEST(KilledExport, NothingCutShortIsLeftUnderAFinalName) {
   const std::string out = joinPath(tmp.path(), "out");
   const std::string cameraRoll = joinPath(out, "Camera Roll");
 
-  bool killedMidway = false;
-  for (int attempt = 0; attempt < 5 && !killedMidway; ++attempt) {
+  bool interruptedMidway = false;
+  for (int attempt = 0; attempt < 5 && !interruptedMidway; ++attempt) {
     platform::removeTree(out);
     platform::Process export_;
     ASSERT_EQ(export_.start(QV_CLI_PROGRAM,
@@ -191,20 +200,56 @@ TEST(KilledExport, NothingCutShortIsLeftUnderAFinalName) {
       if (!visibleFiles(cameraRoll).empty()) break;
       export_.waitFor(1, &ended);
     }
-    export_.terminate();
-    export_.waitFor(10000, &ended);
+    if (GetParam() == Interruption::kKill) {
+      export_.terminate();
+    } else {
+#ifdef _WIN32
+      GTEST_SKIP() << "stop signals are POSIX's";
+#else
+      ::kill(export_.id(), GetParam() == Interruption::kTerminate ? SIGTERM : SIGHUP);
+#endif
+    }
+    export_.waitFor(20000, &ended);
     ASSERT_TRUE(ended);
     const Tree published = visibleFiles(cameraRoll);
-    killedMidway = !published.empty() && published.size() < photos.size();
+    interruptedMidway = !published.empty() && published.size() < photos.size();
     for (const std::string& name : published) {
       const std::string bytes = readFile(joinPath(cameraRoll, name));
       bool whole = false;
       for (const std::string& photo : photos) whole = whole || bytes == photo;
       EXPECT_TRUE(whole) << name << " is not a whole photo (" << bytes.size() << " bytes)";
     }
+    if (interruptedMidway && GetParam() != Interruption::kKill) {
+      EXPECT_EQ(listTree(cameraRoll).size(), published.size()) << "a temporary file stayed";
+      std::string output;
+      char buf[4096];
+      std::size_t got = 0;
+      while (export_.read(buf, sizeof buf, &got) == 0 && got > 0) output.append(buf, got);
+      EXPECT_NE(output.find("the recovery was cancelled"), std::string::npos) << output;
+      int code = 0;
+      ASSERT_EQ(export_.exitCode(&code), 0);
+      EXPECT_EQ(code, 1);
+    }
   }
-  if (!killedMidway) GTEST_SKIP() << "every run ended before the kill could land";
+  if (!interruptedMidway) GTEST_SKIP() << "every run ended before the interruption could land";
 }
+
+std::string interruptionName(const ::testing::TestParamInfo<Interruption>& way) {
+  switch (way.param) {
+    case Interruption::kKill:
+      return "Kill";
+    case Interruption::kTerminate:
+      return "Terminate";
+    case Interruption::kHangUp:
+      return "HangUp";
+  }
+  return "";
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, InterruptedProgram,
+                         ::testing::Values(Interruption::kKill, Interruption::kTerminate,
+                                           Interruption::kHangUp),
+                         interruptionName);
 
 }  // namespace
 }  // namespace qv::output
