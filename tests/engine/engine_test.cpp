@@ -14,6 +14,7 @@
 #include "samples/backup_builder.h"
 #include "samples/backup_info_plist.h"
 #include "samples/backup_sample.h"
+#include "tests/fixtures/special_files.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::engine {
@@ -145,6 +146,18 @@ TEST_F(EngineTest, DatabasesByKeyComeWithTheLogTheBackupStored) {
   EXPECT_TRUE(platform::isFile(sms.wal));
   // The address book was stored without a log.
   EXPECT_TRUE(engine.storedDatabase(kAddressBookKey).wal.empty());
+
+  // A log or a database that is a link leads elsewhere on the computer: neither is read.
+  const std::string elsewhere = platform::joinPath(temp_.path(), "elsewhere");
+  const std::string bytes = "not the phone's";
+  ASSERT_EQ(platform::writeWholeFile(elsewhere, bytes.data(), bytes.size()), 0);
+  for (const std::string& stored : {sms.wal, sms.path}) {
+    ASSERT_EQ(platform::removeFile(stored), 0);
+    if (!fixtures::makeLink(elsewhere, stored)) GTEST_SKIP() << "no links on this system";
+  }
+  const db::DatabaseFile linked = engine.storedDatabase(kSmsKey);
+  EXPECT_TRUE(linked.wal.empty());
+  EXPECT_TRUE(linked.path.empty());
 }
 
 #ifndef _WIN32
