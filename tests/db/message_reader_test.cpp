@@ -7,6 +7,8 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <string>
+#include <tuple>
 
 #include "db/message_reader.h"
 #include "db/message_row.h"
@@ -34,12 +36,14 @@ using samples::SqlRow;
 using samples::SqlValue;
 
 // A message table family, kept by the file alone or (as current phones keep it) in
-// write-ahead-log mode with changes after the last checkpoint in the log.
+// write-ahead-log mode with changes after the last checkpoint in the log; the file's pages of
+// the usual 4096 bytes or of the largest size, 65,536 (stored as 1 in the header).
 struct SmsCase {
   SmsLayout layout;
   bool log;
+  int pageSize = 4096;
   bool operator<(const SmsCase& o) const {
-    return std::make_pair(layout, log) < std::make_pair(o.layout, o.log);
+    return std::make_tuple(layout, log, pageSize) < std::make_tuple(o.layout, o.log, o.pageSize);
   }
 };
 
@@ -86,7 +90,7 @@ Built& built(SmsCase c) {
         EXPECT_EQ(platform::writeWholeFile(b.oracle + suffix, bytes.data(), bytes.size()), 0);
       }
     } else {
-      EXPECT_EQ(samples::buildSmsDatabase(b.sms, c.layout, &b.smsDb, &b.facts), 0);
+      EXPECT_EQ(samples::buildSmsDatabase(b.sms, c.layout, &b.smsDb, &b.facts, c.pageSize), 0);
     }
     EXPECT_EQ(samples::buildAddressBook(b.addressBook, bookFor(c.layout), &b.bookDb), 0);
     b.result =
@@ -246,7 +250,11 @@ TEST_P(MessageReaderTest, LeftoverCopiesOfLiveRowsAreNotListedAsDeleted) {
       if (l.record.deleted == 0 && sameFields(d.record, l.record)) ++copies;
     }
   }
-  EXPECT_GE(copies, b.facts.movedMessages.size());
+  // With pages of 65,536 bytes the whole table fitted its root leaf until the root split; the
+  // copies then lie in the free space of what became an interior page, which is not carved.
+  if (GetParam().pageSize == 4096) {
+    EXPECT_GE(copies, b.facts.movedMessages.size());
+  }
 }
 
 TEST_P(MessageReaderTest, EdgeCases) {
@@ -317,10 +325,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SmsCase{SmsLayout::kIos6, false}, SmsCase{SmsLayout::kIos9, false},
                       SmsCase{SmsLayout::kIos10, false}, SmsCase{SmsLayout::kIos11, false},
                       SmsCase{SmsLayout::kIos14, false}, SmsCase{SmsLayout::kIos11, true},
-                      SmsCase{SmsLayout::kIos14, true}),
+                      SmsCase{SmsLayout::kIos14, true}, SmsCase{SmsLayout::kIos14, false, 65536}),
     [](const auto& param) {
       return std::string(samples::smsLayoutName(param.param.layout)) +
-             (param.param.log ? "_wal" : "");
+             (param.param.log ? "_wal" : "") +
+             (param.param.pageSize != 4096 ? "_pages" + std::to_string(param.param.pageSize) : "");
     });
 
 TEST(ReadMessages, TheLogsMessagesAreListedAndWhatItDeletedOrChangedComesBackDeleted) {
