@@ -111,12 +111,17 @@ TEST(WebHostTest, TheBrowserIsEmbeddedInItsSlotAndFollowsIt) {
   EXPECT_EQ(in.bottom - in.top, host.bottom);
 
   // A larger window: the slot grows, the host and the browser with it.
+  // Grown from its own size: the window was made scaled to the prefix's DPI.
   RECT before = host;
-  SetWindowPos(w.hwnd(), nullptr, 0, 0, 1000, 760, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT outer;
+  GetWindowRect(w.hwnd(), &outer);
+  SetWindowPos(w.hwnd(), nullptr, 0, 0, outer.right - outer.left + 200,
+               outer.bottom - outer.top + 160, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   pump(100);
   expectOverSlot(w);
   GetClientRect(h, &host);
   EXPECT_GT(host.right, before.right);
+  EXPECT_GT(host.bottom, before.bottom);
   in = childRect(inner);
   EXPECT_EQ(in.right - in.left, host.right);
   EXPECT_EQ(in.bottom - in.top, host.bottom);
