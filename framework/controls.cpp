@@ -591,6 +591,19 @@ void WebBrowser::navigate(std::wstring url) {
   if (window() && window()->host()) window()->host()->nativeChanged(this);
 }
 
+void WebBrowser::pageLoaded(std::wstring url) {
+  loadedUrl_ = std::move(url);
+  if (!window()) return;
+  // Queued: the browser reports from inside its own event call, which a handler must not be
+  // able to tear down under it.
+  Notification n;
+  n.type = EventType::kNavigateComplete;
+  n.sender = this;
+  n.wParam = static_cast<std::int64_t>(navigation_);
+  n.byUser = false;
+  window()->post(n);
+}
+
 void WebBrowser::paint(Painter& p) {
   paintBackground(p);
   paintBorder(p);

@@ -246,10 +246,15 @@ class WebBrowser : public NativeSlot {
   const std::wstring& url() const { return url_; }
   void navigate(std::wstring url);
   std::uint64_t navigation() const { return navigation_; }
+  // The backend's browser finished loading a page: remembers its address and posts
+  // "navigatecomplete" (the fallback loads nothing and never sends it).
+  void pageLoaded(std::wstring url);
+  const std::wstring& loadedUrl() const { return loadedUrl_; }
 
  private:
   std::wstring homePage_;
   std::wstring url_;
+  std::wstring loadedUrl_;
   std::uint64_t navigation_ = 0;
 };
 

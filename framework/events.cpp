@@ -26,6 +26,7 @@ constexpr std::string_view kNames[] = {
     "killfocus",
     "headerclick",
     "menu",
+    "navigatecomplete",
 };
 static_assert(sizeof(kNames) / sizeof(kNames[0]) == static_cast<std::size_t>(EventType::kCount),
               "one name per event type");

@@ -32,6 +32,7 @@ enum class EventType : std::uint8_t {
   kKillFocus,
   kHeaderClick,
   kMenu,
+  kNavigateComplete,
   kCount
 };
 

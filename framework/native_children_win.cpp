@@ -14,6 +14,8 @@ namespace {
 
 constexpr wchar_t kOldProc[] = L"QvOldProc";
 
+WebBrowserMode g_webMode = WebBrowserMode::kProbe;
+
 // Edit boxes eat Escape and Enter; the window's own handling (close with 2, swallow Enter) must
 // still see them.
 LRESULT CALLBACK editProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
@@ -143,9 +145,21 @@ bool htmlEngineAvailable() {
   return available == 1;
 }
 
-HWND createWebChild(HWND parent, const WebBrowser& web, HFONT font) {
-  // The in-place browser host is not part of this build yet: every system gets the fallback,
-  // which tells the user why the page is not shown and lets them read its text.
+void setWebBrowserMode(WebBrowserMode mode) {
+  g_webMode = mode;
+}
+
+HWND createWebChild(HWND parent, const WebBrowser& web, HFONT font, WebLoadedCallback onLoaded) {
+  bool host = g_webMode == WebBrowserMode::kHost ||
+              (g_webMode == WebBrowserMode::kProbe && htmlEngineAvailable());
+  if (host) {
+    if (HWND h = createWebHost(parent, std::move(onLoaded))) {
+      if (!web.url().empty()) webNavigate(h, web.url());
+      return h;
+    }
+  }
+  // Without an engine the fallback tells the user why the page is not shown and lets them read
+  // its text.
   RichEdit placeholder;
   placeholder.setAttribute("readonly", L"true");
   placeholder.setAttribute("vscrollbar", L"true");
@@ -155,6 +169,10 @@ HWND createWebChild(HWND parent, const WebBrowser& web, HFONT font) {
 }
 
 void showWebPage(HWND child, const WebBrowser& web) {
+  if (isWebHost(child)) {
+    webNavigate(child, web.url().empty() ? std::wstring(L"about:blank") : web.url());
+    return;
+  }
   richEditClear(child);
   std::wstring text = fallbackText(web);
   std::size_t firstLine = text.find(L"\r\n");

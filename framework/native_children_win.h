@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/controls.h"
+#include "framework/web_host_win.h"
 #include "framework/window.h"
 
 namespace qv::framework {
@@ -22,12 +23,20 @@ constexpr wchar_t kCjkGdiFace[] = L"Microsoft YaHei";
 HFONT createGdiFont(const FontSpec& spec, int dpi, bool cjk);
 HWND createEditChild(HWND parent, const Edit& edit, HFONT font);
 HWND createRichEditChild(HWND parent, const RichEdit& rich, HFONT font);
-// The browser where an HTML engine is installed; otherwise a read-only rich edit box that says
-// so and shows the page's address and text.
-HWND createWebChild(HWND parent, const WebBrowser& web, HFONT font);
+// The browser (web_host_win.h) where the system has an HTML engine; otherwise a read-only rich
+// edit box that says so and shows the page's address and text. `onLoaded` hears of the
+// browser's loaded documents (the fallback loads none).
+HWND createWebChild(HWND parent, const WebBrowser& web, HFONT font, WebLoadedCallback onLoaded);
+// Loads the control's address into the browser, or shows it in the fallback.
 void showWebPage(HWND child, const WebBrowser& web);
-// True when the system can create HTML documents (probed once).
+// True when the system can create HTML documents (probed once per process).
 bool htmlEngineAvailable();
+
+// Which of the two WebBrowser slots made from now on get: kProbe asks htmlEngineAvailable();
+// the others force the browser host or the fallback (tests; a browser that cannot be created
+// still falls back).
+enum class WebBrowserMode { kProbe, kHost, kFallback };
+void setWebBrowserMode(WebBrowserMode mode);
 
 void setNativeText(HWND h, const std::wstring& text);
 std::wstring nativeText(HWND h);

@@ -1,6 +1,7 @@
 #include "framework/ui_thread.h"
 
 #include "framework/thread_check.h"
+#include "framework/web_host_win.h"
 
 #include <windows.h>
 
@@ -122,6 +123,7 @@ bool waitPumping(const std::function<bool()>& done, int timeoutMs, int pollMs) {
         quitCode = static_cast<int>(msg.wParam);
         continue;
       }
+      if (translateWebAccelerator(&msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }

@@ -11,6 +11,7 @@
 #include "framework/gdiplus_painter_win.h"
 #include "framework/native_children_win.h"
 #include "framework/ui_thread.h"
+#include "framework/web_host_win.h"
 #include "platform/result.h"
 
 namespace qv::framework {
@@ -241,6 +242,7 @@ int HostWindow::runModal(HWND owner) {
       break;
     }
     if (got < 0) break;
+    if (translateWebAccelerator(&msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -337,7 +339,11 @@ HWND HostWindow::createNative(NativeSlot* slot) {
   } else if (auto* rich = dynamic_cast<RichEdit*>(slot)) {
     h = createRichEditChild(hwnd_, *rich, font);
   } else if (auto* web = dynamic_cast<WebBrowser*>(slot)) {
-    h = createWebChild(hwnd_, *web, font);
+    ControlId id = web->id();
+    h = createWebChild(hwnd_, *web, font, [this, id](const std::wstring& url) {
+      // A slot that left the tree meanwhile hears nothing.
+      if (auto* loaded = dynamic_cast<WebBrowser*>(window_.byId(id))) loaded->pageLoaded(url);
+    });
     navigations_[slot] = web->navigation();
   }
   if (h) {

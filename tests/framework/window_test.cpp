@@ -166,6 +166,26 @@ TEST_F(WindowTest, PostedNotificationsOfRemovedControlsAreDropped) {
   EXPECT_EQ(page_.seen, std::vector<std::string>{"click:OptA"});
 }
 
+// The browser reports a loaded page from inside its own event call: the notification waits for
+// the queue, and a browser that went meanwhile reports nothing.
+TEST_F(WindowTest, LoadedPagesArriveQueuedAsNavigateComplete) {
+  auto* page = static_cast<Container*>(window.find(L"page"));
+  auto* web = static_cast<WebBrowser*>(page->add(std::make_unique<WebBrowser>()));
+  web->setName(L"WebPagePrint");
+  web->navigate(L"file:///C:/Print/page");
+  web->pageLoaded(L"file:///C:/Print/page");
+  EXPECT_EQ(web->loadedUrl(), L"file:///C:/Print/page");
+  EXPECT_TRUE(page_.seen.empty());
+  EXPECT_EQ(host.wakes, 1);
+  window.drainPosted();
+  EXPECT_EQ(page_.seen, std::vector<std::string>{"navigatecomplete:WebPagePrint"});
+
+  web->pageLoaded(L"about:blank");
+  page->remove(web);
+  window.drainPosted();
+  EXPECT_EQ(page_.seen.size(), 1u);
+}
+
 class TickingLabel : public Label {
  public:
   void onTimer(int id) override {
