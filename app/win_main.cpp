@@ -16,6 +16,7 @@
 #include "app/start_up_win.h"
 #include "framework/builder.h"
 #include "framework/skin_win.h"
+#include "framework/web_host_win.h"
 #include "framework/window_host_win.h"
 #include "platform/folders.h"
 #include "platform/text.h"
@@ -50,6 +51,7 @@ void runMainWindow(HINSTANCE instance, qv::app::PlayerProcesses& players) {
   if (main->createWindow()) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      if (qv::framework::translateWebAccelerator(&msg)) continue;  // a page's own keys
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
