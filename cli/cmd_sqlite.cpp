@@ -26,6 +26,7 @@
 #include "db/leftover_copies.h"
 #include "db/record.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_columns.h"
 #include "db/table_shapes.h"
 #include "db/varint.h"
 #include "platform/result.h"
@@ -199,6 +200,23 @@ class ListingSink : public db::RowSink {
     return kOk;
   }
 
+  // The line that names a table's columns before its rows (JSON only), so that a reader of the
+  // listing can tell the values apart: the names the CREATE statement declares, and the
+  // statement itself (null when the schema holds none).
+  void tableHeader(const db::SchemaEntry& table, const db::TableLayout& layout) {
+    if (!json_) return;
+    out_ += "{\"table\": ";
+    out_ += tableJson_;
+    out_ += ", \"columns\": [";
+    for (std::size_t i = 0; i < layout.columns().size(); ++i) {
+      if (i != 0) out_ += ", ";
+      out_ += jsonString(layout.columns()[i].name);
+    }
+    out_ += "], \"sql\": ";
+    out_ += table.sql.empty() ? std::string("null") : jsonString(table.sql);
+    out_ += "}\n";
+  }
+
   void flush() {
     writeOut(out_);
     out_.clear();
@@ -221,6 +239,12 @@ class ListingSink : public db::RowSink {
     }
     f.add(row.data + from, to - from);
     return f.h;
+  }
+
+  // The first column the walk laid out: a carved row whose first serial type was overwritten
+  // starts at column 1, unless the type of a value there was rebuilt.
+  int firstWalkedColumn(const db::RowImage& row) const {
+    return record_.columns.empty() ? row.firstColumn : record_.columns.front().column;
   }
 
   void appendValue(const db::RowImage& row, const db::RecordColumn& c, db::TextEncoding enc) {
@@ -289,7 +313,7 @@ class ListingSink : public db::RowSink {
     put(stale ? ", \"stale\": true, \"values\": [" : ", \"stale\": false, \"values\": [");
     bool first = true;
     // A carved row whose first serial type was overwritten starts at column 1.
-    for (int k = 0; row.carvedLayout && k < row.firstColumn; ++k) {
+    for (int k = 0; row.carvedLayout && k < firstWalkedColumn(row); ++k) {
       put(first ? "null" : ", null");
       first = false;
     }
@@ -339,7 +363,7 @@ class ListingSink : public db::RowSink {
                   stale ? "stale" : "-");
     out_ += buf;
     bool first = true;
-    for (int k = 0; row.carvedLayout && k < row.firstColumn; ++k) {
+    for (int k = 0; row.carvedLayout && k < firstWalkedColumn(row); ++k) {
       out_ += first ? "NULL" : " | NULL";
       first = false;
     }
@@ -394,9 +418,11 @@ int runSqlite(const Args& args) {
   ListingSink sink(command.has("--json"), command.has("--deleted-only"));
   int result = schemaRc;
   for (const db::SchemaEntry* table : tables) {
+    const db::TableLayout layout(table->sql);
     db::TableScan tableScan;
-    tableScan.shape = db::tableShape(schema, table->name);
+    tableScan.shape = db::tableShape(layout, table->name);
     sink.startTable(table->name);
+    sink.tableHeader(*table, layout);
     rc = reader.ScanTable(table->name, tableScan, &sink);
     sink.flush();
     if (rc != kOk && result == kOk) result = rc;

@@ -131,6 +131,13 @@ class PageCarver {
 
   bool propose(std::size_t start, int firstColumn, std::size_t count, int score, int pass) {
     if (proposals_.size() >= kMaxProposals || start >= end_) return false;
+    // Where column 0 holds a value, the first byte says nothing about whether its serial type
+    // survived: both readings compete.
+    if (firstColumn < 0 && ctx_.shape.firstIsValue) {
+      proposals_.push_back({start, 0, count, score, pass, 0, false});
+      if (proposals_.size() >= kMaxProposals) return true;
+      firstColumn = 1;
+    }
     proposals_.push_back({start, firstColumn, count, score, pass, 0, false});
     return true;
   }
@@ -515,15 +522,34 @@ class PageCarver {
       content += serialTypeWidth(t);
       if (content > kMaxPayload) return false;
     }
+    // Serial types the columns cannot hold are no row of this table.
+    const std::vector<std::uint8_t>* classes = ctx_.shape.columnClasses.get();
+    if (classes != nullptr) {
+      for (std::size_t i = 0; i < types_.size(); ++i) {
+        const std::size_t column = static_cast<std::size_t>(firstColumn) + i;
+        if (column < classes->size() && !columnHolds((*classes)[column], types_[i])) return false;
+      }
+    }
+    // Column 0's content when its serial type was overwritten but it held a value.
+    std::uint64_t lostType = 0;
+    std::size_t lostWidth = 0;
+    if (firstColumn == 1 && ctx_.shape.firstIsValue) {
+      if (!rebuildLostType(start + typesLen, content, *room, &lostType)) return false;
+      lostWidth = static_cast<std::size_t>(serialTypeWidth(lostType));
+      content += lostWidth;
+    }
     // Zeroed space and headers of nothing but NULLs carry no row.
     if (content == 0) return false;
 
-    const std::size_t headerBytes = typesLen + (firstColumn == 1 ? 1 : 0);
+    const std::size_t lostTypeBytes =
+        firstColumn == 1 ? (lostType != 0 ? varintSize(lostType) : 1) : 0;
+    const std::size_t headerBytes = typesLen + lostTypeBytes;
     std::size_t d = 1;
     while (varintSize(headerBytes + d) > d) ++d;
     const std::uint64_t headerSize = headerBytes + d;
     const std::int64_t payloadStart = static_cast<std::int64_t>(start) -
-                                      static_cast<std::int64_t>(d) - (firstColumn == 1 ? 1 : 0);
+                                      static_cast<std::int64_t>(d) -
+                                      static_cast<std::int64_t>(lostTypeBytes);
     const std::uint64_t payload = headerSize + content;
     const std::size_t contentStart = start + typesLen;
 
@@ -534,13 +560,14 @@ class PageCarver {
     c.payloadOffset = static_cast<std::int32_t>(payloadStart);
     c.payloadSize = static_cast<std::uint32_t>(payload);
     c.pass = static_cast<std::uint8_t>(pr.pass);
+    c.lostType = static_cast<std::uint32_t>(lostType);
 
     std::size_t extentEnd = 0;
     if (content <= end_ - contentStart) {
       extentEnd = contentStart + static_cast<std::size_t>(content);
     } else {
       // Spilled to overflow pages: the local part ends with the first overflow page number.
-      if (ctx_.pageCount == 0 || payloadStart < 0) return false;
+      if (ctx_.pageCount == 0 || payloadStart < 0 || lostWidth != 0) return false;
       const std::uint64_t local = localPayloadSize(payload, ctx_.geometry.usableSize);
       const std::uint64_t localEnd = static_cast<std::uint64_t>(payloadStart) + local;
       if (local >= payload || localEnd + 4 > end_ || localEnd < contentStart) return false;
@@ -559,16 +586,18 @@ class PageCarver {
       view.types = types_.data();
       view.typeCount = types_.size();
       view.firstColumn = firstColumn;
-      view.contentStart = contentStart;
+      view.contentStart = contentStart + lostWidth;
       view.end = std::min(extentEnd, end_);
       view.utf16 = ctx_.utf16;
       if (!ctx_.shape.accept(view)) return false;
     }
     // Texts are judged on what lies on this page (before the overflow page number).
     const std::size_t onPage = c.firstOverflow != 0 ? extentEnd - 4 : extentEnd;
-    if (!textsPlausible(contentStart, std::min(onPage, end_))) return false;
+    if (!textsPlausible(contentStart + lostWidth, std::min(onPage, end_))) return false;
 
     int score = 0;
+    // A rebuilt type is a reading of the room, not of the bytes: a surviving one is surer.
+    if (lostWidth != 0) score -= 1;
     bool prefix = false;
     if (payloadStart >= 0 && firstColumn == 0) {
       std::size_t hl = 0;
@@ -580,6 +609,7 @@ class PageCarver {
       }
     }
     if (fillsBlock(extentEnd, *room)) score += 2;
+    score = std::max(score, 0);
     // A freeblock header inside the record: a cell freed later lay over its tail, so the
     // record's last columns are that cell's bytes. It yields to any record it overlaps.
     for (const Interval& b : freeblocks_) {
@@ -590,6 +620,60 @@ class PageCarver {
     out->candidate = c;
     out->extentEnd = extentEnd;
     return true;
+  }
+
+  // The serial type of a column 0 whose type byte was overwritten, from where the record can
+  // end: the end of its free interval (less up to three fragment bytes) or a freeblock edge.
+  // The nearest end whose width the column can hold (an integer's 1, 2, 3, 4, 6 or 8 bytes, a
+  // real's 8, a text or blob of any length) wins. `rest` is the content of the other columns.
+  bool rebuildLostType(std::size_t contentStart, std::uint64_t rest, const Interval& room,
+                       std::uint64_t* type) const {
+    if (rest > room.end - std::min(room.end, contentStart)) return false;
+    const std::size_t base = contentStart + static_cast<std::size_t>(rest);
+    std::size_t ends[16];
+    std::size_t count = 0;
+    for (std::size_t slop = 0; slop <= 3; ++slop) {
+      if (room.end >= base + slop) ends[count++] = room.end - slop;
+    }
+    for (const Interval& b : freeblocks_) {
+      if (count + 2 > sizeof ends / sizeof ends[0]) break;
+      if (b.end >= base && b.end <= room.end) ends[count++] = b.end;
+      if (b.begin >= base && b.begin <= room.end) ends[count++] = b.begin;
+    }
+    std::sort(ends, ends + count);
+    const std::vector<std::uint8_t>* classes = ctx_.shape.columnClasses.get();
+    const std::uint8_t mask =
+        classes != nullptr && !classes->empty() ? (*classes)[0] : std::uint8_t{kHoldsAnything};
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::size_t w = ends[k] - base;
+      if (w == 0) {
+        if (mask & (kHoldsNull | kHoldsInteger)) return *type = 0, true;
+        continue;
+      }
+      static constexpr std::uint8_t kIntegerType[9] = {0, 1, 2, 3, 4, 0, 5, 0, 6};
+      if (w <= 8 && kIntegerType[w] != 0 && (mask & kHoldsInteger)) {
+        *type = kIntegerType[w];
+        return true;
+      }
+      if (w == 8 && (mask & kHoldsReal)) return *type = 7, true;
+      const std::uint8_t* p = page_ + contentStart;
+      if ((mask & kHoldsText) && plausibleText(p, w))
+        return *type = 13 + 2 * std::uint64_t{w}, true;
+      if (mask & kHoldsBlob) return *type = 12 + 2 * std::uint64_t{w}, true;
+    }
+    return false;
+  }
+
+  bool plausibleText(const std::uint8_t* p, std::size_t n) const {
+    if (ctx_.utf16) {
+      if (n % 2 != 0) return false;
+      for (std::size_t i = 0; i + 1 < n; i += 2) {
+        if (p[i] == 0 && p[i + 1] == 0) return false;
+      }
+      return true;
+    }
+    return std::memchr(p, 0, n) == nullptr &&
+           isValidUtf8(std::string_view(reinterpret_cast<const char*>(p), n));
   }
 
   // The texts of a record found in free space must read as text an application wrote: no NUL
@@ -770,6 +854,14 @@ class PageCarver {
 };
 
 }  // namespace
+
+bool columnHolds(std::uint8_t mask, std::uint64_t t) {
+  if (t == 0) return (mask & kHoldsNull) != 0;
+  if (t <= 6 || t == 8 || t == 9) return (mask & kHoldsInteger) != 0;
+  if (t == 7) return (mask & kHoldsReal) != 0;
+  if (t >= 12) return (mask & (t % 2 != 0 ? kHoldsText : kHoldsBlob)) != 0;
+  return false;
+}
 
 void carvePage(const std::uint8_t* page, const CarveContext& ctx,
                std::vector<CarvedCandidate>* out) {

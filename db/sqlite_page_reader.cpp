@@ -69,7 +69,8 @@ class PageBuffer {
 }  // namespace
 
 int walkRow(const RowImage& row, Record* out) {
-  if (row.carvedLayout) return walkCarved(row.data, row.size, row.firstColumn, row.typeCount, out);
+  if (row.carvedLayout)
+    return walkCarved(row.data, row.size, row.firstColumn, row.typeCount, out, row.lostType);
   return walkPayload(row.data, row.size, out);
 }
 
@@ -643,6 +644,7 @@ RowImage SqlitePageReader::carvedRowImage(std::uint32_t pageIndex, const std::ui
   row.carvedLayout = true;
   row.firstColumn = candidate.firstColumn;
   row.typeCount = candidate.typeCount;
+  row.lostType = candidate.lostType;
   row.data = page + candidate.offset;
   row.size = geometry_.usableSize - candidate.offset;
   row.complete = candidate.firstOverflow == 0;

@@ -71,10 +71,11 @@ struct RowImage {
   // Followed by kBufferPad readable zero bytes.
   const std::uint8_t* data = nullptr;
   std::size_t size = 0;
-  std::int64_t rowId = 0;     // 0 for carved records
-  int firstColumn = 0;        // carved layout: column number of the first serial type
-  std::size_t typeCount = 0;  // carved layout: serial types to read
-  bool complete = true;       // false when a spilled payload's overflow chain was broken
+  std::int64_t rowId = 0;      // 0 for carved records
+  int firstColumn = 0;         // carved layout: column number of the first serial type
+  std::size_t typeCount = 0;   // carved layout: serial types to read
+  bool complete = true;        // false when a spilled payload's overflow chain was broken
+  std::uint64_t lostType = 0;  // carved layout: column 0's rebuilt serial type (see walkCarved)
 };
 
 // Walks the record of a row image in its layout.
