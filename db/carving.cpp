@@ -46,6 +46,15 @@ class PageCarver {
 
   void run(std::vector<CarvedCandidate>* out) {
     if (!readPageHeader(page_, ctx_.geometry, ctx_.pageIndex, &h_)) return;
+    if (h_.type == kInteriorTable) {
+      // A leaf that became an interior page (a root that split) keeps its old cells below
+      // the new content: only the sweep and its chase apply there.
+      collectLiveExtents();
+      collectFreeblocks();
+      sweepFreeSpace();
+      select(out);
+      return;
+    }
     if (h_.type != kLeafTable) return;
     collectLiveExtents();
     collectFreeblocks();
@@ -77,6 +86,13 @@ class PageCarver {
     arrayEnd_ = h_.pointerArray + 2 * count;
     std::vector<Interval> live;
     for (std::uint16_t off : cells_) {
+      if (h_.type == kInteriorTable) {
+        // A child page number and a key varint.
+        std::size_t len = 0;
+        varintAt(off + 4u, end_, &len);
+        if (off + 4u + len <= end_) live.push_back({off, off + 4u + len});
+        continue;
+      }
       LeafCell cell;
       if (parseLeafCell(page_, ctx_.geometry, off, &cell) != 0) continue;
       live.push_back({off, off + cell.cellSize});
@@ -630,17 +646,19 @@ class PageCarver {
                        std::uint64_t* type) const {
     if (rest > room.end - std::min(room.end, contentStart)) return false;
     const std::size_t base = contentStart + static_cast<std::size_t>(rest);
+    // Exact ends first (nearest first), then the free interval's end less fragment bytes.
     std::size_t ends[16];
     std::size_t count = 0;
-    for (std::size_t slop = 0; slop <= 3; ++slop) {
-      if (room.end >= base + slop) ends[count++] = room.end - slop;
-    }
+    if (room.end >= base) ends[count++] = room.end;
     for (const Interval& b : freeblocks_) {
-      if (count + 2 > sizeof ends / sizeof ends[0]) break;
-      if (b.end >= base && b.end <= room.end) ends[count++] = b.end;
-      if (b.begin >= base && b.begin <= room.end) ends[count++] = b.begin;
+      if (count + 5 > sizeof ends / sizeof ends[0]) break;
+      if (b.end >= base && b.end < room.end) ends[count++] = b.end;
+      if (b.begin >= base && b.begin < room.end) ends[count++] = b.begin;
     }
     std::sort(ends, ends + count);
+    for (std::size_t slop = 1; slop <= 3; ++slop) {
+      if (room.end >= base + slop) ends[count++] = room.end - slop;
+    }
     const std::vector<std::uint8_t>* classes = ctx_.shape.columnClasses.get();
     const std::uint8_t mask =
         classes != nullptr && !classes->empty() ? (*classes)[0] : std::uint8_t{kHoldsAnything};
@@ -782,8 +800,9 @@ class PageCarver {
         s.order = i;
         scored.push_back(s);
         // A record found by chasing keeps the run going: each freed cell of a run merged into
-        // one freeblock lost its first bytes to a header of its own and scores low.
-        if ((s.candidate.score >= 2 || s.candidate.pass == 5) && s.extentEnd + 4 < end_ &&
+        // one freeblock lost its first bytes to a header of its own and scores low. So do the
+        // records the gap and stale pointers lead to: the old cells of a rebuilt page follow.
+        if ((s.candidate.score >= 2 || s.candidate.pass >= 3) && s.extentEnd + 4 < end_ &&
             chased_.size() < kMaxProposals &&
             std::find(chased_.begin(), chased_.end(), s.extentEnd) == chased_.end()) {
           chased_.push_back(s.extentEnd);

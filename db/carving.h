@@ -102,7 +102,8 @@ struct CarvedCandidate {
 };
 
 // Appends the candidates of one leaf page image (pageSize bytes followed by kBufferPad zero
-// bytes) in the order they were found. A page that is not a table leaf yields nothing.
+// bytes) in the order they were found. An interior table page (a leaf once: a root that split)
+// gives what the sweep finds below its content; any other page yields nothing.
 void carvePage(const std::uint8_t* page, const CarveContext& ctx,
                std::vector<CarvedCandidate>* out);
 

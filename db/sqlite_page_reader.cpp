@@ -291,6 +291,7 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
                                 Visit&& visitLeaf) {
   std::vector<bool> seen(pageCount_, false);
   if (pageIndex < pageCount_) seen[pageIndex] = true;
+  interiors_.clear();
   std::vector<std::vector<std::uint8_t>> levels;  // one page buffer per depth
   int result = kOk;
   auto note = [&result](int rc) {
@@ -305,6 +306,7 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
     if (h.type == kLeafTable) return note(visitLeaf(image, index, h));
     if (h.type != kInteriorTable) return;
     if (depth >= kMaxTreeDepth) return note(kInvalid);
+    interiors_.push_back(index);
     std::vector<std::uint16_t> cells;
     if (cellPointers(image, geometry_, h, &cells) != kOk) note(kInvalid);
     std::map<std::uint32_t, std::int64_t> children;
@@ -831,6 +833,14 @@ int SqlitePageReader::ScanTable(const std::string& table, const TableScan& scan,
             deliverCells(leaf.first, leaf.second, RowKind::kLive, sink, nullptr, nullptr, nullptr));
       }
       CollectCarvedCandidates(page.data(), root.first, shape(), &candidates);
+    }
+    // Interior pages that were leaves once (a root that split) keep old cells of the table.
+    const std::vector<std::uint32_t> interiors = interiors_;
+    for (std::uint32_t index : interiors) {
+      if (ReadPage(index, page.data()) != kOk) continue;
+      std::vector<CarvedCandidate> list;
+      carvePage(page.data(), carveContext(index, shape()), &list);
+      if (!list.empty()) candidates[index] = std::move(list);
     }
     for (const auto& leaf : candidates) note(deliverCandidates(leaf.first, leaf.second, sink));
   }

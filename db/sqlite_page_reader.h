@@ -228,6 +228,7 @@ class SqlitePageReader {
   std::vector<std::uint32_t> freelist_;
   std::vector<std::uint32_t> trunks_;      // freelist trunk pages, 0-based
   int freelistStatus_ = 0;                 // 87 when the trunk chain was damaged
+  std::vector<std::uint32_t> interiors_;   // interior pages of the last tree walked
   std::vector<std::uint8_t> payload_;      // assembly buffer reused across rows
   std::vector<std::uint8_t> deliverPage_;  // the page whose rows are being handed over
 };

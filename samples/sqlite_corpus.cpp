@@ -336,8 +336,8 @@ int buildCorpus(const std::string& dir, std::vector<CorpusDatabase>* out) {
   return 0;
 }
 
-void scoreFindings(const CorpusDatabase& db, const std::vector<FoundRow>& found,
-                   CorpusScore* score) {
+void scoreFindings(const CorpusDatabase& db, const std::vector<FoundRow>& found, CorpusScore* score,
+                   std::vector<const CorpusRow*>* missed) {
   std::vector<bool> recovered(db.gone.size(), false);
   for (const FoundRow& f : found) {
     if (!f.deleted || f.stale) continue;
@@ -362,7 +362,11 @@ void scoreFindings(const CorpusDatabase& db, const std::vector<FoundRow>& found,
     ++score->gone;
     if (!db.gone[i].intact) continue;
     ++score->intact;
-    if (recovered[i]) ++score->recovered;
+    if (recovered[i]) {
+      ++score->recovered;
+    } else if (missed != nullptr) {
+      missed->push_back(&db.gone[i]);
+    }
   }
 }
 

@@ -74,7 +74,14 @@ int main(int argc, char** argv) {
     std::vector<FoundRow> found;
     if (readListing(listing, &found) != 0) return 1;
     if (scores.find(db.category) == scores.end()) order.push_back(db.category);
-    qv::samples::scoreFindings(db, found, &scores[db.category]);
+    std::vector<const qv::samples::CorpusRow*> missed;
+    qv::samples::scoreFindings(db, found, &scores[db.category], &missed);
+    // QV_RECALL_MISSES=1 names the rows each database's listing missed.
+    if (std::getenv("QV_RECALL_MISSES") != nullptr) {
+      for (const qv::samples::CorpusRow* r : missed)
+        std::printf("missed: %s %s row %lld\n", db.path.c_str(), r->table.c_str(),
+                    static_cast<long long>(r->rowId));
+    }
   }
   int status = 0;
   CorpusScore all;
