@@ -539,11 +539,14 @@ class PageCarver {
       if (content > kMaxPayload) return false;
     }
     // Serial types the columns cannot hold are no row of this table.
-    const std::vector<std::uint8_t>* classes = ctx_.shape.columnClasses.get();
+    const std::vector<ColumnClasses>* classes = ctx_.shape.columnClasses.get();
+    bool usual = classes != nullptr;
     if (classes != nullptr) {
       for (std::size_t i = 0; i < types_.size(); ++i) {
         const std::size_t column = static_cast<std::size_t>(firstColumn) + i;
-        if (column < classes->size() && !columnHolds((*classes)[column], types_[i])) return false;
+        if (column >= classes->size()) continue;
+        if (!columnHolds((*classes)[column].holds, types_[i])) return false;
+        usual = usual && columnHolds((*classes)[column].usual, types_[i]);
       }
     }
     // Column 0's content when its serial type was overwritten but it held a value.
@@ -625,6 +628,7 @@ class PageCarver {
       }
     }
     if (fillsBlock(extentEnd, *room)) score += 2;
+    if (usual) score += 2;  // every column holds what its declared type usually does
     score = std::max(score, 0);
     // A freeblock header inside the record: a cell freed later lay over its tail, so the
     // record's last columns are that cell's bytes. It yields to any record it overlaps.
@@ -659,9 +663,10 @@ class PageCarver {
     for (std::size_t slop = 1; slop <= 3; ++slop) {
       if (room.end >= base + slop) ends[count++] = room.end - slop;
     }
-    const std::vector<std::uint8_t>* classes = ctx_.shape.columnClasses.get();
-    const std::uint8_t mask =
-        classes != nullptr && !classes->empty() ? (*classes)[0] : std::uint8_t{kHoldsAnything};
+    const std::vector<ColumnClasses>* classes = ctx_.shape.columnClasses.get();
+    const std::uint8_t mask = classes != nullptr && !classes->empty()
+                                  ? (*classes)[0].holds
+                                  : std::uint8_t{kHoldsAnything};
     for (std::size_t k = 0; k < count; ++k) {
       const std::size_t w = ends[k] - base;
       if (w == 0) {

@@ -57,6 +57,13 @@ enum ColumnClass : std::uint8_t {
 // Whether a column of that mask can hold a value of this serial type.
 bool columnHolds(std::uint8_t mask, std::uint64_t serialType);
 
+// What a column can hold, and what its declared type usually holds (a TEXT column may hold a
+// blob, but rows of a table whose text columns hold texts are likelier its own).
+struct ColumnClasses {
+  std::uint8_t holds = kHoldsAnything;
+  std::uint8_t usual = kHoldsAnything;
+};
+
 // What carving needs to know of a table; it knows nothing of what the columns mean.
 struct TableShape {
   // Columns of a row: freed headers are rebuilt with this many serial types, and a freelist
@@ -72,7 +79,7 @@ struct TableShape {
   // rebuilt from the room the record fills; when the type survived, it is read.
   bool firstIsValue = false;
   // The storage classes each column can hold, by position (null or shorter: anything).
-  std::shared_ptr<const std::vector<std::uint8_t>> columnClasses;
+  std::shared_ptr<const std::vector<ColumnClasses>> columnClasses;
 
   int headerScanWidth() const { return headerWidth < 0 ? width : headerWidth; }
 };

@@ -75,12 +75,29 @@ TableShape knownTableShape(std::string_view table) {
   return shape;
 }
 
-std::uint8_t columnClassesOf(const DeclaredColumn& column, bool rowIdAlias) {
-  if (rowIdAlias) return kHoldsNull;
-  std::uint8_t mask = kHoldsAnything;
-  if (column.affinity == Affinity::kText) mask = kHoldsNull | kHoldsText | kHoldsBlob;
-  if (column.notNull) mask &= static_cast<std::uint8_t>(~kHoldsNull);
-  return mask;
+ColumnClasses columnClassesOf(const DeclaredColumn& column, bool rowIdAlias) {
+  if (rowIdAlias) return {kHoldsNull, kHoldsNull};
+  ColumnClasses c;
+  switch (column.affinity) {
+    case Affinity::kText:
+      c.holds = kHoldsNull | kHoldsText | kHoldsBlob;
+      c.usual = kHoldsNull | kHoldsText;
+      break;
+    case Affinity::kInteger:
+      c.usual = kHoldsNull | kHoldsInteger;
+      break;
+    case Affinity::kReal:
+    case Affinity::kNumeric:
+      c.usual = kHoldsNull | kHoldsInteger | kHoldsReal;
+      break;
+    case Affinity::kBlob:
+      break;
+  }
+  if (column.notNull) {
+    c.holds &= static_cast<std::uint8_t>(~kHoldsNull);
+    c.usual &= static_cast<std::uint8_t>(~kHoldsNull);
+  }
+  return c;
 }
 
 TableShape tableShape(const TableLayout& layout, std::string_view table) {
@@ -92,7 +109,7 @@ TableShape tableShape(const TableLayout& layout, std::string_view table) {
       (layout.find("guid") != 1 || layout.width() < kMessageGuidTableWidth))
     shape.accept = nullptr;
   shape.firstIsValue = layout.rowIdAlias() != 0;
-  auto classes = std::make_shared<std::vector<std::uint8_t>>();
+  auto classes = std::make_shared<std::vector<ColumnClasses>>();
   for (int i = 0; i < layout.width(); ++i)
     classes->push_back(columnClassesOf(*layout.column(i), i == layout.rowIdAlias()));
   shape.columnClasses = std::move(classes);

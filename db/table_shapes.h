@@ -38,8 +38,9 @@ TableShape knownTableShape(std::string_view table);
 TableShape tableShape(const std::vector<SchemaEntry>& schema, std::string_view table);
 TableShape tableShape(const TableLayout& layout, std::string_view table);
 
-// The storage classes SQLite may store in a declared column: a TEXT column keeps numbers as
-// text, a NOT NULL column holds no NULL, the row-id alias is always NULL in the record.
-std::uint8_t columnClassesOf(const DeclaredColumn& column, bool rowIdAlias);
+// The storage classes SQLite may store in a declared column (a TEXT column keeps numbers as
+// text, a NOT NULL column holds no NULL, the row-id alias is always NULL in the record), and
+// those its declared type usually holds (an INTEGER column integers, a REAL column numbers).
+ColumnClasses columnClassesOf(const DeclaredColumn& column, bool rowIdAlias);
 
 }  // namespace qv::db
