@@ -23,6 +23,7 @@
 #include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "cli/terminal_text.h"
+#include "db/dropped_tables.h"
 #include "db/leftover_copies.h"
 #include "db/record.h"
 #include "db/sqlite_page_reader.h"
@@ -404,12 +405,16 @@ int runSqlite(const Args& args) {
   std::vector<db::SchemaEntry> schema;
   int schemaRc = reader.ReadSchema(&schema);
 
+  // Dropped tables follow the live ones, under the names their carved statements give.
+  const std::vector<db::SchemaEntry> dropped = db::droppedTables(reader, schema);
   std::vector<const db::SchemaEntry*> tables;
-  for (const db::SchemaEntry& e : schema) {
-    if (e.type != "table" || e.rootPage == 0) continue;
-    if (words.size() == 2 && e.name != words[1]) continue;
+  auto take = [&](const db::SchemaEntry& e, bool live) {
+    if (e.type != "table" || (live && e.rootPage == 0)) return;
+    if (words.size() == 2 && e.name != words[1]) return;
     tables.push_back(&e);
-  }
+  };
+  for (const db::SchemaEntry& e : schema) take(e, true);
+  for (const db::SchemaEntry& e : dropped) take(e, false);
   if (words.size() == 2 && tables.empty()) {
     if (schemaRc != kOk) return reportFailure(schemaRc, path);
     return reportFailure(kQueryFailed, "no table " + words[1] + " in " + path);

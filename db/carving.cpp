@@ -650,6 +650,12 @@ class PageCarver {
                        std::uint64_t* type) const {
     if (rest > room.end - std::min(room.end, contentStart)) return false;
     const std::size_t base = contentStart + static_cast<std::size_t>(rest);
+    const std::uint64_t guess = ctx_.shape.firstTypeGuess;
+    if (guess >= 13 && guess % 2 == 1) {
+      const std::size_t w = static_cast<std::size_t>(serialTypeWidth(guess));
+      if (w <= room.end - base && plausibleText(page_ + contentStart, w))
+        return *type = guess, true;
+    }
     // Exact ends first (nearest first), then the free interval's end less fragment bytes.
     std::size_t ends[16];
     std::size_t count = 0;

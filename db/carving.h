@@ -80,6 +80,9 @@ struct TableShape {
   bool firstIsValue = false;
   // The storage classes each column can hold, by position (null or shorter: anything).
   std::shared_ptr<const std::vector<ColumnClasses>> columnClasses;
+  // The serial type a lost column 0 most likely had, tried before the room is read (0: none):
+  // the schema table's rows begin with the text "table" or "index".
+  std::uint64_t firstTypeGuess = 0;
 
   int headerScanWidth() const { return headerWidth < 0 ? width : headerWidth; }
 };

@@ -468,6 +468,11 @@ int SqlitePageReader::ReadSchema(std::vector<SchemaEntry>* out) {
 
 int SqlitePageReader::FindRootPages(const std::string& table, RootPageMap* roots) {
   roots->clear();
+  // The schema table itself is rooted on page 1.
+  if (platform::equalsNoCase(table, kSchemaTable)) {
+    (*roots)[0] = -1;
+    return kOk;
+  }
   const std::string wanted = encodeName(table, encoding_);
   Record rec;
   return forEachSchemaCell(*this, [&](const std::uint8_t* page, std::uint16_t off) {

@@ -44,6 +44,9 @@ namespace qv::db {
 class SqlitePageReader;
 class CarveWorker;
 
+// The schema table's name: a scan of it reads page 1's tree (and carves its freed rows).
+constexpr const char* kSchemaTable = "sqlite_master";
+
 // Live: a cell of the current view. Freelist: a cell of a freelist leaf page. Carved: carved
 // from free space. Superseded: a cell of an older version of one of the table's leaf pages
 // (a page of the database file that the log replaced, or a log frame a later commit replaced).
@@ -138,8 +141,9 @@ class SqlitePageReader {
   // The committed frames of the log that count (0: no log, or none of its frames holds).
   std::uint32_t walFrames() const { return wal_ ? wal_->lastCommit() : 0; }
 
-  // Root pages (0-based) of the table and of its indexes, from the schema. 87 when a schema row
-  // of the table names a page outside the file.
+  // Root pages (0-based) of the table and of its indexes, from the schema (page 1 for the
+  // schema table, kSchemaTable). 87 when a schema row of the table names a page outside the
+  // file.
   int FindRootPages(const std::string& table, RootPageMap* roots);
   // Every schema row, in b-tree order.
   int ReadSchema(std::vector<SchemaEntry>* out);

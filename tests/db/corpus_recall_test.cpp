@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "db/dropped_tables.h"
 #include "db/sqlite_page_reader.h"
 #include "db/table_columns.h"
 #include "db/table_shapes.h"
@@ -50,11 +51,13 @@ std::vector<FoundRow> scanEveryTable(const std::string& path) {
   EXPECT_EQ(reader.Open(path), kOk) << path;
   std::vector<FoundRow> found;
   const std::vector<SchemaEntry> schema = readSchemaOf(reader);
-  for (const SchemaEntry& e : schema) {
-    if (e.type != "table" || e.rootPage == 0) continue;
+  std::vector<SchemaEntry> tables = droppedTables(reader, schema);
+  tables.insert(tables.begin(), schema.begin(), schema.end());
+  for (const SchemaEntry& e : tables) {
+    if (e.type != "table" || e.sql.empty()) continue;
     testing::RowCollector rows;
     TableScan scan;
-    scan.shape = tableShape(schema, e.name);
+    scan.shape = tableShape(TableLayout(e.sql), e.name);
     reader.ScanTable(e.name, scan, &rows);
     std::vector<const testing::CollectedRow*> live;
     for (const testing::CollectedRow& r : rows.rows) {
