@@ -8,9 +8,10 @@
 //
 // A deleted row counts as recoverable when its bytes are still in the file: the serial types
 // of its columns from column 1 on followed by its whole content are found in the file image
-// after the deletion (for a record that spilled to overflow pages: those serial types with
-// the first 64 content bytes, and the last 64 content bytes). Column 0's serial type is left
-// out because a freed cell loses its first four bytes to the freeblock header.
+// after the deletion; for a record that spilled to overflow pages, the part SQLite keeps on
+// the page (from column 1's serial type on) and each overflow page's share of the payload are
+// each found. Column 0's serial type is left out because a freed cell loses its first four
+// bytes to the freeblock header.
 #pragma once
 
 #include <cstdint>
