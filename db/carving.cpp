@@ -670,26 +670,33 @@ class PageCarver {
       if (room.end >= base + slop) ends[count++] = room.end - slop;
     }
     const std::vector<ColumnClasses>* classes = ctx_.shape.columnClasses.get();
-    const std::uint8_t mask = classes != nullptr && !classes->empty()
-                                  ? (*classes)[0].holds
-                                  : std::uint8_t{kHoldsAnything};
-    for (std::size_t k = 0; k < count; ++k) {
-      const std::size_t w = ends[k] - base;
-      if (w == 0) {
-        if (mask & (kHoldsNull | kHoldsInteger)) return *type = 0, true;
-        continue;
+    const ColumnClasses column =
+        classes != nullptr && !classes->empty() ? (*classes)[0] : ColumnClasses();
+    // What the declared type usually holds is tried first: an 8-byte value of a REAL column is
+    // a real, 4 bytes of a BLOB column a blob.
+    for (const std::uint8_t mask : {column.usual, column.holds}) {
+      for (std::size_t k = 0; k < count; ++k) {
+        if (lostTypeOfWidth(ends[k] - base, mask, page_ + contentStart, type)) return true;
       }
-      static constexpr std::uint8_t kIntegerType[9] = {0, 1, 2, 3, 4, 0, 5, 0, 6};
-      if (w <= 8 && kIntegerType[w] != 0 && (mask & kHoldsInteger)) {
-        *type = kIntegerType[w];
-        return true;
-      }
-      if (w == 8 && (mask & kHoldsReal)) return *type = 7, true;
-      const std::uint8_t* p = page_ + contentStart;
-      if ((mask & kHoldsText) && plausibleText(p, w))
-        return *type = 13 + 2 * std::uint64_t{w}, true;
-      if (mask & kHoldsBlob) return *type = 12 + 2 * std::uint64_t{w}, true;
     }
+    return false;
+  }
+
+  bool lostTypeOfWidth(std::size_t w, std::uint8_t mask, const std::uint8_t* content,
+                       std::uint64_t* type) const {
+    if (w == 0) {
+      *type = 0;
+      return (mask & (kHoldsNull | kHoldsInteger)) != 0;
+    }
+    static constexpr std::uint8_t kIntegerType[9] = {0, 1, 2, 3, 4, 0, 5, 0, 6};
+    const bool realFirst = (mask & kHoldsReal) && !(mask & kHoldsBlob);
+    if (w == 8 && realFirst) return *type = 7, true;
+    if (w <= 8 && kIntegerType[w] != 0 && (mask & kHoldsInteger))
+      return *type = kIntegerType[w], true;
+    if (w == 8 && (mask & kHoldsReal)) return *type = 7, true;
+    if ((mask & kHoldsText) && plausibleText(content, w))
+      return *type = 13 + 2 * std::uint64_t{w}, true;
+    if (mask & kHoldsBlob) return *type = 12 + 2 * std::uint64_t{w}, true;
     return false;
   }
 

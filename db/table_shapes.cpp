@@ -91,6 +91,8 @@ ColumnClasses columnClassesOf(const DeclaredColumn& column, bool rowIdAlias) {
       c.usual = kHoldsNull | kHoldsInteger | kHoldsReal;
       break;
     case Affinity::kBlob:
+      // A column declared BLOB holds blobs; one without a type anything.
+      if (!column.type.empty()) c.usual = kHoldsNull | kHoldsBlob;
       break;
   }
   if (column.notNull) {

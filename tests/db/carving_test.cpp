@@ -8,7 +8,9 @@
 
 #include "db/record.h"
 #include "db/sqlite_format.h"
+#include "db/table_columns.h"
 #include "db/table_shapes.h"
+#include "db/varint.h"
 #include "platform/result.h"
 #include "samples/sqlite_fixture.h"
 #include "tests/fixtures/temp_folder.h"
@@ -187,6 +189,88 @@ TEST(CarveTrunkPage, OldContentBehindTheLeafListIsCarved) {
   list.clear();
   carveTrunkPage(page.data(), contextFor(index, 4), &list);
   EXPECT_TRUE(list.empty());
+}
+
+// A table whose column 0 holds a value: rows 1..5 of (key, name, n) on one leaf, row 3
+// deleted. Its cell's four lost bytes took the payload length, the row id, the header size
+// and column 0's serial type; the type is rebuilt from the freeblock the record fills.
+struct LostKeyCase {
+  const char* type;
+  SqlValue key;
+  SqlValue expected;  // what the carved row reads in column 0
+};
+
+TEST(CarvePage, ColumnZeroOfATableWithoutRowIdAliasIsRebuilt) {
+  const LostKeyCase cases[] = {
+      {"TEXT", SqlValue::text("alpha-3"), SqlValue::text("alpha-3")},
+      {"INTEGER", SqlValue::of(5), SqlValue::of(5)},
+      {"INTEGER", SqlValue::of(300), SqlValue::of(300)},
+      {"INTEGER", SqlValue::of(70000), SqlValue::of(70000)},
+      {"INTEGER", SqlValue::of(3000000000LL), SqlValue::of(3000000000LL)},
+      {"REAL", SqlValue::ofReal(2.5), SqlValue::ofReal(2.5)},
+      {"BLOB", SqlValue::blob(std::string("\x01\x02\x00\x03", 4)),
+       SqlValue::blob(std::string("\x01\x02\x00\x03", 4))},
+      // A constant 0 takes no content: the row reads NULL there, its other columns whole.
+      {"INTEGER", SqlValue::of(0), SqlValue::null()},
+  };
+  for (const LostKeyCase& c : cases) {
+    SCOPED_TRACE(std::string(c.type) + " key");
+    fixtures::TempFolder dir;
+    const std::string path = dir.file("keyed.db");
+    samples::SqliteFixture db;
+    samples::SqliteOptions options;
+    options.pageSize = kPage;
+    ASSERT_EQ(db.create(path, options), 0);
+    const std::string sql =
+        std::string("CREATE TABLE k (key ") + c.type + " NOT NULL, name TEXT, n INTEGER)";
+    ASSERT_EQ(db.exec(sql), 0);
+    for (int id = 1; id <= 5; ++id) {
+      const SqlValue key = id == 3 ? c.key : SqlValue::text("other key " + std::to_string(id));
+      ASSERT_EQ(db.insert("k", {key, SqlValue::text("name " + std::to_string(id)),
+                                SqlValue::of(id * 1000)}),
+                0);
+    }
+    ASSERT_EQ(db.deleteRows("k", {3}), 0);
+    const std::uint32_t index = db.rootPage("k") - 1;
+    ASSERT_EQ(db.close(), 0);
+    const std::string bytes = samples::readFileBytes(path);
+    std::vector<std::uint8_t> page(kPage + kBufferPad, 0);
+    std::copy(bytes.begin() + index * kPage, bytes.begin() + (index + 1) * kPage, page.begin());
+
+    CarveContext ctx = contextFor(index, 3);
+    ctx.shape = tableShape(TableLayout(sql), "k");
+    std::vector<CarvedCandidate> list;
+    carvePage(page.data(), ctx, &list);
+    int found = 0;
+    for (const CarvedCandidate& cand : list) {
+      Record r;
+      if (walkCarved(page.data() + cand.offset, kPage - cand.offset, cand.firstColumn,
+                     cand.typeCount, &r, cand.lostType) != kOk)
+        continue;
+      std::vector<SqlValue> values(3);
+      for (const RecordColumn& col : r.columns) {
+        const std::uint8_t* v = page.data() + cand.offset + col.offset;
+        const std::string raw(reinterpret_cast<const char*>(v), col.width);
+        const auto at = static_cast<std::size_t>(col.column);
+        if (col.serialType == 7)
+          values[at] = SqlValue::ofReal(realValue(v));
+        else if (col.serialType >= 1 && col.serialType <= 9)
+          values[at] = SqlValue::of(integerValue(v, col.serialType));
+        else if (isTextType(col.serialType))
+          values[at] = SqlValue::text(raw);
+        else if (col.serialType >= 12)
+          values[at] = SqlValue::blob(raw);
+      }
+      if (!(values[1] == SqlValue::text("name 3"))) continue;
+      ++found;
+      EXPECT_TRUE(values[0] == c.expected)
+          << "kind " << values[0].kind << " integer " << values[0].integer << " real "
+          << values[0].real << " bytes " << values[0].bytes.size() << " lost " << cand.lostType
+          << " first " << int(cand.firstColumn);
+      EXPECT_TRUE(values[2] == SqlValue::of(3000));
+    }
+    EXPECT_EQ(found, 1);
+  }
 }
 
 }  // namespace
