@@ -549,10 +549,14 @@ class PageCarver {
         usual = usual && columnHolds((*classes)[column].usual, types_[i]);
       }
     }
-    // Column 0's content when its serial type was overwritten but it held a value.
+    // Column 0's content when its serial type was overwritten but it held a value. The types
+    // read must say something: NULLs behind a rebuilt column are what zeroed space reads as.
     std::uint64_t lostType = 0;
     std::size_t lostWidth = 0;
     if (firstColumn == 1 && ctx_.shape.firstIsValue) {
+      if (content == 0 &&
+          std::all_of(types_.begin(), types_.end(), [](std::uint64_t t) { return t == 0; }))
+        return false;
       if (!rebuildLostType(start + typesLen, content, *room, &lostType)) return false;
       lostWidth = static_cast<std::size_t>(serialTypeWidth(lostType));
       content += lostWidth;
@@ -688,6 +692,10 @@ class PageCarver {
       *type = 0;
       return (mask & (kHoldsNull | kHoldsInteger)) != 0;
     }
+    // Zeroed space is no value (secure_delete leaves freed cells so).
+    bool zero = true;
+    for (std::size_t i = 0; i < w && zero; ++i) zero = content[i] == 0;
+    if (zero) return false;
     static constexpr std::uint8_t kIntegerType[9] = {0, 1, 2, 3, 4, 0, 5, 0, 6};
     const bool realFirst = (mask & kHoldsReal) && !(mask & kHoldsBlob);
     if (w == 8 && realFirst) return *type = 7, true;
