@@ -8,8 +8,9 @@
 // stale: a copy the database left behind when it moved a row, not a deleted row. So is a
 // superseded row found again in a still older version of its page. Live rows of a table always
 // come before its other rows in a scan, so the live values are known by then. Each table is
-// carved with the column count its CREATE statement declares (the width table's for a table
-// without one), as the readers do.
+// carved with its own declared columns (the width table's width for a table without a
+// statement), and tables dropped from the schema follow under their recovered names. With
+// --json each table's rows follow a line naming its columns and giving its statement.
 #include <charconv>
 #include <cinttypes>
 #include <cmath>
