@@ -22,28 +22,37 @@ using samples::SqlValue;
 
 constexpr int kPage = 1024;
 
-// A table of width 4 on one leaf page; `ids` rows inserted, `gone` deleted. Returns the page
-// image (with its pad) and its 0-based index.
-std::vector<std::uint8_t> leafPage(const std::vector<std::int64_t>& ids,
-                                   const std::vector<std::int64_t>& gone, std::uint32_t* index) {
+// One table on one leaf page: rows inserted in order (row ids from 1), `gone` deleted. Returns
+// the page image (with its pad) and its 0-based index.
+std::vector<std::uint8_t> leafPageOf(const std::string& sql, const std::string& table,
+                                     const std::vector<samples::SqlRow>& rows,
+                                     const std::vector<std::int64_t>& gone, std::uint32_t* index) {
   fixtures::TempFolder dir;
   const std::string path = dir.file("leaf.db");
   samples::SqliteFixture db;
   samples::SqliteOptions options;
   options.pageSize = kPage;
   EXPECT_EQ(db.create(path, options), 0);
-  EXPECT_EQ(db.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, n INT, flag INT)"), 0);
-  for (std::int64_t id : ids)
-    EXPECT_EQ(db.insert("t", {SqlValue::of(id), SqlValue::text("name of " + std::to_string(id)),
-                              SqlValue::of(id * 3), SqlValue::of(id % 2)}),
-              0);
-  EXPECT_EQ(db.deleteRows("t", gone), 0);
-  *index = db.rootPage("t") - 1;
+  EXPECT_EQ(db.exec(sql), 0);
+  for (const samples::SqlRow& row : rows) EXPECT_EQ(db.insert(table, row), 0);
+  EXPECT_EQ(db.deleteRows(table, gone), 0);
+  *index = db.rootPage(table) - 1;
   EXPECT_EQ(db.close(), 0);
   const std::string bytes = samples::readFileBytes(path);
   std::vector<std::uint8_t> page(kPage + kBufferPad, 0);
   std::copy(bytes.begin() + *index * kPage, bytes.begin() + (*index + 1) * kPage, page.begin());
   return page;
+}
+
+// A table of width 4 on one leaf page; `ids` rows inserted, `gone` deleted.
+std::vector<std::uint8_t> leafPage(const std::vector<std::int64_t>& ids,
+                                   const std::vector<std::int64_t>& gone, std::uint32_t* index) {
+  std::vector<samples::SqlRow> rows;
+  for (std::int64_t id : ids)
+    rows.push_back({SqlValue::of(id), SqlValue::text("name of " + std::to_string(id)),
+                    SqlValue::of(id * 3), SqlValue::of(id % 2)});
+  return leafPageOf("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, n INT, flag INT)", "t",
+                    rows, gone, index);
 }
 
 CarveContext contextFor(std::uint32_t index, int width) {
@@ -215,27 +224,15 @@ TEST(CarvePage, ColumnZeroOfATableWithoutRowIdAliasIsRebuilt) {
   };
   for (const LostKeyCase& c : cases) {
     SCOPED_TRACE(std::string(c.type) + " key");
-    fixtures::TempFolder dir;
-    const std::string path = dir.file("keyed.db");
-    samples::SqliteFixture db;
-    samples::SqliteOptions options;
-    options.pageSize = kPage;
-    ASSERT_EQ(db.create(path, options), 0);
     const std::string sql =
         std::string("CREATE TABLE k (key ") + c.type + " NOT NULL, name TEXT, n INTEGER)";
-    ASSERT_EQ(db.exec(sql), 0);
+    std::vector<samples::SqlRow> rows;
     for (int id = 1; id <= 5; ++id) {
       const SqlValue key = id == 3 ? c.key : SqlValue::text("other key " + std::to_string(id));
-      ASSERT_EQ(db.insert("k", {key, SqlValue::text("name " + std::to_string(id)),
-                                SqlValue::of(id * 1000)}),
-                0);
+      rows.push_back({key, SqlValue::text("name " + std::to_string(id)), SqlValue::of(id * 1000)});
     }
-    ASSERT_EQ(db.deleteRows("k", {3}), 0);
-    const std::uint32_t index = db.rootPage("k") - 1;
-    ASSERT_EQ(db.close(), 0);
-    const std::string bytes = samples::readFileBytes(path);
-    std::vector<std::uint8_t> page(kPage + kBufferPad, 0);
-    std::copy(bytes.begin() + index * kPage, bytes.begin() + (index + 1) * kPage, page.begin());
+    std::uint32_t index = 0;
+    const std::vector<std::uint8_t> page = leafPageOf(sql, "k", rows, {3}, &index);
 
     CarveContext ctx = contextFor(index, 3);
     ctx.shape = tableShape(TableLayout(sql), "k");
