@@ -917,9 +917,10 @@ void carvePage(const std::uint8_t* page, const CarveContext& ctx,
 void carveTrunkPage(const std::uint8_t* page, const CarveContext& ctx,
                     std::vector<CarvedCandidate>* out) {
   if (ctx.geometry.usableSize < 480 || ctx.geometry.usableSize > ctx.geometry.pageSize) return;
-  // Trunk header: next trunk (4 bytes), leaf count (4 bytes), the leaf page numbers.
-  // With no page structure to anchor on, headers of fewer than four columns match by chance.
-  if (ctx.shape.width < 4) return;
+  // Trunk header: next trunk (4 bytes), leaf count (4 bytes), the leaf page numbers. With no
+  // page structure to anchor on, headers of one column match by chance; those of two or three
+  // must have their payload-length and row-id varints in front (the sweep's rule).
+  if (ctx.shape.width < 2) return;
   const std::uint64_t count = be32(page + 4);
   const std::uint64_t listEnd = 8 + 4 * count;
   if (listEnd >= ctx.geometry.usableSize) return;

@@ -52,8 +52,12 @@ class DroppedSink : public RowSink {
     // Column 0 ("table") may be the part the freeblock header overwrote.
     if ((!e.type.empty() && e.type != "table") || e.name.empty()) return kOk;
     if (!TableLayout(e.sql).known()) return kOk;
+    // A live table of that name, or one rooted where the statement's table was (a renamed
+    // table leaves its old statement behind): not dropped.
     for (const SchemaEntry& k : schema_) {
-      if (k.type == "table" && platform::equalsNoCase(k.name, e.name)) return kOk;
+      if (k.type != "table") continue;
+      if (platform::equalsNoCase(k.name, e.name)) return kOk;
+      if (e.rootPage != 0 && k.rootPage == e.rootPage) return kOk;
     }
     for (const SchemaEntry& k : found) {
       if (platform::equalsNoCase(k.name, e.name)) return kOk;
