@@ -65,8 +65,8 @@ struct CorpusScore {
 // table when every value is equal, column 0 also when the report holds NULL there (a value
 // whose serial type was overwritten and could not be rebuilt).
 // The intact rows not recovered go to `missed` when it is given.
-void scoreFindings(const CorpusDatabase& db, const std::vector<FoundRow>& found,
-                   CorpusScore* score, std::vector<const CorpusRow*>* missed = nullptr);
+void scoreFindings(const CorpusDatabase& db, const std::vector<FoundRow>& found, CorpusScore* score,
+                   std::vector<const CorpusRow*>* missed = nullptr);
 
 // The serial type SQLite writes for a value (texts in that encoding).
 std::uint64_t serialTypeOf(const SqlValue& value, const char* encoding);
