@@ -502,6 +502,15 @@ int SqlitePageReader::FindRootPages(const std::string& table, RootPageMap* roots
 int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint16_t offset,
                                       int* columns) {
   *columns = 0;
+  std::vector<std::uint64_t> types;
+  const int rc = cellSerialTypes(page, offset, &types);
+  if (rc == kOk) *columns = static_cast<int>(types.size());
+  return rc;
+}
+
+int SqlitePageReader::cellSerialTypes(const std::uint8_t* page, std::uint16_t offset,
+                                      std::vector<std::uint64_t>* types) {
+  types->clear();
   LeafCell cell;
   int rc = parseLeafCell(page, geometry_, offset, &cell);
   if (rc != kOk) return rc;
@@ -511,7 +520,7 @@ int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint16_t of
   const std::size_t h = readVarint(data, size, &headerSize);
   if (h == 0 || headerSize < h) return kInvalid;
   if (headerSize > size) {
-    // A header longer than the local part: count it in the assembled payload.
+    // A header longer than the local part: read it in the assembled payload.
     rc = assemblePayload(page, cell, &payload_);
     if (rc != kOk) return rc;
     data = payload_.data();
@@ -519,13 +528,11 @@ int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint16_t of
     if (headerSize > size) return kInvalid;
   }
   std::size_t pos = h;
-  int count = 0;
   while (pos < headerSize) {
     std::uint64_t t = 0;
     pos += readVarint(data + pos, static_cast<std::size_t>(headerSize) - pos, &t);
-    ++count;
+    types->push_back(t);
   }
-  *columns = count;
   return kOk;
 }
 
@@ -713,9 +720,16 @@ int SqlitePageReader::deliverFreelistPage(std::uint32_t index, RowKind kind,
   std::vector<std::uint16_t> offsets;
   cellPointers(page.data(), geometry_, h, &offsets);
   if (offsets.empty() || shape.width <= 0) return kOk;
-  int columns = 0;
-  if (CellColumnCount(page.data(), offsets.front(), &columns) != kOk) return kOk;
-  if (columns != shape.width) return kOk;
+  // The page's first cell must have the table's width, and values its columns can hold: a
+  // page of another table of that width is not this table's.
+  std::vector<std::uint64_t> types;
+  if (cellSerialTypes(page.data(), offsets.front(), &types) != kOk) return kOk;
+  if (types.size() != static_cast<std::size_t>(shape.width)) return kOk;
+  if (const std::vector<ColumnClasses>* classes = shape.columnClasses.get()) {
+    for (std::size_t i = 0; i < types.size() && i < classes->size(); ++i) {
+      if (!columnHolds((*classes)[i].holds, types[i])) return kOk;
+    }
+  }
   deliverCells(index, offsets, kind, sink, nullptr, nullptr, nullptr);
   std::vector<CarvedCandidate> list;
   carvePage(page.data(), carveContext(index, shape), &list);

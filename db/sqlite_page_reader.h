@@ -200,6 +200,10 @@ class SqlitePageReader {
   int deliverFreelistPage(std::uint32_t index, RowKind kind, const TableShape& shape,
                           RowSink* sink);
   int readFreelist();
+  // The serial types of the cell at `offset` of a leaf page (its header assembled when it
+  // spilled).
+  int cellSerialTypes(const std::uint8_t* page, std::uint16_t offset,
+                      std::vector<std::uint64_t>* types);
   template <class Visit>
   int walkTable(const std::uint8_t* page, std::uint32_t pageIndex, Visit&& visitLeaf);
   int assemblePayload(const std::uint8_t* page, const LeafCell& cell,
