@@ -182,8 +182,10 @@ class ListingSink : public db::RowSink {
     bool stale = false;
     if (row.kind == db::RowKind::kLive) {
       live_.add(hash, rowId);
+      everyLive_.add(hash, rowId);
     } else {
-      stale = live_.covers(hash, rowId);
+      // Rows of no known table ("") are copies when they equal a live row of any table.
+      stale = (tableJson_ == "\"\"" ? everyLive_ : live_).covers(hash, rowId);
     }
     // Every older version of a page repeats the rows the log did not touch: only the first
     // finding of a superseded row is news.
@@ -385,6 +387,7 @@ class ListingSink : public db::RowSink {
   db::Record record_;
   std::vector<char> scratch_;
   db::KeptRows<std::uint64_t> live_;        // values hashes of the table's live rows
+  db::KeptRows<std::uint64_t> everyLive_;   // and of every table's listed so far
   db::KeptRows<std::uint64_t> superseded_;  // and of its superseded rows listed so far
   std::uint64_t rows_ = 0;
 };
@@ -431,6 +434,15 @@ int runSqlite(const Args& args) {
     sink.tableHeader(*table, layout);
     rc = reader.ScanTable(table->name, tableScan, &sink);
     sink.flush();
+    if (rc != kOk && result == kOk) result = rc;
+  }
+  // Freelist pages no table took hold rows of tables the schema no longer names: listed as
+  // table "", each row with the columns its record shows.
+  if (words.size() == 1) {
+    const db::SchemaEntry unknown;
+    sink.startTable(unknown.name);
+    sink.tableHeader(unknown, db::TableLayout());
+    rc = reader.ScanUnclaimedFreelistPages(&sink);
     if (rc != kOk && result == kOk) result = rc;
   }
   sink.flush();

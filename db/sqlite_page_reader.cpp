@@ -88,6 +88,7 @@ void SqlitePageReader::Close() {
   pageCount_ = 0;
   freelist_.clear();
   trunks_.clear();
+  claimed_.clear();
   freelistStatus_ = 0;
 }
 
@@ -708,8 +709,25 @@ int SqlitePageReader::ScanEmptyFreelistPages(const TableShape& shape, RowSink* s
 
 // A freelist leaf page whose first cell has the table's width: its cells, then its carved
 // candidates. 0 or the page's read failure.
+int SqlitePageReader::ScanUnclaimedFreelistPages(RowSink* sink) {
+  if (!source_) return kInvalid;
+  PageBuffer page(geometry_.pageSize);
+  int result = kOk;
+  for (std::uint32_t index : freelist_) {
+    if (claimed_.count(index) != 0) continue;
+    int rc = ReadPage(index, page.data());
+    PageHeader h;
+    std::vector<std::uint16_t> offsets;
+    if (rc == kOk && readPageHeader(page.data(), geometry_, index, &h) && h.type == kLeafTable &&
+        cellPointers(page.data(), geometry_, h, &offsets) == kOk && !offsets.empty())
+      rc = deliverCells(index, offsets, RowKind::kFreelist, sink, nullptr, nullptr, nullptr);
+    if (rc != kOk && result == kOk) result = rc;
+  }
+  return result;
+}
+
 int SqlitePageReader::deliverFreelistPage(std::uint32_t index, RowKind kind,
-                                          const TableShape& shape, RowSink* sink) {
+                                          const TableShape& shape, RowSink* sink, bool* taken) {
   PageBuffer page(geometry_.pageSize);
   const int rc = ReadPage(index, page.data());
   if (rc != kOk) return rc;
@@ -730,6 +748,7 @@ int SqlitePageReader::deliverFreelistPage(std::uint32_t index, RowKind kind,
       if (!columnHolds((*classes)[i].holds, types[i])) return kOk;
     }
   }
+  if (taken != nullptr) *taken = true;
   deliverCells(index, offsets, kind, sink, nullptr, nullptr, nullptr);
   std::vector<CarvedCandidate> list;
   carvePage(page.data(), carveContext(index, shape), &list);
@@ -867,8 +886,11 @@ int SqlitePageReader::ScanTable(const std::string& table, const TableScan& scan,
 
   if (!scan.withFreelist) return result;
   note(freelistStatus_);
-  for (std::uint32_t index : freelist_)
-    note(deliverFreelistPage(index, RowKind::kFreelist, shape(), sink));
+  for (std::uint32_t index : freelist_) {
+    bool taken = false;
+    note(deliverFreelistPage(index, RowKind::kFreelist, shape(), sink, &taken));
+    if (taken) claimed_.insert(index);
+  }
   // Trunk pages keep what they held before they were freed behind their list of leaves.
   const int width = shape().width;
   for (std::uint32_t index : trunks_) {

@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,11 @@ class SqlitePageReader {
   // rest. Records that spilled are handed over with the bytes of the page alone.
   int ScanEmptyFreelistPages(const TableShape& shape, RowSink* sink);
 
+  // The cells of the freelist leaf pages that no table scan since Open took (their rows fit
+  // no table: a table dropped with its statement overwritten), as freelist rows read with
+  // the column count each record shows. 0 or the first failure.
+  int ScanUnclaimedFreelistPages(RowSink* sink);
+
   // The carving context of a page of this file for a table of that shape.
   CarveContext carveContext(std::uint32_t pageIndex, const TableShape& shape) const;
   // The row image of a candidate carved from a page image in hand, with the bytes of the page
@@ -197,8 +203,9 @@ class SqlitePageReader {
     std::vector<std::uint32_t> trunks;  // 0-based
   };
   int collectFreelist(Freelist* out);
-  int deliverFreelistPage(std::uint32_t index, RowKind kind, const TableShape& shape,
-                          RowSink* sink);
+  // *taken (when given) says whether the page's rows fit the shape and were handed over.
+  int deliverFreelistPage(std::uint32_t index, RowKind kind, const TableShape& shape, RowSink* sink,
+                          bool* taken = nullptr);
   int readFreelist();
   // The serial types of the cell at `offset` of a leaf page (its header assembled when it
   // spilled).
@@ -235,6 +242,7 @@ class SqlitePageReader {
   TextEncoding encoding_ = TextEncoding::kUtf8;
   std::vector<std::uint32_t> freelist_;
   std::vector<std::uint32_t> trunks_;      // freelist trunk pages, 0-based
+  std::set<std::uint32_t> claimed_;        // freelist leaf pages a table scan took
   int freelistStatus_ = 0;                 // 87 when the trunk chain was damaged
   std::vector<std::uint32_t> interiors_;   // interior pages of the last tree walked
   std::vector<std::uint8_t> payload_;      // assembly buffer reused across rows

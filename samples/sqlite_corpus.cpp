@@ -359,7 +359,8 @@ void scoreFindings(const CorpusDatabase& db, const std::vector<FoundRow>& found,
     if (!f.deleted || f.stale) continue;
     bool matched = false;
     for (std::size_t i = 0; i < db.gone.size(); ++i) {
-      if (db.gone[i].table == f.table && sameRow(f.values, db.gone[i].values)) {
+      if ((f.table.empty() || db.gone[i].table == f.table) &&
+          sameRow(f.values, db.gone[i].values)) {
         recovered[i] = true;
         matched = true;
       }
@@ -367,7 +368,7 @@ void scoreFindings(const CorpusDatabase& db, const std::vector<FoundRow>& found,
     if (matched) continue;
     bool live = false;
     for (const CorpusRow& r : db.live)
-      live = live || (r.table == f.table && sameRow(f.values, r.values));
+      live = live || ((f.table.empty() || r.table == f.table) && sameRow(f.values, r.values));
     if (live) {
       ++score->liveAsDeleted;
     } else {

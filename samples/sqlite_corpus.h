@@ -62,8 +62,8 @@ struct CorpusScore {
 };
 
 // Adds one database's findings to a score. A reported row recovers a gone row of the same
-// table when every value is equal, column 0 also when the report holds NULL there (a value
-// whose serial type was overwritten and could not be rebuilt).
+// table (any table for a row reported under table "") when every value is equal, column 0 also when
+// the report holds NULL there (a value whose serial type was overwritten and could not be rebuilt).
 // The intact rows not recovered go to `missed` when it is given.
 void scoreFindings(const CorpusDatabase& db, const std::vector<FoundRow>& found, CorpusScore* score,
                    std::vector<const CorpusRow*>* missed = nullptr);

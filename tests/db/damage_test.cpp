@@ -165,6 +165,20 @@ TEST(DamagedFiles, EveryTableAndTheDroppedOneReadWithTheirOwnShapes) {
     if (!fillerDamaged) {
       EXPECT_EQ(fillerLive, 179u);
     }
+    // Without its statement the dropped table's freelist pages are no table's: their cells
+    // come back as rows of no known table.
+    RowCollector unclaimed;
+    EXPECT_EQ(reader.ScanUnclaimedFreelistPages(&unclaimed), kOk);
+    std::size_t goneCells = 0;
+    for (const auto& r : unclaimed.rows) {
+      goneCells += r.values.size() == 2 && r.values[0].bytes.rfind("gone row ", 0) == 0;
+      EXPECT_FALSE(r.values.size() == 2 && r.values[1].bytes.rfind("filler row", 0) == 0);
+    }
+    if (d == Damage::kSchemaFreeSpaceNoise) {
+      EXPECT_EQ(goneCells, 40u);
+    } else if (dropped == 1) {
+      EXPECT_EQ(goneCells, 0u);  // taken by the recovered table
+    }
     // The dropped table's statement survives unless its bytes were overwritten (rewriting the
     // schema to move a root rewrites page 1).
     if (d == Damage::kSchemaFreeSpaceNoise) {
