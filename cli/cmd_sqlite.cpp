@@ -157,6 +157,9 @@ class ListingSink : public db::RowSink {
  public:
   ListingSink(bool json, bool deletedOnly) : json_(json), deletedOnly_(deletedOnly) {}
 
+  // Every table is listed and then the rows of no known table, which need every live row.
+  void listEveryTable() { everyTable_ = true; }
+
   void startTable(const std::string& table) {
     table_ = terminalText(table);
     tableJson_ = jsonString(table);
@@ -182,7 +185,7 @@ class ListingSink : public db::RowSink {
     bool stale = false;
     if (row.kind == db::RowKind::kLive) {
       live_.add(hash, rowId);
-      everyLive_.add(hash, rowId);
+      if (everyTable_) everyLive_.add(hash, rowId);
     } else {
       // Rows of no known table ("") are copies when they equal a live row of any table.
       stale = (tableJson_ == "\"\"" ? everyLive_ : live_).covers(hash, rowId);
@@ -387,6 +390,7 @@ class ListingSink : public db::RowSink {
   db::Record record_;
   std::vector<char> scratch_;
   db::KeptRows<std::uint64_t> live_;        // values hashes of the table's live rows
+  bool everyTable_ = false;                 // every table is listed, then rows of none
   db::KeptRows<std::uint64_t> everyLive_;   // and of every table's listed so far
   db::KeptRows<std::uint64_t> superseded_;  // and of its superseded rows listed so far
   std::uint64_t rows_ = 0;
@@ -425,6 +429,7 @@ int runSqlite(const Args& args) {
   }
 
   ListingSink sink(command.has("--json"), command.has("--deleted-only"));
+  if (words.size() == 1) sink.listEveryTable();
   int result = schemaRc;
   for (const db::SchemaEntry* table : tables) {
     const db::TableLayout layout(table->sql);
