@@ -8,8 +8,9 @@
 // stale: a copy the database left behind when it moved a row, not a deleted row. So is a
 // superseded row found again in a still older version of its page. Live rows of a table always
 // come before its other rows in a scan, so the live values are known by then. Each table is
-// carved with the column count its CREATE statement declares (the width table's for a table
-// without one), as the readers do.
+// carved with its own declared columns (the width table's width for a table without a
+// statement), and tables dropped from the schema follow under their recovered names. With
+// --json each table's rows follow a line naming its columns and giving its statement.
 #include <charconv>
 #include <cinttypes>
 #include <cmath>
@@ -23,9 +24,11 @@
 #include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "cli/terminal_text.h"
+#include "db/dropped_tables.h"
 #include "db/leftover_copies.h"
 #include "db/record.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_columns.h"
 #include "db/table_shapes.h"
 #include "db/varint.h"
 #include "platform/result.h"
@@ -154,6 +157,9 @@ class ListingSink : public db::RowSink {
  public:
   ListingSink(bool json, bool deletedOnly) : json_(json), deletedOnly_(deletedOnly) {}
 
+  // Every table is listed and then the rows of no known table, which need every live row.
+  void listEveryTable() { everyTable_ = true; }
+
   void startTable(const std::string& table) {
     table_ = terminalText(table);
     tableJson_ = jsonString(table);
@@ -179,8 +185,10 @@ class ListingSink : public db::RowSink {
     bool stale = false;
     if (row.kind == db::RowKind::kLive) {
       live_.add(hash, rowId);
+      if (everyTable_) everyLive_.add(hash, rowId);
     } else {
-      stale = live_.covers(hash, rowId);
+      // Rows of no known table ("") are copies when they equal a live row of any table.
+      stale = (tableJson_ == "\"\"" ? everyLive_ : live_).covers(hash, rowId);
     }
     // Every older version of a page repeats the rows the log did not touch: only the first
     // finding of a superseded row is news.
@@ -197,6 +205,23 @@ class ListingSink : public db::RowSink {
     ++rows_;
     if (out_.size() >= kFlushAt) flush();
     return kOk;
+  }
+
+  // The line that names a table's columns before its rows (JSON only), so that a reader of the
+  // listing can tell the values apart: the names the CREATE statement declares, and the
+  // statement itself (null when the schema holds none).
+  void tableHeader(const db::SchemaEntry& table, const db::TableLayout& layout) {
+    if (!json_) return;
+    out_ += "{\"table\": ";
+    out_ += tableJson_;
+    out_ += ", \"columns\": [";
+    for (std::size_t i = 0; i < layout.columns().size(); ++i) {
+      if (i != 0) out_ += ", ";
+      out_ += jsonString(layout.columns()[i].name);
+    }
+    out_ += "], \"sql\": ";
+    out_ += table.sql.empty() ? std::string("null") : jsonString(table.sql);
+    out_ += "}\n";
   }
 
   void flush() {
@@ -221,6 +246,12 @@ class ListingSink : public db::RowSink {
     }
     f.add(row.data + from, to - from);
     return f.h;
+  }
+
+  // The first column the walk laid out: a carved row whose first serial type was overwritten
+  // starts at column 1, unless the type of a value there was rebuilt.
+  int firstWalkedColumn(const db::RowImage& row) const {
+    return record_.columns.empty() ? row.firstColumn : record_.columns.front().column;
   }
 
   void appendValue(const db::RowImage& row, const db::RecordColumn& c, db::TextEncoding enc) {
@@ -289,7 +320,7 @@ class ListingSink : public db::RowSink {
     put(stale ? ", \"stale\": true, \"values\": [" : ", \"stale\": false, \"values\": [");
     bool first = true;
     // A carved row whose first serial type was overwritten starts at column 1.
-    for (int k = 0; row.carvedLayout && k < row.firstColumn; ++k) {
+    for (int k = 0; row.carvedLayout && k < firstWalkedColumn(row); ++k) {
       put(first ? "null" : ", null");
       first = false;
     }
@@ -339,7 +370,7 @@ class ListingSink : public db::RowSink {
                   stale ? "stale" : "-");
     out_ += buf;
     bool first = true;
-    for (int k = 0; row.carvedLayout && k < row.firstColumn; ++k) {
+    for (int k = 0; row.carvedLayout && k < firstWalkedColumn(row); ++k) {
       out_ += first ? "NULL" : " | NULL";
       first = false;
     }
@@ -359,6 +390,8 @@ class ListingSink : public db::RowSink {
   db::Record record_;
   std::vector<char> scratch_;
   db::KeptRows<std::uint64_t> live_;        // values hashes of the table's live rows
+  bool everyTable_ = false;                 // every table is listed, then rows of none
+  db::KeptRows<std::uint64_t> everyLive_;   // and of every table's listed so far
   db::KeptRows<std::uint64_t> superseded_;  // and of its superseded rows listed so far
   std::uint64_t rows_ = 0;
 };
@@ -380,25 +413,41 @@ int runSqlite(const Args& args) {
   std::vector<db::SchemaEntry> schema;
   int schemaRc = reader.ReadSchema(&schema);
 
+  // Dropped tables follow the live ones, under the names their carved statements give.
+  const std::vector<db::SchemaEntry> dropped = db::droppedTables(reader, schema);
   std::vector<const db::SchemaEntry*> tables;
-  for (const db::SchemaEntry& e : schema) {
-    if (e.type != "table" || e.rootPage == 0) continue;
-    if (words.size() == 2 && e.name != words[1]) continue;
+  auto take = [&](const db::SchemaEntry& e, bool live) {
+    if (e.type != "table" || (live && e.rootPage == 0)) return;
+    if (words.size() == 2 && e.name != words[1]) return;
     tables.push_back(&e);
-  }
+  };
+  for (const db::SchemaEntry& e : schema) take(e, true);
+  for (const db::SchemaEntry& e : dropped) take(e, false);
   if (words.size() == 2 && tables.empty()) {
     if (schemaRc != kOk) return reportFailure(schemaRc, path);
     return reportFailure(kQueryFailed, "no table " + words[1] + " in " + path);
   }
 
   ListingSink sink(command.has("--json"), command.has("--deleted-only"));
+  if (words.size() == 1) sink.listEveryTable();
   int result = schemaRc;
   for (const db::SchemaEntry* table : tables) {
+    const db::TableLayout layout(table->sql);
     db::TableScan tableScan;
-    tableScan.shape = db::tableShape(schema, table->name);
+    tableScan.shape = db::tableShape(layout, table->name);
     sink.startTable(table->name);
+    sink.tableHeader(*table, layout);
     rc = reader.ScanTable(table->name, tableScan, &sink);
     sink.flush();
+    if (rc != kOk && result == kOk) result = rc;
+  }
+  // Freelist pages no table took hold rows of tables the schema no longer names: listed as
+  // table "", each row with the columns its record shows.
+  if (words.size() == 1) {
+    const db::SchemaEntry unknown;
+    sink.startTable(unknown.name);
+    sink.tableHeader(unknown, db::TableLayout());
+    rc = reader.ScanUnclaimedFreelistPages(&sink);
     if (rc != kOk && result == kOk) result = rc;
   }
   sink.flush();

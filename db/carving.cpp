@@ -46,6 +46,15 @@ class PageCarver {
 
   void run(std::vector<CarvedCandidate>* out) {
     if (!readPageHeader(page_, ctx_.geometry, ctx_.pageIndex, &h_)) return;
+    if (h_.type == kInteriorTable) {
+      // A leaf that became an interior page (a root that split) keeps its old cells below
+      // the new content: only the sweep and its chase apply there.
+      collectLiveExtents();
+      collectFreeblocks();
+      sweepFreeSpace();
+      select(out);
+      return;
+    }
     if (h_.type != kLeafTable) return;
     collectLiveExtents();
     collectFreeblocks();
@@ -77,6 +86,13 @@ class PageCarver {
     arrayEnd_ = h_.pointerArray + 2 * count;
     std::vector<Interval> live;
     for (std::uint16_t off : cells_) {
+      if (h_.type == kInteriorTable) {
+        // A child page number and a key varint.
+        std::size_t len = 0;
+        varintAt(off + 4u, end_, &len);
+        if (off + 4u + len <= end_) live.push_back({off, off + 4u + len});
+        continue;
+      }
       LeafCell cell;
       if (parseLeafCell(page_, ctx_.geometry, off, &cell) != 0) continue;
       live.push_back({off, off + cell.cellSize});
@@ -131,6 +147,13 @@ class PageCarver {
 
   bool propose(std::size_t start, int firstColumn, std::size_t count, int score, int pass) {
     if (proposals_.size() >= kMaxProposals || start >= end_) return false;
+    // Where column 0 holds a value, the first byte says nothing about whether its serial type
+    // survived: both readings compete.
+    if (firstColumn < 0 && ctx_.shape.firstIsValue) {
+      proposals_.push_back({start, 0, count, score, pass, 0, false});
+      if (proposals_.size() >= kMaxProposals) return true;
+      firstColumn = 1;
+    }
     proposals_.push_back({start, firstColumn, count, score, pass, 0, false});
     return true;
   }
@@ -515,15 +538,41 @@ class PageCarver {
       content += serialTypeWidth(t);
       if (content > kMaxPayload) return false;
     }
+    // Serial types the columns cannot hold are no row of this table.
+    const std::vector<ColumnClasses>* classes = ctx_.shape.columnClasses.get();
+    bool usual = classes != nullptr;
+    if (classes != nullptr) {
+      for (std::size_t i = 0; i < types_.size(); ++i) {
+        const std::size_t column = static_cast<std::size_t>(firstColumn) + i;
+        if (column >= classes->size()) continue;
+        if (!columnHolds((*classes)[column].holds, types_[i])) return false;
+        usual = usual && columnHolds((*classes)[column].usual, types_[i]);
+      }
+    }
+    // Column 0's content when its serial type was overwritten but it held a value. The types
+    // read must say something: NULLs behind a rebuilt column are what zeroed space reads as.
+    std::uint64_t lostType = 0;
+    std::size_t lostWidth = 0;
+    if (firstColumn == 1 && ctx_.shape.firstIsValue) {
+      if (content == 0 &&
+          std::all_of(types_.begin(), types_.end(), [](std::uint64_t t) { return t == 0; }))
+        return false;
+      if (!rebuildLostType(start + typesLen, content, *room, &lostType)) return false;
+      lostWidth = static_cast<std::size_t>(serialTypeWidth(lostType));
+      content += lostWidth;
+    }
     // Zeroed space and headers of nothing but NULLs carry no row.
     if (content == 0) return false;
 
-    const std::size_t headerBytes = typesLen + (firstColumn == 1 ? 1 : 0);
+    const std::size_t lostTypeBytes =
+        firstColumn == 1 ? (lostType != 0 ? varintSize(lostType) : 1) : 0;
+    const std::size_t headerBytes = typesLen + lostTypeBytes;
     std::size_t d = 1;
     while (varintSize(headerBytes + d) > d) ++d;
     const std::uint64_t headerSize = headerBytes + d;
     const std::int64_t payloadStart = static_cast<std::int64_t>(start) -
-                                      static_cast<std::int64_t>(d) - (firstColumn == 1 ? 1 : 0);
+                                      static_cast<std::int64_t>(d) -
+                                      static_cast<std::int64_t>(lostTypeBytes);
     const std::uint64_t payload = headerSize + content;
     const std::size_t contentStart = start + typesLen;
 
@@ -534,13 +583,14 @@ class PageCarver {
     c.payloadOffset = static_cast<std::int32_t>(payloadStart);
     c.payloadSize = static_cast<std::uint32_t>(payload);
     c.pass = static_cast<std::uint8_t>(pr.pass);
+    c.lostType = static_cast<std::uint32_t>(lostType);
 
     std::size_t extentEnd = 0;
     if (content <= end_ - contentStart) {
       extentEnd = contentStart + static_cast<std::size_t>(content);
     } else {
       // Spilled to overflow pages: the local part ends with the first overflow page number.
-      if (ctx_.pageCount == 0 || payloadStart < 0) return false;
+      if (ctx_.pageCount == 0 || payloadStart < 0 || lostWidth != 0) return false;
       const std::uint64_t local = localPayloadSize(payload, ctx_.geometry.usableSize);
       const std::uint64_t localEnd = static_cast<std::uint64_t>(payloadStart) + local;
       if (local >= payload || localEnd + 4 > end_ || localEnd < contentStart) return false;
@@ -559,16 +609,18 @@ class PageCarver {
       view.types = types_.data();
       view.typeCount = types_.size();
       view.firstColumn = firstColumn;
-      view.contentStart = contentStart;
+      view.contentStart = contentStart + lostWidth;
       view.end = std::min(extentEnd, end_);
       view.utf16 = ctx_.utf16;
       if (!ctx_.shape.accept(view)) return false;
     }
     // Texts are judged on what lies on this page (before the overflow page number).
     const std::size_t onPage = c.firstOverflow != 0 ? extentEnd - 4 : extentEnd;
-    if (!textsPlausible(contentStart, std::min(onPage, end_))) return false;
+    if (!textsPlausible(contentStart + lostWidth, std::min(onPage, end_))) return false;
 
     int score = 0;
+    // A rebuilt type is a reading of the room, not of the bytes: a surviving one is surer.
+    if (lostWidth != 0) score -= 1;
     bool prefix = false;
     if (payloadStart >= 0 && firstColumn == 0) {
       std::size_t hl = 0;
@@ -580,6 +632,8 @@ class PageCarver {
       }
     }
     if (fillsBlock(extentEnd, *room)) score += 2;
+    if (usual) score += 2;  // every column holds what its declared type usually does
+    score = std::max(score, 0);
     // A freeblock header inside the record: a cell freed later lay over its tail, so the
     // record's last columns are that cell's bytes. It yields to any record it overlaps.
     for (const Interval& b : freeblocks_) {
@@ -590,6 +644,80 @@ class PageCarver {
     out->candidate = c;
     out->extentEnd = extentEnd;
     return true;
+  }
+
+  // The serial type of a column 0 whose type byte was overwritten, from where the record can
+  // end: the end of its free interval (less up to three fragment bytes) or a freeblock edge.
+  // The nearest end whose width the column can hold (an integer's 1, 2, 3, 4, 6 or 8 bytes, a
+  // real's 8, a text or blob of any length) wins. `rest` is the content of the other columns.
+  bool rebuildLostType(std::size_t contentStart, std::uint64_t rest, const Interval& room,
+                       std::uint64_t* type) const {
+    if (rest > room.end - std::min(room.end, contentStart)) return false;
+    const std::size_t base = contentStart + static_cast<std::size_t>(rest);
+    const std::uint64_t guess = ctx_.shape.firstTypeGuess;
+    if (guess >= 13 && guess % 2 == 1) {
+      const std::size_t w = static_cast<std::size_t>(serialTypeWidth(guess));
+      if (w <= room.end - base && plausibleText(page_ + contentStart, w))
+        return *type = guess, true;
+    }
+    // Exact ends first (nearest first), then the free interval's end less fragment bytes.
+    std::size_t ends[16];
+    std::size_t count = 0;
+    if (room.end >= base) ends[count++] = room.end;
+    for (const Interval& b : freeblocks_) {
+      if (count + 5 > sizeof ends / sizeof ends[0]) break;
+      if (b.end >= base && b.end < room.end) ends[count++] = b.end;
+      if (b.begin >= base && b.begin < room.end) ends[count++] = b.begin;
+    }
+    std::sort(ends, ends + count);
+    for (std::size_t slop = 1; slop <= 3; ++slop) {
+      if (room.end >= base + slop) ends[count++] = room.end - slop;
+    }
+    const std::vector<ColumnClasses>* classes = ctx_.shape.columnClasses.get();
+    const ColumnClasses column =
+        classes != nullptr && !classes->empty() ? (*classes)[0] : ColumnClasses();
+    // What the declared type usually holds is tried first: an 8-byte value of a REAL column is
+    // a real, 4 bytes of a BLOB column a blob.
+    for (const std::uint8_t mask : {column.usual, column.holds}) {
+      for (std::size_t k = 0; k < count; ++k) {
+        if (lostTypeOfWidth(ends[k] - base, mask, page_ + contentStart, type)) return true;
+      }
+    }
+    return false;
+  }
+
+  bool lostTypeOfWidth(std::size_t w, std::uint8_t mask, const std::uint8_t* content,
+                       std::uint64_t* type) const {
+    if (w == 0) {
+      *type = 0;
+      return (mask & (kHoldsNull | kHoldsInteger)) != 0;
+    }
+    // Zeroed space is no value (secure_delete leaves freed cells so).
+    bool zero = true;
+    for (std::size_t i = 0; i < w && zero; ++i) zero = content[i] == 0;
+    if (zero) return false;
+    static constexpr std::uint8_t kIntegerType[9] = {0, 1, 2, 3, 4, 0, 5, 0, 6};
+    const bool realFirst = (mask & kHoldsReal) && !(mask & kHoldsBlob);
+    if (w == 8 && realFirst) return *type = 7, true;
+    if (w <= 8 && kIntegerType[w] != 0 && (mask & kHoldsInteger))
+      return *type = kIntegerType[w], true;
+    if (w == 8 && (mask & kHoldsReal)) return *type = 7, true;
+    if ((mask & kHoldsText) && plausibleText(content, w))
+      return *type = 13 + 2 * std::uint64_t{w}, true;
+    if (mask & kHoldsBlob) return *type = 12 + 2 * std::uint64_t{w}, true;
+    return false;
+  }
+
+  bool plausibleText(const std::uint8_t* p, std::size_t n) const {
+    if (ctx_.utf16) {
+      if (n % 2 != 0) return false;
+      for (std::size_t i = 0; i + 1 < n; i += 2) {
+        if (p[i] == 0 && p[i + 1] == 0) return false;
+      }
+      return true;
+    }
+    return std::memchr(p, 0, n) == nullptr &&
+           isValidUtf8(std::string_view(reinterpret_cast<const char*>(p), n));
   }
 
   // The texts of a record found in free space must read as text an application wrote: no NUL
@@ -698,8 +826,9 @@ class PageCarver {
         s.order = i;
         scored.push_back(s);
         // A record found by chasing keeps the run going: each freed cell of a run merged into
-        // one freeblock lost its first bytes to a header of its own and scores low.
-        if ((s.candidate.score >= 2 || s.candidate.pass == 5) && s.extentEnd + 4 < end_ &&
+        // one freeblock lost its first bytes to a header of its own and scores low. So do the
+        // records the gap and stale pointers lead to: the old cells of a rebuilt page follow.
+        if ((s.candidate.score >= 2 || s.candidate.pass >= 3) && s.extentEnd + 4 < end_ &&
             chased_.size() < kMaxProposals &&
             std::find(chased_.begin(), chased_.end(), s.extentEnd) == chased_.end()) {
           chased_.push_back(s.extentEnd);
@@ -771,6 +900,14 @@ class PageCarver {
 
 }  // namespace
 
+bool columnHolds(std::uint8_t mask, std::uint64_t t) {
+  if (t == 0) return (mask & kHoldsNull) != 0;
+  if (t <= 6 || t == 8 || t == 9) return (mask & kHoldsInteger) != 0;
+  if (t == 7) return (mask & kHoldsReal) != 0;
+  if (t >= 12) return (mask & (t % 2 != 0 ? kHoldsText : kHoldsBlob)) != 0;
+  return false;
+}
+
 void carvePage(const std::uint8_t* page, const CarveContext& ctx,
                std::vector<CarvedCandidate>* out) {
   if (ctx.geometry.usableSize < 480 || ctx.geometry.usableSize > ctx.geometry.pageSize) return;
@@ -780,9 +917,10 @@ void carvePage(const std::uint8_t* page, const CarveContext& ctx,
 void carveTrunkPage(const std::uint8_t* page, const CarveContext& ctx,
                     std::vector<CarvedCandidate>* out) {
   if (ctx.geometry.usableSize < 480 || ctx.geometry.usableSize > ctx.geometry.pageSize) return;
-  // Trunk header: next trunk (4 bytes), leaf count (4 bytes), the leaf page numbers.
-  // With no page structure to anchor on, headers of fewer than four columns match by chance.
-  if (ctx.shape.width < 4) return;
+  // Trunk header: next trunk (4 bytes), leaf count (4 bytes), the leaf page numbers. With no
+  // page structure to anchor on, headers of one column match by chance; those of two or three
+  // must have their payload-length and row-id varints in front (the sweep's rule).
+  if (ctx.shape.width < 2) return;
   const std::uint64_t count = be32(page + 4);
   const std::uint64_t listEnd = 8 + 4 * count;
   if (listEnd >= ctx.geometry.usableSize) return;

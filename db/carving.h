@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "db/page_layout.h"
@@ -41,6 +42,28 @@ struct CarvedRecordView {
 // proposals it overlaps. It runs on the carving thread and may look at its argument only.
 using CarvedRecordTest = bool (*)(const CarvedRecordView& record);
 
+// The storage classes a column can hold, as bits of a mask: what SQLite may write for the
+// column's declared type and constraints (a TEXT column stores numbers as text; a NOT NULL
+// column holds no NULL; the row-id alias is stored as NULL and nothing else).
+enum ColumnClass : std::uint8_t {
+  kHoldsNull = 1,
+  kHoldsInteger = 2,  // serial types 1..6, 8, 9
+  kHoldsReal = 4,
+  kHoldsText = 8,
+  kHoldsBlob = 16,
+  kHoldsAnything = 31,
+};
+
+// Whether a column of that mask can hold a value of this serial type.
+bool columnHolds(std::uint8_t mask, std::uint64_t serialType);
+
+// What a column can hold, and what its declared type usually holds (a TEXT column may hold a
+// blob, but rows of a table whose text columns hold texts are likelier its own).
+struct ColumnClasses {
+  std::uint8_t holds = kHoldsAnything;
+  std::uint8_t usual = kHoldsAnything;
+};
+
 // What carving needs to know of a table; it knows nothing of what the columns mean.
 struct TableShape {
   // Columns of a row: freed headers are rebuilt with this many serial types, and a freelist
@@ -51,6 +74,15 @@ struct TableShape {
   // for the width, 0 to switch those scans off.
   int headerWidth = -1;
   CarvedRecordTest accept = nullptr;  // null: every measured record competes
+  // Column 0 holds a value (the table has no row-id alias there): when a freed cell lost its
+  // first serial type, the column's content still lies before the others and its type is
+  // rebuilt from the room the record fills; when the type survived, it is read.
+  bool firstIsValue = false;
+  // The storage classes each column can hold, by position (null or shorter: anything).
+  std::shared_ptr<const std::vector<ColumnClasses>> columnClasses;
+  // The serial type a lost column 0 most likely had, tried before the room is read (0: none):
+  // the schema table's rows begin with the text "table" or "index".
+  std::uint64_t firstTypeGuess = 0;
 
   int headerScanWidth() const { return headerWidth < 0 ? width : headerWidth; }
 };
@@ -73,10 +105,15 @@ struct CarvedCandidate {
   std::uint32_t localEnd = 0;       // end of the record's bytes on this page (up to 65536)
   std::uint8_t pass = 0;            // 1..4 the passes, 5 the free-space sweep
   std::uint8_t score = 0;           // evidence (higher is stronger)
+  // The serial type rebuilt for column 0 when it held a value whose type was overwritten
+  // (firstColumn 1 in a table without a row-id alias in column 0): its content comes first.
+  // 0 when there is none to lay out.
+  std::uint32_t lostType = 0;
 };
 
 // Appends the candidates of one leaf page image (pageSize bytes followed by kBufferPad zero
-// bytes) in the order they were found. A page that is not a table leaf yields nothing.
+// bytes) in the order they were found. An interior table page (a leaf once: a root that split)
+// gives what the sweep finds below its content; any other page yields nothing.
 void carvePage(const std::uint8_t* page, const CarveContext& ctx,
                std::vector<CarvedCandidate>* out);
 

@@ -100,15 +100,32 @@ int walkPayload(const std::uint8_t* p, std::size_t n, Record* out) {
 }
 
 int walkCarved(const std::uint8_t* p, std::size_t n, int firstColumn, std::size_t count,
-               Record* out) {
+               Record* out, std::uint64_t lostType) {
   out->columns.clear();
   out->contentStart = out->end = 0;
   if (count == 0) return kInvalid;
   // The serial types are the next `count` varints; content follows right after them.
   std::size_t headerLen = varintsLength(p, n, count);
-  int rc = layColumns(p, headerLen, headerLen, n, firstColumn, count, out);
+  if (lostType == 0 || firstColumn != 1) {
+    int rc = layColumns(p, headerLen, headerLen, n, firstColumn, count, out);
+    if (rc != kOk) return rc;
+    return out->columns.size() == count ? kOk : kInvalid;
+  }
+  // Column 0's content lies first; the serial types read lay the others out behind it.
+  const std::uint64_t lostWidth = serialTypeWidth(lostType);
+  if (headerLen > n || lostWidth > n - headerLen) return kInvalid;
+  const std::size_t after = headerLen + static_cast<std::size_t>(lostWidth);
+  int rc = layColumns(p, headerLen, after, n, firstColumn, count, out);
   if (rc != kOk) return rc;
-  return out->columns.size() == count ? kOk : kInvalid;
+  if (out->columns.size() != count) return kInvalid;
+  RecordColumn first;
+  first.column = 0;
+  first.serialType = lostType;
+  first.offset = headerLen;
+  first.width = static_cast<std::size_t>(lostWidth);
+  out->columns.insert(out->columns.begin(), first);
+  out->contentStart = headerLen;
+  return kOk;
 }
 
 std::uint64_t recordSize(const std::uint8_t* p, std::size_t avail, std::uint64_t headerLen,

@@ -36,9 +36,11 @@ struct Record {
 // Cell layout: p is the payload (header-size varint first), n the bytes of it that are held.
 int walkPayload(const std::uint8_t* p, std::size_t n, Record* out);
 
-// Carved layout: `count` serial types at p, numbered from firstColumn.
+// Carved layout: `count` serial types at p, numbered from firstColumn. A non-zero lostType is
+// the rebuilt serial type of column 0 (firstColumn 1): its content lies first, before the
+// contents of the serial types read.
 int walkCarved(const std::uint8_t* p, std::size_t n, int firstColumn, std::size_t count,
-               Record* out);
+               Record* out, std::uint64_t lostType = 0);
 
 // The first column of a carved record by the first-byte rule: a zero first serial type is the
 // row-id alias stored as NULL (column 0); anything else means it was overwritten (column 1).

@@ -69,7 +69,8 @@ class PageBuffer {
 }  // namespace
 
 int walkRow(const RowImage& row, Record* out) {
-  if (row.carvedLayout) return walkCarved(row.data, row.size, row.firstColumn, row.typeCount, out);
+  if (row.carvedLayout)
+    return walkCarved(row.data, row.size, row.firstColumn, row.typeCount, out, row.lostType);
   return walkPayload(row.data, row.size, out);
 }
 
@@ -87,6 +88,7 @@ void SqlitePageReader::Close() {
   pageCount_ = 0;
   freelist_.clear();
   trunks_.clear();
+  claimed_.clear();
   freelistStatus_ = 0;
 }
 
@@ -290,6 +292,7 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
                                 Visit&& visitLeaf) {
   std::vector<bool> seen(pageCount_, false);
   if (pageIndex < pageCount_) seen[pageIndex] = true;
+  interiors_.clear();
   std::vector<std::vector<std::uint8_t>> levels;  // one page buffer per depth
   int result = kOk;
   auto note = [&result](int rc) {
@@ -304,6 +307,7 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
     if (h.type == kLeafTable) return note(visitLeaf(image, index, h));
     if (h.type != kInteriorTable) return;
     if (depth >= kMaxTreeDepth) return note(kInvalid);
+    interiors_.push_back(index);
     std::vector<std::uint16_t> cells;
     if (cellPointers(image, geometry_, h, &cells) != kOk) note(kInvalid);
     std::map<std::uint32_t, std::int64_t> children;
@@ -465,6 +469,11 @@ int SqlitePageReader::ReadSchema(std::vector<SchemaEntry>* out) {
 
 int SqlitePageReader::FindRootPages(const std::string& table, RootPageMap* roots) {
   roots->clear();
+  // The schema table itself is rooted on page 1.
+  if (platform::equalsNoCase(table, kSchemaTable)) {
+    (*roots)[0] = -1;
+    return kOk;
+  }
   const std::string wanted = encodeName(table, encoding_);
   Record rec;
   return forEachSchemaCell(*this, [&](const std::uint8_t* page, std::uint16_t off) {
@@ -494,6 +503,15 @@ int SqlitePageReader::FindRootPages(const std::string& table, RootPageMap* roots
 int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint16_t offset,
                                       int* columns) {
   *columns = 0;
+  std::vector<std::uint64_t> types;
+  const int rc = cellSerialTypes(page, offset, &types);
+  if (rc == kOk) *columns = static_cast<int>(types.size());
+  return rc;
+}
+
+int SqlitePageReader::cellSerialTypes(const std::uint8_t* page, std::uint16_t offset,
+                                      std::vector<std::uint64_t>* types) {
+  types->clear();
   LeafCell cell;
   int rc = parseLeafCell(page, geometry_, offset, &cell);
   if (rc != kOk) return rc;
@@ -503,7 +521,7 @@ int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint16_t of
   const std::size_t h = readVarint(data, size, &headerSize);
   if (h == 0 || headerSize < h) return kInvalid;
   if (headerSize > size) {
-    // A header longer than the local part: count it in the assembled payload.
+    // A header longer than the local part: read it in the assembled payload.
     rc = assemblePayload(page, cell, &payload_);
     if (rc != kOk) return rc;
     data = payload_.data();
@@ -511,13 +529,11 @@ int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint16_t of
     if (headerSize > size) return kInvalid;
   }
   std::size_t pos = h;
-  int count = 0;
   while (pos < headerSize) {
     std::uint64_t t = 0;
     pos += readVarint(data + pos, static_cast<std::size_t>(headerSize) - pos, &t);
-    ++count;
+    types->push_back(t);
   }
-  *columns = count;
   return kOk;
 }
 
@@ -643,6 +659,7 @@ RowImage SqlitePageReader::carvedRowImage(std::uint32_t pageIndex, const std::ui
   row.carvedLayout = true;
   row.firstColumn = candidate.firstColumn;
   row.typeCount = candidate.typeCount;
+  row.lostType = candidate.lostType;
   row.data = page + candidate.offset;
   row.size = geometry_.usableSize - candidate.offset;
   row.complete = candidate.firstOverflow == 0;
@@ -692,8 +709,25 @@ int SqlitePageReader::ScanEmptyFreelistPages(const TableShape& shape, RowSink* s
 
 // A freelist leaf page whose first cell has the table's width: its cells, then its carved
 // candidates. 0 or the page's read failure.
+int SqlitePageReader::ScanUnclaimedFreelistPages(RowSink* sink) {
+  if (!source_) return kInvalid;
+  PageBuffer page(geometry_.pageSize);
+  int result = kOk;
+  for (std::uint32_t index : freelist_) {
+    if (claimed_.count(index) != 0) continue;
+    int rc = ReadPage(index, page.data());
+    PageHeader h;
+    std::vector<std::uint16_t> offsets;
+    if (rc == kOk && readPageHeader(page.data(), geometry_, index, &h) && h.type == kLeafTable &&
+        cellPointers(page.data(), geometry_, h, &offsets) == kOk && !offsets.empty())
+      rc = deliverCells(index, offsets, RowKind::kFreelist, sink, nullptr, nullptr, nullptr);
+    if (rc != kOk && result == kOk) result = rc;
+  }
+  return result;
+}
+
 int SqlitePageReader::deliverFreelistPage(std::uint32_t index, RowKind kind,
-                                          const TableShape& shape, RowSink* sink) {
+                                          const TableShape& shape, RowSink* sink, bool* taken) {
   PageBuffer page(geometry_.pageSize);
   const int rc = ReadPage(index, page.data());
   if (rc != kOk) return rc;
@@ -704,9 +738,17 @@ int SqlitePageReader::deliverFreelistPage(std::uint32_t index, RowKind kind,
   std::vector<std::uint16_t> offsets;
   cellPointers(page.data(), geometry_, h, &offsets);
   if (offsets.empty() || shape.width <= 0) return kOk;
-  int columns = 0;
-  if (CellColumnCount(page.data(), offsets.front(), &columns) != kOk) return kOk;
-  if (columns != shape.width) return kOk;
+  // The page's first cell must have the table's width, and values its columns can hold: a
+  // page of another table of that width is not this table's.
+  std::vector<std::uint64_t> types;
+  if (cellSerialTypes(page.data(), offsets.front(), &types) != kOk) return kOk;
+  if (types.size() != static_cast<std::size_t>(shape.width)) return kOk;
+  if (const std::vector<ColumnClasses>* classes = shape.columnClasses.get()) {
+    for (std::size_t i = 0; i < types.size() && i < classes->size(); ++i) {
+      if (!columnHolds((*classes)[i].holds, types[i])) return kOk;
+    }
+  }
+  if (taken != nullptr) *taken = true;
   deliverCells(index, offsets, kind, sink, nullptr, nullptr, nullptr);
   std::vector<CarvedCandidate> list;
   carvePage(page.data(), carveContext(index, shape), &list);
@@ -830,14 +872,25 @@ int SqlitePageReader::ScanTable(const std::string& table, const TableScan& scan,
       }
       CollectCarvedCandidates(page.data(), root.first, shape(), &candidates);
     }
+    // Interior pages that were leaves once (a root that split) keep old cells of the table.
+    const std::vector<std::uint32_t> interiors = interiors_;
+    for (std::uint32_t index : interiors) {
+      if (ReadPage(index, page.data()) != kOk) continue;
+      std::vector<CarvedCandidate> list;
+      carvePage(page.data(), carveContext(index, shape()), &list);
+      if (!list.empty()) candidates[index] = std::move(list);
+    }
     for (const auto& leaf : candidates) note(deliverCandidates(leaf.first, leaf.second, sink));
   }
   scanSuperseded(table, shape(), scan.withFreelist, sink);
 
   if (!scan.withFreelist) return result;
   note(freelistStatus_);
-  for (std::uint32_t index : freelist_)
-    note(deliverFreelistPage(index, RowKind::kFreelist, shape(), sink));
+  for (std::uint32_t index : freelist_) {
+    bool taken = false;
+    note(deliverFreelistPage(index, RowKind::kFreelist, shape(), sink, &taken));
+    if (taken) claimed_.insert(index);
+  }
   // Trunk pages keep what they held before they were freed behind their list of leaves.
   const int width = shape().width;
   for (std::uint32_t index : trunks_) {

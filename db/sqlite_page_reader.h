@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,9 @@ namespace qv::db {
 
 class SqlitePageReader;
 class CarveWorker;
+
+// The schema table's name: a scan of it reads page 1's tree (and carves its freed rows).
+constexpr const char* kSchemaTable = "sqlite_master";
 
 // Live: a cell of the current view. Freelist: a cell of a freelist leaf page. Carved: carved
 // from free space. Superseded: a cell of an older version of one of the table's leaf pages
@@ -71,10 +75,11 @@ struct RowImage {
   // Followed by kBufferPad readable zero bytes.
   const std::uint8_t* data = nullptr;
   std::size_t size = 0;
-  std::int64_t rowId = 0;     // 0 for carved records
-  int firstColumn = 0;        // carved layout: column number of the first serial type
-  std::size_t typeCount = 0;  // carved layout: serial types to read
-  bool complete = true;       // false when a spilled payload's overflow chain was broken
+  std::int64_t rowId = 0;      // 0 for carved records
+  int firstColumn = 0;         // carved layout: column number of the first serial type
+  std::size_t typeCount = 0;   // carved layout: serial types to read
+  bool complete = true;        // false when a spilled payload's overflow chain was broken
+  std::uint64_t lostType = 0;  // carved layout: column 0's rebuilt serial type (see walkCarved)
 };
 
 // Walks the record of a row image in its layout.
@@ -137,8 +142,9 @@ class SqlitePageReader {
   // The committed frames of the log that count (0: no log, or none of its frames holds).
   std::uint32_t walFrames() const { return wal_ ? wal_->lastCommit() : 0; }
 
-  // Root pages (0-based) of the table and of its indexes, from the schema. 87 when a schema row
-  // of the table names a page outside the file.
+  // Root pages (0-based) of the table and of its indexes, from the schema (page 1 for the
+  // schema table, kSchemaTable). 87 when a schema row of the table names a page outside the
+  // file.
   int FindRootPages(const std::string& table, RootPageMap* roots);
   // Every schema row, in b-tree order.
   int ReadSchema(std::vector<SchemaEntry>* out);
@@ -166,6 +172,11 @@ class SqlitePageReader {
   // rest. Records that spilled are handed over with the bytes of the page alone.
   int ScanEmptyFreelistPages(const TableShape& shape, RowSink* sink);
 
+  // The cells of the freelist leaf pages that no table scan since Open took (their rows fit
+  // no table: a table dropped with its statement overwritten), as freelist rows read with
+  // the column count each record shows. 0 or the first failure.
+  int ScanUnclaimedFreelistPages(RowSink* sink);
+
   // The carving context of a page of this file for a table of that shape.
   CarveContext carveContext(std::uint32_t pageIndex, const TableShape& shape) const;
   // The row image of a candidate carved from a page image in hand, with the bytes of the page
@@ -192,9 +203,14 @@ class SqlitePageReader {
     std::vector<std::uint32_t> trunks;  // 0-based
   };
   int collectFreelist(Freelist* out);
-  int deliverFreelistPage(std::uint32_t index, RowKind kind, const TableShape& shape,
-                          RowSink* sink);
+  // *taken (when given) says whether the page's rows fit the shape and were handed over.
+  int deliverFreelistPage(std::uint32_t index, RowKind kind, const TableShape& shape, RowSink* sink,
+                          bool* taken = nullptr);
   int readFreelist();
+  // The serial types of the cell at `offset` of a leaf page (its header assembled when it
+  // spilled).
+  int cellSerialTypes(const std::uint8_t* page, std::uint16_t offset,
+                      std::vector<std::uint64_t>* types);
   template <class Visit>
   int walkTable(const std::uint8_t* page, std::uint32_t pageIndex, Visit&& visitLeaf);
   int assemblePayload(const std::uint8_t* page, const LeafCell& cell,
@@ -226,7 +242,9 @@ class SqlitePageReader {
   TextEncoding encoding_ = TextEncoding::kUtf8;
   std::vector<std::uint32_t> freelist_;
   std::vector<std::uint32_t> trunks_;      // freelist trunk pages, 0-based
+  std::set<std::uint32_t> claimed_;        // freelist leaf pages a table scan took
   int freelistStatus_ = 0;                 // 87 when the trunk chain was damaged
+  std::vector<std::uint32_t> interiors_;   // interior pages of the last tree walked
   std::vector<std::uint8_t> payload_;      // assembly buffer reused across rows
   std::vector<std::uint8_t> deliverPage_;  // the page whose rows are being handed over
 };

@@ -207,6 +207,9 @@ TableLayout::TableLayout(std::string_view sql) {
       col.type += std::string(item[t].text);
     }
     col.affinity = affinityOf(col.type);
+    for (std::size_t w = t; w + 1 < item.size(); ++w) {
+      if (isWord(item[w], "NOT") && isWord(item[w + 1], "NULL")) col.notNull = true;
+    }
     std::size_t after = 0;
     // An INTEGER PRIMARY KEY is the row id, except when declared DESC (SQLite keeps that
     // quirk for compatibility).

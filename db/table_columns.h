@@ -25,6 +25,7 @@ struct DeclaredColumn {
   std::string name;  // unquoted ("x", [x], `x`, 'x'); empty when the definition has none
   std::string type;  // the declared type as written, words joined by one space ("" for none)
   Affinity affinity = Affinity::kBlob;
+  bool notNull = false;  // declared NOT NULL
 };
 
 class TableLayout {

@@ -1,5 +1,7 @@
 #include "db/table_shapes.h"
 
+#include <memory>
+
 #include "db/table_columns.h"
 #include "db/varint.h"
 #include "platform/ascii.h"
@@ -34,6 +36,9 @@ constexpr FixedWidth kFixed[] = {
 };
 
 constexpr std::size_t kGuidLength = 36;
+// sms.db's message table has had at least this many columns in every phone version; a smaller
+// table of that name is some other application's.
+constexpr int kMessageGuidTableWidth = 30;
 
 }  // namespace
 
@@ -70,11 +75,51 @@ TableShape knownTableShape(std::string_view table) {
   return shape;
 }
 
-TableShape tableShape(const std::vector<SchemaEntry>& schema, std::string_view table) {
+ColumnClasses columnClassesOf(const DeclaredColumn& column, bool rowIdAlias) {
+  if (rowIdAlias) return {kHoldsNull, kHoldsNull};
+  ColumnClasses c;
+  switch (column.affinity) {
+    case Affinity::kText:
+      c.holds = kHoldsNull | kHoldsText | kHoldsBlob;
+      c.usual = kHoldsNull | kHoldsText;
+      break;
+    case Affinity::kInteger:
+      c.usual = kHoldsNull | kHoldsInteger;
+      break;
+    case Affinity::kReal:
+    case Affinity::kNumeric:
+      c.usual = kHoldsNull | kHoldsInteger | kHoldsReal;
+      break;
+    case Affinity::kBlob:
+      // A column declared BLOB holds blobs; one without a type anything.
+      if (!column.type.empty()) c.usual = kHoldsNull | kHoldsBlob;
+      break;
+  }
+  if (column.notNull) {
+    c.holds &= static_cast<std::uint8_t>(~kHoldsNull);
+    c.usual &= static_cast<std::uint8_t>(~kHoldsNull);
+  }
+  return c;
+}
+
+TableShape tableShape(const TableLayout& layout, std::string_view table) {
   TableShape shape = knownTableShape(table);
-  const int declared = declaredColumnCount(schema, table);
-  if (declared != 0) shape.width = declared;
+  if (!layout.known()) return shape;
+  shape.width = layout.width();
+  // The guid test belongs to sms.db's table, not to every table of that name.
+  if (shape.accept == messageGuidLeads &&
+      (layout.find("guid") != 1 || layout.width() < kMessageGuidTableWidth))
+    shape.accept = nullptr;
+  shape.firstIsValue = layout.rowIdAlias() != 0;
+  auto classes = std::make_shared<std::vector<ColumnClasses>>();
+  for (int i = 0; i < layout.width(); ++i)
+    classes->push_back(columnClassesOf(*layout.column(i), i == layout.rowIdAlias()));
+  shape.columnClasses = std::move(classes);
   return shape;
+}
+
+TableShape tableShape(const std::vector<SchemaEntry>& schema, std::string_view table) {
+  return tableShape(TableLayout::of(schema, table), table);
 }
 
 }  // namespace qv::db

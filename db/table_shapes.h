@@ -9,6 +9,7 @@
 
 #include "db/carving.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_columns.h"
 
 namespace qv::db {
 
@@ -30,8 +31,16 @@ bool messageGuidLeads(const CarvedRecordView& record);
 // their guid.
 TableShape knownTableShape(std::string_view table);
 
-// The shape a table is scanned with when nothing is learnt from its rows: the column count its
-// CREATE statement declares, else the width table's; records of `message` need their guid.
+// The shape a table is scanned with when nothing is learnt from its rows. By its CREATE
+// statement: the columns it declares, whether column 0 holds a value (no row-id alias there)
+// and the storage classes each column can hold; else the width table's width. Records of
+// sms.db's `message` (a `guid` in column 1, or no statement to say) need their guid.
 TableShape tableShape(const std::vector<SchemaEntry>& schema, std::string_view table);
+TableShape tableShape(const TableLayout& layout, std::string_view table);
+
+// The storage classes SQLite may store in a declared column (a TEXT column keeps numbers as
+// text, a NOT NULL column holds no NULL, the row-id alias is always NULL in the record), and
+// those its declared type usually holds (an INTEGER column integers, a REAL column numbers).
+ColumnClasses columnClassesOf(const DeclaredColumn& column, bool rowIdAlias);
 
 }  // namespace qv::db

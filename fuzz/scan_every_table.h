@@ -1,6 +1,6 @@
 // What the page-reader fuzz targets do with a database they could open: scan every table of its
-// schema with its declared width (so the carving passes run), walk every row image and touch
-// every byte of its values.
+// schema, and every dropped one, with its declared columns (so the carving passes run), walk
+// every row image and touch every byte of its values.
 #pragma once
 
 #include <cstddef>
@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "db/dropped_tables.h"
 #include "db/record.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_columns.h"
 #include "db/table_shapes.h"
 #include "db/varint.h"
 
@@ -38,13 +40,17 @@ class TouchAll : public db::RowSink {
   std::size_t sum = 0;
 };
 
+// Every table of the schema and every dropped one carved from its free space, each with the
+// shape its own statement gives, as `quenvale sqlite` reads them.
 inline void scanEveryTable(db::SqlitePageReader& reader, TouchAll* sink) {
   std::vector<db::SchemaEntry> schema;
   reader.ReadSchema(&schema);
-  for (const db::SchemaEntry& e : schema) {
+  std::vector<db::SchemaEntry> tables = db::droppedTables(reader, schema);
+  tables.insert(tables.end(), schema.begin(), schema.end());
+  for (const db::SchemaEntry& e : tables) {
     if (e.type != "table") continue;
     db::TableScan scan;
-    scan.shape = db::tableShape(schema, e.name);
+    scan.shape = db::tableShape(db::TableLayout(e.sql), e.name);
     reader.ScanTable(e.name, scan, sink);
   }
 }

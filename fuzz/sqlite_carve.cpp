@@ -1,9 +1,11 @@
 // Fuzz target: the carving passes on one page image. The first byte picks the table width,
 // the second the page size (512 << (b % 7)), whether the page is read as page 1, another
-// header-scan width and whether records need the message guid; the rest is the page, cut or
+// header-scan width, whether records need the message guid and whether column 0 holds a value
+// (the columns' classes then come from the page's first bytes); the rest is the page, cut or
 // zero-filled to that size.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "db/carving.h"
@@ -25,6 +27,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ctx.shape.width = width;
   ctx.shape.headerWidth = width + (data[1] & 0x10 ? 1 : 0);
   if (data[1] & 0x20) ctx.shape.accept = qv::db::messageGuidLeads;
+  if (data[1] & 0x40) {
+    // A table without a row-id alias whose columns hold what the page's first bytes say.
+    ctx.shape.firstIsValue = true;
+    auto classes = std::make_shared<std::vector<qv::db::ColumnClasses>>();
+    for (int i = 0; i < width; ++i) {
+      const std::uint8_t b = page[static_cast<std::size_t>(i)];
+      classes->push_back({static_cast<std::uint8_t>(b & qv::db::kHoldsAnything),
+                          static_cast<std::uint8_t>((b >> 3) & qv::db::kHoldsAnything)});
+    }
+    ctx.shape.columnClasses = std::move(classes);
+    if (data[0] & 0x40) ctx.shape.firstTypeGuess = 13 + 2 * (data[0] & 15);
+  }
   ctx.pageCount = 64;
   std::vector<qv::db::CarvedCandidate> list;
   qv::db::carvePage(page.data(), ctx, &list);
@@ -33,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (c.offset >= ctx.geometry.usableSize) __builtin_trap();
     qv::db::Record rec;
     qv::db::walkCarved(page.data() + c.offset, ctx.geometry.usableSize - c.offset, c.firstColumn,
-                       c.typeCount, &rec);
+                       c.typeCount, &rec, c.lostType);
   }
   return 0;
 }

@@ -24,6 +24,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/gen/json_rows.h"
+#include "samples/sqlite_corpus.h"
 #include "samples/sqlite_scenarios.h"
 
 namespace {
@@ -56,6 +58,8 @@ std::string textOf(int n) {
   return s;
 }
 
+using qv::bench::JsonRow;
+using qv::bench::LineParser;
 using qv::samples::SqlRow;
 using qv::samples::SqlValue;
 
@@ -87,48 +91,10 @@ int check(int rc, sqlite3* db, const char* what) {
   return rc;
 }
 
-// The serial type SQLite writes for a value.
-std::uint64_t serialTypeOf(const SqlValue& v) {
-  switch (v.kind) {
-    case SqlValue::kNull:
-      return 0;
-    case SqlValue::kInteger: {
-      const std::int64_t x = v.integer;
-      if (x == 0) return 8;
-      if (x == 1) return 9;
-      if (x >= -128 && x <= 127) return 1;
-      if (x >= -32768 && x <= 32767) return 2;
-      if (x >= -8388608 && x <= 8388607) return 3;
-      if (x >= -2147483648LL && x <= 2147483647LL) return 4;
-      if (x >= -140737488355328LL && x <= 140737488355327LL) return 5;
-      return 6;
-    }
-    case SqlValue::kReal:
-      return 7;
-    case SqlValue::kText:
-      return 13 + 2 * v.bytes.size();
-    case SqlValue::kBlob:
-      return 12 + 2 * v.bytes.size();
-  }
-  return 0;
-}
-
-void appendVarint(std::string& out, std::uint64_t v) {
-  char tmp[10];
-  int n = 0;
-  do {
-    tmp[n++] = static_cast<char>(v & 0x7f);
-    v >>= 7;
-  } while (v != 0);
-  for (int i = n - 1; i >= 0; --i) out += static_cast<char>(tmp[i] | (i ? 0x80 : 0));
-}
-
 // Serial types of columns 1.. and the contents: the bytes a carver needs, the four bytes a
 // freed cell loses being before them.
 std::string recordTail(const SqlRow& row) {
-  std::string types;
-  for (std::size_t c = 1; c < row.size(); ++c) appendVarint(types, serialTypeOf(row[c]));
-  return types + qv::samples::recordContent(row, "UTF-8");
+  return qv::samples::recordTail(row, "UTF-8");
 }
 
 int generate(const std::string& path, const std::string& truthPath, int rows) {
@@ -234,143 +200,6 @@ int generate(const std::string& path, const std::string& truthPath, int rows) {
 
 // ---- scoring ------------------------------------------------------------------------------
 
-struct JsonRow {
-  std::string kind;
-  int deleted = 0;
-  bool stale = false;
-  std::vector<SqlValue> values;
-};
-
-// A reader for the exact JSON Lines `quenvale sqlite --json` writes.
-class LineParser {
- public:
-  explicit LineParser(const std::string& s) : s_(s) {}
-  bool parse(JsonRow* row) {
-    if (!expect('{')) return false;
-    while (true) {
-      std::string key;
-      if (!string(&key) || !expect(':')) return false;
-      skip();
-      if (key == "kind") {
-        if (!string(&row->kind)) return false;
-      } else if (key == "deleted") {
-        row->deleted = static_cast<int>(number());
-      } else if (key == "stale") {
-        row->stale = s_.compare(i_, 4, "true") == 0;
-        i_ += row->stale ? 4 : 5;
-      } else if (key == "values") {
-        if (!values(&row->values)) return false;
-      } else if (s_[i_] == '"') {
-        std::string ignored;
-        string(&ignored);
-      } else {
-        number();
-      }
-      skip();
-      if (i_ < s_.size() && s_[i_] == ',') {
-        ++i_;
-        continue;
-      }
-      return expect('}');
-    }
-  }
-
- private:
-  void skip() {
-    while (i_ < s_.size() && s_[i_] == ' ') ++i_;
-  }
-  bool expect(char c) {
-    skip();
-    if (i_ >= s_.size() || s_[i_] != c) return false;
-    ++i_;
-    return true;
-  }
-  std::int64_t number() {
-    skip();
-    const char* start = s_.c_str() + i_;
-    char* end = nullptr;
-    const long long v = std::strtoll(start, &end, 10);
-    i_ += static_cast<std::size_t>(end - start);
-    if (i_ < s_.size() && (s_[i_] == '.' || s_[i_] == 'e')) {
-      std::strtod(start, &end);
-      i_ = static_cast<std::size_t>(end - s_.c_str());
-    }
-    return v;
-  }
-  bool string(std::string* out) {
-    skip();
-    if (i_ >= s_.size() || s_[i_] != '"') return false;
-    ++i_;
-    while (i_ < s_.size() && s_[i_] != '"') {
-      char c = s_[i_++];
-      if (c != '\\') {
-        *out += c;
-        continue;
-      }
-      c = s_[i_++];
-      switch (c) {
-        case 'n':
-          *out += '\n';
-          break;
-        case 'r':
-          *out += '\r';
-          break;
-        case 't':
-          *out += '\t';
-          break;
-        case 'b':
-          *out += '\b';
-          break;
-        case 'f':
-          *out += '\f';
-          break;
-        case 'u':
-          *out += static_cast<char>(std::strtol(s_.substr(i_, 4).c_str(), nullptr, 16));
-          i_ += 4;
-          break;
-        default:
-          *out += c;
-      }
-    }
-    ++i_;
-    return true;
-  }
-  bool values(std::vector<SqlValue>* out) {
-    if (!expect('[')) return false;
-    skip();
-    if (s_[i_] == ']') return ++i_, true;
-    while (true) {
-      skip();
-      if (s_.compare(i_, 4, "null") == 0) {
-        out->push_back(SqlValue::null());
-        i_ += 4;
-      } else if (s_[i_] == '"') {
-        std::string t;
-        string(&t);
-        out->push_back(SqlValue::text(t));
-      } else if (s_[i_] == '{') {
-        std::string key, hex;
-        ++i_;
-        string(&key);
-        expect(':');
-        string(&hex);
-        expect('}');
-        out->push_back(SqlValue::blob(hex));
-      } else {
-        out->push_back(SqlValue::of(number()));
-      }
-      skip();
-      if (s_[i_] == ',') {
-        ++i_;
-        continue;
-      }
-      return expect(']');
-    }
-  }
-  const std::string& s_;
-  std::size_t i_ = 0;
-};
-
 int score(const std::string& truthPath, const std::string& jsonPath) {
   std::ifstream truth(truthPath);
   std::vector<char> gone(1, 0), intact(1, 0);
@@ -393,6 +222,7 @@ int score(const std::string& truthPath, const std::string& jsonPath) {
       std::fprintf(stderr, "bench_carve: unreadable line: %.80s\n", line.c_str());
       return 1;
     }
+    if (row.header) continue;
     if (row.deleted == 0) {
       ++liveImages;
       continue;

@@ -8,7 +8,9 @@
 
 #include "db/record.h"
 #include "db/sqlite_format.h"
+#include "db/table_columns.h"
 #include "db/table_shapes.h"
+#include "db/varint.h"
 #include "platform/result.h"
 #include "samples/sqlite_fixture.h"
 #include "tests/fixtures/temp_folder.h"
@@ -20,28 +22,37 @@ using samples::SqlValue;
 
 constexpr int kPage = 1024;
 
-// A table of width 4 on one leaf page; `ids` rows inserted, `gone` deleted. Returns the page
-// image (with its pad) and its 0-based index.
-std::vector<std::uint8_t> leafPage(const std::vector<std::int64_t>& ids,
-                                   const std::vector<std::int64_t>& gone, std::uint32_t* index) {
+// One table on one leaf page: rows inserted in order (row ids from 1), `gone` deleted. Returns
+// the page image (with its pad) and its 0-based index.
+std::vector<std::uint8_t> leafPageOf(const std::string& sql, const std::string& table,
+                                     const std::vector<samples::SqlRow>& rows,
+                                     const std::vector<std::int64_t>& gone, std::uint32_t* index) {
   fixtures::TempFolder dir;
   const std::string path = dir.file("leaf.db");
   samples::SqliteFixture db;
   samples::SqliteOptions options;
   options.pageSize = kPage;
   EXPECT_EQ(db.create(path, options), 0);
-  EXPECT_EQ(db.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, n INT, flag INT)"), 0);
-  for (std::int64_t id : ids)
-    EXPECT_EQ(db.insert("t", {SqlValue::of(id), SqlValue::text("name of " + std::to_string(id)),
-                              SqlValue::of(id * 3), SqlValue::of(id % 2)}),
-              0);
-  EXPECT_EQ(db.deleteRows("t", gone), 0);
-  *index = db.rootPage("t") - 1;
+  EXPECT_EQ(db.exec(sql), 0);
+  for (const samples::SqlRow& row : rows) EXPECT_EQ(db.insert(table, row), 0);
+  EXPECT_EQ(db.deleteRows(table, gone), 0);
+  *index = db.rootPage(table) - 1;
   EXPECT_EQ(db.close(), 0);
   const std::string bytes = samples::readFileBytes(path);
   std::vector<std::uint8_t> page(kPage + kBufferPad, 0);
   std::copy(bytes.begin() + *index * kPage, bytes.begin() + (*index + 1) * kPage, page.begin());
   return page;
+}
+
+// A table of width 4 on one leaf page; `ids` rows inserted, `gone` deleted.
+std::vector<std::uint8_t> leafPage(const std::vector<std::int64_t>& ids,
+                                   const std::vector<std::int64_t>& gone, std::uint32_t* index) {
+  std::vector<samples::SqlRow> rows;
+  for (std::int64_t id : ids)
+    rows.push_back({SqlValue::of(id), SqlValue::text("name of " + std::to_string(id)),
+                    SqlValue::of(id * 3), SqlValue::of(id % 2)});
+  return leafPageOf("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, n INT, flag INT)", "t",
+                    rows, gone, index);
 }
 
 CarveContext contextFor(std::uint32_t index, int width) {
@@ -187,6 +198,76 @@ TEST(CarveTrunkPage, OldContentBehindTheLeafListIsCarved) {
   list.clear();
   carveTrunkPage(page.data(), contextFor(index, 4), &list);
   EXPECT_TRUE(list.empty());
+}
+
+// A table whose column 0 holds a value: rows 1..5 of (key, name, n) on one leaf, row 3
+// deleted. Its cell's four lost bytes took the payload length, the row id, the header size
+// and column 0's serial type; the type is rebuilt from the freeblock the record fills.
+struct LostKeyCase {
+  const char* type;
+  SqlValue key;
+  SqlValue expected;  // what the carved row reads in column 0
+};
+
+TEST(CarvePage, ColumnZeroOfATableWithoutRowIdAliasIsRebuilt) {
+  const LostKeyCase cases[] = {
+      {"TEXT", SqlValue::text("alpha-3"), SqlValue::text("alpha-3")},
+      {"INTEGER", SqlValue::of(5), SqlValue::of(5)},
+      {"INTEGER", SqlValue::of(300), SqlValue::of(300)},
+      {"INTEGER", SqlValue::of(70000), SqlValue::of(70000)},
+      {"INTEGER", SqlValue::of(3000000000LL), SqlValue::of(3000000000LL)},
+      {"REAL", SqlValue::ofReal(2.5), SqlValue::ofReal(2.5)},
+      {"BLOB", SqlValue::blob(std::string("\x01\x02\x00\x03", 4)),
+       SqlValue::blob(std::string("\x01\x02\x00\x03", 4))},
+      // A constant 0 takes no content: the row reads NULL there, its other columns whole.
+      {"INTEGER", SqlValue::of(0), SqlValue::null()},
+  };
+  for (const LostKeyCase& c : cases) {
+    SCOPED_TRACE(std::string(c.type) + " key");
+    const std::string sql =
+        std::string("CREATE TABLE k (key ") + c.type + " NOT NULL, name TEXT, n INTEGER)";
+    std::vector<samples::SqlRow> rows;
+    for (int id = 1; id <= 5; ++id) {
+      const SqlValue key = id == 3 ? c.key : SqlValue::text("other key " + std::to_string(id));
+      rows.push_back({key, SqlValue::text("name " + std::to_string(id)), SqlValue::of(id * 1000)});
+    }
+    std::uint32_t index = 0;
+    const std::vector<std::uint8_t> page = leafPageOf(sql, "k", rows, {3}, &index);
+
+    CarveContext ctx = contextFor(index, 3);
+    ctx.shape = tableShape(TableLayout(sql), "k");
+    std::vector<CarvedCandidate> list;
+    carvePage(page.data(), ctx, &list);
+    int found = 0;
+    for (const CarvedCandidate& cand : list) {
+      Record r;
+      if (walkCarved(page.data() + cand.offset, kPage - cand.offset, cand.firstColumn,
+                     cand.typeCount, &r, cand.lostType) != kOk)
+        continue;
+      std::vector<SqlValue> values(3);
+      for (const RecordColumn& col : r.columns) {
+        const std::uint8_t* v = page.data() + cand.offset + col.offset;
+        const std::string raw(reinterpret_cast<const char*>(v), col.width);
+        const auto at = static_cast<std::size_t>(col.column);
+        if (col.serialType == 7)
+          values[at] = SqlValue::ofReal(realValue(v));
+        else if (col.serialType >= 1 && col.serialType <= 9)
+          values[at] = SqlValue::of(integerValue(v, col.serialType));
+        else if (isTextType(col.serialType))
+          values[at] = SqlValue::text(raw);
+        else if (col.serialType >= 12)
+          values[at] = SqlValue::blob(raw);
+      }
+      if (!(values[1] == SqlValue::text("name 3"))) continue;
+      ++found;
+      EXPECT_TRUE(values[0] == c.expected)
+          << "kind " << values[0].kind << " integer " << values[0].integer << " real "
+          << values[0].real << " bytes " << values[0].bytes.size() << " lost " << cand.lostType
+          << " first " << int(cand.firstColumn);
+      EXPECT_TRUE(values[2] == SqlValue::of(3000));
+    }
+    EXPECT_EQ(found, 1);
+  }
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 
 #include <string>
 
+#include "db/dropped_tables.h"
 #include "db/sqlite_page_reader.h"
+#include "db/table_columns.h"
+#include "db/table_shapes.h"
 #include "platform/result.h"
 #include "tests/db/row_collector.h"
 #include "tests/fixtures/sqlite_damage.h"
@@ -121,9 +124,69 @@ TEST(DamagedFiles, EveryDamageEndsWithACode) {
     if (d == Damage::kNone) continue;
     const Outcome o = readDamaged(d);
     const bool coded = o.open != kOk || o.small != kOk || o.big != kOk || o.filler != kOk;
-    // A freeblock past the page end is free space the carver steps over: no code is owed.
-    if (d != Damage::kFreeblockPastPageEnd) {
+    // Damage inside free space (a freeblock past the page end or naming itself, noise where
+    // the schema's free space was), a reserved serial type the row's decoder refuses, and
+    // bytes past the last whole page owe no code.
+    if (d != Damage::kFreeblockPastPageEnd && d != Damage::kFreeblockLoop &&
+        d != Damage::kSchemaFreeSpaceNoise && d != Damage::kReservedSerialType &&
+        d != Damage::kFileSizeNotPages) {
       EXPECT_TRUE(coded) << fixtures::damageName(d);
+    }
+  }
+}
+
+// Every table with the shape its statement gives and the dropped one under its recovered
+// name, as `quenvale sqlite` reads them: damage anywhere ends each walk with what it could
+// read, and the tables the damage spares read whole.
+TEST(DamagedFiles, EveryTableAndTheDroppedOneReadWithTheirOwnShapes) {
+  for (Damage d : fixtures::allDamages()) {
+    SCOPED_TRACE(fixtures::damageName(d));
+    fixtures::TempFolder dir;
+    const std::string path = dir.file("damaged.db");
+    ASSERT_EQ(fixtures::makeDamagedDatabase(path, d), 0);
+    SqlitePageReader reader;
+    if (reader.Open(path) != kOk) continue;  // header damage: refused, tested above
+    const std::vector<SchemaEntry> schema = readSchemaOf(reader);
+    std::vector<SchemaEntry> tables = droppedTables(reader, schema);
+    const std::size_t dropped = tables.size();
+    tables.insert(tables.end(), schema.begin(), schema.end());
+    std::size_t fillerLive = 0, goneRows = 0;
+    for (const SchemaEntry& e : tables) {
+      if (e.type != "table") continue;
+      RowCollector rows;
+      TableScan scan;
+      scan.shape = tableShape(TableLayout(e.sql), e.name);
+      reader.ScanTable(e.name, scan, &rows);
+      if (e.name == "filler") fillerLive = liveRows(rows);
+      if (e.name == "gone") goneRows = rows.rows.size();
+    }
+    const bool fillerDamaged =
+        d == Damage::kChildCycle || d == Damage::kLeftChildPastEnd || d == Damage::kTruncated;
+    if (!fillerDamaged) {
+      EXPECT_EQ(fillerLive, 179u);
+    }
+    // Without its statement the dropped table's freelist pages are no table's: their cells
+    // come back as rows of no known table.
+    RowCollector unclaimed;
+    EXPECT_EQ(reader.ScanUnclaimedFreelistPages(&unclaimed), kOk);
+    std::size_t goneCells = 0;
+    for (const auto& r : unclaimed.rows) {
+      goneCells += r.values.size() == 2 && r.values[0].bytes.rfind("gone row ", 0) == 0;
+      EXPECT_FALSE(r.values.size() == 2 && r.values[1].bytes.rfind("filler row", 0) == 0);
+    }
+    if (d == Damage::kSchemaFreeSpaceNoise) {
+      EXPECT_EQ(goneCells, 40u);
+    } else if (dropped == 1) {
+      EXPECT_EQ(goneCells, 0u);  // taken by the recovered table
+    }
+    // The dropped table's statement survives unless its bytes were overwritten (rewriting the
+    // schema to move a root rewrites page 1).
+    if (d == Damage::kSchemaFreeSpaceNoise) {
+      EXPECT_EQ(dropped, 0u);
+    } else if (d != Damage::kTruncated && d != Damage::kFreelistTrunkSelf &&
+               d != Damage::kRootPastEnd && d != Damage::kTrunkCountHuge) {
+      EXPECT_EQ(dropped, 1u);
+      EXPECT_GE(goneRows, 40u);
     }
   }
 }

@@ -244,7 +244,9 @@ TEST(ProtoFields, FieldsAndTheDamageThatEndsThem) {
     EXPECT_TRUE(bad.damaged()) << d.what;
   }
   std::string_view out;
-  EXPECT_TRUE(protoPath(field(2, field(3, field(2, "t"))), {2, 3, 2}, &out));
+  // The path's result points into the bytes it was given: they must outlive it.
+  const std::string nested = field(2, field(3, field(2, "t")));
+  EXPECT_TRUE(protoPath(nested, {2, 3, 2}, &out));
   EXPECT_EQ(out, "t");
   EXPECT_FALSE(protoPath(field(2, "\x18\x01"), {2, 3}, &out));  // field 3 is a varint there
   EXPECT_FALSE(

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "db/table_columns.h"
+#include "db/table_shapes.h"
 #include "platform/file.h"
 #include "platform/result.h"
 #include "samples/sqlite_fixture.h"
@@ -279,6 +281,17 @@ TEST(PageReaderFreelist, OnlyPagesOfTheTablesWidthAreTaken) {
   std::size_t freelistRows = 0;
   for (const auto& r : wide.rows) freelistRows += r.kind == RowKind::kFreelist;
   EXPECT_GT(freelistRows, 0u);
+  // Another table of the same width whose columns cannot hold those rows' values (an integer
+  // row-id alias stored as NULL, a TEXT column that never holds a number) takes none either.
+  const TableScan same = [] {
+    TableScan s;
+    s.shape = tableShape(TableLayout("CREATE TABLE other (k TEXT NOT NULL, a TEXT, b INT, c TEXT)"),
+                         "other");
+    return s;
+  }();
+  RowCollector other4;
+  ASSERT_EQ(reader.ScanTable("other", same, &other4), kOk);
+  for (const auto& r : other4.rows) EXPECT_NE(r.kind, RowKind::kFreelist);
 
   // A database without a freelist gives no freelist rows.
   samples::SqliteFixture plain;
@@ -289,9 +302,9 @@ TEST(PageReaderFreelist, OnlyPagesOfTheTablesWidthAreTaken) {
                                   SqlValue::of(1)}),
             0);
   ASSERT_EQ(plain.close(), 0);
-  SqlitePageReader other;
-  ASSERT_EQ(other.Open(plainPath), kOk);
-  EXPECT_TRUE(other.freelistLeafPages().empty());
+  SqlitePageReader plainReader;
+  ASSERT_EQ(plainReader.Open(plainPath), kOk);
+  EXPECT_TRUE(plainReader.freelistLeafPages().empty());
 }
 
 // A table of one leaf whose rows are all deleted but two: the sink learns the width from the

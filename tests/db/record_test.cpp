@@ -58,6 +58,30 @@ TEST(RecordWalk, CarvedLayoutNumbersFromTheFirstColumnGiven) {
   EXPECT_EQ(carvedFirstColumn(alias.data(), 4), 0);
 }
 
+TEST(RecordWalk, ARebuiltColumnZeroLiesBeforeTheOthers) {
+  // Serial types of columns 1 and 2 (a 1-byte integer, a 2-byte text); column 0's type was
+  // lost and rebuilt as a 3-byte text whose content comes first.
+  auto rec = bytesOf({1, 17, 'a', 'b', 'c', 0x05, 'o', 'k'});
+  const std::size_t n = 8;  // the bytes held (the buffer carries zeros behind them)
+  Record r;
+  ASSERT_EQ(walkCarved(rec.data(), n, 1, 2, &r, 13 + 2 * 3), kOk);
+  ASSERT_EQ(r.columns.size(), 3u);
+  EXPECT_EQ(r.columns[0].column, 0);
+  EXPECT_EQ(r.columns[0].offset, 2u);
+  EXPECT_EQ(r.columns[0].width, 3u);
+  EXPECT_EQ(r.columns[1].column, 1);
+  EXPECT_EQ(integerValue(rec.data() + r.columns[1].offset, 1), 5);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(rec.data() + r.columns[2].offset), 2), "ok");
+  EXPECT_EQ(r.end, n);
+  // A rebuilt type whose content, or the others' behind it, runs past the bytes held fails.
+  EXPECT_EQ(walkCarved(rec.data(), n, 1, 2, &r, 13 + 2 * 5), kInvalid);
+  EXPECT_EQ(walkCarved(rec.data(), n, 1, 2, &r, 13 + 2 * 500), kInvalid);
+  // Without a rebuilt type (or for column 0 read whole) the walk is the plain carved one.
+  ASSERT_EQ(walkCarved(rec.data(), n, 1, 2, &r, 0), kOk);
+  EXPECT_EQ(r.columns.front().column, 1);
+  EXPECT_EQ(r.columns.front().offset, 2u);
+}
+
 TEST(RecordValues, IntegersAreSignedInEveryWidth) {
   const struct {
     std::uint64_t type;

@@ -18,7 +18,9 @@ int RowCollector::onRow(SqlitePageReader& reader, const RowImage& row) {
   out.pageIndex = row.pageIndex;
   out.offset = row.offset;
   out.rowId = row.rowId;
-  if (row.carvedLayout) out.values.resize(static_cast<std::size_t>(row.firstColumn));
+  // Columns before the first one laid out (a carved row's overwritten column 0) read NULL.
+  const int first = rec.columns.empty() ? row.firstColumn : rec.columns.front().column;
+  if (row.carvedLayout) out.values.resize(static_cast<std::size_t>(first));
   for (const RecordColumn& c : rec.columns) {
     const std::uint8_t* p = row.data + c.offset;
     const std::uint64_t t = c.serialType;

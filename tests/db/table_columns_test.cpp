@@ -243,5 +243,77 @@ TEST(TableShapes, MessageRecordsNeedTheirGuid) {
   EXPECT_FALSE(messageGuidLeads(wide.view(0, 200, false)));  // the UTF-8 type is 85
 }
 
+TEST(TableShapes, EachColumnSaysWhatItCanHold) {
+  const TableLayout t(
+      "CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT NOT NULL, n INT, r REAL, d DECIMAL, "
+      "b BLOB, anything, c VARCHAR(20) NOT NULL DEFAULT 'x')");
+  const struct {
+    int position;
+    std::uint8_t holds;
+    std::uint8_t usual;
+  } cases[] = {
+      {0, kHoldsNull, kHoldsNull},  // the row-id alias is stored as NULL and nothing else
+      {1, kHoldsText | kHoldsBlob, kHoldsText},
+      {2, kHoldsAnything, kHoldsNull | kHoldsInteger},
+      {3, kHoldsAnything, kHoldsNull | kHoldsInteger | kHoldsReal},
+      {4, kHoldsAnything, kHoldsNull | kHoldsInteger | kHoldsReal},
+      {5, kHoldsAnything, kHoldsNull | kHoldsBlob},
+      {6, kHoldsAnything, kHoldsAnything},
+      {7, kHoldsText | kHoldsBlob, kHoldsText},
+  };
+  const TableShape shape = tableShape(t, "t");
+  ASSERT_NE(shape.columnClasses, nullptr);
+  ASSERT_EQ(shape.columnClasses->size(), 8u);
+  for (const auto& c : cases) {
+    const ColumnClasses& got = (*shape.columnClasses)[static_cast<std::size_t>(c.position)];
+    EXPECT_EQ(got.holds, c.holds) << c.position;
+    EXPECT_EQ(got.usual, c.usual) << c.position;
+  }
+  EXPECT_FALSE(shape.firstIsValue);
+  EXPECT_TRUE(t.column(1)->notNull);
+  EXPECT_FALSE(t.column(2)->notNull);
+  EXPECT_TRUE(t.column(7)->notNull);
+}
+
+TEST(TableShapes, ColumnZeroHoldsAValueWithoutARowIdAliasThere) {
+  const struct {
+    const char* sql;
+    bool firstIsValue;
+  } cases[] = {
+      {"CREATE TABLE a (id INTEGER PRIMARY KEY, x)", false},
+      {"CREATE TABLE a (name TEXT PRIMARY KEY, x)", true},
+      {"CREATE TABLE a (x INT, id INTEGER PRIMARY KEY)", true},
+      {"CREATE TABLE a (id INTEGER, x, PRIMARY KEY (id))", false},
+      {"CREATE TABLE a (id INTEGER PRIMARY KEY, x) WITHOUT ROWID", true},
+      {"CREATE TABLE a (code INTEGER NOT NULL, kind TEXT)", true},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(tableShape(TableLayout(c.sql), "a").firstIsValue, c.firstIsValue) << c.sql;
+  // Without a statement nothing is known of column 0: the first-byte rule stands.
+  EXPECT_FALSE(tableShape(TableLayout(), "a").firstIsValue);
+  EXPECT_EQ(tableShape(TableLayout(), "a").columnClasses, nullptr);
+}
+
+TEST(TableShapes, OnlySmsDbsMessageTableNeedsTheGuid) {
+  std::string wide = "CREATE TABLE message (ROWID INTEGER PRIMARY KEY, guid TEXT";
+  for (int i = 2; i < 38; ++i) wide += ", c" + std::to_string(i);
+  wide += ")";
+  EXPECT_EQ(tableShape(TableLayout(wide), "message").accept, &messageGuidLeads);
+  // Another application's small table of that name, with or without a guid column.
+  EXPECT_EQ(tableShape(TableLayout("CREATE TABLE message (ROWID INTEGER PRIMARY KEY, guid TEXT, "
+                                   "text TEXT, date INTEGER)"),
+                       "message")
+                .accept,
+            nullptr);
+  EXPECT_EQ(
+      tableShape(TableLayout("CREATE TABLE message (id INTEGER PRIMARY KEY, body TEXT)"), "message")
+          .accept,
+      nullptr);
+  EXPECT_EQ(
+      tableShape(TableLayout("CREATE TABLE message (id INTEGER PRIMARY KEY, body TEXT)"), "message")
+          .width,
+      2);
+}
+
 }  // namespace
 }  // namespace qv::db
