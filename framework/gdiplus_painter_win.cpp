@@ -55,22 +55,27 @@ FontCache& FontCache::current() {
   return cache;
 }
 
-FontCache::Entry& FontCache::find(const FontSpec& spec, int dpi, bool bold, bool underline,
+FontCache::Entry& FontCache::find(const FontSpec& fontSpec, int dpi, bool bold, bool underline,
                                   bool cjk) {
-  Key key{spec.face, spec.size, dpi, bold || spec.bold, underline || spec.underline, cjk};
+  Key key{fontSpec.face,
+          fontSpec.size,
+          dpi,
+          bold || fontSpec.bold,
+          underline || fontSpec.underline,
+          cjk};
   auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second;
   Entry e;
   int style = Gdiplus::FontStyleRegular;
-  if (bold || spec.bold) style |= Gdiplus::FontStyleBold;
-  if (spec.italic) style |= Gdiplus::FontStyleItalic;
-  if (underline || spec.underline) style |= Gdiplus::FontStyleUnderline;
-  auto px = static_cast<Gdiplus::REAL>(scaleToDpi(spec.size, dpi));
+  if (bold || fontSpec.bold) style |= Gdiplus::FontStyleBold;
+  if (fontSpec.italic) style |= Gdiplus::FontStyleItalic;
+  if (underline || fontSpec.underline) style |= Gdiplus::FontStyleUnderline;
+  auto px = static_cast<Gdiplus::REAL>(scaleToDpi(fontSpec.size, dpi));
   std::vector<std::wstring> faces;
   if (cjk) {
     faces.assign(std::begin(kCjkFaces), std::end(kCjkFaces));
   } else {
-    if (!spec.face.empty()) faces.push_back(spec.face);
+    if (!fontSpec.face.empty()) faces.push_back(fontSpec.face);
     faces.insert(faces.end(), std::begin(kLatinFaces), std::end(kLatinFaces));
   }
   for (const std::wstring& face : faces) {
@@ -98,12 +103,13 @@ FontCache::Entry& FontCache::find(const FontSpec& spec, int dpi, bool bold, bool
   return fonts_.emplace(key, std::move(e)).first->second;
 }
 
-Gdiplus::Font* FontCache::get(const FontSpec& spec, int dpi, bool bold, bool underline, bool cjk) {
-  return find(spec, dpi, bold, underline, cjk).font.get();
+Gdiplus::Font* FontCache::get(const FontSpec& fontSpec, int dpi, bool bold, bool underline,
+                              bool cjk) {
+  return find(fontSpec, dpi, bold, underline, cjk).font.get();
 }
 
-std::wstring FontCache::faceOf(const FontSpec& spec, int dpi, bool bold, bool cjk) {
-  return find(spec, dpi, bold, false, cjk).face;
+std::wstring FontCache::faceOf(const FontSpec& fontSpec, int dpi, bool bold, bool cjk) {
+  return find(fontSpec, dpi, bold, false, cjk).face;
 }
 
 bool FontCache::cachedSize(Gdiplus::Font* font, std::wstring_view text, int width,

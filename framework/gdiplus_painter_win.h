@@ -25,10 +25,10 @@ namespace qv::framework {
 
 class FontCache {
  public:
-  // The GDI+ font for a spec at a DPI; never null (the last fallback is GDI+'s generic sans).
-  Gdiplus::Font* get(const FontSpec& spec, int dpi, bool bold, bool underline, bool cjk);
-  // The face that was found for a spec (tests check that the fallback worked).
-  std::wstring faceOf(const FontSpec& spec, int dpi, bool bold, bool cjk);
+  // The GDI+ font for a FontSpec at a DPI; never null (the last fallback is GDI+'s generic sans).
+  Gdiplus::Font* get(const FontSpec& fontSpec, int dpi, bool bold, bool underline, bool cjk);
+  // The face that was found for a FontSpec (tests check that the fallback worked).
+  std::wstring faceOf(const FontSpec& fontSpec, int dpi, bool bold, bool cjk);
   void clear() {
     fonts_.clear();
     measured_.clear();
@@ -45,7 +45,7 @@ class FontCache {
     std::unique_ptr<Gdiplus::Font> font;
     std::wstring face;
   };
-  Entry& find(const FontSpec& spec, int dpi, bool bold, bool underline, bool cjk);
+  Entry& find(const FontSpec& fontSpec, int dpi, bool bold, bool underline, bool cjk);
   std::map<Key, Entry> fonts_;
   std::map<std::tuple<const void*, int, std::wstring>, Size> measured_;
 };

@@ -87,16 +87,18 @@ std::wstring fallbackText(const WebBrowser& web) {
 
 }  // namespace
 
-HFONT createGdiFont(const FontSpec& spec, int dpi, bool cjk) {
+HFONT createGdiFont(const FontSpec& fontSpec, int dpi, bool cjk) {
   LOGFONTW lf{};
-  lf.lfHeight = -scaleToDpi(spec.size, dpi);
-  lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  lf.lfItalic = spec.italic;
-  lf.lfUnderline = spec.underline;
+  lf.lfHeight = -scaleToDpi(fontSpec.size, dpi);
+  lf.lfWeight = fontSpec.bold ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = fontSpec.italic;
+  lf.lfUnderline = fontSpec.underline;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfQuality = CLEARTYPE_QUALITY;
   // GDI substitutes a missing face by itself (unlike GDI+).
-  const wchar_t* face = cjk ? kCjkGdiFace : spec.face.empty() ? L"Segoe UI" : spec.face.c_str();
+  const wchar_t* face = cjk                     ? kCjkGdiFace
+                        : fontSpec.face.empty() ? L"Segoe UI"
+                                                : fontSpec.face.c_str();
   lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
   return CreateFontIndirectW(&lf);
 }

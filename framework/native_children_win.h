@@ -20,7 +20,7 @@ constexpr UINT kForwardedKey = WM_APP + 0x3A4;
 // Windows; test prefixes map it to an installed CJK face).
 constexpr wchar_t kCjkGdiFace[] = L"Microsoft YaHei";
 
-HFONT createGdiFont(const FontSpec& spec, int dpi, bool cjk);
+HFONT createGdiFont(const FontSpec& fontSpec, int dpi, bool cjk);
 HWND createEditChild(HWND parent, const Edit& edit, HFONT font);
 HWND createRichEditChild(HWND parent, const RichEdit& rich, HFONT font);
 // The browser (web_host_win.h) where the system has an HTML engine; otherwise a read-only rich

@@ -71,7 +71,7 @@ class Window {
   WindowInfo& info() { return info_; }
   const WindowInfo& info() const { return info_; }
   std::vector<FontSpec>& fonts() { return fonts_; }
-  // The font spec of an id (-1 or unknown: the default font).
+  // The font of an id (-1 or unknown: the default font).
   const FontSpec& font(int id) const;
   void setHost(WindowHost* host) { host_ = host; }
   WindowHost* host() const { return host_; }
