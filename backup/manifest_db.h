@@ -1,8 +1,10 @@
-// Manifest.db: the manifest of newer backups, an SQLite database read through the SQLite library.
+// Manifest.db: the manifest of newer backups, an SQLite database. Its Files table is read
+// straight from the pages where that gives what the SQLite library's query gives, else through
+// the library.
 //
 // Table Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, flags INTEGER,
-// file BLOB); only the first three columns are read, with one statement and no ordering, so the
-// index follows the table's row order. Each row gives one entry:
+// file BLOB); only the first three columns are read, and the index follows the table's row
+// order (its row ids). Each row gives one entry:
 //   fileId = fileID
 //   key    = domain, then "-" + relativePath when relativePath is not NULL
 // A NULL domain counts as empty. A row whose fileID is not 40 lower-case hexadecimal digits is
@@ -24,8 +26,8 @@ namespace qv::backup {
 // with an empty index, for a manifest past the index's limits (manifest_entry.h); 8, with an
 // empty index, when memory runs out.
 //
-// The database is read through SQLite's small page cache, not a memory map: a mapped manifest
-// of a large device counts whole against the program's memory while it is read.
+// The database is never mapped into memory: a mapped manifest of a large device counts whole
+// against the program's memory while it is read.
 int readManifestDb(const std::string& path, ManifestIndex* index, std::string* failure = nullptr);
 
 }  // namespace qv::backup

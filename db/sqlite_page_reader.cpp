@@ -305,7 +305,9 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
     PageHeader h;
     if (!readPageHeader(image, geometry_, index, &h)) return note(kInvalid);
     if (h.type == kLeafTable) return note(visitLeaf(image, index, h));
-    if (h.type != kInteriorTable) return;
+    // An index's root is walked past; a child that is no page of a table tree is damage, and
+    // the rows below it are lost to the walk.
+    if (h.type != kInteriorTable) return note(depth > 0 ? kInvalid : kOk);
     if (depth >= kMaxTreeDepth) return note(kInvalid);
     interiors_.push_back(index);
     std::vector<std::uint16_t> cells;
@@ -618,10 +620,16 @@ int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
     carvePage(page.data(), carveContext(pageIndex, *carveAs), &list);
     if (!list.empty()) (*carveInto)[pageIndex] = std::move(list);
   }
+  return deliverCellsOf(page.data(), pageIndex, offsets, kind, sink);
+}
+
+int SqlitePageReader::deliverCellsOf(const std::uint8_t* page, std::uint32_t pageIndex,
+                                     const std::vector<std::uint16_t>& offsets, RowKind kind,
+                                     RowSink* sink) {
   int result = kOk;
   for (std::uint16_t off : offsets) {
     LeafCell cell;
-    if (parseLeafCell(page.data(), geometry_, off, &cell) != kOk) {
+    if (parseLeafCell(page, geometry_, off, &cell) != kOk) {
       if (kind == RowKind::kLive && result == kOk) result = kInvalid;
       continue;
     }
@@ -633,10 +641,10 @@ int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
     row.offset = off;
     row.rowId = cell.rowId;
     if (cell.firstOverflow == 0) {
-      row.data = page.data() + cell.payloadOffset;
+      row.data = page + cell.payloadOffset;
       row.size = cell.localSize;
     } else {
-      rc = assemblePayload(page.data(), cell, &payload_);
+      const int rc = assemblePayload(page, cell, &payload_);
       // A broken chain leaves the local part; the decoder's bounds drop what is missing.
       row.complete = rc == kOk;
       if (rc != kOk && kind == RowKind::kLive && result == kOk) result = rc;
@@ -824,6 +832,32 @@ int SqlitePageReader::scanSuperseded(const std::string& table, const TableShape&
     }
   }
   return kOk;
+}
+
+int SqlitePageReader::ScanLiveRows(const std::string& table, RowSink* sink) {
+  if (!source_) return kInvalid;
+  RootPageMap roots;
+  int result = FindRootPages(table, &roots);
+  auto note = [&result](int code) {
+    if (result == kOk && code != kOk) result = code;
+  };
+  PageBuffer page(geometry_.pageSize);
+  std::vector<std::uint16_t> offsets;
+  for (const auto& root : roots) {
+    const int rc = ReadPage(root.first, page.data());
+    if (rc != kOk) {
+      note(rc);
+      continue;
+    }
+    // Each leaf's cells are handed over from the image the walk holds: one read a page.
+    note(walkTable(page.data(), root.first,
+                   [&](const std::uint8_t* image, std::uint32_t index, const PageHeader& h) {
+                     const int pointers = cellPointers(image, geometry_, h, &offsets);
+                     const int cells = deliverCellsOf(image, index, offsets, RowKind::kLive, sink);
+                     return pointers != kOk ? pointers : cells;
+                   }));
+  }
+  return result;
 }
 
 int SqlitePageReader::ScanTable(const std::string& table, const TableScan& scan, RowSink* sink) {

@@ -158,6 +158,13 @@ class SqlitePageReader {
   // The number of columns of the cell at `offset` of a leaf page (the freelist test).
   int CellColumnCount(const std::uint8_t* page, std::uint16_t offset, int* columns);
 
+  // The live rows of a table alone: each leaf's cells are handed over as the walk reads the
+  // leaf (one read of every page), nothing is carved, and neither the freelist nor the older
+  // snapshots of a log are read. For a reader that wants the table as SQLite shows it, fast.
+  // Leaves come in ascending page index below each interior page, which is the order of the
+  // keys only in a table that was filled in that order. 0 or the first failure.
+  int ScanLiveRows(const std::string& table, RowSink* sink);
+
   // One table scan: live cells, carved candidates of the table's leaves, then (with
   // scan.withFreelist) freelist leaf pages of the table's width, then the cells and carved
   // candidates of the older versions of the table's leaf pages that a log replaced. Returns 0
@@ -220,6 +227,9 @@ class SqlitePageReader {
   int deliverCells(std::uint32_t pageIndex, const std::vector<std::uint16_t>& offsets, RowKind kind,
                    RowSink* sink, const TableShape* carveAs, CarvedCandidateMap* carveInto,
                    CarveWorker* worker);
+  // The cells at `offsets` of a leaf page image in hand.
+  int deliverCellsOf(const std::uint8_t* page, std::uint32_t pageIndex,
+                     const std::vector<std::uint16_t>& offsets, RowKind kind, RowSink* sink);
   int deliverCandidates(std::uint32_t pageIndex, const std::vector<CarvedCandidate>& list,
                         RowSink* sink);
 

@@ -2,9 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "backup/file_id.h"
 #include "backup/manifest_choice.h"
 #include "backup/manifest_db.h"
 #include "backup/manifest_mbdb.h"
@@ -13,6 +16,7 @@
 #include "platform/result.h"
 #include "platform/text.h"
 #include "samples/backup_builder.h"
+#include "samples/sqlite_fixture.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::backup {
@@ -164,6 +168,118 @@ TEST_F(ManifestDbTest, BothManifestKindsGiveTheSameIndex) {
     EXPECT_EQ(fromDb[i].key, fromMbdb[i].key);
     EXPECT_EQ(fromDb[i].fileId, fromMbdb[i].fileId);
     EXPECT_EQ(fromDb[i].key, std::string(files[i].domain) + "-" + files[i].path);
+  }
+}
+
+// The rows as SQLite's own query gives them: a manifest's table is read straight from its pages
+// when it can be, and every shape of table must read the same either way.
+std::vector<std::pair<std::string, std::string>> queryRows(const std::string& path,
+                                                           const std::string& table) {
+  std::vector<std::pair<std::string, std::string>> rows;
+  sqlite3* db = nullptr;
+  sqlite3_stmt* stmt = nullptr;
+  const std::string sql = "select fileID, domain, relativePath from " + table;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+      sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
+    auto text = [stmt](int col) {
+      const unsigned char* t = sqlite3_column_text(stmt, col);
+      return t == nullptr ? std::string()
+                          : std::string(reinterpret_cast<const char*>(t),
+                                        static_cast<std::size_t>(sqlite3_column_bytes(stmt, col)));
+    };
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      if (!isFileId(text(0))) continue;
+      std::string key = text(1);
+      if (sqlite3_column_type(stmt, 2) != SQLITE_NULL) key += "-" + text(2);
+      rows.emplace_back(key, text(0));
+    }
+  }
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return rows;
+}
+
+TEST_F(ManifestDbTest, EveryShapeOfTableReadsAsTheQueryReadsIt) {
+  constexpr char kFiles[] =
+      "CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, "
+      "flags INTEGER, file BLOB)";
+  // Row i of a case: its row id, id and values as SQL (the id of row i is fileIdFor(i)).
+  auto row = [](int rowId, int i, const std::string& domain, const std::string& path) {
+    return "INSERT INTO Files (rowid, fileID, domain, relativePath, flags, file) VALUES (" +
+           std::to_string(rowId) + ", '" + samples::fileIdFor("HomeDomain", std::to_string(i)) +
+           "', " + domain + ", " + path + ", 1, zeroblob(300))";
+  };
+  struct Case {
+    const char* name;
+    samples::SqliteOptions options;
+    std::string schema;
+    std::function<std::string(int)> insert;  // the statement of row i
+    int rows;
+  } cases[] = {
+      {"rows in the table's order",
+       {},
+       kFiles,
+       [&](int i) { return row(i + 1, i, "'HomeDomain'", "'Library/f" + std::to_string(i) + "'"); },
+       3000},
+      // Pages split to the left: the walk meets the leaves in another order than the row ids.
+      {"row ids falling",
+       {},
+       kFiles,
+       [&](int i) { return row(100000 - i, i, "'HomeDomain'", "'f" + std::to_string(i) + "'"); },
+       3000},
+      // Columns of no type keep numbers as numbers (TEXT columns would turn them into text).
+      {"numbers and blobs where texts belong",
+       {},
+       "CREATE TABLE Files (fileID PRIMARY KEY, domain, relativePath, flags, file)",
+       [&](int i) {
+         return i % 3 == 0   ? row(i + 1, i, "42", "1.5")
+                : i % 3 == 1 ? row(i + 1, i, "x'486f6d65'", "NULL")
+                             : row(i + 1, i, "NULL", "-7");
+       },
+       30},
+      {"a lower-case table with its columns in another order",
+       {},
+       "CREATE TABLE files (flags INTEGER, file BLOB, relativePath TEXT, domain TEXT, "
+       "fileID TEXT PRIMARY KEY)",
+       [&](int i) { return row(i + 1, i, "'AppDomain'", "'Zoë 山田/" + std::to_string(i) + "'"); },
+       500},
+      {"texts in UTF-16",
+       {.encoding = "UTF-16le"},
+       kFiles,
+       [&](int i) { return row(i + 1, i, "'Zoë'", "'山田" + std::to_string(i) + "'"); },
+       500},
+      {"rows only in the log",
+       {.wal = true},
+       kFiles,
+       [&](int i) { return row(i + 1, i, "'HomeDomain'", "'log/" + std::to_string(i) + "'"); },
+       800},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string made = folder("made" + std::to_string(n));
+    const std::string copied = folder("Manifest" + std::to_string(n++) + ".db");
+    samples::SqliteFixture db;
+    ASSERT_EQ(db.create(made, c.options), 0);
+    ASSERT_EQ(db.exec(c.schema), 0);
+    ASSERT_EQ(db.begin(), 0);
+    for (int i = 0; i < c.rows; ++i) ASSERT_EQ(db.exec(c.insert(i)), 0);
+    ASSERT_EQ(db.commit(), 0);
+    // A log is copied while the connection is open: closing checkpoints it into the file.
+    const std::string path = c.options.wal ? copied : made;
+    if (c.options.wal) ASSERT_EQ(db.copyWithWal(path), 0);
+    ASSERT_EQ(db.close(), 0);
+
+    ManifestIndex index;
+    ASSERT_EQ(readManifestDb(path, &index), kOk);
+    const auto expected =
+        queryRows(path, c.schema.find("files") == std::string::npos ? "Files" : "files");
+    ASSERT_EQ(index.size(), expected.size());
+    EXPECT_GT(index.size(), 0u);
+    for (std::size_t i = 0; i < index.size(); ++i) {
+      EXPECT_EQ(index[i].key, expected[i].first) << i;
+      EXPECT_EQ(index[i].fileId, expected[i].second) << i;
+    }
   }
 }
 
