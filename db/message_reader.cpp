@@ -96,7 +96,9 @@ int ReadMessages(const DatabaseFile& sms, const DatabaseFile& addressBook,
   const ProgressReporter reporter(progress);
   SqlitePageReader reader;
   int result = reader.Open(sms);
-  std::vector<ScannedRow<MessageRecord>> messages;
+  // The messages, by conversation as they are read: each conversation is sorted and moved to
+  // the caller on its own, so no list of every message is held beside the conversations.
+  std::unordered_map<std::int32_t, std::vector<ScannedRow<MessageRecord>>> byHandle;
   std::vector<ScannedRow<HandleRow>> handles;
   std::vector<ScannedRow<AttachmentRow>> attachments;
   std::vector<ScannedRow<JoinRow>> joins;
@@ -121,12 +123,18 @@ int ReadMessages(const DatabaseFile& sms, const DatabaseFile& addressBook,
       messageScan.learnt = &learnt;
       decoder.learnWidth(&learnt);
     }
-    scanRows(
-        reader, "message", messageScan,
-        [&decoder](SqlitePageReader& r, const RowImage& image, MessageRecord* out) {
-          return decoder.decode(r, image, out);
-        },
-        messageKey, &messages);
+    auto messageSink = makeSink([&decoder, &byHandle](SqlitePageReader& r, const RowImage& image) {
+      ScannedRow<MessageRecord> row;
+      const int rc = decoder.decode(r, image, &row.record);
+      if (rc != kOk) return rc;
+      row.record.deleted = image.deleted;
+      row.rowId = static_cast<std::uint32_t>(image.rowId);
+      byHandle[row.record.handleId].push_back(std::move(row));
+      return kOk;
+    });
+    reader.ScanTable("message", messageScan, &messageSink);
+    // A leftover copy has its row's handle, so the copies are found within each conversation.
+    for (auto& conversation : byHandle) dropLeftoverCopies(&conversation.second, messageKey);
     if (int answer = reporter.report(5)) return answer;
     *maxMessageRowId = decoder.maxRowId();
     scanRows(
@@ -177,36 +185,35 @@ int ReadMessages(const DatabaseFile& sms, const DatabaseFile& addressBook,
     for (const ContactRecord& c : contacts) phones.push_back(&c.phone);
     PhoneLookup lookup(phones);
 
-    for (auto& scanned : messages) {
-      MessageRecord& m = scanned.record;
-      m.address.clear();
-      m.contactName.clear();
-      m.attachment.clear();
-      auto h = addressOfHandle.find(static_cast<std::uint32_t>(m.handleId));
-      if (h != addressOfHandle.end()) m.address = *h->second;
-      if (!m.address.empty()) {
-        const long at = lookup.firstContaining(m.address);
-        if (at >= 0) m.contactName = contacts[static_cast<std::size_t>(at)].name;
-      }
-      if (m.rowId != 0) {
-        auto f = fileOfMessage.find(m.rowId);
-        if (f != fileOfMessage.end()) m.attachment = *f->second;
+    for (auto& conversation : byHandle) {
+      for (auto& scanned : conversation.second) {
+        MessageRecord& m = scanned.record;
+        m.address.clear();
+        m.contactName.clear();
+        m.attachment.clear();
+        auto h = addressOfHandle.find(static_cast<std::uint32_t>(m.handleId));
+        if (h != addressOfHandle.end()) m.address = *h->second;
+        if (!m.address.empty()) {
+          const long at = lookup.firstContaining(m.address);
+          if (at >= 0) m.contactName = contacts[static_cast<std::size_t>(at)].name;
+        }
+        if (m.rowId != 0) {
+          auto f = fileOfMessage.find(m.rowId);
+          if (f != fileOfMessage.end()) m.attachment = *f->second;
+        }
       }
     }
-    // Each message moves once, in date order, into a conversation that has room for all of
-    // its messages: no second list of a hundred thousand messages is ever held.
-    const std::vector<std::uint32_t> order = sortedOrder(
-        messages,
-        [](const ScannedRow<MessageRecord>& m) -> const std::wstring& { return m.record.date; });
-    std::unordered_map<std::int32_t, std::size_t> perHandle;
-    for (const auto& scanned : messages) ++perHandle[scanned.record.handleId];
-    for (const auto& count : perHandle) {
-      std::vector<MessageRecord>& list = (*conversations)[count.first];
-      list.reserve(list.size() + count.second);
-    }
-    for (std::uint32_t i : order) {
-      MessageRecord& m = messages[i].record;
-      (*conversations)[m.handleId].push_back(std::move(m));
+    // Each message moves once, in date order, into its conversation, and each conversation's
+    // list is given back as soon as it has moved: the memory of one list serves the next.
+    for (auto& conversation : byHandle) {
+      std::vector<ScannedRow<MessageRecord>>& rows = conversation.second;
+      const std::vector<std::uint32_t> order = sortedOrder(
+          rows,
+          [](const ScannedRow<MessageRecord>& m) -> const std::wstring& { return m.record.date; });
+      std::vector<MessageRecord>& list = (*conversations)[conversation.first];
+      list.reserve(list.size() + rows.size());
+      for (std::uint32_t i : order) list.push_back(std::move(rows[i].record));
+      std::vector<ScannedRow<MessageRecord>>().swap(rows);
     }
   }
   if (progress.callback != nullptr) progress.callback(progress.user, progress.base + progress.step);
