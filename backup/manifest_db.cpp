@@ -118,14 +118,17 @@ class PageRows : public db::RowSink {
 };
 
 // Entries a manifest of this many bytes likely holds: a device's rows take about 400 bytes
-// with their file records, and room asked for but never written costs no memory.
-void reserveForFile(std::uint64_t fileBytes, ManifestIndex* index) {
+// with their file records, and room asked for but never written costs no memory. A manifest
+// of large records overshoots: when the room cannot be had (a 32-bit program's address space),
+// the index grows as it fills instead.
+void reserveForFile(std::uint64_t fileBytes, ManifestIndex* index) try {
   constexpr std::uint64_t kBytesPerRow = 400;
   constexpr std::size_t kKeyBytesPerRow = 80;
   const std::uint64_t rows = fileBytes / kBytesPerRow;
   const std::size_t n =
       rows < kMaxManifestEntries ? static_cast<std::size_t>(rows) : kMaxManifestEntries;
   index->reserve(n, n * kKeyBytesPerRow);
+} catch (const std::bad_alloc&) {
 }
 
 // kOk with the index filled, kInvalid past the index's limits, and anything else when the
