@@ -1,6 +1,6 @@
 // What the page-reader fuzz targets do with a database they could open: scan every table of its
-// schema, and every dropped one, with its declared columns (so the carving passes run), walk
-// every row image and touch every byte of its values.
+// schema, and every dropped one, with its declared columns (so the carving passes run) and for
+// its live rows alone, walk every row image and touch every byte of its values.
 #pragma once
 
 #include <cstddef>
@@ -52,6 +52,7 @@ inline void scanEveryTable(db::SqlitePageReader& reader, TouchAll* sink) {
     db::TableScan scan;
     scan.shape = db::tableShape(db::TableLayout(e.sql), e.name);
     reader.ScanTable(e.name, scan, sink);
+    reader.ScanLiveRows(e.name, sink);  // the live rows alone, as the manifest reader reads them
   }
 }
 
