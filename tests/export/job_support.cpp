@@ -86,7 +86,7 @@ std::string letters(std::size_t n) {
   return bytes;
 }
 
-JobSetup jobSetup(const std::string& outputRoot, RecordingSource* source,
+JobSetup jobSetup(const std::string& outputRoot, engine::IPhoneRecoveryParse* source,
                   const engine::ScanResults* results, const CStatisticsObj* statistics) {
   JobSetup s;
   s.outputRoot = outputRoot;

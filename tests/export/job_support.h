@@ -71,7 +71,7 @@ std::string readFile(const std::string& path);
 std::string letters(std::size_t n);
 
 // The setup of a job over these results, with the shipped templates.
-JobSetup jobSetup(const std::string& outputRoot, RecordingSource* source,
+JobSetup jobSetup(const std::string& outputRoot, engine::IPhoneRecoveryParse* source,
                   const engine::ScanResults* results, const CStatisticsObj* statistics);
 
 // A job over hand-made results: the output root is "out" in a fresh folder, stored files go to
