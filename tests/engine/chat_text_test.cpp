@@ -12,6 +12,7 @@
 #include "platform/os_calls.h"
 #include "platform/result.h"
 #include "tests/engine/scan_test_support.h"
+#include "tests/fixtures/failing_write.h"
 
 namespace qv::engine {
 namespace {
@@ -143,19 +144,9 @@ TEST_F(ChatTextTest, FailuresToOpenOrWriteAreTheResult) {
   EXPECT_EQ(calls.got, (std::vector<std::pair<int, int>>{{100, rc}}));
 
   // A disk that fills after the byte-order mark: the text is not reported as written.
-  static int writes;
-  writes = 0;
-  platform::OsCalls os = platform::realOsCalls();
-  os.write = [](platform::NativeHandle h, const void* buf, std::size_t n, std::size_t* put) {
-    if (++writes == 2) {
-      *put = 0;
-      return kErrDiskFull;
-    }
-    return platform::realOsCalls().write(h, buf, n, put);
-  };
   Calls full;
   {
-    platform::ScopedOsCalls seam(os);
+    platform::ScopedOsCalls seam(fixtures::failingWrite(2, kErrDiskFull));
     EXPECT_EQ(engine_->writeWhatsAppChatText(7, out("full.txt"), &Calls::call, &full),
               kErrDiskFull);
   }

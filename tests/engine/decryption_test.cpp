@@ -6,14 +6,12 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/decryption.h"
 #include "engine/recovery_engine.h"
-#include "engine/scan_results.h"
-#include "engine/scan_sequence.h"
-#include "engine/source_factory.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/os_calls.h"
@@ -27,7 +25,9 @@
 namespace qv::engine {
 namespace {
 
+using testing::engineIn;
 using testing::RecordingCallback;
+using testing::scanCounts;
 using testing::U;
 using testing::W;
 
@@ -51,11 +51,7 @@ class ScriptedDecryption : public ::testing::Test {
     ASSERT_EQ(platform::writeWholeFile(backup_ + ".script", text.data(), text.size()), 0);
   }
   int open(const std::wstring& password, const std::string& workName = "work") {
-    EngineSetup setup;
-    setup.workFolder = platform::joinPath(temp_.path(), workName);
-    setup.findBackups = false;
-    setup.decryptionTool = QV_SCRIPT_CHILD;
-    engine_ = std::make_unique<RecoveryEngine>(setup);
+    engine_ = engineIn(platform::joinPath(temp_.path(), workName), QV_SCRIPT_CHILD);
     backup::BackupInfo info;
     info.folder = W(backup_);
     info.encrypted = true;
@@ -119,16 +115,13 @@ TEST_F(ScriptedDecryption, AStopAnswerEndsDecryptionWithThatAnswer) {
 
 TEST_F(ScriptedDecryption, AToolThatCannotBeFoundGives87) {
   makeBackup(1);
-  EngineSetup setup;
-  setup.workFolder = platform::joinPath(temp_.path(), "work");
-  setup.findBackups = false;
-  setup.decryptionTool = platform::joinPath(temp_.path(), "no-such-tool");
-  RecoveryEngine engine(setup);
+  auto engine = engineIn(platform::joinPath(temp_.path(), "work"),
+                         platform::joinPath(temp_.path(), "no-such-tool"));
   backup::BackupInfo info;
   info.folder = W(backup_);
   info.encrypted = true;
-  engine.setCurrentBackup(info);
-  EXPECT_EQ(engine.open(L"pw"), kInvalid);
+  engine->setCurrentBackup(info);
+  EXPECT_EQ(engine->open(L"pw"), kInvalid);
 }
 
 // The folders arrive as two exact arguments and the password as the first line of the tool's
@@ -213,13 +206,7 @@ class TemporaryFolderChoice : public ::testing::Test {
     g_free = nullptr;
     g_drives = nullptr;
   }
-  std::string chosen() {
-    EngineSetup setup;
-    setup.workFolder = work_;
-    setup.findBackups = false;
-    RecoveryEngine engine(setup);
-    return engine.temporaryFolder();
-  }
+  std::string chosen() { return engineIn(work_)->temporaryFolder(); }
 
   fixtures::TempFolder temp_;
   std::string work_;
@@ -228,26 +215,34 @@ class TemporaryFolderChoice : public ::testing::Test {
   std::unique_ptr<platform::ScopedOsCalls> seam_;
 };
 
-TEST_F(TemporaryFolderChoice, MoreThan15GiBOnTheWorkVolumeKeepsItThere) {
-  free_[work_] = kTemporaryFolderMinFree + 1;
-  free_[drives_[1]] = kTemporaryFolderMinFree * 4;
-  EXPECT_EQ(chosen(), platform::joinPath(work_, kTemporaryFolderName));
-}
+// More than 15 GiB free on the work volume keeps the deciphered copy there; otherwise, or when
+// the work volume gives no answer, it goes to the roomiest drive, the first of equals.
+struct Choice {
+  const char* name;
+  std::optional<std::uint64_t> workFree;                 // none: the volume gives no answer
+  std::vector<std::pair<int, std::uint64_t>> driveFree;  // the drives not named give none
+  int chosenDrive;                                       // -1: the work folder
+};
 
-TEST_F(TemporaryFolderChoice, Exactly15GiBGoesToTheRoomiestDriveFirstOfEquals) {
-  free_[work_] = kTemporaryFolderMinFree;
-  free_[drives_[0]] = 100;
-  free_[drives_[1]] = 5000;
-  // drives_[2] cannot be asked
-  free_[drives_[3]] = 5000;
-  const std::string folder = chosen();
-  EXPECT_EQ(folder, platform::joinPath(drives_[1], kTemporaryFolderName));
-  EXPECT_TRUE(platform::isFolder(folder));
-}
-
-TEST_F(TemporaryFolderChoice, NoAnswerForTheWorkVolumeAlsoGoesToTheDrives) {
-  free_[drives_[2]] = 1;
-  EXPECT_EQ(chosen(), platform::joinPath(drives_[2], kTemporaryFolderName));
+TEST_F(TemporaryFolderChoice, TheWorkVolumeWhenRoomyElseTheRoomiestDrive) {
+  const Choice cases[] = {
+      {"MoreThan15GiBOnTheWorkVolume",
+       kTemporaryFolderMinFree + 1,
+       {{1, kTemporaryFolderMinFree * 4}},
+       -1},
+      {"Exactly15GiBOnTheWorkVolume", kTemporaryFolderMinFree, {{0, 100}, {1, 5000}, {3, 5000}}, 1},
+      {"NoAnswerForTheWorkVolume", std::nullopt, {{2, 1}}, 2},
+  };
+  for (const Choice& c : cases) {
+    SCOPED_TRACE(c.name);
+    free_.clear();
+    if (c.workFree) free_[work_] = *c.workFree;
+    for (const auto& [drive, bytes] : c.driveFree) free_[drives_[drive]] = bytes;
+    const std::string folder = chosen();
+    EXPECT_EQ(folder, platform::joinPath(c.chosenDrive < 0 ? work_ : drives_[c.chosenDrive],
+                                         kTemporaryFolderName));
+    EXPECT_TRUE(c.chosenDrive < 0 || platform::isFolder(folder));
+  }
 }
 
 TEST_F(TemporaryFolderChoice, ADriveWhereNothingCanBeCreatedFallsBackToTheWorkFolder) {
@@ -260,15 +255,12 @@ TEST_F(TemporaryFolderChoice, ADriveWhereNothingCanBeCreatedFallsBackToTheWorkFo
 
 TEST_F(TemporaryFolderChoice, ASecondDecryptionKeepsTheFolderWhenFreeSpaceChanges) {
   free_[work_] = kTemporaryFolderMinFree * 2;
-  EngineSetup setup;
-  setup.workFolder = work_;
-  setup.findBackups = false;
-  RecoveryEngine engine(setup);
-  const std::string first = engine.temporaryFolder();
+  auto engine = engineIn(work_);
+  const std::string first = engine->temporaryFolder();
   free_[work_] = 0;
   free_[drives_[0]] = kTemporaryFolderMinFree * 8;
-  EXPECT_EQ(engine.temporaryFolder(), first);
-  EXPECT_EQ(engine.decryptionOutputFolder(), "");  // no run folder before a decryption
+  EXPECT_EQ(engine->temporaryFolder(), first);
+  EXPECT_EQ(engine->decryptionOutputFolder(), "");  // no run folder before a decryption
 }
 
 // On POSIX systems the only "drive" is the root of the whole file system, which every user can
@@ -281,26 +273,6 @@ TEST_F(TemporaryFolderChoice, NeverTheRootOfTheWholeFileSystem) {
 }
 
 // Whole backups through the real tool.
-class ScanCounts : public ScanObserver {};
-
-std::vector<std::size_t> scanCounts(RecoveryEngine* engine, const std::string& folder,
-                                    const std::wstring& password, int* openResult) {
-  backup::BackupInfo info;
-  EXPECT_EQ(engine->readBackupFolder(&info, folder), 0);
-  engine->setCurrentBackup(info);
-  auto source = createSource(SourceKind::kLocalBackup, engine);
-  ScanResults results;
-  ScanControl control;
-  ScanCounts observer;
-  ScanSequence sequence(*source, allCategories(), results, control, observer);
-  sequence.run(password);
-  *openResult = sequence.openResult();
-  std::vector<std::size_t> counts;
-  for (int id = 0; id < kCategoryCount; ++id)
-    counts.push_back(summarize(results, static_cast<ItemCategory>(id)).items);
-  return counts;
-}
-
 class RealToolDecryption : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -310,11 +282,7 @@ class RealToolDecryption : public ::testing::Test {
     ASSERT_TRUE(platform::isFile(platform::joinPath(plain_, "Manifest.db")));
   }
   std::unique_ptr<RecoveryEngine> makeEngine() {
-    EngineSetup setup;
-    setup.workFolder = platform::joinPath(temp_.path(), "work area");
-    setup.findBackups = false;
-    setup.decryptionTool = QV_DECRYPT_TOOL;
-    return std::make_unique<RecoveryEngine>(setup);
+    return engineIn(platform::joinPath(temp_.path(), "work area"), QV_DECRYPT_TOOL);
   }
   std::string twin(const std::string& name, const std::string& password,
                    samples::EncryptedPlistForm form = samples::EncryptedPlistForm::kBinary) {

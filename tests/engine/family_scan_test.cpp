@@ -20,6 +20,7 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "samples/appdb_phone.h"
+#include "tests/engine/scan_test_support.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace qv::engine {
@@ -32,13 +33,8 @@ class FamilyScan : public ::testing::TestWithParam<PhoneFamily> {
   void SetUp() override {
     const std::string folder = platform::joinPath(temp_.path(), "backup");
     ASSERT_EQ(samples::writeFamilyBackup(folder, GetParam()), 0);
-    EngineSetup setup;
-    setup.workFolder = platform::joinPath(temp_.path(), "work");
-    setup.findBackups = false;
-    engine_ = std::make_unique<RecoveryEngine>(setup);
-    backup::BackupInfo info;
-    ASSERT_EQ(engine_->readBackupFolder(&info, folder), 0);
-    engine_->setCurrentBackup(info);
+    engine_ = testing::engineIn(platform::joinPath(temp_.path(), "work"));
+    ASSERT_TRUE(testing::makeCurrent(engine_.get(), folder));
     auto source = createSource(SourceKind::kLocalBackup, engine_.get());
     ScanSequence sequence(*source, allCategories(), results_, control_, observer_);
     sequence.run(L"");
@@ -121,16 +117,11 @@ TEST(FamilyScanIos17, WhatOnlyTheLogsHoldIsListed) {
   fixtures::TempFolder temp;
   const std::string folder = platform::joinPath(temp.path(), "backup");
   ASSERT_EQ(samples::writeFamilyBackup(folder, PhoneFamily::kIos17), 0);
-  EngineSetup setup;
-  setup.workFolder = platform::joinPath(temp.path(), "work");
-  setup.findBackups = false;
-  RecoveryEngine engine(setup);
-  backup::BackupInfo info;
-  ASSERT_EQ(engine.readBackupFolder(&info, folder), 0);
-  engine.setCurrentBackup(info);
-  ASSERT_EQ(engine.open(L""), 0);
+  auto engine = testing::engineIn(platform::joinPath(temp.path(), "work"));
+  ASSERT_TRUE(testing::makeCurrent(engine.get(), folder));
+  ASSERT_EQ(engine->open(L""), 0);
   db::ConversationMap conversations;
-  engine.readMessages(&conversations);
+  engine->readMessages(&conversations);
   std::size_t fromLog = 0;
   for (const auto& c : conversations) {
     for (const db::MessageRecord& m : c.second)
@@ -138,7 +129,7 @@ TEST(FamilyScanIos17, WhatOnlyTheLogsHoldIsListed) {
   }
   EXPECT_EQ(fromLog, 13u);  // 15 written to the log, one deleted there, one changed there
   std::vector<db::NoteRecord> notes;
-  engine.readNotes(&notes);
+  engine->readNotes(&notes);
   EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [](const db::NoteRecord& n) {
     return n.title == L"Note 75 title" && n.deleted == 0;
   }));

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/file_types.h"
@@ -221,26 +222,24 @@ TEST(ExtensionListTest, EveryDetectedTypeHasAPreviewFile) {
     const std::string ext = extensionOfType(table.rows[i].typeId);
     EXPECT_NE(previewKindOf(platform::toWide(ext)), PreviewKind::kNone) << ext;
   }
-  EXPECT_EQ(previewKindOf(L"gif"), PreviewKind::kPicture);
-  EXPECT_EQ(previewKindOf(L".HEIC"), PreviewKind::kPicture);
-  EXPECT_EQ(previewKindOf(L"heif"), PreviewKind::kPicture);
-  EXPECT_EQ(previewKindOf(L"wav"), PreviewKind::kSound);
-  EXPECT_EQ(previewKindOf(L"mid"), PreviewKind::kSound);
-  EXPECT_EQ(previewKindOf(L"wmv"), PreviewKind::kVideo);
-  EXPECT_EQ(previewKindOf(L"rm"), PreviewKind::kSound);  // in both; sound is asked first
-  EXPECT_EQ(previewKindOf(L"lrv"), PreviewKind::kVideo);
+  const std::pair<const wchar_t*, PreviewKind> kinds[] = {
+      {L"gif", PreviewKind::kPicture},  {L".HEIC", PreviewKind::kPicture},
+      {L"heif", PreviewKind::kPicture}, {L"wav", PreviewKind::kSound},
+      {L"mid", PreviewKind::kSound},    {L"wmv", PreviewKind::kVideo},
+      {L"rm", PreviewKind::kSound},  // in both lists; sound is asked first
+      {L"lrv", PreviewKind::kVideo},    {L"txt", PreviewKind::kNone},
+      {L"", PreviewKind::kNone},
+  };
+  for (const auto& [extension, kind] : kinds)
+    EXPECT_EQ(previewKindOf(extension), kind) << platform::toUtf8(extension);
 }
 
 TEST(ExtensionListTest, OnlyWholeEntriesMatch) {
   EXPECT_TRUE(extensionInList(kSoundExtensions, std::string_view("mp3")));
-  EXPECT_FALSE(extensionInList(kSoundExtensions, std::string_view("mp")));
-  EXPECT_FALSE(extensionInList(kSoundExtensions, std::string_view("p3")));
-  EXPECT_FALSE(extensionInList(kPictureExtensions, std::string_view("peg")));
-  EXPECT_FALSE(extensionInList(kPictureExtensions, std::string_view("")));
-  EXPECT_FALSE(extensionInList(kPictureExtensions, std::string_view(".")));
-  EXPECT_FALSE(extensionInList(kPictureExtensions, std::string_view("*.bmp")));
-  EXPECT_EQ(previewKindOf(L"txt"), PreviewKind::kNone);
-  EXPECT_EQ(previewKindOf(L""), PreviewKind::kNone);
+  for (const char* part : {"mp", "p3"})
+    EXPECT_FALSE(extensionInList(kSoundExtensions, std::string_view(part))) << part;
+  for (const char* part : {"peg", "", ".", "*.bmp"})
+    EXPECT_FALSE(extensionInList(kPictureExtensions, std::string_view(part))) << part;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,15 +57,10 @@ class SampleScan : public ::testing::Test {
   }
   void SetUp() override {
     root_ = platform::joinPath(shared_->path(), "backups");
-    EngineSetup setup;
-    setup.workFolder = platform::joinPath(temp_.path(), "work");
-    setup.findBackups = false;
-    engine_ = std::make_unique<RecoveryEngine>(setup);
+    engine_ = testing::engineIn(platform::joinPath(temp_.path(), "work"));
   }
   void choose(const samples::SampleBackup& sample) {
-    backup::BackupInfo info;
-    ASSERT_EQ(engine_->readBackupFolder(&info, platform::joinPath(root_, sample.folderName)), 0);
-    engine_->setCurrentBackup(info);
+    ASSERT_TRUE(testing::makeCurrent(engine_.get(), platform::joinPath(root_, sample.folderName)));
   }
   int scan(CategorySet chosen) {
     auto source = createSource(SourceKind::kLocalBackup, engine_.get());
@@ -189,24 +185,21 @@ TEST_F(SampleScan, EachStepAddsItsShareOfTheProgress) {
   ASSERT_EQ(engine_->open(L""), 0);
   closing.push_back(recorder.values.back());
   ScanResults r;
-  engine_->gatherPhotos(&r.cameraRoll, &r.photoStream);
-  closing.push_back(recorder.values.back());
-  engine_->readMessages(&r.conversations);
-  closing.push_back(recorder.values.back());
-  engine_->gatherMessageAttachments(&r.messageAttachments);
-  closing.push_back(recorder.values.back());
-  engine_->readContacts(&r.contacts);
-  closing.push_back(recorder.values.back());
-  engine_->readCalls(&r.calls);
-  closing.push_back(recorder.values.back());
-  engine_->readNotes(&r.notes);
-  closing.push_back(recorder.values.back());
-  engine_->gatherAppFiles(&r.appFiles);
-  closing.push_back(recorder.values.back());
-  engine_->readWhatsApp(&r.whatsappChats);
-  closing.push_back(recorder.values.back());
-  engine_->takeWhatsAppAttachments(&r.whatsappAttachments);
-  closing.push_back(recorder.values.back());
+  const std::function<void()> steps[] = {
+      [&] { engine_->gatherPhotos(&r.cameraRoll, &r.photoStream); },
+      [&] { engine_->readMessages(&r.conversations); },
+      [&] { engine_->gatherMessageAttachments(&r.messageAttachments); },
+      [&] { engine_->readContacts(&r.contacts); },
+      [&] { engine_->readCalls(&r.calls); },
+      [&] { engine_->readNotes(&r.notes); },
+      [&] { engine_->gatherAppFiles(&r.appFiles); },
+      [&] { engine_->readWhatsApp(&r.whatsappChats); },
+      [&] { engine_->takeWhatsAppAttachments(&r.whatsappAttachments); },
+  };
+  for (const std::function<void()>& step : steps) {
+    step();
+    closing.push_back(recorder.values.back());
+  }
   EXPECT_EQ(closing, (std::vector<int>{12, 34, 39, 50, 55, 60, 65, 76, 87, 98}));
   EXPECT_EQ(recorder.values.front(), 0);
   EXPECT_LE(*std::max_element(recorder.values.begin(), recorder.values.end()), 98);

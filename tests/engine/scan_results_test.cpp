@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/scan_results.h"
+#include "platform/text.h"
 
 namespace qv::engine {
 namespace {
@@ -65,13 +66,10 @@ TEST(ScanResults, CallsNewestFirstThenDeletedFirst) {
 }
 
 TEST(ScanResults, AppFilesSplitByTheirExtensionAndGroupByApp) {
-  EXPECT_EQ(appCategoryOf(L"clip.lrv"), ItemCategory::kAppVideos);
-  EXPECT_EQ(appCategoryOf(L"song.mp3"), ItemCategory::kAppVideos);
-  EXPECT_EQ(appCategoryOf(L"tune.MID"), ItemCategory::kAppVideos);
-  EXPECT_EQ(appCategoryOf(L"photo.JPG"), ItemCategory::kAppPhotos);
-  EXPECT_EQ(appCategoryOf(L"still.HEIC"), ItemCategory::kAppPhotos);
-  EXPECT_EQ(appCategoryOf(L"nodot"), ItemCategory::kAppPhotos);
-  EXPECT_EQ(appCategoryOf(L"notes.txt"), ItemCategory::kAppPhotos);
+  for (const wchar_t* name : {L"clip.lrv", L"song.mp3", L"tune.MID"})
+    EXPECT_EQ(appCategoryOf(name), ItemCategory::kAppVideos) << platform::toUtf8(name);
+  for (const wchar_t* name : {L"photo.JPG", L"still.HEIC", L"nodot", L"notes.txt"})
+    EXPECT_EQ(appCategoryOf(name), ItemCategory::kAppPhotos) << platform::toUtf8(name);
 
   ScanResults r;
   r.appFiles = {{10, L"cam", L"a.JPG", L"/s/1"},

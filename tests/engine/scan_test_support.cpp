@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/scan_results.h"
+#include "engine/scan_sequence.h"
+#include "engine/source_factory.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/text.h"
@@ -15,6 +18,43 @@ int QV_CALLBACK RecordingCallback::call(void* user, int value) {
   if (self->stopAtCall > 0 && static_cast<int>(self->values.size()) >= self->stopAtCall)
     return self->answer;
   return 0;
+}
+
+std::unique_ptr<RecoveryEngine> engineIn(const std::string& workFolder,
+                                         const std::string& decryptionTool) {
+  EngineSetup setup;
+  setup.workFolder = workFolder;
+  setup.findBackups = false;
+  setup.decryptionTool = decryptionTool;
+  return std::make_unique<RecoveryEngine>(setup);
+}
+
+bool makeCurrent(RecoveryEngine* engine, const std::string& folder) {
+  backup::BackupInfo info;
+  const int rc = engine->readBackupFolder(&info, folder);
+  EXPECT_EQ(rc, 0) << folder;
+  engine->setCurrentBackup(info);
+  return rc == 0;
+}
+
+std::vector<std::size_t> scanCounts(RecoveryEngine* engine, const std::string& folder,
+                                    const std::wstring& password, int* openResult) {
+  makeCurrent(engine, folder);
+  auto source = createSource(SourceKind::kLocalBackup, engine);
+  ScanResults results;
+  ScanControl control;
+  ScanObserver quiet;
+  ScanSequence sequence(*source, allCategories(), results, control, quiet);
+  sequence.run(password);
+  if (openResult != nullptr) {
+    *openResult = sequence.openResult();
+  } else {
+    EXPECT_EQ(sequence.openResult(), 0);
+  }
+  std::vector<std::size_t> counts;
+  for (int id = 0; id < kCategoryCount; ++id)
+    counts.push_back(summarize(results, static_cast<ItemCategory>(id)).items);
+  return counts;
 }
 
 TestBackup::TestBackup(samples::ManifestLayout layout, const std::string& productVersion)
@@ -31,13 +71,8 @@ std::unique_ptr<RecoveryEngine> TestBackup::open(RecordingCallback* recorder) {
   device.productVersion = productVersion_;
   EXPECT_EQ(samples::writeInfoPlist(folder(), samples::infoPlistText(device)), 0);
   EXPECT_EQ(builder_->finish(), 0);
-  EngineSetup setup;
-  setup.workFolder = workFolder();
-  setup.findBackups = false;
-  auto engine = std::make_unique<RecoveryEngine>(setup);
-  backup::BackupInfo info;
-  EXPECT_EQ(engine->readBackupFolder(&info, folder()), 0);
-  engine->setCurrentBackup(info);
+  auto engine = engineIn(workFolder());
+  makeCurrent(engine.get(), folder());
   if (recorder != nullptr) engine->setCallback(&RecordingCallback::call, recorder);
   const int rc = engine->open(L"");
   EXPECT_EQ(rc, 0);

@@ -1,5 +1,6 @@
 // Helpers shared by the engine's scan tests: a progress callback that records what it is told
-// and can answer "stop", and a backup folder with an engine opened on it.
+// and can answer "stop", engines that work in a test's folder, a backup folder with an engine
+// opened on it, and whole scans counted by category.
 #pragma once
 
 #include <memory>
@@ -21,6 +22,21 @@ struct RecordingCallback {
   int answer = 2;
   static int QV_CALLBACK call(void* user, int value);
 };
+
+// An engine that works in workFolder and finds no backups of its own; decryptionTool empty:
+// the one beside the program.
+std::unique_ptr<RecoveryEngine> engineIn(const std::string& workFolder,
+                                         const std::string& decryptionTool = std::string());
+
+// Reads the backup in folder and makes it the engine's current one; false (with a test
+// failure) when it cannot be read.
+bool makeCurrent(RecoveryEngine* engine, const std::string& folder);
+
+// The item count of every category, in category order, after a scan of every category of the
+// backup in folder through the factory's source. The open's result goes to openResult; without
+// one the open must succeed.
+std::vector<std::size_t> scanCounts(RecoveryEngine* engine, const std::string& folder,
+                                    const std::wstring& password, int* openResult = nullptr);
 
 // A backup folder in a temporary folder, written through a BackupBuilder, and an engine whose
 // work folder lies beside it.

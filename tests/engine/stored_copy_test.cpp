@@ -14,6 +14,7 @@
 #include "samples/backup_builder.h"
 #include "samples/media_samples.h"
 #include "tests/engine/scan_test_support.h"
+#include "tests/fixtures/failing_write.h"
 #include "tests/fixtures/special_files.h"
 #include "tests/fixtures/temp_folder.h"
 
@@ -64,12 +65,7 @@ std::string asfBytes(std::size_t size) {
 
 class CopyTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    EngineSetup setup;
-    setup.workFolder = temp_.file("work");
-    setup.findBackups = false;
-    engine_ = std::make_unique<RecoveryEngine>(setup);
-  }
+  void SetUp() override { engine_ = testing::engineIn(temp_.file("work")); }
   std::wstring stored(const std::string& name, const std::string& bytes) {
     const std::string path = temp_.file(name);
     EXPECT_EQ(platform::writeWholeFile(path, bytes.data(), bytes.size()), 0);
@@ -188,24 +184,6 @@ TEST_F(CopyTest, ACopyReportsEachPieceThenItsPublishedName) {
   EXPECT_EQ(contentOf(numbered), "other");
 }
 
-// The report says what the system said: a destination under a file gives "already exists",
-// not a code that tells the user nothing.
-TEST_F(CopyTest, FailuresAreReportedOnceWithWhatWentWrong) {
-  CopyRecorder recorder;
-  const std::wstring destination = W(temp_.file("out/a.jpg"));
-  EXPECT_EQ(engine_->copyStoredFile(W(temp_.file("missing")), destination, &CopyRecorder::call,
-                                    &recorder),
-            kInvalid);
-  EXPECT_EQ(recorder.calls, (std::vector<CopyRecorder::Call>{{100, kInvalid, destination}}));
-  EXPECT_FALSE(platform::pathExists(U(destination)));
-
-  CopyRecorder second;
-  const std::wstring blocked = W(platform::joinPath(U(stored("plain", "x")), "a.jpg"));
-  EXPECT_EQ(engine_->copyStoredFile(stored("src", "abc"), blocked, &CopyRecorder::call, &second),
-            kErrAlreadyExists);
-  EXPECT_EQ(second.calls, (std::vector<CopyRecorder::Call>{{100, kErrAlreadyExists, blocked}}));
-}
-
 // A stored file is read where it lies, never through a link or a linked folder: a backup can
 // hold anything, and the link's target is some other file of the computer.
 TEST_F(CopyTest, StoredFilesBehindLinksAreNotRead) {
@@ -222,48 +200,58 @@ TEST_F(CopyTest, StoredFilesBehindLinksAreNotRead) {
   EXPECT_EQ(engine_->makePreviewFile(W(linked), &preview, nullptr, nullptr), kInvalid);
 }
 
-// A write that fails half way ends the copy with its code even when the callback answers "go
-// on": going on would report a file with a hole in it as copied. Nothing stays behind.
-TEST_F(CopyTest, AFailingWriteEndsTheCopyWithItsCode) {
-  const std::wstring source = stored("src", samples::pseudoRandomBytes(150000, 4));
-  const std::wstring destination = W(temp_.file("out/b.jpg"));
-  static int writes;
-  writes = 0;
-  platform::OsCalls calls = platform::realOsCalls();
-  calls.write = [](platform::NativeHandle h, const void* buf, std::size_t n, std::size_t* put) {
-    if (++writes == 2) {
-      *put = 0;
-      return kErrDiskFull;
-    }
-    return platform::realOsCalls().write(h, buf, n, put);
-  };
-  CopyRecorder recorder;
-  {
-    platform::ScopedOsCalls seam(calls);
-    EXPECT_EQ(engine_->copyStoredFile(source, destination, &CopyRecorder::call, &recorder),
-              kErrDiskFull);
-  }
-  EXPECT_EQ(recorder.calls, (std::vector<CopyRecorder::Call>{{43, 0, destination},
-                                                             {43, kErrDiskFull, destination},
-                                                             {100, kErrDiskFull, destination}}));
-  std::vector<std::string> left;
-  platform::listFolder(temp_.file("out"), &left);
-  EXPECT_TRUE(left.empty());
-}
+// A copy that cannot finish reports once what went wrong, in the system's words (a destination
+// under a file gives "already exists", not a code that tells the user nothing), and leaves
+// nothing behind. A write that fails half way ends the copy with its code even though the
+// callback answers "go on": going on would report a file with a hole in it as copied.
+struct UnfinishedCopy {
+  const char* name;
+  std::size_t sourceBytes;  // 0: there is no stored file
+  bool underAFile;          // the destination's folder is a file
+  int failingWrite;         // 0: none fails
+  int stopAtCall;           // 0: the callback never stops it
+  int result;
+  std::vector<std::pair<int, int>> reports;  // percent, code
+};
 
-TEST_F(CopyTest, AStopEndsTheCopyAndLeavesNothing) {
-  const std::string bytes = samples::pseudoRandomBytes(150000, 5);
-  const std::wstring destination = W(temp_.file("out/c.jpg"));
-  CopyRecorder recorder;
-  recorder.stopAtCall = 1;
-  EXPECT_EQ(
-      engine_->copyStoredFile(stored("src", bytes), destination, &CopyRecorder::call, &recorder),
-      kCancelled);
-  EXPECT_EQ(recorder.calls, (std::vector<CopyRecorder::Call>{{43, 0, destination},
-                                                             {100, kCancelled, destination}}));
-  std::vector<std::string> left;
-  platform::listFolder(temp_.file("out"), &left);
-  EXPECT_TRUE(left.empty());
+TEST_F(CopyTest, ACopyThatCannotFinishSaysWhyOnceAndLeavesNothing) {
+  const UnfinishedCopy cases[] = {
+      {"MissingSource", 0, false, 0, 0, kInvalid, {{100, kInvalid}}},
+      {"DestinationUnderAFile", 3, true, 0, 0, kErrAlreadyExists, {{100, kErrAlreadyExists}}},
+      {"FailingWrite",
+       150000,
+       false,
+       2,
+       0,
+       kErrDiskFull,
+       {{43, 0}, {43, kErrDiskFull}, {100, kErrDiskFull}}},
+      {"Stopped", 150000, false, 0, 1, kCancelled, {{43, 0}, {100, kCancelled}}},
+  };
+  for (const UnfinishedCopy& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::wstring source = c.sourceBytes == 0
+                                    ? W(temp_.file("missing"))
+                                    : stored("src", samples::pseudoRandomBytes(c.sourceBytes, 4));
+    const std::string folder = c.underAFile ? U(stored("plain", "x")) : temp_.file("out");
+    const std::wstring destination = W(platform::joinPath(folder, "a.jpg"));
+    CopyRecorder recorder;
+    recorder.stopAtCall = c.stopAtCall;
+    platform::OsCalls calls = c.failingWrite > 0
+                                  ? fixtures::failingWrite(c.failingWrite, kErrDiskFull)
+                                  : platform::realOsCalls();
+    {
+      platform::ScopedOsCalls seam(calls);
+      EXPECT_EQ(engine_->copyStoredFile(source, destination, &CopyRecorder::call, &recorder),
+                c.result);
+    }
+    std::vector<CopyRecorder::Call> expected;
+    for (const auto& [percent, code] : c.reports) expected.push_back({percent, code, destination});
+    EXPECT_EQ(recorder.calls, expected);
+    EXPECT_FALSE(platform::pathExists(U(destination)));
+    std::vector<std::string> left;
+    platform::listFolder(temp_.file("out"), &left);
+    EXPECT_TRUE(left.empty());
+  }
 }
 
 TEST_F(CopyTest, RemovingTemporaryFilesDeletesThePreviews) {

@@ -13,9 +13,6 @@
 
 #include "engine/decryption.h"
 #include "engine/recovery_engine.h"
-#include "engine/scan_results.h"
-#include "engine/scan_sequence.h"
-#include "engine/source_factory.h"
 #include "export/recovery_job.h"
 #include "export/selection.h"
 #include "platform/file.h"
@@ -25,6 +22,7 @@
 #include "platform/text.h"
 #include "samples/backup_sample.h"
 #include "samples/encrypt_twin.h"
+#include "tests/engine/scan_test_support.h"
 #include "tests/export/job_support.h"
 #include "tests/fixtures/special_files.h"
 #include "tests/fixtures/temp_folder.h"
@@ -33,34 +31,12 @@
 #include <sys/stat.h>
 #endif
 
-namespace qv::output {
+namespace qv::output::testing {
 namespace {
-
-using engine::ItemCategory;
-using platform::joinPath;
-using testing::listTree;
-using testing::readFile;
 
 constexpr char kPassword[] = "two at once";
 
-// The counts of every category after a scan with this engine.
-std::vector<std::size_t> scanCounts(engine::RecoveryEngine* engine, const std::string& folder,
-                                    const std::wstring& password) {
-  backup::BackupInfo info;
-  EXPECT_EQ(engine->readBackupFolder(&info, folder), 0);
-  engine->setCurrentBackup(info);
-  auto source = engine::createSource(engine::SourceKind::kLocalBackup, engine);
-  engine::ScanResults results;
-  engine::ScanControl control;
-  engine::ScanObserver quiet;
-  engine::ScanSequence sequence(*source, engine::allCategories(), results, control, quiet);
-  sequence.run(password);
-  EXPECT_EQ(sequence.openResult(), 0);
-  std::vector<std::size_t> counts;
-  for (int id = 0; id < engine::kCategoryCount; ++id)
-    counts.push_back(engine::summarize(results, static_cast<ItemCategory>(id)).items);
-  return counts;
-}
+using engine::testing::scanCounts;
 
 class TwoScans : public ::testing::Test {
  protected:
@@ -83,11 +59,7 @@ class TwoScans : public ::testing::Test {
   }
   // Engines of one user share the work folder, as two runs of the program do.
   std::unique_ptr<engine::RecoveryEngine> engine() {
-    engine::EngineSetup setup;
-    setup.workFolder = work_;
-    setup.findBackups = false;
-    setup.decryptionTool = QV_DECRYPT_TOOL;
-    return std::make_unique<engine::RecoveryEngine>(setup);
+    return engine::testing::engineIn(work_, QV_DECRYPT_TOOL);
   }
   std::vector<std::size_t> plainCounts() {
     auto e = engine();
@@ -212,10 +184,10 @@ TEST(TwoExports, IntoOneFolderAtOnceEveryFileOfBothStays) {
   const std::string root = joinPath(temp.path(), "out");
   constexpr int kFiles = 150;
   struct Job {
-    testing::RecordingSource source;
+    RecordingSource source;
     engine::ScanResults results;
     CStatisticsObj stats;
-    testing::Results observer;
+    Results observer;
     std::unique_ptr<RecoveryJob> job;
     explicit Job(const std::string& work) : source(work) {}
   };
@@ -228,18 +200,13 @@ TEST(TwoExports, IntoOneFolderAtOnceEveryFileOfBothStays) {
       contents.push_back(content);
       const std::wstring name =
           i % 3 == 0 ? L"IMG.JPG" : L"IMG_" + std::to_wstring(i % 10) + L".JPG";
-      job->results.cameraRoll.push_back(testing::storedItem(
-          joinPath(temp.path(), "stored-" + std::to_string(j) + "-" + std::to_string(i)),
-          name.c_str(), content));
+      job->results.cameraRoll.push_back(
+          storedItem(joinPath(temp.path(), "stored-" + std::to_string(j) + "-" + std::to_string(i)),
+                     name.c_str(), content));
     }
     registerAll(job->stats, job->results);
-    JobSetup setup;
-    setup.outputRoot = root;
-    setup.templateFolder = templateFolder(QV_SOURCE_DIR);
-    setup.source = &job->source;
-    setup.results = &job->results;
-    setup.statistics = &job->stats;
-    job->job = std::make_unique<RecoveryJob>(setup, job->observer);
+    job->job = std::make_unique<RecoveryJob>(
+        jobSetup(root, &job->source, &job->results, &job->stats), job->observer);
     ASSERT_EQ(job->job->loadTemplates(), 0);
     jobs.push_back(std::move(job));
   }
@@ -261,10 +228,10 @@ TEST(TwoExports, IntoOneFolderAtOnceEveryFileOfBothStays) {
   EXPECT_EQ(found, contents);
   // Each result names the file that holds what that job copied.
   for (int j = 0; j < 2; ++j) {
-    for (const testing::Row& row : jobs[j]->observer.rows)
+    for (const Row& row : jobs[j]->observer.rows)
       EXPECT_EQ(readFile(row.path).rfind("job " + std::to_string(j) + " ", 0), 0u) << row.path;
   }
 }
 
 }  // namespace
-}  // namespace qv::output
+}  // namespace qv::output::testing

@@ -24,22 +24,15 @@
 #include "samples/backup_info_plist.h"
 #include "samples/media_samples.h"
 #include "tests/export/job_support.h"
+#include "tests/fixtures/failing_write.h"
 #include "tests/fixtures/temp_folder.h"
 
 #ifndef _WIN32
 #include <signal.h>
 #endif
 
-namespace qv::output {
+namespace qv::output::testing {
 namespace {
-
-using engine::ItemCategory;
-using platform::joinPath;
-using testing::listTree;
-using testing::readFile;
-using Tree = std::vector<std::string>;
-
-constexpr char kStamp[] = "20240102030405";
 
 // Every name in the tree that is not a hidden temporary one.
 Tree visibleFiles(const std::string& root) {
@@ -51,38 +44,19 @@ Tree visibleFiles(const std::string& root) {
   return visible;
 }
 
-class Interrupted : public ::testing::Test {
+class Interrupted : public JobFixture {
  protected:
-  Interrupted() : root_(joinPath(tmp_.path(), "out")), source_(joinPath(tmp_.path(), "work")) {}
-
   engine::FileItem file(const wchar_t* name, std::size_t size) {
-    const std::string content = samples::pseudoRandomBytes(size, static_cast<unsigned>(next_));
-    return testing::storedItem(joinPath(tmp_.path(), "stored" + std::to_string(next_++)), name,
-                               content);
+    return JobFixture::file(name, samples::pseudoRandomBytes(size, static_cast<unsigned>(next_)));
   }
 
   // The job over the results, Notes first (so a stop in the photos comes after a note row).
-  std::unique_ptr<RecoveryJob> makeJob(testing::Results* observer) {
+  std::unique_ptr<RecoveryJob> makeJob(Results* observer) {
     stats_ = CStatisticsObj();
     registerCategory(stats_, results_, ItemCategory::kNotes);
     registerCategory(stats_, results_, ItemCategory::kCameraRoll);
-    JobSetup s;
-    s.outputRoot = root_;
-    s.templateFolder = templateFolder(QV_SOURCE_DIR);
-    s.source = &source_;
-    s.results = &results_;
-    s.statistics = &stats_;
-    auto job = std::make_unique<RecoveryJob>(s, *observer);
-    EXPECT_EQ(job->loadTemplates(), 0);
-    return job;
+    return JobFixture::makeJob(observer);
   }
-
-  fixtures::TempFolder tmp_;
-  std::string root_;
-  testing::RecordingSource source_;
-  engine::ScanResults results_;
-  CStatisticsObj stats_;
-  int next_ = 0;
 };
 
 // A stop request from outside (Ctrl-C, a kill, a closed terminal) in the middle of a large
@@ -98,7 +72,7 @@ TEST_F(Interrupted, AStopRequestRemovesThePartAndTheNextRunTakesTheName) {
   for (int signal : signals) {
     SCOPED_TRACE(signal);
     platform::removeTree(root_);
-    testing::Results observer;
+    Results observer;
     auto job = makeJob(&observer);
     observer.onProgress = [signal](int percent, const std::string& path) {
       if (percent < 100 && path.find("big.mov") != std::string::npos) std::raise(signal);
@@ -112,55 +86,80 @@ TEST_F(Interrupted, AStopRequestRemovesThePartAndTheNextRunTakesTheName) {
     EXPECT_EQ(listTree(root_).size(), 2u);  // no temporary file either
     // done.jpg, big.mov (cancelled), then the note's row once its document is written.
     ASSERT_EQ(observer.rows.size(), 3u);
-    EXPECT_EQ(observer.rows[1].path, joinPath(joinPath(root_, "Camera Roll"), "big.mov"));
+    EXPECT_EQ(observer.rows[1].path, out("Camera Roll/big.mov"));
     EXPECT_EQ(observer.rows[1].status, "Cancelled");
     EXPECT_EQ(observer.rows[2].status, "Success");
     EXPECT_EQ(job->result(), kCancelled);
   }
-  testing::Results again;
+  Results again;
   auto job = makeJob(&again);
   EXPECT_EQ(job->run(kStamp), 0);
-  EXPECT_EQ(visibleFiles(joinPath(root_, "Camera Roll")),
+  EXPECT_EQ(visibleFiles(out("Camera Roll")),
             (Tree{"big.mov", "done(1).jpg", "done.jpg", "later.jpg"}));
 }
 
-// A full disk in the middle of one file: that file is failed with the system's code and not
-// left cut short under its name; the files before and after it are whole.
-TEST_F(Interrupted, AFullDiskFailsTheFileItHitsAndLeavesNothingOfIt) {
-  results_.cameraRoll = {file(L"a.jpg", 100000), file(L"b.jpg", 200000), file(L"c.jpg", 100000)};
-  results_.notes.resize(2);
-  testing::Results observer;
-  auto job = makeJob(&observer);
-  {
-    // The fourth write is the second piece of b.jpg (a.jpg takes two).
-    platform::ScopedOsCalls seam(testing::failingWrite(4, kErrDiskFull));
-    EXPECT_EQ(job->run(kStamp), 0);
-  }
-  EXPECT_EQ(listTree(joinPath(root_, "Camera Roll")), (Tree{"a.jpg", "c.jpg"}));
-  EXPECT_EQ(readFile(joinPath(joinPath(root_, "Camera Roll"), "c.jpg")).size(), 100000u);
-  EXPECT_EQ(job->failed(), 1);
-  EXPECT_EQ(job->result(), kErrDiskFull);
-  EXPECT_EQ(job->processed(), job->total());
-  bool listed = false;
-  for (const testing::Row& row : observer.rows)
-    listed = listed || (row.code == kErrDiskFull && row.path.find("b.jpg") != std::string::npos);
-  EXPECT_TRUE(listed);
-}
+// A disk that fills in the middle of a write: the file or document it hits is failed with the
+// system's code and not left cut short under its name, each of a document's rows is listed as
+// failed rather than recovered, and the files before and after it are whole.
+struct FullDisk {
+  const char* name;
+  std::vector<std::size_t> photoSizes;  // a.jpg, b.jpg, ...
+  int notes;
+  int failingWrite;  // counted from the first write of the job
+  const char* hit;   // the part of the path of every row that fails
+  Tree tree;
+  int failed;
+};
 
-// A document that cannot be written whole (here its last piece fails) leaves no document, and
-// each of its rows is listed as failed rather than recovered.
-TEST_F(Interrupted, ADocumentThatFailsLeavesNoPartOfIt) {
-  results_.notes.resize(3);
-  testing::Results observer;
-  auto job = makeJob(&observer);
-  {
-    // The document's only piece: head, rows and tail together.
-    platform::ScopedOsCalls seam(testing::failingWrite(1, kErrDiskFull));
-    EXPECT_EQ(job->run(kStamp), 0);
+TEST_F(Interrupted, AFullDiskFailsWhatItHitsAndLeavesNothingOfIt) {
+  const FullDisk cases[] = {
+      // The fourth write is the second piece of b.jpg (a.jpg takes two).
+      {"InAPhoto",
+       {100000, 200000, 100000},
+       2,
+       4,
+       "b.jpg",
+       {"Camera Roll/a.jpg", "Camera Roll/c.jpg", "Notes/Notes_20240102030405.html"},
+       1},
+      // The document's only piece: head, rows and tail together.
+      {"InADocument", {}, 3, 1, "Notes_", {}, 3},
+  };
+  for (const FullDisk& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform::removeTree(root_);
+    results_ = engine::ScanResults();
+    std::vector<std::string> photos;
+    for (std::size_t i = 0; i < c.photoSizes.size(); ++i) {
+      const std::wstring name = std::wstring(1, static_cast<wchar_t>(L'a' + i)) + L".jpg";
+      results_.cameraRoll.push_back(file(name.c_str(), c.photoSizes[i]));
+      photos.push_back(readFile(platform::toUtf8(results_.cameraRoll.back().storedPath)));
+    }
+    results_.notes.resize(c.notes);
+    Results observer;
+    auto job = makeJob(&observer);
+    {
+      platform::ScopedOsCalls seam(fixtures::failingWrite(c.failingWrite, kErrDiskFull));
+      EXPECT_EQ(job->run(kStamp), 0);
+    }
+    EXPECT_EQ(listTree(root_), c.tree);
+    for (std::size_t i = 0; i < photos.size(); ++i) {
+      const std::string path =
+          out("Camera Roll/" + std::string(1, static_cast<char>('a' + i)) + ".jpg");
+      if (platform::isFile(path)) {
+        EXPECT_EQ(readFile(path), photos[i]) << path;
+      }
+    }
+    EXPECT_EQ(job->failed(), c.failed);
+    EXPECT_EQ(job->result(), kErrDiskFull);
+    EXPECT_EQ(job->processed(), job->total());
+    int hits = 0;
+    for (const Row& row : observer.rows) {
+      const bool hit = row.path.find(c.hit) != std::string::npos;
+      hits += hit;
+      EXPECT_EQ(row.code, hit ? kErrDiskFull : 0) << row.path;
+    }
+    EXPECT_EQ(hits, c.failed);
   }
-  EXPECT_TRUE(listTree(root_).empty());
-  EXPECT_EQ(job->failed(), 3);
-  for (const testing::Row& row : observer.rows) EXPECT_EQ(row.code, kErrDiskFull);
 }
 
 // The real program on a backup of large photos, interrupted as soon as its first photo is in
@@ -252,4 +251,4 @@ INSTANTIATE_TEST_SUITE_P(Ways, InterruptedProgram,
                          interruptionName);
 
 }  // namespace
-}  // namespace qv::output
+}  // namespace qv::output::testing

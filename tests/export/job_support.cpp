@@ -1,8 +1,8 @@
 #include "tests/export/job_support.h"
 
 #include <algorithm>
-#include <atomic>
 
+#include "export/doc_template.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/text.h"
@@ -74,35 +74,66 @@ engine::FileItem storedItem(const std::string& path, const wchar_t* name,
   return item;
 }
 
-namespace {
-
-std::atomic<int> g_writes{0};
-std::atomic<int> g_failAt{0};
-std::atomic<int> g_failWith{0};
-
-int countedWrite(platform::NativeHandle h, const void* buf, std::size_t n, std::size_t* put) {
-  if (++g_writes == g_failAt.load()) {
-    *put = 0;
-    return g_failWith.load();
-  }
-  return platform::realOsCalls().write(h, buf, n, put);
-}
-
-}  // namespace
-
-platform::OsCalls failingWrite(int n, int code) {
-  g_writes = 0;
-  g_failAt = n;
-  g_failWith = code;
-  platform::OsCalls calls = platform::realOsCalls();
-  calls.write = countedWrite;
-  return calls;
-}
-
 std::string readFile(const std::string& path) {
   std::string text;
   platform::readWholeFile(path, 1u << 30, &text);
   return text;
+}
+
+std::string letters(std::size_t n) {
+  std::string bytes(n, '\0');
+  for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<char>('a' + i % 26);
+  return bytes;
+}
+
+JobSetup jobSetup(const std::string& outputRoot, engine::IPhoneRecoveryParse* source,
+                  const engine::ScanResults* results, const CStatisticsObj* statistics) {
+  JobSetup s;
+  s.outputRoot = outputRoot;
+  s.templateFolder = templateFolder(QV_SOURCE_DIR);
+  s.deviceName = "Test Phone";
+  s.source = source;
+  s.results = results;
+  s.statistics = statistics;
+  return s;
+}
+
+JobFixture::JobFixture()
+    : root_(joinPath(tmp_.path(), "out")),
+      stored_(joinPath(tmp_.path(), "stored")),
+      source_(joinPath(tmp_.path(), "work")) {
+  platform::createFolders(stored_);
+}
+
+engine::FileItem JobFixture::file(const wchar_t* name, const std::string& content) {
+  return storedItem(joinPath(stored_, std::to_string(next_++)), name, content);
+}
+
+std::string JobFixture::out(const std::string& relative) const {
+  std::string path = root_;
+  std::size_t start = 0;
+  while (start <= relative.size()) {
+    std::size_t end = relative.find('/', start);
+    if (end == std::string::npos) end = relative.size();
+    path = joinPath(path, relative.substr(start, end - start));
+    start = end + 1;
+  }
+  return path;
+}
+
+JobSetup JobFixture::setup() {
+  return jobSetup(root_, &source_, &results_, &stats_);
+}
+
+std::unique_ptr<RecoveryJob> JobFixture::makeJob(JobObserver* observer) {
+  auto job = std::make_unique<RecoveryJob>(setup(), *observer);
+  EXPECT_EQ(job->loadTemplates(), 0);
+  return job;
+}
+
+int JobFixture::run() {
+  job_ = makeJob(&observer_);
+  return job_->run(kStamp);
 }
 
 }  // namespace qv::output::testing

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <thread>
 
-#include "export/doc_template.h"
 #include "export/recovery_job.h"
 #include "export/selection.h"
 #include "platform/error_text.h"
@@ -17,89 +16,16 @@
 #include "tests/export/job_support.h"
 #include "tests/fixtures/temp_folder.h"
 
-namespace qv::output {
+namespace qv::output::testing {
 namespace {
 
-using engine::ItemCategory;
-using platform::joinPath;
-using platform::toWide;
-using testing::listTree;
-using testing::readFile;
-using Tree = std::vector<std::string>;
-
-constexpr char kStamp[] = "20240102030405";
-
-class JobTest : public ::testing::Test {
+class JobTest : public JobFixture {
  protected:
-  JobTest()
-      : root_(joinPath(tmp_.path(), "out")),
-        stored_(joinPath(tmp_.path(), "stored")),
-        source_(joinPath(tmp_.path(), "work")) {
-    platform::createFolders(stored_);
-  }
-
-  // A stored file of n bytes; returns its path as an item wants it.
-  std::wstring storedFile(const std::string& name, std::size_t n) {
-    std::string bytes(n, '\0');
-    for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<char>('a' + i % 26);
-    const std::string path = joinPath(stored_, name);
-    EXPECT_EQ(platform::writeWholeFile(path, bytes.data(), bytes.size()), 0);
-    return toWide(path);
-  }
-
   engine::FileItem file(const wchar_t* name, std::size_t n) {
-    engine::FileItem item;
-    item.name = name;
-    item.size = n;
-    item.storedPath = storedFile(std::to_string(next_++), n);
-    return item;
+    return JobFixture::file(name, letters(n));
   }
-
-  void registerInOrder(std::initializer_list<ItemCategory> order) {
-    for (ItemCategory c : order) registerCategory(stats_, results_, c);
-  }
-
-  int run(RecoveryJob* job = nullptr) {
-    std::unique_ptr<RecoveryJob> own;
-    if (job == nullptr) {
-      own = std::make_unique<RecoveryJob>(setup(), observer_);
-      job = own.get();
-    }
-    EXPECT_EQ(job->loadTemplates(), 0);
-    return job->run(kStamp);
-  }
-
-  JobSetup setup() {
-    JobSetup s;
-    s.outputRoot = root_;
-    s.templateFolder = templateFolder(QV_SOURCE_DIR);
-    s.deviceName = "Test Phone";
-    s.source = &source_;
-    s.results = &results_;
-    s.statistics = &stats_;
-    return s;
-  }
-
-  std::string out(const std::string& relative) const {
-    std::string path = root_;
-    std::size_t start = 0;
-    while (start <= relative.size()) {
-      std::size_t end = relative.find('/', start);
-      if (end == std::string::npos) end = relative.size();
-      path = joinPath(path, relative.substr(start, end - start));
-      start = end + 1;
-    }
-    return path;
-  }
-
-  fixtures::TempFolder tmp_;
-  std::string root_;
-  std::string stored_;
-  testing::RecordingSource source_;
-  engine::ScanResults results_;
-  CStatisticsObj stats_;
-  testing::Results observer_;
-  int next_ = 0;
+  // A stored file for an app item, which carries its path.
+  std::wstring storedFile(std::size_t n) { return file(L"", n).storedPath; }
 };
 
 db::MessageRecord message(std::int32_t handle, const wchar_t* name, const wchar_t* address,
@@ -121,8 +47,8 @@ TEST_F(JobTest, WritesEveryCategoryIntoItsTreeWithOneResultPerItem) {
   // A name left by an earlier job is skipped over.
   platform::writeWholeFile(out("Camera Roll/IMG(1).JPG"), "old", 3);
   results_.photoStream = {file(L"PS.HEIC", 3)};
-  results_.appPhotos[L"com.example.cam"] = {{3, L"com.example.cam", L"a.png", storedFile("p", 3)}};
-  results_.appVideos[L"other"] = {{3, L"other", L"clip.mov", storedFile("v", 3)}};
+  results_.appPhotos[L"com.example.cam"] = {{3, L"com.example.cam", L"a.png", storedFile(3)}};
+  results_.appVideos[L"other"] = {{3, L"other", L"clip.mov", storedFile(3)}};
   results_.messageAttachments = {file(L"att.pdf", 4)};
   results_.whatsappAttachments = {file(L"voice.opus", 4)};
   results_.conversations[1] = {message(1, L"", L"", L"hello")};
@@ -145,11 +71,10 @@ TEST_F(JobTest, WritesEveryCategoryIntoItsTreeWithOneResultPerItem) {
   results_.chatRows = {chat};
   registerAll(stats_, results_);
 
-  RecoveryJob job(setup(), observer_);
-  EXPECT_EQ(run(&job), 0);
-  EXPECT_EQ(job.processed(), 19);
-  EXPECT_EQ(job.total(), 19);
-  EXPECT_EQ(job.result(), 0);
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(job_->processed(), 19);
+  EXPECT_EQ(job_->total(), 19);
+  EXPECT_EQ(job_->result(), 0);
   const Tree expected = {
       "App Photos/com.example.cam/a.png",
       "App Video/other/clip.mov",
@@ -184,13 +109,13 @@ TEST_F(JobTest, WritesEveryCategoryIntoItsTreeWithOneResultPerItem) {
   // One result per item: 9 copies (the empty file too), 3 conversations (the empty one too),
   // 2 contacts, 1 call, 1 note, 1 chat; and one per value-line file, counted in the total.
   EXPECT_EQ(observer_.rows.size(), 19u);
-  for (const testing::Row& row : observer_.rows) {
+  for (const Row& row : observer_.rows) {
     EXPECT_EQ(row.code, 0) << row.path;
     EXPECT_EQ(row.status, "Success");
   }
   const std::string contactsPage = out("Contacts/20240102030405/Contacts.html");
   EXPECT_EQ(std::count_if(observer_.rows.begin(), observer_.rows.end(),
-                          [&](const testing::Row& r) { return r.path == contactsPage; }),
+                          [&](const Row& r) { return r.path == contactsPage; }),
             2);
   const std::string page = readFile(contactsPage);
   EXPECT_NE(page.find("<td>C0</td>"), std::string::npos);
@@ -222,7 +147,7 @@ TEST_F(JobTest, UncheckedFilteredAndEmptyCategoriesWriteNothing) {
   stats_ = only;
   stats_.addCategory(12);
   stats_.addCategory(14);
-  testing::Results quiet;
+  Results quiet;
   JobSetup s = setup();
   s.outputRoot = joinPath(tmp_.path(), "out2");
   RecoveryJob job(s, quiet);
@@ -236,7 +161,7 @@ TEST_F(JobTest, UncheckedFilteredAndEmptyCategoriesWriteNothing) {
 TEST_F(JobTest, HostileNamesStayInsideTheRootUnderSafeNames) {
   results_.messageAttachments = {file(L"..\\..\\evil.txt", 3), file(L"../up.txt", 3),
                                  file(L"..", 3), file(L"CON", 3), file(L"a:b.txt", 3)};
-  results_.appPhotos[L".."] = {{3, L"..", L"x.png", storedFile("ap", 3)}};
+  results_.appPhotos[L".."] = {{3, L"..", L"x.png", storedFile(3)}};
   results_.conversations[1] = {message(1, L"../../etc", L"<script>", L"<b>x</b>")};
   results_.messageRows = {results_.conversations[1][0]};
   db::ChatRecord chat;
@@ -282,10 +207,9 @@ TEST_F(JobTest, FailuresCarryTheSystemTextAndDocumentsAreNotReportedBeforeTheyEx
   // Something that is not a folder where the call-history folder goes.
   platform::createFolders(root_);
   platform::writeWholeFile(out("CallHistory"), "x", 1);
-  RecoveryJob job(setup(), observer_);
-  EXPECT_EQ(run(&job), 0);
+  EXPECT_EQ(run(), 0);
   ASSERT_EQ(observer_.rows.size(), 3u);
-  for (const testing::Row& row : observer_.rows) {
+  for (const Row& row : observer_.rows) {
     EXPECT_NE(row.code, 0) << row.path;
     EXPECT_EQ(row.status, platform::resultText(row.code));
     EXPECT_NE(row.status, "Success");
@@ -294,10 +218,10 @@ TEST_F(JobTest, FailuresCarryTheSystemTextAndDocumentsAreNotReportedBeforeTheyEx
   // incorrect" for the same number.
   EXPECT_EQ(observer_.rows[0].code, kInvalid);
   EXPECT_EQ(observer_.rows[0].status, "a file is missing or is not what it should be");
-  EXPECT_EQ(job.failed(), 3);
-  EXPECT_EQ(job.processed(), 3);
-  EXPECT_EQ(job.total(), 3);
-  EXPECT_EQ(job.result(), kInvalid);  // the first failure
+  EXPECT_EQ(job_->failed(), 3);
+  EXPECT_EQ(job_->processed(), 3);
+  EXPECT_EQ(job_->total(), 3);
+  EXPECT_EQ(job_->result(), kInvalid);  // the first failure
 }
 
 TEST_F(JobTest, AMissingTemplateStopsTheJobBeforeItStarts) {
@@ -313,53 +237,80 @@ TEST_F(JobTest, AMissingTemplateStopsTheJobBeforeItStarts) {
   EXPECT_EQ(job.missingTemplate(), templates.file("WhatsApp.html"));
 }
 
-TEST_F(JobTest, CancelDuringACopyRemovesItListsItAndStillRunsTheFinishingSteps) {
-  results_.calls.resize(1);
-  results_.conversations[1] = {message(1, L"A", L"1", L"m")};
-  results_.messageRows = {results_.conversations[1][0]};
-  results_.cameraRoll = {file(L"big.mov", 1 << 20), file(L"next.jpg", 3)};
-  registerInOrder({ItemCategory::kCallHistory, ItemCategory::kMessages, ItemCategory::kCameraRoll});
-  RecoveryJob job(setup(), observer_);
-  observer_.onProgress = [&](int percent, const std::string& path) {
-    if (percent < 100 && path.find("big.mov") != std::string::npos) job.cancel();
-  };
-  EXPECT_EQ(run(&job), kCancelled);
-  EXPECT_TRUE(job.finished());
-  EXPECT_EQ(job.result(), kCancelled);
-  // The stopped copy is gone, temporary file and all, and the next one never started.
-  EXPECT_EQ(listTree(out("Camera Roll")), Tree{});
-  // The finishing steps ran for what was done before.
-  EXPECT_TRUE(platform::isFile(out("CallHistory/CallHistory_20240102030405.html")));
-  EXPECT_TRUE(platform::isFile(out("Message/sms.csv")));
-  // The conversation, the stopped copy listed as cancelled, then the finishing steps.
-  ASSERT_EQ(observer_.rows.size(), 4u);
-  EXPECT_EQ(observer_.rows[1].path, out("Camera Roll/big.mov"));
-  EXPECT_EQ(observer_.rows[1].code, kCancelled);
-  EXPECT_EQ(observer_.rows[1].status, "Cancelled");
-  EXPECT_EQ(job.failed(), 1);
-  EXPECT_EQ(job.processed(), 4);
-  EXPECT_EQ(job.total(), 5);  // next.jpg was never started
-}
+// A cancel in the middle of an item: what it was writing is removed, temporary file and all,
+// and listed as cancelled; nothing after it starts; the finishing steps still run for what was
+// done before. A conversation stopped in its page keeps its whole text.
+struct CancelInside {
+  const char* name;
+  std::vector<ItemCategory> order;
+  const char* at;  // the cancel comes at the first report whose path holds this
+  bool midway;     // ... and only while that item is not yet done
+  Tree tree;
+  std::size_t rows;
+  std::size_t cancelledRow;
+  const char* cancelledPath;
+  int processed;
+  int total;
+  std::vector<std::pair<const char*, const char*>> holding;  // file, a text it holds
+};
 
-TEST_F(JobTest, CancelDuringAPageRemovesThePageAndKeepsTheWholeText) {
-  results_.conversations[1] = {message(1, L"A", L"1", L"first"), message(1, L"A", L"1", L"second"),
-                               message(1, L"A", L"1", L"third")};
-  results_.messageRows = {results_.conversations[1][0]};
-  results_.notes.resize(1);
-  registerInOrder({ItemCategory::kNotes, ItemCategory::kMessages});
-  RecoveryJob job(setup(), observer_);
-  observer_.onProgress = [&](int, const std::string& path) {
-    if (path.find(".html") != std::string::npos) job.cancel();
+TEST_F(JobTest, CancelInsideAnItemRemovesItListsItAndStillRunsTheFinishingSteps) {
+  const CancelInside cases[] = {
+      {"DuringACopy",
+       {ItemCategory::kCallHistory, ItemCategory::kMessages, ItemCategory::kCameraRoll},
+       "big.mov",
+       true,
+       {"CallHistory/CallHistory_20240102030405.html", "Message/A-20240102030405/A(1).html",
+        "Message/A-20240102030405/A(1).txt", "Message/sms.csv"},
+       4,  // the conversation, the stopped copy, then the finishing steps
+       1,
+       "Camera Roll/big.mov",
+       4,
+       5,  // next.jpg was never started
+       {}},
+      {"DuringAPage",
+       {ItemCategory::kNotes, ItemCategory::kMessages},
+       ".html",
+       false,
+       {"Message/A-20240102030405/A(1).txt", "Message/sms.csv", "Notes/Notes_20240102030405.html"},
+       3,
+       0,
+       "Message/A-20240102030405/A(1).html",
+       3,
+       3,
+       {{"Message/A-20240102030405/A(1).txt", "third"}}},
   };
-  EXPECT_EQ(run(&job), kCancelled);
-  EXPECT_FALSE(platform::pathExists(out("Message/A-20240102030405/A(1).html")));
-  const std::string text = readFile(out("Message/A-20240102030405/A(1).txt"));
-  EXPECT_NE(text.find("third"), std::string::npos);
-  EXPECT_EQ(listTree(out("Message/A-20240102030405")), Tree{"A(1).txt"});
-  EXPECT_TRUE(platform::isFile(out("Notes/Notes_20240102030405.html")));
-  EXPECT_TRUE(platform::isFile(out("Message/sms.csv")));
-  ASSERT_FALSE(observer_.rows.empty());
-  EXPECT_EQ(observer_.rows[0].status, "Cancelled");
+  for (const CancelInside& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform::removeTree(root_);
+    results_ = engine::ScanResults();
+    results_.calls.resize(1);
+    results_.notes.resize(1);
+    results_.conversations[1] = {message(1, L"A", L"1", L"first"),
+                                 message(1, L"A", L"1", L"second"),
+                                 message(1, L"A", L"1", L"third")};
+    results_.messageRows = {results_.conversations[1][0]};
+    results_.cameraRoll = {file(L"big.mov", 1 << 20), file(L"next.jpg", 3)};
+    stats_ = CStatisticsObj();
+    for (ItemCategory category : c.order) registerCategory(stats_, results_, category);
+    observer_.rows.clear();
+    observer_.onProgress = [&](int percent, const std::string& path) {
+      if ((!c.midway || percent < 100) && path.find(c.at) != std::string::npos) job_->cancel();
+    };
+    EXPECT_EQ(run(), kCancelled);
+    EXPECT_TRUE(job_->finished());
+    EXPECT_EQ(job_->result(), kCancelled);
+    EXPECT_EQ(listTree(root_), c.tree);
+    for (const auto& [name, text] : c.holding)
+      EXPECT_NE(readFile(out(name)).find(text), std::string::npos) << name;
+    ASSERT_EQ(observer_.rows.size(), c.rows);
+    EXPECT_EQ(observer_.rows[c.cancelledRow].path, out(c.cancelledPath));
+    EXPECT_EQ(observer_.rows[c.cancelledRow].code, kCancelled);
+    EXPECT_EQ(observer_.rows[c.cancelledRow].status, "Cancelled");
+    EXPECT_EQ(job_->failed(), 1);
+    EXPECT_EQ(job_->processed(), c.processed);
+    EXPECT_EQ(job_->total(), c.total);
+  }
 }
 
 TEST_F(JobTest, HoldingTheLockPausesTheJobAndACancelThenEndsIt) {
@@ -411,4 +362,4 @@ TEST_F(JobTest, ASecondJobInTheSameSecondReplacesNothing) {
 }
 
 }  // namespace
-}  // namespace qv::output
+}  // namespace qv::output::testing

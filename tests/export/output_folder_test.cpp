@@ -15,53 +15,25 @@
 #include "platform/folders.h"
 #include "platform/os_calls.h"
 #include "platform/result.h"
-#include "platform/text.h"
 #include "tests/export/job_support.h"
 #include "tests/fixtures/special_files.h"
-#include "tests/fixtures/temp_folder.h"
 
-namespace qv::output {
+namespace qv::output::testing {
 namespace {
 
-using engine::ItemCategory;
-using platform::joinPath;
-using testing::listTree;
-using testing::readFile;
-using Tree = std::vector<std::string>;
-
-constexpr char kStamp[] = "20240102030405";
-
-class OutputFolder : public ::testing::Test {
+class OutputFolder : public JobFixture {
  protected:
-  OutputFolder()
-      : root_(joinPath(tmp_.path(), "out")),
-        outside_(joinPath(tmp_.path(), "outside")),
-        source_(joinPath(tmp_.path(), "work")) {
+  OutputFolder() : outside_(joinPath(tmp_.path(), "outside")) {
     platform::createFolders(root_);
     platform::createFolders(outside_);
     EXPECT_EQ(platform::writeWholeFile(victim(), "precious", 8), 0);
   }
 
   std::string victim() const { return joinPath(outside_, "victim"); }
-  std::string out(const std::string& relative) const { return joinPath(root_, relative); }
-
-  engine::FileItem file(const wchar_t* name, const std::string& content) {
-    return testing::storedItem(joinPath(tmp_.path(), "stored" + std::to_string(next_++)), name,
-                               content);
-  }
 
   int run() {
     registerAll(stats_, results_);
-    JobSetup s;
-    s.outputRoot = root_;
-    s.templateFolder = templateFolder(QV_SOURCE_DIR);
-    s.deviceName = "Test Phone";
-    s.source = &source_;
-    s.results = &results_;
-    s.statistics = &stats_;
-    job_ = std::make_unique<RecoveryJob>(s, observer_);
-    EXPECT_EQ(job_->loadTemplates(), 0);
-    return job_->run(kStamp);
+    return JobFixture::run();
   }
 
   // Every file of the folder outside is as it was, and nothing new is there.
@@ -70,52 +42,70 @@ class OutputFolder : public ::testing::Test {
     EXPECT_EQ(readFile(victim()), "precious");
   }
 
-  fixtures::TempFolder tmp_;
-  std::string root_;
   std::string outside_;
-  testing::RecordingSource source_;
-  engine::ScanResults results_;
-  CStatisticsObj stats_;
-  testing::Results observer_;
-  std::unique_ptr<RecoveryJob> job_;
-  int next_ = 0;
 };
 
-// A dangling link at the name a file is about to take would create the file where it points;
-// a link to a file would overwrite that file. The job takes the next name instead.
-TEST_F(OutputFolder, LinksAtFinalNamesAreNeitherFollowedNorReplaced) {
-  ASSERT_EQ(platform::createFolders(out("Camera Roll")), 0);
-  ASSERT_EQ(platform::createFolders(out("Notes")), 0);
-  if (!fixtures::makeLink(joinPath(outside_, "created"), out("Camera Roll/IMG.JPG")) ||
-      !fixtures::makeLink(victim(), out("Camera Roll/IMG(1).JPG")) ||
-      !fixtures::makeLink(victim(), out("Notes/Notes_20240102030405.html")))
-    GTEST_SKIP() << "no links here";
-  results_.cameraRoll = {file(L"IMG.JPG", "photo")};
-  results_.notes.resize(1);
-  results_.notes[0].title = L"note";
-  EXPECT_EQ(run(), 0);
-  EXPECT_EQ(job_->failed(), 0);
-  expectOutsideUntouched();
-  EXPECT_EQ(readFile(out("Camera Roll/IMG(2).JPG")), "photo");
-  EXPECT_NE(readFile(out("Notes/Notes_20240102030405(1).html")).find("note"), std::string::npos);
-  EXPECT_TRUE(platform::isLink(out("Camera Roll/IMG.JPG")));
-}
+// Links planted at names the job is about to write. A dangling one at a final name would create
+// the file where it points, one to a file would overwrite it: the job takes the next name. Older
+// versions wrote "NAME.part" before renaming, so links at those names would have been written
+// through: temporary names are random and made exclusively now, and none is left.
+struct PlantedLinks {
+  const char* name;
+  std::vector<const char*> toVictim;  // links to the file outside, relative to the output root
+  const char* dangling;               // a link to a name outside that does not exist yet
+  std::vector<const wchar_t*> photos;
+  int notes;
+  int calls;
+  Tree tree;  // the output tree afterwards, links included
+  std::vector<std::pair<const char*, const char*>> holding;  // file, a text it holds
+};
 
-// Older versions wrote "NAME.part" before renaming: links planted at those names would have
-// been written through. Temporary names are random and made exclusively now, and none is left.
-TEST_F(OutputFolder, LinksAtOldTemporaryNamesLeadNowhere) {
-  ASSERT_EQ(platform::createFolders(out("Camera Roll")), 0);
-  ASSERT_EQ(platform::createFolders(out("CallHistory")), 0);
-  if (!fixtures::makeLink(victim(), out("Camera Roll/IMG.JPG.part")) ||
-      !fixtures::makeLink(victim(), out("CallHistory/CallHistory_20240102030405.html.part")))
-    GTEST_SKIP() << "no links here";
-  results_.cameraRoll = {file(L"IMG.JPG", "photo")};
-  results_.calls.resize(1);
-  EXPECT_EQ(run(), 0);
-  expectOutsideUntouched();
-  EXPECT_EQ(listTree(root_), (Tree{"CallHistory/CallHistory_20240102030405.html",
-                                   "CallHistory/CallHistory_20240102030405.html.part",
-                                   "Camera Roll/IMG.JPG", "Camera Roll/IMG.JPG.part"}));
+TEST_F(OutputFolder, LinksAtNamesTheJobWritesAreNeitherFollowedNorReplaced) {
+  const PlantedLinks cases[] = {
+      {"AtFinalNames",
+       {"Camera Roll/IMG(1).JPG", "Notes/Notes_20240102030405.html"},
+       "Camera Roll/IMG.JPG",
+       {L"IMG.JPG"},
+       1,
+       0,
+       {"Camera Roll/IMG(1).JPG", "Camera Roll/IMG(2).JPG", "Camera Roll/IMG.JPG",
+        "Notes/Notes_20240102030405(1).html", "Notes/Notes_20240102030405.html"},
+       {{"Camera Roll/IMG(2).JPG", "photo"}, {"Notes/Notes_20240102030405(1).html", "note"}}},
+      {"AtOldTemporaryNames",
+       {"Camera Roll/IMG.JPG.part", "CallHistory/CallHistory_20240102030405.html.part"},
+       nullptr,
+       {L"IMG.JPG"},
+       0,
+       1,
+       {"CallHistory/CallHistory_20240102030405.html",
+        "CallHistory/CallHistory_20240102030405.html.part", "Camera Roll/IMG.JPG",
+        "Camera Roll/IMG.JPG.part"},
+       {{"Camera Roll/IMG.JPG", "photo"}}},
+  };
+  for (const PlantedLinks& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform::removeTree(root_);
+    std::vector<std::pair<std::string, std::string>> links;  // target, where (relative)
+    for (const char* at : c.toVictim) links.emplace_back(victim(), at);
+    if (c.dangling != nullptr) links.emplace_back(joinPath(outside_, "created"), c.dangling);
+    for (const auto& [target, at] : links) {
+      ASSERT_EQ(platform::createFolders(out(at.substr(0, at.rfind('/')))), 0);
+      if (!fixtures::makeLink(target, out(at))) GTEST_SKIP() << "no links here";
+    }
+    results_ = engine::ScanResults();
+    for (const wchar_t* photo : c.photos) results_.cameraRoll.push_back(file(photo, "photo"));
+    results_.notes.resize(c.notes);
+    for (db::NoteRecord& note : results_.notes) note.title = L"note";
+    results_.calls.resize(c.calls);
+    stats_ = CStatisticsObj();
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(job_->failed(), 0);
+    expectOutsideUntouched();
+    EXPECT_EQ(listTree(root_), c.tree);
+    for (const auto& [target, at] : links) EXPECT_TRUE(platform::isLink(out(at))) << at;
+    for (const auto& [name, text] : c.holding)
+      EXPECT_NE(readFile(out(name)).find(text), std::string::npos) << name;
+  }
 }
 
 // A category or conversation folder that is a link is refused, each of its items failed with
@@ -137,7 +127,7 @@ TEST_F(OutputFolder, FoldersThatAreLinksAreRefused) {
   EXPECT_EQ(readFile(out("Photo Stream/c.jpg")), "c");
   EXPECT_EQ(job_->failed(), 3);  // two photos and the conversation
   EXPECT_EQ(job_->result(), kErrCantResolve);
-  for (const testing::Row& row : observer_.rows) {
+  for (const Row& row : observer_.rows) {
     if (row.code != kOk) {
       EXPECT_EQ(row.status, platform::errorMessage(kErrCantResolve));
     }
@@ -171,7 +161,7 @@ TEST_F(OutputFolder, AFolderThatCannotBeWrittenGivesTheSystemsCode) {
     }
     EXPECT_EQ(job_->result(), code);
     ASSERT_EQ(observer_.rows.size(), 3u);
-    for (const testing::Row& row : observer_.rows) {
+    for (const Row& row : observer_.rows) {
       EXPECT_EQ(row.code, code) << row.path;
       EXPECT_EQ(row.status, platform::errorMessage(code));
     }
@@ -179,4 +169,4 @@ TEST_F(OutputFolder, AFolderThatCannotBeWrittenGivesTheSystemsCode) {
 }
 
 }  // namespace
-}  // namespace qv::output
+}  // namespace qv::output::testing

@@ -10,7 +10,6 @@
 #include "engine/recovery_engine.h"
 #include "engine/scan_sequence.h"
 #include "engine/source_factory.h"
-#include "export/doc_template.h"
 #include "export/markup.h"
 #include "export/output_names.h"
 #include "export/recovery_job.h"
@@ -22,15 +21,10 @@
 #include "tests/export/job_support.h"
 #include "tests/fixtures/temp_folder.h"
 
-namespace qv::output {
+namespace qv::output::testing {
 namespace {
 
-using platform::joinPath;
 using platform::toUtf8;
-using testing::listTree;
-using testing::readFile;
-
-constexpr char kStamp[] = "20240102030405";
 
 std::vector<std::string> contentsOf(const std::vector<engine::FileItem>& items) {
   std::vector<std::string> out;
@@ -87,21 +81,16 @@ TEST(SampleExport, EveryCategoryOfThePhoneBackupLandsInItsPlace) {
 
   CStatisticsObj stats;
   registerAll(stats, results);
-  testing::Results observer;
-  JobSetup job;
-  job.outputRoot = joinPath(tmp.path(), "out");
-  job.templateFolder = templateFolder(QV_SOURCE_DIR);
+  Results observer;
+  JobSetup job = jobSetup(joinPath(tmp.path(), "out"), source.get(), &results, &stats);
   job.deviceName = toUtf8(info.displayName);
-  job.source = source.get();
-  job.results = &results;
-  job.statistics = &stats;
   RecoveryJob run(job, observer);
   ASSERT_EQ(run.loadTemplates(), 0);
   ASSERT_EQ(run.run(kStamp), 0);
   const std::string out = job.outputRoot;
   auto at = [&](const std::string& folder) { return joinPath(out, folder); };
 
-  for (const testing::Row& row : observer.rows) EXPECT_EQ(row.status, "Success") << row.path;
+  for (const Row& row : observer.rows) EXPECT_EQ(row.status, "Success") << row.path;
   EXPECT_EQ(run.failed(), 0);
   // Every item once, and the two value-line files (sms.csv and Contacts.csv): the count line
   // never reads "Processed 543 of 541".
@@ -174,4 +163,4 @@ TEST(SampleExport, EveryCategoryOfThePhoneBackupLandsInItsPlace) {
 }
 
 }  // namespace
-}  // namespace qv::output
+}  // namespace qv::output::testing
