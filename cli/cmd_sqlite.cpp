@@ -19,6 +19,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_io.h"
@@ -160,11 +161,24 @@ class ListingSink : public db::RowSink {
   // Every table is listed and then the rows of no known table, which need every live row.
   void listEveryTable() { everyTable_ = true; }
 
-  void startTable(const std::string& table) {
+  void startTable(const std::string& table, const db::TableLayout& layout) {
     table_ = terminalText(table);
     tableJson_ = jsonString(table);
     live_ = db::KeptRows<std::uint64_t>();
     superseded_ = db::KeptRows<std::uint64_t>();
+    // A table WITHOUT ROWID stores its key's columns first: its values are put back in the
+    // declared order, and its column 0 is a value like any other (there is no row id).
+    storedAt_.clear();
+    keyedRecords_ = layout.withoutRowId();
+    const std::vector<int>& order = layout.storedOrder();
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      if (order[i] != static_cast<int>(i)) {
+        storedAt_.assign(order.size(), 0);
+        for (std::size_t k = 0; k < order.size(); ++k)
+          storedAt_[static_cast<std::size_t>(order[k])] = k;
+        break;
+      }
+    }
   }
 
   int onRow(db::SqlitePageReader& reader, const db::RowImage& row) override {
@@ -233,12 +247,13 @@ class ListingSink : public db::RowSink {
  private:
   // Values from column 1 on: column 0 is the row-id alias in most tables and is lost in carved
   // rows whose header was overwritten. Equal values have equal serial types and content bytes.
+  // A table WITHOUT ROWID has no row id to tell two rows apart: all its values count.
   std::uint64_t valuesHash(const db::RowImage& row) const {
     Hasher f;
     std::size_t from = 0, to = 0;
     bool first = true;
     for (const db::RecordColumn& c : record_.columns) {
-      if (c.column == 0) continue;
+      if (c.column == 0 && !keyedRecords_) continue;
       if (first) from = c.offset;
       first = false;
       f.word(c.serialType);
@@ -319,14 +334,17 @@ class ListingSink : public db::RowSink {
     putInt(row.rowId);
     put(stale ? ", \"stale\": true, \"values\": [" : ", \"stale\": false, \"values\": [");
     bool first = true;
+    pieces_.clear();
     // A carved row whose first serial type was overwritten starts at column 1.
     for (int k = 0; row.carvedLayout && k < firstWalkedColumn(row); ++k) {
       put(first ? "null" : ", null");
       first = false;
+      pieces_.push_back({static_cast<std::size_t>(p - begin) - 4, 4});
     }
     for (const db::RecordColumn& c : record_.columns) {
       if (!first) put(", ");
       first = false;
+      pieces_.push_back({static_cast<std::size_t>(p - begin), 0});
       const std::uint8_t* v = row.data + c.offset;
       const std::uint64_t t = c.serialType;
       if (t == 0 || t == 10 || t == 11) {
@@ -358,9 +376,33 @@ class ListingSink : public db::RowSink {
         }
         put("\"}");
       }
+      pieces_.back().second = static_cast<std::size_t>(p - begin) - pieces_.back().first;
+    }
+    if (!storedAt_.empty()) {
+      // Back to the declared order: the values so far start where the first piece does.
+      const std::size_t valuesAt =
+          pieces_.empty() ? static_cast<std::size_t>(p - begin) : pieces_.front().first;
+      out_.append(begin, valuesAt);
+      appendDeclaredOrder(begin, "null", ", ");
+      out_ += "]}\n";
+      return;
     }
     put("]}\n");
     out_.append(begin, static_cast<std::size_t>(p - begin));
+  }
+
+  // The values laid out in `pieces_` (by their place in the record, within `base`), in the
+  // table's declared order; a column the record did not hold reads `missing`.
+  void appendDeclaredOrder(const char* base, std::string_view missing, std::string_view separator) {
+    for (std::size_t i = 0; i < storedAt_.size(); ++i) {
+      if (i != 0) out_ += separator;
+      const std::size_t k = storedAt_[i];
+      if (k < pieces_.size()) {
+        out_.append(base + pieces_[k].first, pieces_[k].second);
+      } else {
+        out_ += missing;
+      }
+    }
   }
 
   void appendText(const db::RowImage& row, db::TextEncoding enc, bool stale) {
@@ -369,15 +411,26 @@ class ListingSink : public db::RowSink {
                   kindName(row), row.deleted, row.pageIndex, row.frame, row.offset, row.rowId,
                   stale ? "stale" : "-");
     out_ += buf;
+    const std::size_t valuesAt = out_.size();
+    pieces_.clear();
     bool first = true;
     for (int k = 0; row.carvedLayout && k < firstWalkedColumn(row); ++k) {
       out_ += first ? "NULL" : " | NULL";
       first = false;
+      pieces_.push_back({out_.size() - 4, 4});
     }
     for (const db::RecordColumn& c : record_.columns) {
       if (!first) out_ += " | ";
       first = false;
+      const std::size_t at = out_.size();
       appendValue(row, c, enc);
+      pieces_.push_back({at, out_.size() - at});
+    }
+    if (!storedAt_.empty()) {
+      const std::string stored = out_.substr(valuesAt);
+      for (auto& piece : pieces_) piece.first -= valuesAt;
+      out_.resize(valuesAt);
+      appendDeclaredOrder(stored.data(), "NULL", " | ");
     }
     out_ += "\n";
   }
@@ -389,8 +442,12 @@ class ListingSink : public db::RowSink {
   std::string out_;
   db::Record record_;
   std::vector<char> scratch_;
-  db::KeptRows<std::uint64_t> live_;        // values hashes of the table's live rows
-  bool everyTable_ = false;                 // every table is listed, then rows of none
+  // Where each value of the row being written lies (offset, length), in the record's order.
+  std::vector<std::pair<std::size_t, std::size_t>> pieces_;
+  std::vector<std::size_t> storedAt_;  // by declared position, the place in the record; empty: same
+  bool keyedRecords_ = false;          // a table WITHOUT ROWID
+  db::KeptRows<std::uint64_t> live_;   // values hashes of the table's live rows
+  bool everyTable_ = false;            // every table is listed, then rows of none
   db::KeptRows<std::uint64_t> everyLive_;   // and of every table's listed so far
   db::KeptRows<std::uint64_t> superseded_;  // and of its superseded rows listed so far
   std::uint64_t rows_ = 0;
@@ -435,7 +492,7 @@ int runSqlite(const Args& args) {
     const db::TableLayout layout(table->sql);
     db::TableScan tableScan;
     tableScan.shape = db::tableShape(layout, table->name);
-    sink.startTable(table->name);
+    sink.startTable(table->name, layout);
     sink.tableHeader(*table, layout);
     rc = reader.ScanTable(table->name, tableScan, &sink);
     sink.flush();
@@ -445,8 +502,9 @@ int runSqlite(const Args& args) {
   // table "", each row with the columns its record shows.
   if (words.size() == 1) {
     const db::SchemaEntry unknown;
-    sink.startTable(unknown.name);
-    sink.tableHeader(unknown, db::TableLayout());
+    const db::TableLayout none;
+    sink.startTable(unknown.name, none);
+    sink.tableHeader(unknown, none);
     rc = reader.ScanUnclaimedFreelistPages(&sink);
     if (rc != kOk && result == kOk) result = rc;
   }

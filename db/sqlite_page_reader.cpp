@@ -280,15 +280,26 @@ int SqlitePageReader::ReadPage(std::uint32_t pageIndex, std::uint8_t* buffer) {
   return kOk;
 }
 
+namespace {
+
+// The leaf pages whose cells are a table's rows: index leaves for a table WITHOUT ROWID.
+std::uint8_t leafType(const TableShape& shape) {
+  return shape.withoutRowId ? kLeafIndex : kLeafTable;
+}
+
+}  // namespace
+
 // ---- the b-tree walk ------------------------------------------------------------------------
 
 // Visits the table-leaf pages below `page` (itself included). Interior table pages are
-// expanded child by child in ascending page index; other page types are ignored. Children
+// expanded child by child in ascending page index; other page types are ignored. In an index
+// tree (`indexTree`: a table WITHOUT ROWID) the index pages are walked instead, and interior
+// pages are visited too, before their children: their cells hold records as well. Children
 // outside the file, children seen before in this walk and trees deeper than kMaxTreeDepth are
 // not followed and make the walk report 87; a read error is reported and the walk goes on
 // with the other children, so everything readable is still visited.
 template <class Visit>
-int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageIndex,
+int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageIndex, bool indexTree,
                                 Visit&& visitLeaf) {
   std::vector<bool> seen(pageCount_, false);
   if (pageIndex < pageCount_) seen[pageIndex] = true;
@@ -304,15 +315,20 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
                      int depth) -> void {
     PageHeader h;
     if (!readPageHeader(image, geometry_, index, &h)) return note(kInvalid);
-    if (h.type == kLeafTable) return note(visitLeaf(image, index, h));
-    if (h.type != kInteriorTable) return;
+    if (h.type == (indexTree ? kLeafIndex : kLeafTable)) return note(visitLeaf(image, index, h));
+    if (h.type != (indexTree ? kInteriorIndex : kInteriorTable)) return;
     if (depth >= kMaxTreeDepth) return note(kInvalid);
-    interiors_.push_back(index);
+    if (indexTree) {
+      note(visitLeaf(image, index, h));
+    } else {
+      interiors_.push_back(index);
+    }
     std::vector<std::uint16_t> cells;
     if (cellPointers(image, geometry_, h, &cells) != kOk) note(kInvalid);
     std::map<std::uint32_t, std::int64_t> children;
     for (std::uint16_t off : cells) {
-      // An interior cell is a 4-byte child page number and a key varint.
+      // An interior cell is a 4-byte child page number and a key varint (a payload length in
+      // an index tree).
       if (off > geometry_.usableSize - 5) {
         note(kInvalid);
         continue;
@@ -354,8 +370,8 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
 }
 
 int SqlitePageReader::CollectLiveCells(const std::uint8_t* page, std::uint32_t pageIndex,
-                                       LiveCellMap* cells) {
-  return walkTable(page, pageIndex,
+                                       LiveCellMap* cells, bool indexTree) {
+  return walkTable(page, pageIndex, indexTree,
                    [&](const std::uint8_t* image, std::uint32_t index, const PageHeader& h) {
                      std::vector<std::uint16_t>& list = (*cells)[index];
                      return cellPointers(image, geometry_, h, &list);
@@ -376,7 +392,7 @@ CarveContext SqlitePageReader::carveContext(std::uint32_t pageIndex,
 int SqlitePageReader::CollectCarvedCandidates(const std::uint8_t* page, std::uint32_t pageIndex,
                                               const TableShape& shape,
                                               CarvedCandidateMap* candidates) {
-  return walkTable(page, pageIndex,
+  return walkTable(page, pageIndex, shape.withoutRowId,
                    [&](const std::uint8_t* image, std::uint32_t index, const PageHeader&) {
                      std::vector<CarvedCandidate> list;
                      carvePage(image, carveContext(index, shape), &list);
@@ -486,14 +502,14 @@ int SqlitePageReader::FindRootPages(const std::string& table, RootPageMap* roots
     SchemaColumns cols;
     splitSchemaRecord(data, rec, false, &cols);
     // The table's own row matches by name, its indexes by tbl_name.
-    const bool named =
-        (cols.isText[1] && cols.text[1] == wanted) || (cols.isText[2] && cols.text[2] == wanted);
+    const bool own = cols.isText[1] && cols.text[1] == wanted;
+    const bool named = own || (cols.isText[2] && cols.text[2] == wanted);
     // Views and triggers have no root page (rootpage 0): they are not b-trees.
     if (!named || !cols.isInteger[3] || cols.integer[3] == 0) return kOk;
     // A root page outside the file.
     if (cols.integer[3] < 1 || cols.integer[3] > static_cast<std::int64_t>(pageCount_))
       return kInvalid;
-    (*roots)[static_cast<std::uint32_t>(cols.integer[3] - 1)] = -1;
+    (*roots)[static_cast<std::uint32_t>(cols.integer[3] - 1)] = own ? kOwnTree : kIndexTree;
     return kOk;
   });
 }
@@ -504,16 +520,16 @@ int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint16_t of
                                       int* columns) {
   *columns = 0;
   std::vector<std::uint64_t> types;
-  const int rc = cellSerialTypes(page, offset, &types);
+  const int rc = cellSerialTypes(page, kLeafTable, offset, &types);
   if (rc == kOk) *columns = static_cast<int>(types.size());
   return rc;
 }
 
-int SqlitePageReader::cellSerialTypes(const std::uint8_t* page, std::uint16_t offset,
-                                      std::vector<std::uint64_t>* types) {
+int SqlitePageReader::cellSerialTypes(const std::uint8_t* page, std::uint8_t pageType,
+                                      std::uint16_t offset, std::vector<std::uint64_t>* types) {
   types->clear();
   LeafCell cell;
-  int rc = parseLeafCell(page, geometry_, offset, &cell);
+  int rc = parseRecordCell(page, geometry_, pageType, offset, &cell);
   if (rc != kOk) return rc;
   const std::uint8_t* data = page + cell.payloadOffset;
   std::size_t size = cell.localSize;
@@ -619,9 +635,11 @@ int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
     if (!list.empty()) (*carveInto)[pageIndex] = std::move(list);
   }
   int result = kOk;
+  PageHeader h;
+  readPageHeader(page.data(), geometry_, pageIndex, &h);
   for (std::uint16_t off : offsets) {
     LeafCell cell;
-    if (parseLeafCell(page.data(), geometry_, off, &cell) != kOk) {
+    if (parseRecordCell(page.data(), geometry_, h.type, off, &cell) != kOk) {
       if (kind == RowKind::kLive && result == kOk) result = kInvalid;
       continue;
     }
@@ -696,7 +714,7 @@ int SqlitePageReader::ScanEmptyFreelistPages(const TableShape& shape, RowSink* s
       continue;
     }
     PageHeader h;
-    if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != kLeafTable ||
+    if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != leafType(shape) ||
         h.cellCount != 0)
       continue;
     std::vector<CarvedCandidate> candidates;
@@ -734,14 +752,14 @@ int SqlitePageReader::deliverFreelistPage(std::uint32_t index, RowKind kind,
   PageHeader h;
   // Only leaf pages are taken: the children of a freed interior page belong to the live
   // tree or to the freelist by now, and would be read twice or as deleted when live.
-  if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != kLeafTable) return kOk;
+  if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != leafType(shape)) return kOk;
   std::vector<std::uint16_t> offsets;
   cellPointers(page.data(), geometry_, h, &offsets);
   if (offsets.empty() || shape.width <= 0) return kOk;
   // The page's first cell must have the table's width, and values its columns can hold: a
   // page of another table of that width is not this table's.
   std::vector<std::uint64_t> types;
-  if (cellSerialTypes(page.data(), offsets.front(), &types) != kOk) return kOk;
+  if (cellSerialTypes(page.data(), h.type, offsets.front(), &types) != kOk) return kOk;
   if (types.size() != static_cast<std::size_t>(shape.width)) return kOk;
   if (const std::vector<ColumnClasses>* classes = shape.columnClasses.get()) {
     for (std::size_t i = 0; i < types.size() && i < classes->size(); ++i) {
@@ -799,8 +817,9 @@ int SqlitePageReader::scanSuperseded(const std::string& table, const TableShape&
     FindRootPages(table, &roots);
     for (const auto& root : roots) {
       if (ReadPage(root.first, page.data()) != kOk) continue;
+      if (shape.withoutRowId && root.second != kOwnTree) continue;
       LiveCellMap cells;
-      CollectLiveCells(page.data(), root.first, &cells);
+      CollectLiveCells(page.data(), root.first, &cells, shape.withoutRowId);
       for (const auto& leaf : cells) {
         const std::uint32_t frame = frameOfPage(leaf.first);
         if (frame == wal_->frameOf(leaf.first + 1, current)) continue;  // the view's own page
@@ -842,14 +861,17 @@ int SqlitePageReader::ScanTable(const std::string& table, const TableScan& scan,
   RootPageMap roots;
   note(FindRootPages(table, &roots));
 
+  // The records of a table WITHOUT ROWID are its own tree's; its indexes hold copies of parts.
+  const bool indexTree = shape().withoutRowId;
   for (const auto& root : roots) {
+    if (indexTree && root.second != kOwnTree) continue;
     rc = ReadPage(root.first, page.data());
     if (rc != kOk) {
       note(rc);
       continue;
     }
     LiveCellMap cells;
-    note(CollectLiveCells(page.data(), root.first, &cells));
+    note(CollectLiveCells(page.data(), root.first, &cells, indexTree));
     CarvedCandidateMap candidates;
     if (scan.learnt == nullptr) {
       // Every leaf of the tree is in `cells` (with or without cells), so carving them as their

@@ -112,8 +112,11 @@ struct SchemaEntry {
   std::string sql;
 };
 
-// Maps of a table scan, ordered by page index.
+// Maps of a table scan, ordered by page index. A root page maps to kOwnTree for the table's
+// own tree, kIndexTree for the tree of one of its indexes.
 using RootPageMap = std::map<std::uint32_t, std::int64_t>;
+constexpr std::int64_t kOwnTree = 0;
+constexpr std::int64_t kIndexTree = -1;
 using LiveCellMap = std::map<std::uint32_t, std::vector<std::uint16_t>>;
 using CarvedCandidateMap = std::map<std::uint32_t, std::vector<CarvedCandidate>>;
 
@@ -149,8 +152,11 @@ class SqlitePageReader {
   // Every schema row, in b-tree order.
   int ReadSchema(std::vector<SchemaEntry>* out);
 
-  // The table-leaf pages below a page and their cell offsets in pointer order.
-  int CollectLiveCells(const std::uint8_t* page, std::uint32_t pageIndex, LiveCellMap* cells);
+  // The table-leaf pages below a page and their cell offsets in pointer order; with
+  // `indexTree`, the pages of an index tree (leaves and interior pages, whose cells hold
+  // records too).
+  int CollectLiveCells(const std::uint8_t* page, std::uint32_t pageIndex, LiveCellMap* cells,
+                       bool indexTree = false);
   // The carved candidates of the table-leaf pages below a page, for a table of that shape.
   int CollectCarvedCandidates(const std::uint8_t* page, std::uint32_t pageIndex,
                               const TableShape& shape, CarvedCandidateMap* candidates);
@@ -207,12 +213,13 @@ class SqlitePageReader {
   int deliverFreelistPage(std::uint32_t index, RowKind kind, const TableShape& shape, RowSink* sink,
                           bool* taken = nullptr);
   int readFreelist();
-  // The serial types of the cell at `offset` of a leaf page (its header assembled when it
-  // spilled).
-  int cellSerialTypes(const std::uint8_t* page, std::uint16_t offset,
+  // The serial types of the cell at `offset` of a page of that type (its header assembled
+  // when it spilled).
+  int cellSerialTypes(const std::uint8_t* page, std::uint8_t pageType, std::uint16_t offset,
                       std::vector<std::uint64_t>* types);
   template <class Visit>
-  int walkTable(const std::uint8_t* page, std::uint32_t pageIndex, Visit&& visitLeaf);
+  int walkTable(const std::uint8_t* page, std::uint32_t pageIndex, bool indexTree,
+                Visit&& visitLeaf);
   int assemblePayload(const std::uint8_t* page, const LeafCell& cell,
                       std::vector<std::uint8_t>* out);
   int assembleCarved(const std::uint8_t* page, const CarvedCandidate& c,
