@@ -417,6 +417,11 @@ class PageCarver {
     for (const Interval& f : free_) bounds.push_back(f.end);
     bounds.push_back(end_);
     if (h_.contentStart <= end_) bounds.push_back(h_.contentStart);
+    // In an index tree a cell freed into the block before it keeps its start whole: a stale
+    // header may end there.
+    if (index_) {
+      for (const Interval& f : free_) intactCellStarts(f.begin, f.end, kMaxProposals, &bounds);
+    }
     std::sort(bounds.begin(), bounds.end());
     const std::size_t known = freeblocks_.size();
     // Covered records are searched too: a stale header inside one shows that a cell freed
@@ -429,8 +434,9 @@ class PageCarver {
         if (next != 0 && (next < q + size || next >= end_)) continue;
         if (!endsAtBound(bounds, q + size)) {
           // The block may have ended at a cell the page no longer has: such a header counts
-          // only when a record fills it exactly.
-          if (next == 0 && looseBlocks_.size() < kMaxProposals)
+          // only when a record fills it exactly. In an index tree, where that fill is all
+          // that rebuilds a lost first type, so does one with a next block.
+          if ((next == 0 || index_) && looseBlocks_.size() < kMaxProposals)
             looseBlocks_.push_back({q, q + size});
           continue;
         }
@@ -704,7 +710,11 @@ class PageCarver {
     }
     // In an index tree a freed cell merged into the block of the one before it keeps its
     // start whole: the record before it ends where it begins.
-    if (index_) count += intactCellStarts(base, room.end, ends + count, 4);
+    if (index_) {
+      intactStarts_.clear();
+      intactCellStarts(base, room.end, 4, &intactStarts_);
+      for (std::size_t e : intactStarts_) ends[count++] = e;
+    }
     std::sort(ends, ends + count);
     for (std::size_t slop = 1; slop <= 3; ++slop) {
       if (room.end >= base + slop) ends[count++] = room.end - slop;
@@ -725,8 +735,8 @@ class PageCarver {
   // Up to `most` offsets in [from, to) where an index cell of the table's width begins whole:
   // a payload length that agrees with the record behind it, whose serial types fill its
   // header exactly and whose content fits before `to`.
-  std::size_t intactCellStarts(std::size_t from, std::size_t to, std::size_t* out,
-                               std::size_t most) const {
+  void intactCellStarts(std::size_t from, std::size_t to, std::size_t most,
+                        std::vector<std::size_t>* out) const {
     const std::size_t n = width();
     std::size_t found = 0;
     for (std::size_t e = from; e + 2 < to && found < most && n != 0; ++e) {
@@ -741,9 +751,9 @@ class PageCarver {
       if (countVarints(typesAt, typesLen, n) != n) continue;
       const std::uint64_t record = recordSize(page_ + typesAt, to - typesAt, typesLen, 0);
       if (record == 0 || header + (record - typesLen) != payload) continue;
-      out[found++] = e;
+      out->push_back(e);
+      ++found;
     }
-    return found;
   }
 
   bool lostTypeOfWidth(std::size_t w, std::uint8_t mask, const std::uint8_t* content,
@@ -952,6 +962,7 @@ class PageCarver {
   std::vector<Proposal> proposals_;
   std::vector<std::size_t> chased_;
   std::vector<std::uint32_t> terminal_;
+  mutable std::vector<std::size_t> intactStarts_;
   mutable std::vector<std::uint64_t> types_;  // serial types of the proposal being measured
   std::vector<Scored> scored_;
   std::size_t measured_ = 0;

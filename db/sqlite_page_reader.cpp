@@ -751,8 +751,11 @@ int SqlitePageReader::deliverFreelistPage(std::uint32_t index, RowKind kind,
   if (rc != kOk) return rc;
   PageHeader h;
   // Only leaf pages are taken: the children of a freed interior page belong to the live
-  // tree or to the freelist by now, and would be read twice or as deleted when live.
-  if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != leafType(shape)) return kOk;
+  // tree or to the freelist by now, and would be read twice or as deleted when live. An
+  // interior page of an index tree holds records of its own, which are taken (its children
+  // are not followed).
+  if (!readPageHeader(page.data(), geometry_, index, &h)) return kOk;
+  if (h.type != leafType(shape) && !(shape.withoutRowId && h.type == kInteriorIndex)) return kOk;
   std::vector<std::uint16_t> offsets;
   cellPointers(page.data(), geometry_, h, &offsets);
   if (offsets.empty() || shape.width <= 0) return kOk;
