@@ -485,6 +485,19 @@ int runSqlite(const Args& args) {
     return reportFailure(kQueryFailed, "no table " + words[1] + " in " + path);
   }
 
+  // A freed page whose records several tables could hold goes to those whose declared types
+  // fit them best, among every table (named or not).
+  std::vector<std::pair<std::string, db::TableShape>> shapes;
+  auto addShapes = [&shapes](const std::vector<db::SchemaEntry>& list) {
+    for (const db::SchemaEntry& e : list) {
+      if (e.type == "table")
+        shapes.emplace_back(e.name, db::tableShape(db::TableLayout(e.sql), e.name));
+    }
+  };
+  addShapes(schema);
+  addShapes(dropped);
+  reader.AssignFreelistPages(shapes);
+
   ListingSink sink(command.has("--json"), command.has("--deleted-only"));
   if (words.size() == 1) sink.listEveryTable();
   int result = schemaRc;

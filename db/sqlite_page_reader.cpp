@@ -89,6 +89,7 @@ void SqlitePageReader::Close() {
   freelist_.clear();
   trunks_.clear();
   claimed_.clear();
+  freelistOwners_.clear();
   freelistStatus_ = 0;
 }
 
@@ -755,26 +756,76 @@ int SqlitePageReader::deliverFreelistPage(std::uint32_t index, RowKind kind,
   // interior page of an index tree holds records of its own, which are taken (its children
   // are not followed).
   if (!readPageHeader(page.data(), geometry_, index, &h)) return kOk;
-  if (h.type != leafType(shape) && !(shape.withoutRowId && h.type == kInteriorIndex)) return kOk;
   std::vector<std::uint16_t> offsets;
-  cellPointers(page.data(), geometry_, h, &offsets);
-  if (offsets.empty() || shape.width <= 0) return kOk;
-  // The page's first cell must have the table's width, and values its columns can hold: a
-  // page of another table of that width is not this table's.
-  std::vector<std::uint64_t> types;
-  if (cellSerialTypes(page.data(), h.type, offsets.front(), &types) != kOk) return kOk;
-  if (types.size() != static_cast<std::size_t>(shape.width)) return kOk;
-  if (const std::vector<ColumnClasses>* classes = shape.columnClasses.get()) {
-    for (std::size_t i = 0; i < types.size() && i < classes->size(); ++i) {
-      if (!columnHolds((*classes)[i].holds, types[i])) return kOk;
-    }
-  }
+  if (!freelistPageFits(page.data(), h, shape, &offsets, nullptr)) return kOk;
   if (taken != nullptr) *taken = true;
   deliverCells(index, offsets, kind, sink, nullptr, nullptr, nullptr);
   std::vector<CarvedCandidate> list;
   carvePage(page.data(), carveContext(index, shape), &list);
   deliverCandidates(index, list, sink);
   return kOk;
+}
+
+bool SqlitePageReader::freelistPageFits(const std::uint8_t* page, const PageHeader& h,
+                                        const TableShape& shape,
+                                        std::vector<std::uint16_t>* offsets,
+                                        std::size_t* usualCells) {
+  if (h.type != leafType(shape) && !(shape.withoutRowId && h.type == kInteriorIndex)) return false;
+  cellPointers(page, geometry_, h, offsets);
+  if (offsets->empty() || shape.width <= 0) return false;
+  const std::vector<ColumnClasses>* classes = shape.columnClasses.get();
+  std::vector<std::uint64_t> types;
+  // The first cell must fit; the others only count when they hold what the columns usually do.
+  for (std::size_t k = 0; k < offsets->size(); ++k) {
+    if (k > 0 && usualCells == nullptr) break;
+    const bool ok = cellSerialTypes(page, h.type, (*offsets)[k], &types) == kOk &&
+                    types.size() == static_cast<std::size_t>(shape.width);
+    if (k == 0 && !ok) return false;
+    if (!ok) continue;
+    bool holds = true, usual = true;
+    for (std::size_t i = 0; classes != nullptr && i < types.size() && i < classes->size(); ++i) {
+      holds = holds && columnHolds((*classes)[i].holds, types[i]);
+      usual = usual && columnHolds((*classes)[i].usual, types[i]);
+    }
+    if (k == 0 && !holds) return false;
+    if (usualCells != nullptr && holds && usual) ++*usualCells;
+  }
+  return true;
+}
+
+int SqlitePageReader::AssignFreelistPages(
+    const std::vector<std::pair<std::string, TableShape>>& tables) {
+  freelistOwners_.clear();
+  if (!source_) return kInvalid;
+  PageBuffer page(geometry_.pageSize);
+  std::vector<std::uint16_t> offsets;
+  int result = kOk;
+  for (std::uint32_t index : freelist_) {
+    const int rc = ReadPage(index, page.data());
+    PageHeader h;
+    if (rc != kOk || !readPageHeader(page.data(), geometry_, index, &h)) {
+      if (result == kOk) result = rc != kOk ? rc : kInvalid;
+      continue;
+    }
+    std::vector<std::string> best;
+    std::size_t bestScore = 0;
+    for (const auto& [name, shape] : tables) {
+      std::size_t score = 0;
+      if (!freelistPageFits(page.data(), h, shape, &offsets, &score)) continue;
+      if (!best.empty() && score < bestScore) continue;
+      if (best.empty() || score > bestScore) best.clear();
+      best.push_back(name);
+      bestScore = score;
+    }
+    if (!best.empty()) freelistOwners_[index] = std::move(best);
+  }
+  return result;
+}
+
+bool SqlitePageReader::ownsFreelistPage(std::uint32_t index, const std::string& table) const {
+  const auto owners = freelistOwners_.find(index);
+  if (owners == freelistOwners_.end()) return true;
+  return std::find(owners->second.begin(), owners->second.end(), table) != owners->second.end();
 }
 
 class SqlitePageReader::SnapshotView {
@@ -912,6 +963,7 @@ int SqlitePageReader::ScanTable(const std::string& table, const TableScan& scan,
   if (!scan.withFreelist) return result;
   note(freelistStatus_);
   for (std::uint32_t index : freelist_) {
+    if (!ownsFreelistPage(index, table)) continue;
     bool taken = false;
     note(deliverFreelistPage(index, RowKind::kFreelist, shape(), sink, &taken));
     if (taken) claimed_.insert(index);

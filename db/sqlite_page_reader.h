@@ -31,6 +31,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/carving.h"
@@ -170,6 +171,14 @@ class SqlitePageReader {
   // or the first failure; rows delivered before a failure stay delivered.
   int ScanTable(const std::string& table, const TableScan& scan, RowSink* sink);
 
+  // Settles which of these tables each freelist leaf page goes to. A table fits a page when
+  // the page's first cell has its width and values its columns can hold; every cell of the
+  // page whose values are all of the classes its columns' declared types usually hold counts
+  // a point for it, and the page goes only to the fitting tables with the most points (all of
+  // them on a tie). A page no table fits, and every page before this call, goes to each table
+  // it fits. 0 or the first failure to read a page.
+  int AssignFreelistPages(const std::vector<std::pair<std::string, TableShape>>& tables);
+
   // The rows carved from the freelist leaf pages that hold no cell at all, with the marker 1.
   // A page whose rows were deleted one by one until it emptied goes to the freelist without a
   // cell, and the freelist test of a table scan (the column count of a page's first cell)
@@ -213,6 +222,12 @@ class SqlitePageReader {
   int deliverFreelistPage(std::uint32_t index, RowKind kind, const TableShape& shape, RowSink* sink,
                           bool* taken = nullptr);
   int readFreelist();
+  // Whether a freelist page of that header fits the shape (its cell offsets in *offsets), and
+  // with usualCells, how many of its cells hold only what the columns usually hold.
+  bool freelistPageFits(const std::uint8_t* page, const PageHeader& h, const TableShape& shape,
+                        std::vector<std::uint16_t>* offsets, std::size_t* usualCells);
+  // Whether a table scan may take a freelist page (AssignFreelistPages).
+  bool ownsFreelistPage(std::uint32_t index, const std::string& table) const;
   // The serial types of the cell at `offset` of a page of that type (its header assembled
   // when it spilled).
   int cellSerialTypes(const std::uint8_t* page, std::uint8_t pageType, std::uint16_t offset,
@@ -248,8 +263,9 @@ class SqlitePageReader {
   std::uint32_t filePages_ = 0;  // pages the database file holds
   TextEncoding encoding_ = TextEncoding::kUtf8;
   std::vector<std::uint32_t> freelist_;
-  std::vector<std::uint32_t> trunks_;      // freelist trunk pages, 0-based
-  std::set<std::uint32_t> claimed_;        // freelist leaf pages a table scan took
+  std::vector<std::uint32_t> trunks_;  // freelist trunk pages, 0-based
+  std::set<std::uint32_t> claimed_;    // freelist leaf pages a table scan took
+  std::map<std::uint32_t, std::vector<std::string>> freelistOwners_;  // the best-fitting tables
   int freelistStatus_ = 0;                 // 87 when the trunk chain was damaged
   std::vector<std::uint32_t> interiors_;   // interior pages of the last tree walked
   std::vector<std::uint8_t> payload_;      // assembly buffer reused across rows

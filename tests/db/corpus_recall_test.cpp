@@ -53,6 +53,11 @@ std::vector<FoundRow> scanEveryTable(const std::string& path) {
   const std::vector<SchemaEntry> schema = readSchemaOf(reader);
   std::vector<SchemaEntry> tables = droppedTables(reader, schema);
   tables.insert(tables.begin(), schema.begin(), schema.end());
+  std::vector<std::pair<std::string, TableShape>> shapes;
+  for (const SchemaEntry& e : tables) {
+    if (e.type == "table") shapes.emplace_back(e.name, tableShape(TableLayout(e.sql), e.name));
+  }
+  EXPECT_EQ(reader.AssignFreelistPages(shapes), kOk);
   for (const SchemaEntry& e : tables) {
     if (e.type != "table" || e.sql.empty()) continue;
     testing::RowCollector rows;
