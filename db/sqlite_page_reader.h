@@ -76,7 +76,7 @@ struct RowImage {
   // Followed by kBufferPad readable zero bytes.
   const std::uint8_t* data = nullptr;
   std::size_t size = 0;
-  std::int64_t rowId = 0;      // 0 for carved records
+  std::int64_t rowId = 0;      // 0 for carved records and the records of an index tree
   int firstColumn = 0;         // carved layout: column number of the first serial type
   std::size_t typeCount = 0;   // carved layout: serial types to read
   bool complete = true;        // false when a spilled payload's overflow chain was broken
