@@ -807,14 +807,20 @@ int SqlitePageReader::AssignFreelistPages(
       if (result == kOk) result = rc != kOk ? rc : kInvalid;
       continue;
     }
+    // The tables its first cell fits; only when there are several are its cells scored.
+    std::vector<const std::pair<std::string, TableShape>*> fitting;
+    for (const auto& table : tables) {
+      if (freelistPageFits(page.data(), h, table.second, &offsets, nullptr))
+        fitting.push_back(&table);
+    }
     std::vector<std::string> best;
     std::size_t bestScore = 0;
-    for (const auto& [name, shape] : tables) {
+    for (const auto* table : fitting) {
       std::size_t score = 0;
-      if (!freelistPageFits(page.data(), h, shape, &offsets, &score)) continue;
+      if (fitting.size() > 1) freelistPageFits(page.data(), h, table->second, &offsets, &score);
       if (!best.empty() && score < bestScore) continue;
       if (best.empty() || score > bestScore) best.clear();
-      best.push_back(name);
+      best.push_back(table->first);
       bestScore = score;
     }
     if (!best.empty()) freelistOwners_[index] = std::move(best);
