@@ -211,6 +211,7 @@ class ListingSink : public db::RowSink {
       superseded_.add(hash, rowId);
     }
     if (deletedOnly_ && row.deleted == 0) return kOk;
+    if (!storedAt_.empty()) toDeclaredOrder(row);
     if (json_) {
       appendJson(row, encoding, stale);
     } else {
@@ -261,6 +262,21 @@ class ListingSink : public db::RowSink {
     }
     f.add(row.data + from, to - from);
     return f.h;
+  }
+
+  // Puts the walked columns of a table WITHOUT ROWID in declared order; a column the record
+  // does not hold (a carved row's lost one) is NULL.
+  void toDeclaredOrder(const db::RowImage& row) {
+    const int first = firstWalkedColumn(row);
+    declared_.assign(storedAt_.size(), db::RecordColumn());
+    for (std::size_t i = 0; i < storedAt_.size(); ++i) {
+      db::RecordColumn& c = declared_[i];
+      const auto k = static_cast<std::ptrdiff_t>(storedAt_[i]) - first;
+      if (k >= 0 && k < static_cast<std::ptrdiff_t>(record_.columns.size()))
+        c = record_.columns[static_cast<std::size_t>(k)];
+      c.column = static_cast<int>(i);
+    }
+    record_.columns.swap(declared_);
   }
 
   // The first column the walk laid out: a carved row whose first serial type was overwritten
@@ -334,17 +350,14 @@ class ListingSink : public db::RowSink {
     putInt(row.rowId);
     put(stale ? ", \"stale\": true, \"values\": [" : ", \"stale\": false, \"values\": [");
     bool first = true;
-    pieces_.clear();
     // A carved row whose first serial type was overwritten starts at column 1.
     for (int k = 0; row.carvedLayout && k < firstWalkedColumn(row); ++k) {
       put(first ? "null" : ", null");
       first = false;
-      pieces_.push_back({static_cast<std::size_t>(p - begin) - 4, 4});
     }
     for (const db::RecordColumn& c : record_.columns) {
       if (!first) put(", ");
       first = false;
-      pieces_.push_back({static_cast<std::size_t>(p - begin), 0});
       const std::uint8_t* v = row.data + c.offset;
       const std::uint64_t t = c.serialType;
       if (t == 0 || t == 10 || t == 11) {
@@ -376,33 +389,9 @@ class ListingSink : public db::RowSink {
         }
         put("\"}");
       }
-      pieces_.back().second = static_cast<std::size_t>(p - begin) - pieces_.back().first;
-    }
-    if (!storedAt_.empty()) {
-      // Back to the declared order: the values so far start where the first piece does.
-      const std::size_t valuesAt =
-          pieces_.empty() ? static_cast<std::size_t>(p - begin) : pieces_.front().first;
-      out_.append(begin, valuesAt);
-      appendDeclaredOrder(begin, "null", ", ");
-      out_ += "]}\n";
-      return;
     }
     put("]}\n");
     out_.append(begin, static_cast<std::size_t>(p - begin));
-  }
-
-  // The values laid out in `pieces_` (by their place in the record, within `base`), in the
-  // table's declared order; a column the record did not hold reads `missing`.
-  void appendDeclaredOrder(const char* base, std::string_view missing, std::string_view separator) {
-    for (std::size_t i = 0; i < storedAt_.size(); ++i) {
-      if (i != 0) out_ += separator;
-      const std::size_t k = storedAt_[i];
-      if (k < pieces_.size()) {
-        out_.append(base + pieces_[k].first, pieces_[k].second);
-      } else {
-        out_ += missing;
-      }
-    }
   }
 
   void appendText(const db::RowImage& row, db::TextEncoding enc, bool stale) {
@@ -411,26 +400,15 @@ class ListingSink : public db::RowSink {
                   kindName(row), row.deleted, row.pageIndex, row.frame, row.offset, row.rowId,
                   stale ? "stale" : "-");
     out_ += buf;
-    const std::size_t valuesAt = out_.size();
-    pieces_.clear();
     bool first = true;
     for (int k = 0; row.carvedLayout && k < firstWalkedColumn(row); ++k) {
       out_ += first ? "NULL" : " | NULL";
       first = false;
-      pieces_.push_back({out_.size() - 4, 4});
     }
     for (const db::RecordColumn& c : record_.columns) {
       if (!first) out_ += " | ";
       first = false;
-      const std::size_t at = out_.size();
       appendValue(row, c, enc);
-      pieces_.push_back({at, out_.size() - at});
-    }
-    if (!storedAt_.empty()) {
-      const std::string stored = out_.substr(valuesAt);
-      for (auto& piece : pieces_) piece.first -= valuesAt;
-      out_.resize(valuesAt);
-      appendDeclaredOrder(stored.data(), "NULL", " | ");
     }
     out_ += "\n";
   }
@@ -442,8 +420,7 @@ class ListingSink : public db::RowSink {
   std::string out_;
   db::Record record_;
   std::vector<char> scratch_;
-  // Where each value of the row being written lies (offset, length), in the record's order.
-  std::vector<std::pair<std::size_t, std::size_t>> pieces_;
+  std::vector<db::RecordColumn> declared_;  // a row's columns put in declared order
   std::vector<std::size_t> storedAt_;  // by declared position, the place in the record; empty: same
   bool keyedRecords_ = false;          // a table WITHOUT ROWID
   db::KeptRows<std::uint64_t> live_;   // values hashes of the table's live rows

@@ -162,8 +162,10 @@ int writeFamilies(const std::string& dir) {
                                                    qv::samples::SmsLayout::kIos14, &db) != 0;
   // A table WITHOUT ROWID whose key is declared last (its records hold it first), one of its
   // rows deleted: a record long enough to be carved.
+  const std::string keyedPath = platform::joinPath(wal, "keyed.db");
+  std::remove(keyedPath.c_str());  // a fixture written before
   qv::samples::SqliteFixture keyed;
-  failures += keyed.create(platform::joinPath(wal, "keyed.db"), qv::samples::SqliteOptions()) != 0;
+  failures += keyed.create(keyedPath, qv::samples::SqliteOptions()) != 0;
   failures += keyed.exec(
                   "CREATE TABLE tags (note INTEGER, label TEXT, tag TEXT NOT NULL, "
                   "PRIMARY KEY (tag, note)) WITHOUT ROWID;"
