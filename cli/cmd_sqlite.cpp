@@ -19,6 +19,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_io.h"
@@ -160,11 +161,24 @@ class ListingSink : public db::RowSink {
   // Every table is listed and then the rows of no known table, which need every live row.
   void listEveryTable() { everyTable_ = true; }
 
-  void startTable(const std::string& table) {
+  void startTable(const std::string& table, const db::TableLayout& layout) {
     table_ = terminalText(table);
     tableJson_ = jsonString(table);
     live_ = db::KeptRows<std::uint64_t>();
     superseded_ = db::KeptRows<std::uint64_t>();
+    // A table WITHOUT ROWID stores its key's columns first: its values are put back in the
+    // declared order, and its column 0 is a value like any other (there is no row id).
+    storedAt_.clear();
+    keyedRecords_ = layout.withoutRowId();
+    const std::vector<int>& order = layout.storedOrder();
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      if (order[i] != static_cast<int>(i)) {
+        storedAt_.assign(order.size(), 0);
+        for (std::size_t k = 0; k < order.size(); ++k)
+          storedAt_[static_cast<std::size_t>(order[k])] = k;
+        break;
+      }
+    }
   }
 
   int onRow(db::SqlitePageReader& reader, const db::RowImage& row) override {
@@ -197,6 +211,7 @@ class ListingSink : public db::RowSink {
       superseded_.add(hash, rowId);
     }
     if (deletedOnly_ && row.deleted == 0) return kOk;
+    if (!storedAt_.empty()) toDeclaredOrder(row);
     if (json_) {
       appendJson(row, encoding, stale);
     } else {
@@ -233,12 +248,13 @@ class ListingSink : public db::RowSink {
  private:
   // Values from column 1 on: column 0 is the row-id alias in most tables and is lost in carved
   // rows whose header was overwritten. Equal values have equal serial types and content bytes.
+  // A table WITHOUT ROWID has no row id to tell two rows apart: all its values count.
   std::uint64_t valuesHash(const db::RowImage& row) const {
     Hasher f;
     std::size_t from = 0, to = 0;
     bool first = true;
     for (const db::RecordColumn& c : record_.columns) {
-      if (c.column == 0) continue;
+      if (c.column == 0 && !keyedRecords_) continue;
       if (first) from = c.offset;
       first = false;
       f.word(c.serialType);
@@ -246,6 +262,21 @@ class ListingSink : public db::RowSink {
     }
     f.add(row.data + from, to - from);
     return f.h;
+  }
+
+  // Puts the walked columns of a table WITHOUT ROWID in declared order; a column the record
+  // does not hold (a carved row's lost one) is NULL.
+  void toDeclaredOrder(const db::RowImage& row) {
+    const int first = firstWalkedColumn(row);
+    declared_.assign(storedAt_.size(), db::RecordColumn());
+    for (std::size_t i = 0; i < storedAt_.size(); ++i) {
+      db::RecordColumn& c = declared_[i];
+      const auto k = static_cast<std::ptrdiff_t>(storedAt_[i]) - first;
+      if (k >= 0 && k < static_cast<std::ptrdiff_t>(record_.columns.size()))
+        c = record_.columns[static_cast<std::size_t>(k)];
+      c.column = static_cast<int>(i);
+    }
+    record_.columns.swap(declared_);
   }
 
   // The first column the walk laid out: a carved row whose first serial type was overwritten
@@ -389,8 +420,11 @@ class ListingSink : public db::RowSink {
   std::string out_;
   db::Record record_;
   std::vector<char> scratch_;
-  db::KeptRows<std::uint64_t> live_;        // values hashes of the table's live rows
-  bool everyTable_ = false;                 // every table is listed, then rows of none
+  std::vector<db::RecordColumn> declared_;  // a row's columns put in declared order
+  std::vector<std::size_t> storedAt_;  // by declared position, the place in the record; empty: same
+  bool keyedRecords_ = false;          // a table WITHOUT ROWID
+  db::KeptRows<std::uint64_t> live_;   // values hashes of the table's live rows
+  bool everyTable_ = false;            // every table is listed, then rows of none
   db::KeptRows<std::uint64_t> everyLive_;   // and of every table's listed so far
   db::KeptRows<std::uint64_t> superseded_;  // and of its superseded rows listed so far
   std::uint64_t rows_ = 0;
@@ -428,6 +462,19 @@ int runSqlite(const Args& args) {
     return reportFailure(kQueryFailed, "no table " + words[1] + " in " + path);
   }
 
+  // A freed page whose records several tables could hold goes to those whose declared types
+  // fit them best, among every table (named or not).
+  std::vector<std::pair<std::string, db::TableShape>> shapes;
+  auto addShapes = [&shapes](const std::vector<db::SchemaEntry>& list) {
+    for (const db::SchemaEntry& e : list) {
+      if (e.type == "table")
+        shapes.emplace_back(e.name, db::tableShape(db::TableLayout(e.sql), e.name));
+    }
+  };
+  addShapes(schema);
+  addShapes(dropped);
+  reader.AssignFreelistPages(shapes);
+
   ListingSink sink(command.has("--json"), command.has("--deleted-only"));
   if (words.size() == 1) sink.listEveryTable();
   int result = schemaRc;
@@ -435,7 +482,7 @@ int runSqlite(const Args& args) {
     const db::TableLayout layout(table->sql);
     db::TableScan tableScan;
     tableScan.shape = db::tableShape(layout, table->name);
-    sink.startTable(table->name);
+    sink.startTable(table->name, layout);
     sink.tableHeader(*table, layout);
     rc = reader.ScanTable(table->name, tableScan, &sink);
     sink.flush();
@@ -445,8 +492,9 @@ int runSqlite(const Args& args) {
   // table "", each row with the columns its record shows.
   if (words.size() == 1) {
     const db::SchemaEntry unknown;
-    sink.startTable(unknown.name);
-    sink.tableHeader(unknown, db::TableLayout());
+    const db::TableLayout none;
+    sink.startTable(unknown.name, none);
+    sink.tableHeader(unknown, none);
     rc = reader.ScanUnclaimedFreelistPages(&sink);
     if (rc != kOk && result == kOk) result = rc;
   }

@@ -29,7 +29,9 @@ const std::vector<Command>& allCommands() {
        "  object per row image: \"kind\" is live, wal (a cell of a frame of the log; deleted\n"
        "  when a later commit replaced the frame), superseded (a cell of the file's page\n"
        "  that the log replaced), freelist or carved, \"frame\" the log's frame the page\n"
-       "  came from (0: the file). --deleted-only leaves out the live rows.\n",
+       "  came from (0: the file). A line per table first names its columns; \"values\"\n"
+       "  are in that order (a table WITHOUT ROWID too; its rows have \"rowid\" 0, as\n"
+       "  carved rows do). --deleted-only leaves out the live rows.\n",
        runSqlite},
       {"scan", "sort a backup into the fourteen categories and count each",
        "usage: quenvale scan BACKUP_FOLDER [--only CATEGORIES] [--json] [--password-stdin]\n"

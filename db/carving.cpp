@@ -26,6 +26,7 @@ struct Proposal {
   int pass = 0;
   std::size_t mustFill = 0;  // when set: the record must end here (give or take 3 bytes)
   bool needsCellPrefix = false;
+  bool atCellStart = false;  // start is four bytes past where a freed cell began
 };
 
 struct Scored {
@@ -42,20 +43,21 @@ constexpr std::uint64_t kMaxPayload = 1000000000;
 class PageCarver {
  public:
   PageCarver(const std::uint8_t* page, const CarveContext& ctx)
-      : page_(page), ctx_(ctx), end_(ctx.geometry.usableSize) {}
+      : page_(page), ctx_(ctx), end_(ctx.geometry.usableSize), index_(ctx.shape.withoutRowId) {}
 
   void run(std::vector<CarvedCandidate>* out) {
     if (!readPageHeader(page_, ctx_.geometry, ctx_.pageIndex, &h_)) return;
-    if (h_.type == kInteriorTable) {
+    if (h_.type == (index_ ? kInteriorIndex : kInteriorTable)) {
       // A leaf that became an interior page (a root that split) keeps its old cells below
-      // the new content: only the sweep and its chase apply there.
+      // the new content: only the sweep and its chase apply there. So does an interior page
+      // of an index tree, whose freed cells were records too.
       collectLiveExtents();
       collectFreeblocks();
       sweepFreeSpace();
       select(out);
       return;
     }
-    if (h_.type != kLeafTable) return;
+    if (h_.type != (index_ ? kLeafIndex : kLeafTable)) return;
     collectLiveExtents();
     collectFreeblocks();
     passFreeblockChain();
@@ -94,7 +96,7 @@ class PageCarver {
         continue;
       }
       LeafCell cell;
-      if (parseLeafCell(page_, ctx_.geometry, off, &cell) != 0) continue;
+      if (parseRecordCell(page_, ctx_.geometry, h_.type, off, &cell) != 0) continue;
       live.push_back({off, off + cell.cellSize});
     }
     std::sort(live.begin(), live.end(),
@@ -149,12 +151,13 @@ class PageCarver {
     if (proposals_.size() >= kMaxProposals || start >= end_) return false;
     // Where column 0 holds a value, the first byte says nothing about whether its serial type
     // survived: both readings compete.
+    const bool atCellStart = firstColumn < 0;
     if (firstColumn < 0 && ctx_.shape.firstIsValue) {
-      proposals_.push_back({start, 0, count, score, pass, 0, false});
+      proposals_.push_back({start, 0, count, score, pass, 0, false, atCellStart});
       if (proposals_.size() >= kMaxProposals) return true;
       firstColumn = 1;
     }
-    proposals_.push_back({start, firstColumn, count, score, pass, 0, false});
+    proposals_.push_back({start, firstColumn, count, score, pass, 0, false, atCellStart});
     return true;
   }
 
@@ -196,7 +199,7 @@ class PageCarver {
     const std::size_t pos = *std::max_element(cells_.begin(), cells_.end());
     std::size_t l1 = 0, l2 = 0;
     const std::uint64_t payload = varintAt(pos, end_, &l1);
-    varintAt(pos + l1, end_, &l2);
+    if (!index_) varintAt(pos + l1, end_, &l2);  // the row id
     if (payload > end_) return;
     const std::size_t e = pos + l1 + l2 + static_cast<std::size_t>(payload);
     if (e >= end_) return;
@@ -323,7 +326,7 @@ class PageCarver {
       std::size_t l1 = 0, l2 = 0;
       const std::uint64_t payload = varintAt(p, end_, &l1);
       if (payload == 0 || payload - 1 > r) return;
-      varintAt(p + l1, end_, &l2);
+      if (!index_) varintAt(p + l1, end_, &l2);  // the row id
       if (l1 + l2 >= r) return;
       p += l1 + l2;
       r -= l1 + l2;
@@ -362,6 +365,12 @@ class PageCarver {
     const std::size_t chained = freeblocks_.size();
     findStaleFreeblocks();
     for (std::size_t k = chained; k < freeblocks_.size(); ++k) anchored(freeblocks_[k].begin, 5, 2);
+    // A stale header found now may be where a record with a lost first type ends: in an index
+    // tree (where the lost type is all that makes such a record) the chained blocks are read
+    // again with the new ends.
+    if (index_ && freeblocks_.size() > chained) {
+      for (std::size_t k = 0; k < chained; ++k) anchored(freeblocks_[k].begin, 5, 2);
+    }
     for (const Interval& block : looseBlocks_) {
       const std::size_t before = proposals_.size();
       anchored(block.begin, 5, 0);
@@ -408,6 +417,11 @@ class PageCarver {
     for (const Interval& f : free_) bounds.push_back(f.end);
     bounds.push_back(end_);
     if (h_.contentStart <= end_) bounds.push_back(h_.contentStart);
+    // In an index tree a cell freed into the block before it keeps its start whole: a stale
+    // header may end there.
+    if (index_) {
+      for (const Interval& f : free_) intactCellStarts(f.begin, f.end, kMaxProposals, &bounds);
+    }
     std::sort(bounds.begin(), bounds.end());
     const std::size_t known = freeblocks_.size();
     // Covered records are searched too: a stale header inside one shows that a cell freed
@@ -418,10 +432,11 @@ class PageCarver {
         const std::size_t size = be16(page_ + q + 2);
         if (size < 8 || size > f.end - q) continue;
         if (next != 0 && (next < q + size || next >= end_)) continue;
-        if (!std::binary_search(bounds.begin(), bounds.end(), q + size)) {
+        if (!endsAtBound(bounds, q + size)) {
           // The block may have ended at a cell the page no longer has: such a header counts
-          // only when a record fills it exactly.
-          if (next == 0 && looseBlocks_.size() < kMaxProposals)
+          // only when a record fills it exactly. In an index tree, where that fill is all
+          // that rebuilds a lost first type, so does one with a next block.
+          if ((next == 0 || index_) && looseBlocks_.size() < kMaxProposals)
             looseBlocks_.push_back({q, q + size});
           continue;
         }
@@ -430,6 +445,15 @@ class PageCarver {
         if (!listed && freeblocks_.size() < kMaxProposals) freeblocks_.push_back({q, q + size});
       }
     }
+  }
+
+  // Whether a block ending at `end` ends at one of the bounds. In an index tree the up to
+  // three fragment bytes the database leaves behind a cell may lie between the two: a freed
+  // cell there keeps its whole start, so a false block rarely yields a record.
+  bool endsAtBound(const std::vector<std::size_t>& bounds, std::size_t end) const {
+    if (!index_) return std::binary_search(bounds.begin(), bounds.end(), end);
+    const auto at = std::lower_bound(bounds.begin(), bounds.end(), end);
+    return at != bounds.end() && *at - end <= 3;
   }
 
   // A freed cell starting at `cellStart` with its first four bytes overwritten: the header
@@ -497,6 +521,21 @@ class PageCarver {
         (core_.scored.extentEnd > pr.mustFill || pr.mustFill - core_.scored.extentEnd > 3))
       return false;
     if (pr.needsCellPrefix && !core_.prefix) return false;
+    // An index cell has only its payload length before the record: four bytes past a freed
+    // cell's start the record can be read only when the payload length, the header size and
+    // the serial type lost took those four bytes exactly. A small record lost two serial
+    // types there, and two lengths cannot be told from the one room they share. A lost type
+    // of two bytes is no reading either: the same bytes read as a small record whose second
+    // type took two bytes, the first of them lost.
+    if (index_ && pr.atCellStart) {
+      const CarvedCandidate& c = core_.scored.candidate;
+      if (pr.start < 4 ||
+          static_cast<std::int64_t>(pr.start) - 4 +
+                  static_cast<std::int64_t>(varintSize(c.payloadSize)) !=
+              c.payloadOffset ||
+          (c.firstColumn == 1 && varintSize(c.lostType) != 1))
+        return false;
+    }
     *out = core_.scored;
     out->candidate.pass = static_cast<std::uint8_t>(pr.pass);
     const int score = core_.yields ? 0 : std::min(pr.score + core_.evidence, 255);
@@ -591,7 +630,7 @@ class PageCarver {
     } else {
       // Spilled to overflow pages: the local part ends with the first overflow page number.
       if (ctx_.pageCount == 0 || payloadStart < 0 || lostWidth != 0) return false;
-      const std::uint64_t local = localPayloadSize(payload, ctx_.geometry.usableSize);
+      const std::uint64_t local = localPayloadSize(payload, ctx_.geometry.usableSize, index_);
       const std::uint64_t localEnd = static_cast<std::uint64_t>(payloadStart) + local;
       if (local >= payload || localEnd + 4 > end_ || localEnd < contentStart) return false;
       const std::uint32_t overflow = be32(page_ + localEnd);
@@ -669,6 +708,13 @@ class PageCarver {
       if (b.end >= base && b.end < room.end) ends[count++] = b.end;
       if (b.begin >= base && b.begin < room.end) ends[count++] = b.begin;
     }
+    // In an index tree a freed cell merged into the block of the one before it keeps its
+    // start whole: the record before it ends where it begins.
+    if (index_) {
+      intactStarts_.clear();
+      intactCellStarts(base, room.end, 4, &intactStarts_);
+      for (std::size_t e : intactStarts_) ends[count++] = e;
+    }
     std::sort(ends, ends + count);
     for (std::size_t slop = 1; slop <= 3; ++slop) {
       if (room.end >= base + slop) ends[count++] = room.end - slop;
@@ -684,6 +730,30 @@ class PageCarver {
       }
     }
     return false;
+  }
+
+  // Up to `most` offsets in [from, to) where an index cell of the table's width begins whole:
+  // a payload length that agrees with the record behind it, whose serial types fill its
+  // header exactly and whose content fits before `to`.
+  void intactCellStarts(std::size_t from, std::size_t to, std::size_t most,
+                        std::vector<std::size_t>* out) const {
+    const std::size_t n = width();
+    std::size_t found = 0;
+    for (std::size_t e = from; e + 2 < to && found < most && n != 0; ++e) {
+      std::size_t l = 0, d = 0;
+      const std::uint64_t payload = varintAt(e, to, &l);
+      if (l == 0 || payload > to - e) continue;
+      const std::uint64_t header = varintAt(e + l, to, &d);
+      if (d == 0 || header <= d || header - d < n || header - d > 9 * n || header > to - e - l)
+        continue;
+      const std::size_t typesAt = e + l + d;
+      const auto typesLen = static_cast<std::size_t>(header - d);
+      if (countVarints(typesAt, typesLen, n) != n) continue;
+      const std::uint64_t record = recordSize(page_ + typesAt, to - typesAt, typesLen, 0);
+      if (record == 0 || header + (record - typesLen) != payload) continue;
+      out->push_back(e);
+      ++found;
+    }
   }
 
   bool lostTypeOfWidth(std::size_t w, std::uint8_t mask, const std::uint8_t* content,
@@ -751,14 +821,16 @@ class PageCarver {
     return true;
   }
 
-  // Payload-length and row-id varints just before the payload that agree with it.
+  // Payload-length and row-id varints just before the payload that agree with it (the
+  // payload length alone in an index cell).
   bool cellPrefixAgrees(std::size_t payloadStart, std::uint64_t payload) const {
-    for (std::size_t rowLen = 1; rowLen <= 9; ++rowLen) {
+    for (std::size_t rowLen = index_ ? 0 : 1; rowLen <= (index_ ? 0u : 9u); ++rowLen) {
       const std::size_t pl = varintSize(payload);
       if (payloadStart < rowLen + pl || payloadStart - rowLen - pl < arrayEnd_) continue;
       const std::size_t at = payloadStart - rowLen - pl;
       std::size_t l1 = 0, l2 = 0;
       if (varintAt(at, end_, &l1) != payload || l1 != pl) continue;
+      if (index_) return true;
       varintAt(at + l1, end_, &l2);
       if (l2 == rowLen) return true;
     }
@@ -880,6 +952,7 @@ class PageCarver {
   const std::uint8_t* page_;
   const CarveContext& ctx_;
   const std::size_t end_;
+  const bool index_;  // the pages of an index tree: cells without a row id
   PageHeader h_;
   std::size_t arrayEnd_ = 0;
   std::vector<std::uint16_t> cells_;
@@ -889,6 +962,7 @@ class PageCarver {
   std::vector<Proposal> proposals_;
   std::vector<std::size_t> chased_;
   std::vector<std::uint32_t> terminal_;
+  mutable std::vector<std::size_t> intactStarts_;
   mutable std::vector<std::uint64_t> types_;  // serial types of the proposal being measured
   std::vector<Scored> scored_;
   std::size_t measured_ = 0;

@@ -83,6 +83,10 @@ struct TableShape {
   // The serial type a lost column 0 most likely had, tried before the room is read (0: none):
   // the schema table's rows begin with the text "table" or "index".
   std::uint64_t firstTypeGuess = 0;
+  // The table's rows are the records of an index b-tree (a table WITHOUT ROWID): its cells
+  // hold a payload length and the record, no row id, on leaf and interior pages alike, and
+  // the columns (and `columnClasses`) are in the record's order, the key first.
+  bool withoutRowId = false;
 
   int headerScanWidth() const { return headerWidth < 0 ? width : headerWidth; }
 };

@@ -50,32 +50,39 @@ int cellPointers(const std::uint8_t* page, const PageGeometry& g, const PageHead
   return rc;
 }
 
-std::uint64_t localPayloadSize(std::uint64_t payload, std::size_t usableSize) {
+std::uint64_t localPayloadSize(std::uint64_t payload, std::size_t usableSize, bool indexPage) {
   const std::uint64_t u = usableSize;
-  const std::uint64_t maxLocal = u - 35;
+  const std::uint64_t maxLocal = indexPage ? ((u - 12) * 64 / 255) - 23 : u - 35;
   if (payload <= maxLocal) return payload;
   const std::uint64_t minLocal = ((u - 12) * 32 / 255) - 23;
   const std::uint64_t k = minLocal + (payload - minLocal) % (u - 4);
   return k <= maxLocal ? k : minLocal;
 }
 
-int parseLeafCell(const std::uint8_t* page, const PageGeometry& g, std::size_t offset,
-                  LeafCell* out) {
+namespace {
+
+// A cell from its payload-length varint on: `prefix` bytes before it (an index interior
+// cell's child page number), then the row id when `withRowId`.
+int parseCell(const std::uint8_t* page, const PageGeometry& g, std::size_t offset,
+              std::size_t prefix, bool withRowId, LeafCell* out) {
   *out = LeafCell();
-  if (offset >= g.usableSize) return kInvalid;
-  std::size_t avail = g.usableSize - offset;
-  std::size_t pos = offset;
+  if (offset >= g.usableSize || g.usableSize - offset <= prefix) return kInvalid;
+  std::size_t avail = g.usableSize - offset - prefix;
+  std::size_t pos = offset + prefix;
   std::size_t n = readVarint(page + pos, avail, &out->payloadSize);
-  pos += n;
-  avail -= n;
-  std::uint64_t rowId = 0;
-  n = readVarint(page + pos, avail, &rowId);
   if (n == 0) return kInvalid;
-  out->rowId = static_cast<std::int64_t>(rowId);
   pos += n;
   avail -= n;
+  if (withRowId) {
+    std::uint64_t rowId = 0;
+    n = readVarint(page + pos, avail, &rowId);
+    if (n == 0) return kInvalid;
+    out->rowId = static_cast<std::int64_t>(rowId);
+    pos += n;
+    avail -= n;
+  }
   out->payloadOffset = pos;
-  const std::uint64_t local = localPayloadSize(out->payloadSize, g.usableSize);
+  const std::uint64_t local = localPayloadSize(out->payloadSize, g.usableSize, !withRowId);
   const bool spills = local < out->payloadSize;
   // The local payload (and the overflow page number after it) must end inside the page.
   if (local > avail || (spills && avail - local < 4)) return kInvalid;
@@ -84,6 +91,32 @@ int parseLeafCell(const std::uint8_t* page, const PageGeometry& g, std::size_t o
   std::size_t size = pos - offset + out->localSize + (spills ? 4 : 0);
   out->cellSize = size < 4 ? 4 : size;
   return kOk;
+}
+
+}  // namespace
+
+int parseLeafCell(const std::uint8_t* page, const PageGeometry& g, std::size_t offset,
+                  LeafCell* out) {
+  return parseCell(page, g, offset, 0, true, out);
+}
+
+bool holdsRecords(std::uint8_t pageType) {
+  return pageType == kLeafTable || pageType == kLeafIndex || pageType == kInteriorIndex;
+}
+
+int parseRecordCell(const std::uint8_t* page, const PageGeometry& g, std::uint8_t pageType,
+                    std::size_t offset, LeafCell* out) {
+  switch (pageType) {
+    case kLeafTable:
+      return parseCell(page, g, offset, 0, true, out);
+    case kLeafIndex:
+      return parseCell(page, g, offset, 0, false, out);
+    case kInteriorIndex:
+      return parseCell(page, g, offset, 4, false, out);
+    default:
+      *out = LeafCell();
+      return kInvalid;
+  }
 }
 
 }  // namespace qv::db

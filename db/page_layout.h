@@ -37,8 +37,10 @@ int cellPointers(const std::uint8_t* page, const PageGeometry& g, const PageHead
                  std::vector<std::uint16_t>* out);
 
 // How much of a table-leaf payload of `payload` bytes lies on the page (the rest spills to
-// overflow pages), by SQLite's rule for the usable size.
-std::uint64_t localPayloadSize(std::uint64_t payload, std::size_t usableSize);
+// overflow pages), by SQLite's rule for the usable size. Index pages keep less on the page
+// (`indexPage`): a quarter of it at most, so that every interior page holds four keys.
+std::uint64_t localPayloadSize(std::uint64_t payload, std::size_t usableSize,
+                               bool indexPage = false);
 
 // A table-leaf cell parsed at an offset.
 struct LeafCell {
@@ -53,5 +55,16 @@ struct LeafCell {
 // Parses the leaf cell at `offset`. kInvalid when its local part runs past the usable size.
 int parseLeafCell(const std::uint8_t* page, const PageGeometry& g, std::size_t offset,
                   LeafCell* out);
+
+// Whether cells of a page of this type hold a record (table leaves, index leaves and index
+// interior pages; a table interior page holds only keys).
+bool holdsRecords(std::uint8_t pageType);
+
+// Parses a record-holding cell of a page of that type: a table-leaf cell as parseLeafCell, an
+// index cell (a child page number first on an interior page, then the payload length and the
+// payload, no row id: rowId 0). kInvalid for other page types or a cell that runs past the
+// usable size.
+int parseRecordCell(const std::uint8_t* page, const PageGeometry& g, std::uint8_t pageType,
+                    std::size_t offset, LeafCell* out);
 
 }  // namespace qv::db

@@ -89,6 +89,7 @@ void SqlitePageReader::Close() {
   freelist_.clear();
   trunks_.clear();
   claimed_.clear();
+  freelistOwners_.clear();
   freelistStatus_ = 0;
 }
 
@@ -280,15 +281,27 @@ int SqlitePageReader::ReadPage(std::uint32_t pageIndex, std::uint8_t* buffer) {
   return kOk;
 }
 
+namespace {
+
+// The leaf pages whose cells are a table's rows: index leaves for a table WITHOUT ROWID.
+std::uint8_t leafType(const TableShape& shape) {
+  return shape.withoutRowId ? kLeafIndex : kLeafTable;
+}
+
+}  // namespace
+
 // ---- the b-tree walk ------------------------------------------------------------------------
 
 // Visits the table-leaf pages below `page` (itself included). Interior table pages are
-// expanded child by child in ascending page index; other page types are ignored. Children
+// expanded child by child in ascending page index; a root of another page type is passed by,
+// a child of another page type is damage. In an index
+// tree (`indexTree`: a table WITHOUT ROWID) the index pages are walked instead, and interior
+// pages are visited too, before their children: their cells hold records as well. Children
 // outside the file, children seen before in this walk and trees deeper than kMaxTreeDepth are
 // not followed and make the walk report 87; a read error is reported and the walk goes on
 // with the other children, so everything readable is still visited.
 template <class Visit>
-int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageIndex,
+int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageIndex, bool indexTree,
                                 Visit&& visitLeaf) {
   std::vector<bool> seen(pageCount_, false);
   if (pageIndex < pageCount_) seen[pageIndex] = true;
@@ -304,17 +317,23 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
                      int depth) -> void {
     PageHeader h;
     if (!readPageHeader(image, geometry_, index, &h)) return note(kInvalid);
-    if (h.type == kLeafTable) return note(visitLeaf(image, index, h));
-    // An index's root is walked past; a child that is no page of a table tree is damage, and
-    // the rows below it are lost to the walk.
-    if (h.type != kInteriorTable) return note(depth > 0 ? kInvalid : kOk);
+    if (h.type == (indexTree ? kLeafIndex : kLeafTable)) return note(visitLeaf(image, index, h));
+    // A root of the other kind of tree (an index's, walked for its table) is passed by; a child
+    // that is no page of the tree's kind is damage, and the rows below it are lost to the walk.
+    if (h.type != (indexTree ? kInteriorIndex : kInteriorTable))
+      return note(depth > 0 ? kInvalid : kOk);
     if (depth >= kMaxTreeDepth) return note(kInvalid);
-    interiors_.push_back(index);
+    if (indexTree) {
+      note(visitLeaf(image, index, h));
+    } else {
+      interiors_.push_back(index);
+    }
     std::vector<std::uint16_t> cells;
     if (cellPointers(image, geometry_, h, &cells) != kOk) note(kInvalid);
     std::map<std::uint32_t, std::int64_t> children;
     for (std::uint16_t off : cells) {
-      // An interior cell is a 4-byte child page number and a key varint.
+      // An interior cell is a 4-byte child page number and a key varint (a payload length in
+      // an index tree).
       if (off > geometry_.usableSize - 5) {
         note(kInvalid);
         continue;
@@ -356,8 +375,8 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
 }
 
 int SqlitePageReader::CollectLiveCells(const std::uint8_t* page, std::uint32_t pageIndex,
-                                       LiveCellMap* cells) {
-  return walkTable(page, pageIndex,
+                                       LiveCellMap* cells, bool indexTree) {
+  return walkTable(page, pageIndex, indexTree,
                    [&](const std::uint8_t* image, std::uint32_t index, const PageHeader& h) {
                      std::vector<std::uint16_t>& list = (*cells)[index];
                      return cellPointers(image, geometry_, h, &list);
@@ -378,7 +397,7 @@ CarveContext SqlitePageReader::carveContext(std::uint32_t pageIndex,
 int SqlitePageReader::CollectCarvedCandidates(const std::uint8_t* page, std::uint32_t pageIndex,
                                               const TableShape& shape,
                                               CarvedCandidateMap* candidates) {
-  return walkTable(page, pageIndex,
+  return walkTable(page, pageIndex, shape.withoutRowId,
                    [&](const std::uint8_t* image, std::uint32_t index, const PageHeader&) {
                      std::vector<CarvedCandidate> list;
                      carvePage(image, carveContext(index, shape), &list);
@@ -488,14 +507,14 @@ int SqlitePageReader::FindRootPages(const std::string& table, RootPageMap* roots
     SchemaColumns cols;
     splitSchemaRecord(data, rec, false, &cols);
     // The table's own row matches by name, its indexes by tbl_name.
-    const bool named =
-        (cols.isText[1] && cols.text[1] == wanted) || (cols.isText[2] && cols.text[2] == wanted);
+    const bool own = cols.isText[1] && cols.text[1] == wanted;
+    const bool named = own || (cols.isText[2] && cols.text[2] == wanted);
     // Views and triggers have no root page (rootpage 0): they are not b-trees.
     if (!named || !cols.isInteger[3] || cols.integer[3] == 0) return kOk;
     // A root page outside the file.
     if (cols.integer[3] < 1 || cols.integer[3] > static_cast<std::int64_t>(pageCount_))
       return kInvalid;
-    (*roots)[static_cast<std::uint32_t>(cols.integer[3] - 1)] = -1;
+    (*roots)[static_cast<std::uint32_t>(cols.integer[3] - 1)] = own ? kOwnTree : kIndexTree;
     return kOk;
   });
 }
@@ -506,16 +525,16 @@ int SqlitePageReader::CellColumnCount(const std::uint8_t* page, std::uint16_t of
                                       int* columns) {
   *columns = 0;
   std::vector<std::uint64_t> types;
-  const int rc = cellSerialTypes(page, offset, &types);
+  const int rc = cellSerialTypes(page, kLeafTable, offset, &types);
   if (rc == kOk) *columns = static_cast<int>(types.size());
   return rc;
 }
 
-int SqlitePageReader::cellSerialTypes(const std::uint8_t* page, std::uint16_t offset,
-                                      std::vector<std::uint64_t>* types) {
+int SqlitePageReader::cellSerialTypes(const std::uint8_t* page, std::uint8_t pageType,
+                                      std::uint16_t offset, std::vector<std::uint64_t>* types) {
   types->clear();
   LeafCell cell;
-  int rc = parseLeafCell(page, geometry_, offset, &cell);
+  int rc = parseRecordCell(page, geometry_, pageType, offset, &cell);
   if (rc != kOk) return rc;
   const std::uint8_t* data = page + cell.payloadOffset;
   std::size_t size = cell.localSize;
@@ -627,9 +646,11 @@ int SqlitePageReader::deliverCellsOf(const std::uint8_t* page, std::uint32_t pag
                                      const std::vector<std::uint16_t>& offsets, RowKind kind,
                                      RowSink* sink) {
   int result = kOk;
+  PageHeader h;
+  readPageHeader(page, geometry_, pageIndex, &h);
   for (std::uint16_t off : offsets) {
     LeafCell cell;
-    if (parseLeafCell(page, geometry_, off, &cell) != kOk) {
+    if (parseRecordCell(page, geometry_, h.type, off, &cell) != kOk) {
       if (kind == RowKind::kLive && result == kOk) result = kInvalid;
       continue;
     }
@@ -704,7 +725,7 @@ int SqlitePageReader::ScanEmptyFreelistPages(const TableShape& shape, RowSink* s
       continue;
     }
     PageHeader h;
-    if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != kLeafTable ||
+    if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != leafType(shape) ||
         h.cellCount != 0)
       continue;
     std::vector<CarvedCandidate> candidates;
@@ -741,27 +762,86 @@ int SqlitePageReader::deliverFreelistPage(std::uint32_t index, RowKind kind,
   if (rc != kOk) return rc;
   PageHeader h;
   // Only leaf pages are taken: the children of a freed interior page belong to the live
-  // tree or to the freelist by now, and would be read twice or as deleted when live.
-  if (!readPageHeader(page.data(), geometry_, index, &h) || h.type != kLeafTable) return kOk;
+  // tree or to the freelist by now, and would be read twice or as deleted when live. An
+  // interior page of an index tree holds records of its own, which are taken (its children
+  // are not followed).
+  if (!readPageHeader(page.data(), geometry_, index, &h)) return kOk;
   std::vector<std::uint16_t> offsets;
-  cellPointers(page.data(), geometry_, h, &offsets);
-  if (offsets.empty() || shape.width <= 0) return kOk;
-  // The page's first cell must have the table's width, and values its columns can hold: a
-  // page of another table of that width is not this table's.
-  std::vector<std::uint64_t> types;
-  if (cellSerialTypes(page.data(), offsets.front(), &types) != kOk) return kOk;
-  if (types.size() != static_cast<std::size_t>(shape.width)) return kOk;
-  if (const std::vector<ColumnClasses>* classes = shape.columnClasses.get()) {
-    for (std::size_t i = 0; i < types.size() && i < classes->size(); ++i) {
-      if (!columnHolds((*classes)[i].holds, types[i])) return kOk;
-    }
-  }
+  if (!freelistPageFits(page.data(), h, shape, &offsets, nullptr)) return kOk;
   if (taken != nullptr) *taken = true;
   deliverCells(index, offsets, kind, sink, nullptr, nullptr, nullptr);
   std::vector<CarvedCandidate> list;
   carvePage(page.data(), carveContext(index, shape), &list);
   deliverCandidates(index, list, sink);
   return kOk;
+}
+
+bool SqlitePageReader::freelistPageFits(const std::uint8_t* page, const PageHeader& h,
+                                        const TableShape& shape,
+                                        std::vector<std::uint16_t>* offsets,
+                                        std::size_t* usualCells) {
+  if (h.type != leafType(shape) && !(shape.withoutRowId && h.type == kInteriorIndex)) return false;
+  cellPointers(page, geometry_, h, offsets);
+  if (offsets->empty() || shape.width <= 0) return false;
+  const std::vector<ColumnClasses>* classes = shape.columnClasses.get();
+  std::vector<std::uint64_t> types;
+  // The first cell must fit; the others only count when they hold what the columns usually do.
+  for (std::size_t k = 0; k < offsets->size(); ++k) {
+    if (k > 0 && usualCells == nullptr) break;
+    const bool ok = cellSerialTypes(page, h.type, (*offsets)[k], &types) == kOk &&
+                    types.size() == static_cast<std::size_t>(shape.width);
+    if (k == 0 && !ok) return false;
+    if (!ok) continue;
+    bool holds = true, usual = true;
+    for (std::size_t i = 0; classes != nullptr && i < types.size() && i < classes->size(); ++i) {
+      holds = holds && columnHolds((*classes)[i].holds, types[i]);
+      usual = usual && columnHolds((*classes)[i].usual, types[i]);
+    }
+    if (k == 0 && !holds) return false;
+    if (usualCells != nullptr && holds && usual) ++*usualCells;
+  }
+  return true;
+}
+
+int SqlitePageReader::AssignFreelistPages(
+    const std::vector<std::pair<std::string, TableShape>>& tables) {
+  freelistOwners_.clear();
+  if (!source_) return kInvalid;
+  PageBuffer page(geometry_.pageSize);
+  std::vector<std::uint16_t> offsets;
+  int result = kOk;
+  for (std::uint32_t index : freelist_) {
+    const int rc = ReadPage(index, page.data());
+    PageHeader h;
+    if (rc != kOk || !readPageHeader(page.data(), geometry_, index, &h)) {
+      if (result == kOk) result = rc != kOk ? rc : kInvalid;
+      continue;
+    }
+    // The tables its first cell fits; only when there are several are its cells scored.
+    std::vector<const std::pair<std::string, TableShape>*> fitting;
+    for (const auto& table : tables) {
+      if (freelistPageFits(page.data(), h, table.second, &offsets, nullptr))
+        fitting.push_back(&table);
+    }
+    std::vector<std::string> best;
+    std::size_t bestScore = 0;
+    for (const auto* table : fitting) {
+      std::size_t score = 0;
+      if (fitting.size() > 1) freelistPageFits(page.data(), h, table->second, &offsets, &score);
+      if (!best.empty() && score < bestScore) continue;
+      if (best.empty() || score > bestScore) best.clear();
+      best.push_back(table->first);
+      bestScore = score;
+    }
+    if (!best.empty()) freelistOwners_[index] = std::move(best);
+  }
+  return result;
+}
+
+bool SqlitePageReader::ownsFreelistPage(std::uint32_t index, const std::string& table) const {
+  const auto owners = freelistOwners_.find(index);
+  if (owners == freelistOwners_.end()) return true;
+  return std::find(owners->second.begin(), owners->second.end(), table) != owners->second.end();
 }
 
 class SqlitePageReader::SnapshotView {
@@ -807,8 +887,9 @@ int SqlitePageReader::scanSuperseded(const std::string& table, const TableShape&
     FindRootPages(table, &roots);
     for (const auto& root : roots) {
       if (ReadPage(root.first, page.data()) != kOk) continue;
+      if (shape.withoutRowId && root.second != kOwnTree) continue;
       LiveCellMap cells;
-      CollectLiveCells(page.data(), root.first, &cells);
+      CollectLiveCells(page.data(), root.first, &cells, shape.withoutRowId);
       for (const auto& leaf : cells) {
         const std::uint32_t frame = frameOfPage(leaf.first);
         if (frame == wal_->frameOf(leaf.first + 1, current)) continue;  // the view's own page
@@ -844,13 +925,18 @@ int SqlitePageReader::ScanLiveRows(const std::string& table, RowSink* sink) {
   PageBuffer page(geometry_.pageSize);
   std::vector<std::uint16_t> offsets;
   for (const auto& root : roots) {
+    if (root.second != kOwnTree) continue;  // the table's indexes hold no rows of their own
     const int rc = ReadPage(root.first, page.data());
     if (rc != kOk) {
       note(rc);
       continue;
     }
+    // A table WITHOUT ROWID keeps its rows in an index tree: its root page says which.
+    PageHeader rootHeader;
+    const bool indexTree = readPageHeader(page.data(), geometry_, root.first, &rootHeader) &&
+                           (rootHeader.type == kLeafIndex || rootHeader.type == kInteriorIndex);
     // Each leaf's cells are handed over from the image the walk holds: one read a page.
-    note(walkTable(page.data(), root.first,
+    note(walkTable(page.data(), root.first, indexTree,
                    [&](const std::uint8_t* image, std::uint32_t index, const PageHeader& h) {
                      const int pointers = cellPointers(image, geometry_, h, &offsets);
                      const int cells = deliverCellsOf(image, index, offsets, RowKind::kLive, sink);
@@ -876,14 +962,17 @@ int SqlitePageReader::ScanTable(const std::string& table, const TableScan& scan,
   RootPageMap roots;
   note(FindRootPages(table, &roots));
 
+  // The records of a table WITHOUT ROWID are its own tree's; its indexes hold copies of parts.
+  const bool indexTree = shape().withoutRowId;
   for (const auto& root : roots) {
+    if (indexTree && root.second != kOwnTree) continue;
     rc = ReadPage(root.first, page.data());
     if (rc != kOk) {
       note(rc);
       continue;
     }
     LiveCellMap cells;
-    note(CollectLiveCells(page.data(), root.first, &cells));
+    note(CollectLiveCells(page.data(), root.first, &cells, indexTree));
     CarvedCandidateMap candidates;
     if (scan.learnt == nullptr) {
       // Every leaf of the tree is in `cells` (with or without cells), so carving them as their
@@ -921,6 +1010,7 @@ int SqlitePageReader::ScanTable(const std::string& table, const TableScan& scan,
   if (!scan.withFreelist) return result;
   note(freelistStatus_);
   for (std::uint32_t index : freelist_) {
+    if (!ownsFreelistPage(index, table)) continue;
     bool taken = false;
     note(deliverFreelistPage(index, RowKind::kFreelist, shape(), sink, &taken));
     if (taken) claimed_.insert(index);

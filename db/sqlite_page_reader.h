@@ -31,6 +31,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/carving.h"
@@ -75,7 +76,7 @@ struct RowImage {
   // Followed by kBufferPad readable zero bytes.
   const std::uint8_t* data = nullptr;
   std::size_t size = 0;
-  std::int64_t rowId = 0;      // 0 for carved records
+  std::int64_t rowId = 0;      // 0 for carved records and the records of an index tree
   int firstColumn = 0;         // carved layout: column number of the first serial type
   std::size_t typeCount = 0;   // carved layout: serial types to read
   bool complete = true;        // false when a spilled payload's overflow chain was broken
@@ -112,8 +113,11 @@ struct SchemaEntry {
   std::string sql;
 };
 
-// Maps of a table scan, ordered by page index.
+// Maps of a table scan, ordered by page index. A root page maps to kOwnTree for the table's
+// own tree, kIndexTree for the tree of one of its indexes.
 using RootPageMap = std::map<std::uint32_t, std::int64_t>;
+constexpr std::int64_t kOwnTree = 0;
+constexpr std::int64_t kIndexTree = -1;
 using LiveCellMap = std::map<std::uint32_t, std::vector<std::uint16_t>>;
 using CarvedCandidateMap = std::map<std::uint32_t, std::vector<CarvedCandidate>>;
 
@@ -149,8 +153,11 @@ class SqlitePageReader {
   // Every schema row, in b-tree order.
   int ReadSchema(std::vector<SchemaEntry>* out);
 
-  // The table-leaf pages below a page and their cell offsets in pointer order.
-  int CollectLiveCells(const std::uint8_t* page, std::uint32_t pageIndex, LiveCellMap* cells);
+  // The table-leaf pages below a page and their cell offsets in pointer order; with
+  // `indexTree`, the pages of an index tree (leaves and interior pages, whose cells hold
+  // records too).
+  int CollectLiveCells(const std::uint8_t* page, std::uint32_t pageIndex, LiveCellMap* cells,
+                       bool indexTree = false);
   // The carved candidates of the table-leaf pages below a page, for a table of that shape.
   int CollectCarvedCandidates(const std::uint8_t* page, std::uint32_t pageIndex,
                               const TableShape& shape, CarvedCandidateMap* candidates);
@@ -162,7 +169,8 @@ class SqlitePageReader {
   // leaf (one read of every page), nothing is carved, and neither the freelist nor the older
   // snapshots of a log are read. For a reader that wants the table as SQLite shows it, fast.
   // Leaves come in ascending page index below each interior page, which is the order of the
-  // keys only in a table that was filled in that order. 0 or the first failure.
+  // keys only in a table that was filled in that order. A table WITHOUT ROWID gives its records
+  // as stored (key columns first), with row id 0. 0 or the first failure.
   int ScanLiveRows(const std::string& table, RowSink* sink);
 
   // One table scan: live cells, carved candidates of the table's leaves, then (with
@@ -170,6 +178,14 @@ class SqlitePageReader {
   // candidates of the older versions of the table's leaf pages that a log replaced. Returns 0
   // or the first failure; rows delivered before a failure stay delivered.
   int ScanTable(const std::string& table, const TableScan& scan, RowSink* sink);
+
+  // Settles which of these tables each freelist leaf page goes to. A table fits a page when
+  // the page's first cell has its width and values its columns can hold; every cell of the
+  // page whose values are all of the classes its columns' declared types usually hold counts
+  // a point for it, and the page goes only to the fitting tables with the most points (all of
+  // them on a tie). A page no table fits, and every page before this call, goes to each table
+  // it fits. 0 or the first failure to read a page.
+  int AssignFreelistPages(const std::vector<std::pair<std::string, TableShape>>& tables);
 
   // The rows carved from the freelist leaf pages that hold no cell at all, with the marker 1.
   // A page whose rows were deleted one by one until it emptied goes to the freelist without a
@@ -214,12 +230,19 @@ class SqlitePageReader {
   int deliverFreelistPage(std::uint32_t index, RowKind kind, const TableShape& shape, RowSink* sink,
                           bool* taken = nullptr);
   int readFreelist();
-  // The serial types of the cell at `offset` of a leaf page (its header assembled when it
-  // spilled).
-  int cellSerialTypes(const std::uint8_t* page, std::uint16_t offset,
+  // Whether a freelist page of that header fits the shape (its cell offsets in *offsets), and
+  // with usualCells, how many of its cells hold only what the columns usually hold.
+  bool freelistPageFits(const std::uint8_t* page, const PageHeader& h, const TableShape& shape,
+                        std::vector<std::uint16_t>* offsets, std::size_t* usualCells);
+  // Whether a table scan may take a freelist page (AssignFreelistPages).
+  bool ownsFreelistPage(std::uint32_t index, const std::string& table) const;
+  // The serial types of the cell at `offset` of a page of that type (its header assembled
+  // when it spilled).
+  int cellSerialTypes(const std::uint8_t* page, std::uint8_t pageType, std::uint16_t offset,
                       std::vector<std::uint64_t>* types);
   template <class Visit>
-  int walkTable(const std::uint8_t* page, std::uint32_t pageIndex, Visit&& visitLeaf);
+  int walkTable(const std::uint8_t* page, std::uint32_t pageIndex, bool indexTree,
+                Visit&& visitLeaf);
   int assemblePayload(const std::uint8_t* page, const LeafCell& cell,
                       std::vector<std::uint8_t>* out);
   int assembleCarved(const std::uint8_t* page, const CarvedCandidate& c,
@@ -251,8 +274,9 @@ class SqlitePageReader {
   std::uint32_t filePages_ = 0;  // pages the database file holds
   TextEncoding encoding_ = TextEncoding::kUtf8;
   std::vector<std::uint32_t> freelist_;
-  std::vector<std::uint32_t> trunks_;      // freelist trunk pages, 0-based
-  std::set<std::uint32_t> claimed_;        // freelist leaf pages a table scan took
+  std::vector<std::uint32_t> trunks_;  // freelist trunk pages, 0-based
+  std::set<std::uint32_t> claimed_;    // freelist leaf pages a table scan took
+  std::map<std::uint32_t, std::vector<std::string>> freelistOwners_;  // the best-fitting tables
   int freelistStatus_ = 0;                 // 87 when the trunk chain was damaged
   std::vector<std::uint32_t> interiors_;   // interior pages of the last tree walked
   std::vector<std::uint8_t> payload_;      // assembly buffer reused across rows

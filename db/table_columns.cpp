@@ -1,5 +1,7 @@
 #include "db/table_columns.h"
 
+#include <algorithm>
+
 #include "platform/ascii.h"
 
 namespace qv::db {
@@ -127,6 +129,26 @@ bool primaryKeyAt(const std::vector<Token>& tokens, std::size_t from, std::size_
   return false;
 }
 
+// The comma-separated parts of a list, commas inside quotes or parentheses not counting.
+std::vector<std::string_view> splitOutsideQuotes(std::string_view list) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  for (std::size_t k = 0; k <= list.size(); ++k) {
+    if (k < list.size() && isQuote(list[k])) {
+      k = skipQuoted(list, k) - 1;
+      continue;
+    }
+    if (k < list.size() && list[k] == '(') {
+      k = skipGroup(list, k) - 1;
+      continue;
+    }
+    if (k < list.size() && list[k] != ',') continue;
+    parts.push_back(list.substr(start, std::min(k, list.size()) - start));
+    start = k + 1;
+  }
+  return parts;
+}
+
 bool startsTableConstraint(const std::vector<Token>& tokens) {
   if (tokens.empty()) return false;
   static const char* const kStarts[] = {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK", "FOREIGN"};
@@ -168,6 +190,7 @@ TableLayout::TableLayout(std::string_view sql) {
 
   std::vector<DeclaredColumn> columns;
   int alias = -1;
+  std::vector<int> key;  // the primary key's columns, in key order
   std::vector<std::vector<Token>> constraints;
   bool inConstraints = false;
   std::size_t itemStart = open + 1;
@@ -213,31 +236,54 @@ TableLayout::TableLayout(std::string_view sql) {
     std::size_t after = 0;
     // An INTEGER PRIMARY KEY is the row id, except when declared DESC (SQLite keeps that
     // quirk for compatibility).
-    if (primaryKeyAt(item, t, &after) && platform::equalsNoCase(col.type, "INTEGER") &&
-        !(after < item.size() && isWord(item[after], "DESC")))
-      alias = static_cast<int>(columns.size());
+    if (primaryKeyAt(item, t, &after)) {
+      key.push_back(static_cast<int>(columns.size()));
+      if (platform::equalsNoCase(col.type, "INTEGER") &&
+          !(after < item.size() && isWord(item[after], "DESC")))
+        alias = static_cast<int>(columns.size());
+    }
     columns.push_back(std::move(col));
   }
-  // PRIMARY KEY (col) among the table constraints names the alias of one INTEGER column.
+  // PRIMARY KEY (col, ...) among the table constraints: the key's columns in key order; a key
+  // of one INTEGER column is the alias.
   for (const std::vector<Token>& item : constraints) {
     std::size_t after = 0;
     if (!primaryKeyAt(item, 0, &after) || after >= item.size() || item[after].kind != Token::kGroup)
       continue;
     const std::string_view group = item[after].text.substr(1, item[after].text.size() - 2);
-    if (group.find(',') != std::string_view::npos) continue;
-    const std::vector<Token> keyed = tokenize(group);
-    if (keyed.empty()) continue;
-    const std::string name = unquote(keyed[0].text);
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      if (platform::equalsNoCase(columns[i].name, name) &&
-          platform::equalsNoCase(columns[i].type, "INTEGER"))
-        alias = static_cast<int>(i);
+    key.clear();
+    for (std::string_view part : splitOutsideQuotes(group)) {
+      const std::vector<Token> keyed = tokenize(part);
+      if (keyed.empty()) continue;
+      const std::string name = unquote(keyed[0].text);
+      for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (platform::equalsNoCase(columns[i].name, name)) key.push_back(static_cast<int>(i));
+      }
     }
+    if (key.size() == 1 &&
+        platform::equalsNoCase(columns[static_cast<std::size_t>(key[0])].type, "INTEGER"))
+      alias = key[0];
   }
   // A table WITHOUT ROWID keeps its rows in an index b-tree and has no row id.
   const std::vector<Token> tail = tokenize(sql.substr(close));
   for (std::size_t k = 0; k + 1 < tail.size(); ++k) {
-    if (isWord(tail[k], "WITHOUT") && isWord(tail[k + 1], "ROWID")) alias = -1;
+    if (isWord(tail[k], "WITHOUT") && isWord(tail[k + 1], "ROWID")) withoutRowId_ = true;
+  }
+  if (withoutRowId_) alias = -1;
+  // Its records hold the key's columns first (each once), then the others in declared order.
+  if (withoutRowId_ && !key.empty()) {
+    std::vector<bool> placed(columns.size(), false);
+    for (int k : key) {
+      if (!placed[static_cast<std::size_t>(k)]) storedOrder_.push_back(k);
+      placed[static_cast<std::size_t>(k)] = true;
+    }
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      if (!placed[i]) storedOrder_.push_back(static_cast<int>(i));
+    }
+  } else {
+    // A WITHOUT ROWID table must have a primary key: without one read, its records are read
+    // in declared order.
+    for (std::size_t i = 0; i < columns.size(); ++i) storedOrder_.push_back(static_cast<int>(i));
   }
   columns_ = std::move(columns);
   rowIdAlias_ = alias;

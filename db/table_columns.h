@@ -47,6 +47,14 @@ class TableLayout {
   // -1 when the table has none (WITHOUT ROWID tables, tables keyed by another type).
   int rowIdAlias() const { return rowIdAlias_; }
 
+  // Whether the table keeps its rows in an index b-tree, keyed by its primary key, with no
+  // row id (CREATE TABLE ... WITHOUT ROWID).
+  bool withoutRowId() const { return withoutRowId_; }
+  // The declared position of each column of a stored record, in the record's order: the
+  // declared order, except in a table WITHOUT ROWID, whose records hold the primary key's
+  // columns first (in key order) and then the others in declared order.
+  const std::vector<int>& storedOrder() const { return storedOrder_; }
+
   // The position of a column by name (compared without regard to ASCII case); -1 when absent.
   int find(std::string_view name) const;
   // The position of the first of the names the table has: -1 when the statement was read and
@@ -59,6 +67,8 @@ class TableLayout {
  private:
   std::vector<DeclaredColumn> columns_;
   int rowIdAlias_ = -1;
+  bool withoutRowId_ = false;
+  std::vector<int> storedOrder_;
 };
 
 // The column names of a statement, in order (empty when it cannot be read).

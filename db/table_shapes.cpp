@@ -111,8 +111,9 @@ TableShape tableShape(const TableLayout& layout, std::string_view table) {
       (layout.find("guid") != 1 || layout.width() < kMessageGuidTableWidth))
     shape.accept = nullptr;
   shape.firstIsValue = layout.rowIdAlias() != 0;
+  shape.withoutRowId = layout.withoutRowId();
   auto classes = std::make_shared<std::vector<ColumnClasses>>();
-  for (int i = 0; i < layout.width(); ++i)
+  for (int i : layout.storedOrder())
     classes->push_back(columnClassesOf(*layout.column(i), i == layout.rowIdAlias()));
   shape.columnClasses = std::move(classes);
   return shape;

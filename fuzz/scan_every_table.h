@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/dropped_tables.h"
@@ -47,6 +48,12 @@ inline void scanEveryTable(db::SqlitePageReader& reader, TouchAll* sink) {
   reader.ReadSchema(&schema);
   std::vector<db::SchemaEntry> tables = db::droppedTables(reader, schema);
   tables.insert(tables.end(), schema.begin(), schema.end());
+  std::vector<std::pair<std::string, db::TableShape>> shapes;
+  for (const db::SchemaEntry& e : tables) {
+    if (e.type == "table")
+      shapes.emplace_back(e.name, db::tableShape(db::TableLayout(e.sql), e.name));
+  }
+  reader.AssignFreelistPages(shapes);
   for (const db::SchemaEntry& e : tables) {
     if (e.type != "table") continue;
     db::TableScan scan;

@@ -1,7 +1,8 @@
 // Fuzz target: the carving passes on one page image. The first byte picks the table width,
 // the second the page size (512 << (b % 7)), whether the page is read as page 1, another
 // header-scan width, whether records need the message guid and whether column 0 holds a value
-// (the columns' classes then come from the page's first bytes); the rest is the page, cut or
+// (the columns' classes then come from the page's first bytes); the first byte's high bit reads
+// the page as one of an index tree (a table WITHOUT ROWID). The rest is the page, cut or
 // zero-filled to that size.
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ctx.pageIndex = (data[1] & 0x08) ? 0 : 7;
   ctx.shape.width = width;
   ctx.shape.headerWidth = width + (data[1] & 0x10 ? 1 : 0);
+  ctx.shape.withoutRowId = (data[0] & 0x80) != 0;
   if (data[1] & 0x20) ctx.shape.accept = qv::db::messageGuidLeads;
   if (data[1] & 0x40) {
     // A table without a row-id alias whose columns hold what the page's first bytes say.

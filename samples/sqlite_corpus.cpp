@@ -35,6 +35,12 @@ const char* const kPeopleSql =
 const char* const kEventsSql =
     "CREATE TABLE events (code INTEGER NOT NULL, kind TEXT, at INTEGER, note TEXT)";
 const char* const kValuesSql = "CREATE TABLE vals (a, b, c, d, e)";
+// Keyed by a text and an integer, without a row id: the records hold tag and note first.
+const char* const kTagsSql =
+    "CREATE TABLE tags (note INTEGER, label TEXT, weight REAL, tag TEXT NOT NULL, "
+    "PRIMARY KEY (tag, note)) WITHOUT ROWID";
+// The declared position of each column of a tags record, in the record's order.
+const std::vector<int> kTagsStoredOrder = {3, 0, 1, 2};
 const char* const kMessageSql =
     "CREATE TABLE message (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, guid TEXT, text TEXT, "
     "handle_id INTEGER, date INTEGER, service TEXT, is_from_me INTEGER)";
@@ -75,6 +81,12 @@ SqlRow valuesRow(int n, std::mt19937& rng) {
   return r;
 }
 
+SqlRow tagsRow(int n, std::mt19937& rng) {
+  return {SqlValue::of(n), SqlValue::text(wordsOf(rng, 10 + rng() % 200)),
+          SqlValue::ofReal(n * 0.5 + 0.125),
+          SqlValue::text("tag " + std::to_string(n % 37) + " " + wordsOf(rng, 3))};
+}
+
 SqlRow messageRow7(int n, std::mt19937& rng) {
   return {SqlValue::null(),
           SqlValue::text("G-" + std::to_string(n * 7919)),
@@ -99,6 +111,9 @@ struct Build {
   std::vector<CorpusRow> replaced;
   std::map<std::int64_t, SqlRow> updated;  // the live values of updated rows, by row id
   std::set<std::string> dropped;
+  // Rows of tables without a row id (the fixture tracks rows by row id), by their `note`.
+  std::map<std::int64_t, SqlRow> keyedLive;
+  std::map<std::int64_t, SqlRow> keyedGone;
 };
 
 using Filler = std::function<int(Build&, std::mt19937&)>;
@@ -149,6 +164,31 @@ Filler keyedTables(int rows) {
       rc = fillTable(b, "events", kEventsSql, rows, [&](int n) { return eventsRow(n, rng); });
     if (rc == 0) rc = b.db.deleteRows("people", everyNth(rows, 4, 1));
     return rc ? rc : b.db.deleteRows("events", everyNth(rows, 5, 3));
+  };
+}
+
+// A table WITHOUT ROWID, rows deleted by their `note` (every step-th, or a third from a
+// quarter on when step is 0).
+Filler withoutRowId(int rows, int step) {
+  return [=](Build& b, std::mt19937& rng) {
+    int rc = b.db.exec(kTagsSql);
+    if (rc == 0) rc = b.db.begin();
+    for (int n = 1; n <= rows && rc == 0; ++n) {
+      SqlRow row = tagsRow(n, rng);
+      rc = b.db.insert("tags", row);
+      b.keyedLive[n] = std::move(row);
+    }
+    if (rc == 0) rc = b.db.commit();
+    if (rc == 0) rc = b.db.begin();
+    std::vector<std::int64_t> gone =
+        step != 0 ? everyNth(rows, step, 1) : std::vector<std::int64_t>();
+    for (int n = rows / 4; step == 0 && n < rows / 4 + rows / 3; ++n) gone.push_back(n);
+    for (std::int64_t n : gone) {
+      if (rc == 0) rc = b.db.exec("DELETE FROM tags WHERE note=" + std::to_string(n));
+      b.keyedGone[n] = b.keyedLive[n];
+      b.keyedLive.erase(n);
+    }
+    return rc == 0 ? b.db.commit() : rc;
   };
 }
 
@@ -230,12 +270,23 @@ std::vector<CorpusCase> corpusCases() {
                "vacuum-incremental",
                {4096, "UTF-8", false, "INCREMENTAL"},
                notesScattered(600, 70, 3)});
+  // Written last, so that the databases before keep the texts they were measured with.
+  c.push_back({"without rowid", "keyed-scattered", {}, withoutRowId(500, 4)});
+  c.push_back({"without rowid", "keyed-contiguous", {1024}, withoutRowId(600, 0)});
   return c;
 }
 
 // The bytes of a record on its page and on each of its overflow pages, as SQLite splits a
 // payload (usable size = page size: the corpus reserves no bytes), must all be found.
-bool recordIntact(const std::string& file, const SqlRow& row, const char* encoding, int pageSize) {
+// A row's values in the order its record holds them.
+SqlRow storedRecord(const SqlRow& row, const std::vector<int>& order) {
+  SqlRow stored;
+  for (int k : order) stored.push_back(row[static_cast<std::size_t>(k)]);
+  return stored;
+}
+
+bool recordIntact(const std::string& file, const SqlRow& row, const char* encoding, int pageSize,
+                  bool indexCell = false) {
   const std::string tail = recordTail(row, encoding);
   if (file.find(tail) == std::string::npos) {
     const std::size_t usable = static_cast<std::size_t>(pageSize);
@@ -246,7 +297,7 @@ bool recordIntact(const std::string& file, const SqlRow& row, const char* encodi
     std::size_t hs = headerLength + 1;
     if (hs > 127) ++hs;
     const std::size_t payload = hs + tail.size() + types.size();
-    const std::size_t maxLocal = usable - 35;
+    const std::size_t maxLocal = indexCell ? (usable - 12) * 64 / 255 - 23 : usable - 35;
     if (payload <= maxLocal) return false;
     const std::size_t minLocal = (usable - 12) * 32 / 255 - 23;
     std::size_t local = minLocal + (payload - minLocal) % (usable - 4);
@@ -343,10 +394,16 @@ int buildCorpus(const std::string& dir, std::vector<CorpusDatabase>* out) {
         d.gone.push_back({table, id, values, false});
     }
     for (const CorpusRow& r : b.replaced) d.gone.push_back(r);
+    for (const auto& [note, values] : b.keyedLive) d.live.push_back({"tags", 0, values, false});
+    for (const auto& [note, values] : b.keyedGone) d.gone.push_back({"tags", 0, values, false});
     rc = b.db.close();
     if (rc != 0) return rc;
     const std::string file = readFileBytes(d.path);
-    for (CorpusRow& r : d.gone) r.intact = recordIntact(file, r.values, d.encoding, d.pageSize);
+    for (CorpusRow& r : d.gone) {
+      r.intact = r.table == "tags" ? recordIntact(file, storedRecord(r.values, kTagsStoredOrder),
+                                                  d.encoding, d.pageSize, true)
+                                   : recordIntact(file, r.values, d.encoding, d.pageSize);
+    }
     out->push_back(std::move(d));
   }
   return 0;

@@ -11,7 +11,9 @@
 // after the deletion; for a record that spilled to overflow pages, the part SQLite keeps on
 // the page (from column 1's serial type on) and each overflow page's share of the payload are
 // each found. Column 0's serial type is left out because a freed cell loses its first four
-// bytes to the freeblock header.
+// bytes to the freeblock header. A table WITHOUT ROWID is judged the same way on its record
+// (the key's columns first): an index cell has no row id, so a freed cell of a small record
+// loses column 1's serial type too, and such a row is not counted as still in the file.
 #pragma once
 
 #include <cstdint>
@@ -25,9 +27,9 @@ namespace qv::samples {
 
 struct CorpusRow {
   std::string table;
-  std::int64_t rowId = 0;
-  SqlRow values;        // column 0 first; the row-id alias NULL as SQLite stores it
-  bool intact = false;  // deleted rows: its bytes are still in the file (see above)
+  std::int64_t rowId = 0;  // 0 in a table without a row id
+  SqlRow values;           // column 0 first; the row-id alias NULL as SQLite stores it
+  bool intact = false;     // deleted rows: its bytes are still in the file (see above)
 };
 
 struct CorpusDatabase {

@@ -78,9 +78,12 @@ int main(int argc, char** argv) {
     qv::samples::scoreFindings(db, found, &scores[db.category], &missed);
     // QV_RECALL_MISSES=1 names the rows each database's listing missed.
     if (std::getenv("QV_RECALL_MISSES") != nullptr) {
-      for (const qv::samples::CorpusRow* r : missed)
+      // A row of a table without a row id is named by its first value.
+      for (const qv::samples::CorpusRow* r : missed) {
+        const SqlValue first = r->values.empty() ? SqlValue::null() : r->values[0];
         std::printf("missed: %s %s row %lld\n", db.path.c_str(), r->table.c_str(),
-                    static_cast<long long>(r->rowId));
+                    static_cast<long long>(r->rowId != 0 ? r->rowId : first.integer));
+      }
     }
   }
   int status = 0;

@@ -267,7 +267,9 @@ TEST_F(ManifestDbTest, EveryShapeOfTableReadsAsTheQueryReadsIt) {
     ASSERT_EQ(db.commit(), 0);
     // A log is copied while the connection is open: closing checkpoints it into the file.
     const std::string path = c.options.wal ? copied : made;
-    if (c.options.wal) ASSERT_EQ(db.copyWithWal(path), 0);
+    if (c.options.wal) {
+      ASSERT_EQ(db.copyWithWal(path), 0);
+    }
     ASSERT_EQ(db.close(), 0);
 
     ManifestIndex index;

@@ -146,7 +146,7 @@ int writeBinaryPlistRoot(const std::string& root) {
 }
 
 // DIR/families/<era>: a backup of a phone of each era the schema notes cover; DIR/wal: sms.db
-// with its -wal, as a phone keeps it.
+// with its -wal, as a phone keeps it, and keyed.db, a table WITHOUT ROWID.
 int writeFamilies(const std::string& dir) {
   int failures = 0;
   for (auto family : {qv::samples::PhoneFamily::kIos9, qv::samples::PhoneFamily::kIos11,
@@ -160,6 +160,20 @@ int writeFamilies(const std::string& dir) {
   qv::samples::SqliteFixture db;
   failures += qv::samples::buildSmsDatabaseWithLog(platform::joinPath(wal, "sms.db"),
                                                    qv::samples::SmsLayout::kIos14, &db) != 0;
+  // A table WITHOUT ROWID whose key is declared last (its records hold it first), one of its
+  // rows deleted: a record long enough to be carved.
+  const std::string keyedPath = platform::joinPath(wal, "keyed.db");
+  std::remove(keyedPath.c_str());  // a fixture written before
+  qv::samples::SqliteFixture keyed;
+  failures += keyed.create(keyedPath, qv::samples::SqliteOptions()) != 0;
+  failures += keyed.exec(
+                  "CREATE TABLE tags (note INTEGER, label TEXT, tag TEXT NOT NULL, "
+                  "PRIMARY KEY (tag, note)) WITHOUT ROWID;"
+                  "INSERT INTO tags VALUES (1, 'first label', 'tag a'), (2, '" +
+                  std::string(150, 'L') +
+                  "', 'tag b'), (3, 'third', 'tag c');"
+                  "DELETE FROM tags WHERE note = 2;") != 0;
+  failures += keyed.close() != 0;
   return failures;
 }
 

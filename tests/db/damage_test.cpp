@@ -21,8 +21,8 @@ using testing::RowCollector;
 
 struct Outcome {
   int open = 0;
-  int small = 0, big = 0, filler = 0;  // scan results
-  std::size_t smallLive = 0, bigLive = 0, fillerLive = 0;
+  int small = 0, big = 0, filler = 0, keyed = 0;  // scan results
+  std::size_t smallLive = 0, bigLive = 0, fillerLive = 0, keyedLive = 0;
 };
 
 std::size_t liveRows(const RowCollector& c) {
@@ -39,7 +39,7 @@ Outcome readDamaged(Damage damage) {
   SqlitePageReader reader;
   o.open = reader.Open(path);
   if (o.open != kOk) return o;
-  RowCollector small, big, filler;
+  RowCollector small, big, filler, keyed;
   auto scanOf = [](int width) {
     TableScan scan;
     scan.shape.width = width;
@@ -48,6 +48,10 @@ Outcome readDamaged(Damage damage) {
   o.small = reader.ScanTable("small", scanOf(3), &small);
   o.big = reader.ScanTable("big", scanOf(2), &big);
   o.filler = reader.ScanTable("filler", scanOf(2), &filler);
+  TableScan keyedScan;
+  keyedScan.shape = tableShape(readSchemaOf(reader), "keyed");
+  o.keyed = reader.ScanTable("keyed", keyedScan, &keyed);
+  o.keyedLive = liveRows(keyed);
   o.smallLive = liveRows(small);
   o.bigLive = liveRows(big);
   o.fillerLive = liveRows(filler);
@@ -63,6 +67,8 @@ TEST(DamagedFiles, TheUndamagedBaseReadsClean) {
   EXPECT_EQ(o.smallLive, 4u);
   EXPECT_EQ(o.bigLive, 1u);
   EXPECT_EQ(o.fillerLive, 179u);
+  EXPECT_EQ(o.keyed, kOk);
+  EXPECT_EQ(o.keyedLive, 120u);  // a table WITHOUT ROWID: the records of its index tree
 }
 
 TEST(DamagedFiles, HeaderDamageIsRefusedAtOpen) {
@@ -90,6 +96,18 @@ TEST(DamagedFiles, PageDamageGivesACodeAndTheOtherTablesStillRead) {
   o = readDamaged(Damage::kFreeblockPastPageEnd);
   EXPECT_EQ(o.open, kOk);
   EXPECT_EQ(o.smallLive, 4u);  // free space damage is the carver's to skip
+
+  // Index tree pages: the damaged child or cell is skipped, the rest of the tree is read.
+  for (Damage d : {Damage::kIndexChildPastEnd, Damage::kIndexCellPastPageEnd}) {
+    SCOPED_TRACE(fixtures::damageName(d));
+    o = readDamaged(d);
+    EXPECT_EQ(o.keyed, kInvalid);
+    EXPECT_GT(o.keyedLive, 0u);
+    EXPECT_LT(o.keyedLive, 120u);
+    EXPECT_EQ(o.smallLive, 4u);
+    EXPECT_EQ(o.fillerLive, 179u);
+  }
+  EXPECT_EQ(readDamaged(Damage::kIndexCellPastPageEnd).keyedLive, 119u);
 }
 
 TEST(DamagedFiles, ChainsThatLoopOrLeaveTheFileEnd) {
@@ -123,7 +141,8 @@ TEST(DamagedFiles, EveryDamageEndsWithACode) {
   for (Damage d : fixtures::allDamages()) {
     if (d == Damage::kNone) continue;
     const Outcome o = readDamaged(d);
-    const bool coded = o.open != kOk || o.small != kOk || o.big != kOk || o.filler != kOk;
+    const bool coded =
+        o.open != kOk || o.small != kOk || o.big != kOk || o.filler != kOk || o.keyed != kOk;
     // Damage inside free space (a freeblock past the page end or naming itself, noise where
     // the schema's free space was), a reserved serial type the row's decoder refuses, and
     // bytes past the last whole page owe no code.

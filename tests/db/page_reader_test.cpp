@@ -307,6 +307,86 @@ TEST(PageReaderFreelist, OnlyPagesOfTheTablesWidthAreTaken) {
   EXPECT_TRUE(plainReader.freelistLeafPages().empty());
 }
 
+// Freed pages of two tables of the same width whose columns can each hold the other's values:
+// a page goes to the table whose declared types fit its records best, to both on a tie.
+TEST(PageReaderFreelist, APageGoesToTheTablesThatFitItBest) {
+  fixtures::TempFolder dir;
+  const std::string path = dir.file("fit.db");
+  samples::SqliteFixture db;
+  samples::SqliteOptions options;
+  options.pageSize = 1024;
+  ASSERT_EQ(db.create(path, options), 0);
+  const std::string countsSql = "CREATE TABLE counts (n INTEGER, label BLOB)";
+  const std::string readingsSql = "CREATE TABLE readings (w REAL, note)";
+  ASSERT_EQ(db.exec(countsSql + ";" + readingsSql), 0);
+  std::map<std::string, std::vector<std::int64_t>> ids;
+  ASSERT_EQ(db.begin(), 0);
+  for (int i = 0; i < 200; ++i) {
+    std::int64_t id = 0;
+    ASSERT_EQ(
+        db.insert("counts", {SqlValue::of(i + 1000), SqlValue::blob(std::string(40, 'c'))}, &id),
+        0);
+    if (i >= 50 && i < 150) ids["counts"].push_back(id);
+  }
+  for (int i = 0; i < 200; ++i) {
+    std::int64_t id = 0;
+    ASSERT_EQ(db.insert("readings",
+                        {SqlValue::ofReal(i + 0.5), SqlValue::text(std::string(40, 'r'))}, &id),
+              0);
+    if (i >= 50 && i < 150) ids["readings"].push_back(id);
+  }
+  ASSERT_EQ(db.commit(), 0);
+  ASSERT_EQ(db.deleteRows("counts", ids["counts"]), 0);
+  ASSERT_EQ(db.deleteRows("readings", ids["readings"]), 0);
+  ASSERT_EQ(db.close(), 0);
+
+  const std::vector<std::pair<std::string, TableShape>> shapes = {
+      {"counts", tableShape(TableLayout(countsSql), "counts")},
+      {"readings", tableShape(TableLayout(readingsSql), "readings")}};
+  // The freelist rows each table is handed: those of counts (an integer first) and those of
+  // readings (a real first).
+  struct Taken {
+    std::size_t counts = 0, readings = 0;
+  };
+  auto freelistRows = [&](SqlitePageReader& reader, const std::string& table) {
+    RowCollector rows;
+    TableScan scan;
+    scan.shape = tableShape(TableLayout(table == "counts" ? countsSql : readingsSql), table);
+    EXPECT_EQ(reader.ScanTable(table, scan, &rows), kOk);
+    Taken t;
+    for (const auto& r : rows.rows) {
+      if (r.kind != RowKind::kFreelist || r.values.empty()) continue;
+      t.counts += r.values[0].kind == SqlValue::kInteger;
+      t.readings += r.values[0].kind == SqlValue::kReal;
+    }
+    return t;
+  };
+  const struct {
+    bool assign;
+    bool countsTakesReadings;  // a real fits an INTEGER column, a text a BLOB one
+  } cases[] = {
+      {false, true},  // every table its pages fit
+      {true, false},  // readings' pages fit readings' declared types better
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.assign);
+    SqlitePageReader reader;
+    ASSERT_EQ(reader.Open(path), kOk);
+    ASSERT_FALSE(reader.freelistLeafPages().empty());
+    if (c.assign) {
+      ASSERT_EQ(reader.AssignFreelistPages(shapes), kOk);
+    }
+    const Taken counts = freelistRows(reader, "counts");
+    const Taken readings = freelistRows(reader, "readings");
+    EXPECT_GT(counts.counts, 0u);
+    EXPECT_GT(readings.readings, 0u);
+    EXPECT_EQ(counts.readings > 0, c.countsTakesReadings);
+    // An integer fits a REAL column and anything a column without a type: counts' pages fit
+    // both tables equally and go to both.
+    EXPECT_EQ(readings.counts, counts.counts);
+  }
+}
+
 // A table of one leaf whose rows are all deleted but two: the sink learns the width from the
 // live rows it is handed, as a reader does when the schema gives none.
 class LearningSink : public RowCollector {

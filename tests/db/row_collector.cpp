@@ -42,6 +42,13 @@ int RowCollector::onRow(SqlitePageReader& reader, const RowImage& row) {
   return kOk;
 }
 
+samples::SqlRow inDeclaredOrder(const samples::SqlRow& stored, const std::vector<int>& order) {
+  samples::SqlRow declared(order.size());
+  for (std::size_t k = 0; k < order.size() && k < stored.size(); ++k)
+    declared[static_cast<std::size_t>(order[k])] = stored[k];
+  return declared;
+}
+
 bool sameValuesFromColumn1(const samples::SqlRow& a, const samples::SqlRow& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 1; i < a.size(); ++i) {

@@ -25,6 +25,10 @@ class RowCollector : public RowSink {
   int dropped = 0;
 };
 
+// A row's values in its table's declared order, from the order its record holds them in
+// (TableLayout::storedOrder); a column the record did not hold reads NULL.
+samples::SqlRow inDeclaredOrder(const samples::SqlRow& stored, const std::vector<int>& order);
+
 // Values from column 1 on, the part every kind of row image holds.
 bool sameValuesFromColumn1(const samples::SqlRow& a, const samples::SqlRow& b);
 

@@ -243,6 +243,51 @@ TEST(TableShapes, MessageRecordsNeedTheirGuid) {
   EXPECT_FALSE(messageGuidLeads(wide.view(0, 200, false)));  // the UTF-8 type is 85
 }
 
+TEST(TableColumns, RecordsOfATableWithoutRowIdHoldTheKeyFirst) {
+  const struct {
+    const char* sql;
+    bool withoutRowId;
+    std::vector<int> stored;  // declared positions in the record's order
+  } cases[] = {
+      {"CREATE TABLE t (a, b, c)", false, {0, 1, 2}},
+      // A table with a row id keeps the declared order whatever its key.
+      {"CREATE TABLE t (a, b TEXT PRIMARY KEY, c)", false, {0, 1, 2}},
+      {"CREATE TABLE t (a, b TEXT PRIMARY KEY, c) WITHOUT ROWID", true, {1, 0, 2}},
+      {"CREATE TABLE tags (note INTEGER, label TEXT, weight REAL, tag TEXT NOT NULL, "
+       "PRIMARY KEY (tag, note)) WITHOUT ROWID",
+       true,
+       {3, 0, 1, 2}},
+      // Quoted names (a comma inside one), sort orders and collations inside the key.
+      {"create table t (\"x,y\" text, [z] int, w, constraint k primary key ([z] desc, "
+       "\"x,y\" collate nocase)) without rowid",
+       true,
+       {1, 0, 2}},
+      // A column named twice in the key is stored once.
+      {"CREATE TABLE t (a, b, c, PRIMARY KEY (c, a, c)) WITHOUT ROWID", true, {2, 0, 1}},
+      {"CREATE TABLE t (id INTEGER PRIMARY KEY, v) WITHOUT ROWID", true, {0, 1}},
+      // No key to read: the declared order.
+      {"CREATE TABLE t (a, b) WITHOUT ROWID", true, {0, 1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sql);
+    const TableLayout table(c.sql);
+    EXPECT_EQ(table.withoutRowId(), c.withoutRowId);
+    EXPECT_EQ(table.storedOrder(), c.stored);
+    const TableShape shape = tableShape(table, "t");
+    EXPECT_EQ(shape.withoutRowId, c.withoutRowId);
+    if (c.withoutRowId) {
+      EXPECT_TRUE(shape.firstIsValue);
+    }
+    // The classes follow the record's order.
+    ASSERT_NE(shape.columnClasses, nullptr);
+    ASSERT_EQ(shape.columnClasses->size(), c.stored.size());
+    for (std::size_t k = 0; k < c.stored.size(); ++k) {
+      const DeclaredColumn& column = *table.column(c.stored[k]);
+      EXPECT_EQ((*shape.columnClasses)[k].usual, columnClassesOf(column, false).usual) << k;
+    }
+  }
+}
+
 TEST(TableShapes, EachColumnSaysWhatItCanHold) {
   const TableLayout t(
       "CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT NOT NULL, n INT, r REAL, d DECIMAL, "
