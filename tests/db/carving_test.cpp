@@ -30,9 +30,7 @@ std::vector<std::uint8_t> leafPageOf(const std::string& sql, const std::string& 
   fixtures::TempFolder dir;
   const std::string path = dir.file("leaf.db");
   samples::SqliteFixture db;
-  samples::SqliteOptions options;
-  options.pageSize = kPage;
-  EXPECT_EQ(db.create(path, options), 0);
+  EXPECT_EQ(db.create(path, {.pageSize = kPage}), 0);
   EXPECT_EQ(db.exec(sql), 0);
   for (const samples::SqlRow& row : rows) EXPECT_EQ(db.insert(table, row), 0);
   EXPECT_EQ(db.deleteRows(table, gone), 0);

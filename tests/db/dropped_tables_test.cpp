@@ -32,11 +32,10 @@ std::vector<SchemaEntry> dropAndRecover(const DropCase& c, std::size_t* goneRows
   fixtures::TempFolder dir;
   const std::string path = dir.file("dropped.db");
   samples::SqliteFixture db;
-  samples::SqliteOptions options;
-  options.pageSize = c.pageSize;
-  options.encoding = c.encoding;
-  options.secureDelete = c.secureDelete;
-  EXPECT_EQ(db.create(path, options), 0);
+  EXPECT_EQ(
+      db.create(path,
+                {.pageSize = c.pageSize, .encoding = c.encoding, .secureDelete = c.secureDelete}),
+      0);
   EXPECT_EQ(db.exec("CREATE TABLE kept (id INTEGER PRIMARY KEY, name TEXT);"
                     "CREATE TABLE \"old list\" (label TEXT NOT NULL, amount REAL, note TEXT);"),
             0);

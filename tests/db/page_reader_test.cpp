@@ -70,10 +70,7 @@ TEST_P(EncodingVariants, LiveRowsEqualWhatSqliteHolds) {
   fixtures::TempFolder dir;
   const std::string path = dir.file("mixed.db");
   samples::SqliteFixture db;
-  samples::SqliteOptions options;
-  options.pageSize = v.pageSize;
-  options.encoding = v.encoding;
-  ASSERT_EQ(db.create(path, options), 0);
+  ASSERT_EQ(db.create(path, {.pageSize = v.pageSize, .encoding = v.encoding}), 0);
   ASSERT_EQ(db.exec("CREATE TABLE mixed (id INTEGER PRIMARY KEY, i INTEGER, r REAL, t TEXT, "
                     "b BLOB, flag INTEGER); CREATE INDEX mixed_t ON mixed(t);"),
             0);
@@ -181,9 +178,7 @@ TEST(PageReaderTables, DeepTreeOfSmallPagesIsReadWhole) {
   fixtures::TempFolder dir;
   const std::string path = dir.file("deep.db");
   samples::SqliteFixture db;
-  samples::SqliteOptions options;
-  options.pageSize = 512;
-  ASSERT_EQ(db.create(path, options), 0);
+  ASSERT_EQ(db.create(path, {.pageSize = 512}), 0);
   ASSERT_EQ(db.exec("CREATE TABLE deep (id INTEGER PRIMARY KEY, t TEXT)"), 0);
   ASSERT_EQ(db.begin(), 0);
   for (int i = 0; i < 20000; ++i)
@@ -242,9 +237,7 @@ TEST(PageReaderFreelist, OnlyPagesOfTheTablesWidthAreTaken) {
   fixtures::TempFolder dir;
   const std::string path = dir.file("free.db");
   samples::SqliteFixture db;
-  samples::SqliteOptions options;
-  options.pageSize = 1024;
-  ASSERT_EQ(db.create(path, options), 0);
+  ASSERT_EQ(db.create(path, {.pageSize = 1024}), 0);
   ASSERT_EQ(db.exec("CREATE TABLE wide (id INTEGER PRIMARY KEY, a TEXT, b TEXT, c INT);"
                     "CREATE TABLE narrow (id INTEGER PRIMARY KEY, a TEXT)"),
             0);
@@ -313,9 +306,7 @@ TEST(PageReaderFreelist, APageGoesToTheTablesThatFitItBest) {
   fixtures::TempFolder dir;
   const std::string path = dir.file("fit.db");
   samples::SqliteFixture db;
-  samples::SqliteOptions options;
-  options.pageSize = 1024;
-  ASSERT_EQ(db.create(path, options), 0);
+  ASSERT_EQ(db.create(path, {.pageSize = 1024}), 0);
   const std::string countsSql = "CREATE TABLE counts (n INTEGER, label BLOB)";
   const std::string readingsSql = "CREATE TABLE readings (w REAL, note)";
   ASSERT_EQ(db.exec(countsSql + ";" + readingsSql), 0);

@@ -122,9 +122,7 @@ int insertRows(samples::SqliteFixture& db, int from, int to, const std::string& 
 
 // The table t in a new database at path, in write-ahead-log mode from the start or not.
 int startTable(samples::SqliteFixture& db, const std::string& path, bool wal) {
-  samples::SqliteOptions options;
-  options.wal = wal;
-  const int rc = db.create(path, options);
+  const int rc = db.create(path, {.wal = wal});
   return rc == 0 ? db.exec(kTable) : rc;
 }
 
@@ -326,10 +324,7 @@ TEST(WalFile, ALogOfAnotherPageSizeOrAMissingLogIsNoLog) {
   const std::string small = folder.file("small.sqlite");
   {
     samples::SqliteFixture db;
-    samples::SqliteOptions options;
-    options.wal = true;
-    options.pageSize = 1024;
-    ASSERT_EQ(db.create(small + ".w", options), 0);
+    ASSERT_EQ(db.create(small + ".w", {.pageSize = 1024, .wal = true}), 0);
     ASSERT_EQ(db.exec(kTable), 0);
     ASSERT_EQ(insertRows(db, 1, 5, "other"), 0);
     ASSERT_EQ(db.copyWithWal(small), 0);
