@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+
 #include "app/player_processes.h"
 #include "platform/result.h"
 
@@ -18,6 +20,19 @@ bool endsWithin(platform::Process& p, int ms) {
   return ended;
 }
 
+// Waits for the child's first line, so that it is stopped only once it runs: under wine, a child
+// ended while it is still starting can leave its console host behind for good.
+bool printsWithin(platform::Process& p, int ms) {
+  for (int waited = 0; waited < ms; waited += 20) {
+    std::size_t available = 0;
+    if (p.peek(&available) != kOk) return false;
+    if (available > 0) return true;
+    bool ended = false;
+    p.waitFor(20, &ended);
+  }
+  return false;
+}
+
 // Only the players this program started are stopped: another process running the very same
 // program file is left alone, and a player that ended on its own is no failure.
 TEST(PlayerProcessesTest, StopsOnlyThePlayersItStarted) {
@@ -29,6 +44,8 @@ TEST(PlayerProcessesTest, StopsOnlyThePlayersItStarted) {
   ASSERT_EQ(players.start(QV_IDLE_CHILD, {"0"}, &quick), kOk);
   platform::Process other;  // the same file name, started by someone else
   ASSERT_EQ(other.start(QV_IDLE_CHILD, {"30"}), kOk);
+  ASSERT_TRUE(printsWithin(*mine, 30000));
+  ASSERT_TRUE(printsWithin(other, 30000));
   EXPECT_EQ(players.count(), 2u);
   EXPECT_TRUE(endsWithin(*quick, 10000));
   EXPECT_TRUE(runs(*mine));

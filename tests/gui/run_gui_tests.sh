@@ -18,4 +18,7 @@ shift 4
 qv_wine_prefix "$prefix" "$logpixels"
 export QV_GUI_OUTPUT=$output
 mkdir -p "$output"
-exec timeout 900 "$wine" "$program" "$@"
+rc=0
+timeout 900 "$wine" "$program" "$@" || rc=$?
+qv_wine_end
+exit "$rc"

@@ -6,8 +6,12 @@
 #     to Noto Sans CJK SC,
 #   - LogPixels set before any process starts, so every DPI query answers it.
 # HOME is a folder beside the prefix so wine writes nothing into the user's home.
-#   qv_wine_prefix PREFIX LOGPIXELS     sets WINEPREFIX, HOME, WINEDEBUG, WINEDLLOVERRIDES and
-#                                       $wine (the wine64 loader), and prepares the prefix
+#   qv_wine_prefix PREFIX LOGPIXELS     sets WINEPREFIX, HOME, WINEDEBUG, WINEDLLOVERRIDES,
+#                                       $wine (the wine64 loader) and $wineserver, and prepares
+#                                       the prefix
+#   qv_wine_end                         ends every process still running in the prefix: a
+#                                       helper of wine's that outlived the test would otherwise
+#                                       keep CTest's output pipe open
 
 qv_wine_prefix() {
   local prefix logpixels=$2
@@ -17,8 +21,9 @@ qv_wine_prefix() {
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
   mkdir -p "$HOME"
-  wine=/usr/lib/wine/wine64
+  wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
   [ -x "$wine" ] || wine=$(command -v wine64)
+  [ -x "$wineserver" ] || wineserver=$(command -v wineserver)
 
   local stamp=$prefix/.qv-gui-$logpixels
   [ -f "$stamp" ] && return 0
@@ -38,6 +43,10 @@ qv_wine_prefix() {
   done
   # One throw-away start that brings the prefix's desktop up under this display.
   timeout 120 "$wine" cmd /c exit >/dev/null 2>&1 || true
-  timeout 60 "$wine"server -w 2>/dev/null || true
+  timeout 60 "$wineserver" -w 2>/dev/null || true
   touch "$stamp"
+}
+
+qv_wine_end() {
+  timeout 30 "$wineserver" -k >/dev/null 2>&1 || true
 }

@@ -14,6 +14,7 @@ program=$1 gui_tests=$2 prefix=$3 output=$4 version=$5
 here=$(cd "$(dirname "$0")/../.." && pwd)
 . "$here/tests/gui/wine_prefix.sh"
 qv_wine_prefix "$prefix" 96
+trap qv_wine_end EXIT
 fail() { echo "test_installer: $*" >&2; exit 1; }
 
 rm -rf "$output" && mkdir -p "$output"
