@@ -4,6 +4,8 @@
 // both languages.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/popup_wnd.h"
 #include "app/settings.h"
 #include "framework/builder.h"
@@ -93,41 +95,45 @@ class MainWindowScreens : public testing::TestWithParam<const char*> {
     return "main-" + what + "-" + language + "-" + dpiPercent(main.dpi());
   }
 
+  // Rows laid out as the program's backup list lays out its own (icon, name, date, version,
+  // size, serial number under the header's columns).
   void fillBackups() {
     auto* list = static_cast<List*>(main.find(L"BackupFileList"));
     struct Backup {
       const wchar_t* name;
       const wchar_t* date;
+      const wchar_t* version;
+      const wchar_t* size;
       const wchar_t* serial;
       bool encrypted;
-    } backups[] = {{L"Alice's iPhone", L"2024-03-28 21:14:05", L"F2LXK0ABCD12", false},
-                   {zh(language) ? L"\x674E\x5A1C\x7684 iPad" : L"Family iPad",
-                    L"2023-11-02 08:30:41", L"DMPVN9XYZ001", true},
-                   {L"iPhone of a very long name that does not fit in its column at all",
-                    L"2022-06-15 17:00:00", L"C39QW1LMN7PQ", false}};
+    } backups[] = {
+        {L"Alice's iPhone", L"2024-03-28 21:14:05", L"17.4", L"12.5 GB", L"F2LXK0ABCD12", false},
+        {zh(language) ? L"\x674E\x5A1C\x7684 iPad" : L"Family iPad", L"2023-11-02 08:30:41",
+         L"16.7.2", L"3.08 GB", L"DMPVN9XYZ001", true},
+        {L"iPhone of a very long name that does not fit in its column at all",
+         L"2022-06-15 17:00:00", L"15.1", L"", L"C39QW1LMN7PQ", false}};
     for (const Backup& b : backups) {
       auto row = std::make_unique<ListContainerElement>();
       row->setAttribute("height", L"40");
       auto icon = std::make_unique<Control>();
-      icon->setAttribute("width", L"64");
+      icon->setAttribute("width", L"48");
       icon->setAttribute("padding", L"8,7,0,7");
       icon->setBkImage(b.encrypted ? L"file='Controls.png' source='53,436,101,462' dest='0,0,48,26'"
                                    : L"file='Controls.png' source='2,436,50,462' dest='0,0,48,26'");
-      auto name = std::make_unique<Label>();
-      name->setText(b.name);
-      name->setAttribute("width", L"148");
-      name->setAttribute("endellipsis", L"true");
-      auto date = std::make_unique<Label>();
-      date->setText(b.date);
-      date->setAttribute("width", L"270");
-      date->setAttribute("textpadding", L"8,0,8,0");
-      auto serial = std::make_unique<Label>();
-      serial->setText(b.serial);
-      serial->setAttribute("textpadding", L"8,0,8,0");
       row->add(std::move(icon));
-      row->add(std::move(name));
-      row->add(std::move(date));
-      row->add(std::move(serial));
+      const std::pair<const wchar_t*, const wchar_t*> cells[] = {{b.name, L"164"},
+                                                                 {b.date, L"270"},
+                                                                 {b.version, L"96"},
+                                                                 {b.size, L"112"},
+                                                                 {b.serial, nullptr}};
+      for (const auto& [text, width] : cells) {
+        auto label = std::make_unique<Label>();
+        label->setText(text);
+        if (width) label->setAttribute("width", width);
+        label->setAttribute("textpadding", L"8,0,8,0");
+        label->setAttribute("endellipsis", L"true");
+        row->add(std::move(label));
+      }
       list->addElement(std::move(row));
     }
     list->selectItem(0, false);
