@@ -11,6 +11,7 @@
 // carved with its own declared columns (the width table's width for a table without a
 // statement), and tables dropped from the schema follow under their recovered names. With
 // --json each table's rows follow a line naming its columns and giving its statement.
+#include <algorithm>
 #include <charconv>
 #include <cinttypes>
 #include <cmath>
@@ -32,6 +33,7 @@
 #include "db/table_columns.h"
 #include "db/table_shapes.h"
 #include "db/varint.h"
+#include "platform/ascii.h"
 #include "platform/result.h"
 
 namespace qv::cli {
@@ -166,6 +168,8 @@ class ListingSink : public db::RowSink {
     tableJson_ = jsonString(table);
     live_ = db::KeptRows<std::uint64_t>();
     superseded_ = db::KeptRows<std::uint64_t>();
+    liveRowIds_.clear();
+    indexJson_.clear();
     // A table WITHOUT ROWID stores its key's columns first: its values are put back in the
     // declared order, and its column 0 is a value like any other (there is no row id).
     storedAt_.clear();
@@ -181,24 +185,28 @@ class ListingSink : public db::RowSink {
     }
   }
 
+  // The entries of one of the table's indexes follow its rows: those of rows the table no
+  // longer has (a deleted row whose own record is gone may still lie in the index's pages).
+  // `key` gives the table column of each key term (-1: an expression).
+  void startIndex(const std::string& index, std::vector<int> key, std::size_t tableWidth) {
+    indexJson_ = jsonString(index);
+    indexKey_ = std::move(key);
+    tableWidth_ = tableWidth;
+    indexSeen_ = db::FlatSet<std::uint64_t, std::hash<std::uint64_t>>();
+    std::sort(liveRowIds_.begin(), liveRowIds_.end());
+  }
+
   int onRow(db::SqlitePageReader& reader, const db::RowImage& row) override {
+    if (!indexJson_.empty()) return onIndexRow(reader, row);
     if (db::walkRow(row, &record_) != kOk) return kInvalid;
     const db::TextEncoding encoding = reader.textEncoding();
-    // Carved records must read as a row SQLite could have written: text in the database's
-    // encoding. Bytes that merely parse as a header are not shown.
-    if (row.kind == db::RowKind::kCarved && encoding == db::TextEncoding::kUtf8) {
-      for (const db::RecordColumn& c : record_.columns) {
-        if (db::isTextType(c.serialType) &&
-            !db::isValidUtf8(
-                std::string_view(reinterpret_cast<const char*>(row.data + c.offset), c.width)))
-          return kInvalid;
-      }
-    }
+    if (row.kind == db::RowKind::kCarved && !textsHold(row, encoding)) return kInvalid;
     const std::uint64_t hash = valuesHash(row);
     const auto rowId = static_cast<std::uint32_t>(row.rowId);
     bool stale = false;
     if (row.kind == db::RowKind::kLive) {
       live_.add(hash, rowId);
+      liveRowIds_.push_back(row.rowId);
       if (everyTable_) everyLive_.add(hash, rowId);
     } else {
       // Rows of no known table ("") are copies when they equal a live row of any table.
@@ -212,13 +220,7 @@ class ListingSink : public db::RowSink {
     }
     if (deletedOnly_ && row.deleted == 0) return kOk;
     if (!storedAt_.empty()) toDeclaredOrder(row);
-    if (json_) {
-      appendJson(row, encoding, stale);
-    } else {
-      appendText(row, encoding, stale);
-    }
-    ++rows_;
-    if (out_.size() >= kFlushAt) flush();
+    emit(row, encoding, stale, kindName(row), row.rowId);
     return kOk;
   }
 
@@ -243,18 +245,24 @@ class ListingSink : public db::RowSink {
     writeOut(out_);
     out_.clear();
   }
+
+  void endIndex() {
+    indexJson_.clear();
+    flush();
+  }
   std::uint64_t rows() const { return rows_; }
 
  private:
   // Values from column 1 on: column 0 is the row-id alias in most tables and is lost in carved
   // rows whose header was overwritten. Equal values have equal serial types and content bytes.
   // A table WITHOUT ROWID has no row id to tell two rows apart: all its values count.
-  std::uint64_t valuesHash(const db::RowImage& row) const {
+  // An index entry's values all count too (`allColumns`).
+  std::uint64_t valuesHash(const db::RowImage& row, bool allColumns = false) const {
     Hasher f;
     std::size_t from = 0, to = 0;
     bool first = true;
     for (const db::RecordColumn& c : record_.columns) {
-      if (c.column == 0 && !keyedRecords_) continue;
+      if (c.column == 0 && !keyedRecords_ && !allColumns) continue;
       if (first) from = c.offset;
       first = false;
       f.word(c.serialType);
@@ -262,6 +270,60 @@ class ListingSink : public db::RowSink {
     }
     f.add(row.data + from, to - from);
     return f.h;
+  }
+
+  void emit(const db::RowImage& row, db::TextEncoding encoding, bool stale, const char* kind,
+            std::int64_t rowId) {
+    if (json_) {
+      appendJson(row, encoding, stale, kind, rowId);
+    } else {
+      appendText(row, encoding, stale, kind, rowId);
+    }
+    ++rows_;
+    if (out_.size() >= kFlushAt) flush();
+  }
+
+  // Texts of a record that is not a live cell must be what SQLite could have written: text in
+  // the database's encoding. Bytes that merely parse as a header are not shown.
+  bool textsHold(const db::RowImage& row, db::TextEncoding encoding) const {
+    if (encoding != db::TextEncoding::kUtf8) return true;
+    for (const db::RecordColumn& c : record_.columns) {
+      if (db::isTextType(c.serialType) &&
+          !db::isValidUtf8(
+              std::string_view(reinterpret_cast<const char*>(row.data + c.offset), c.width)))
+        return false;
+    }
+    return true;
+  }
+
+  // An index entry of a row that no live row of the table has: its key's values are put in
+  // the table's columns (NULL in the others) and its row id is the row's. Live entries, entries
+  // of live rows and second findings of an entry are not listed.
+  int onIndexRow(db::SqlitePageReader& reader, const db::RowImage& row) {
+    if (row.kind == db::RowKind::kLive) return kOk;
+    if (db::walkRow(row, &record_) != kOk) return kInvalid;
+    const db::TextEncoding encoding = reader.textEncoding();
+    if (!textsHold(row, encoding)) return kInvalid;
+    const std::size_t keyWidth = indexKey_.size();
+    const db::RecordColumn* id = nullptr;
+    for (const db::RecordColumn& c : record_.columns) {
+      if (static_cast<std::size_t>(c.column) == keyWidth) id = &c;
+    }
+    if (id == nullptr || id->serialType == 0 || id->serialType > 9 || id->serialType == 7)
+      return kInvalid;
+    const std::int64_t rowId = db::integerValue(row.data + id->offset, id->serialType);
+    if (rowId <= 0 || std::binary_search(liveRowIds_.begin(), liveRowIds_.end(), rowId)) return kOk;
+    if (!indexSeen_.insert(valuesHash(row, true))) return kOk;
+    declared_.assign(tableWidth_, db::RecordColumn());
+    for (const db::RecordColumn& c : record_.columns) {
+      const auto k = static_cast<std::size_t>(c.column);
+      if (k < keyWidth && indexKey_[k] >= 0 && static_cast<std::size_t>(indexKey_[k]) < tableWidth_)
+        declared_[static_cast<std::size_t>(indexKey_[k])] = c;
+    }
+    for (std::size_t i = 0; i < declared_.size(); ++i) declared_[i].column = static_cast<int>(i);
+    record_.columns.swap(declared_);
+    emit(row, encoding, false, "index", rowId);
+    return kOk;
   }
 
   // Puts the walked columns of a table WITHOUT ROWID in declared order; a column the record
@@ -316,8 +378,10 @@ class ListingSink : public db::RowSink {
 
   // JSON of one row, written through a raw pointer into room reserved for the worst case:
   // rows are the bulk of the output, and an append per value costs more than the formatting.
-  void appendJson(const db::RowImage& row, db::TextEncoding enc, bool stale) {
-    std::size_t bound = 200 + tableJson_.size() + 8 * static_cast<std::size_t>(row.firstColumn);
+  void appendJson(const db::RowImage& row, db::TextEncoding enc, bool stale, const char* kind,
+                  std::int64_t rowId) {
+    std::size_t bound =
+        200 + tableJson_.size() + indexJson_.size() + 8 * static_cast<std::size_t>(row.firstColumn);
     for (const db::RecordColumn& c : record_.columns) bound += 40 + 6 * c.width;
     // A scratch buffer that only grows: no zero-filling per row.
     if (scratch_.size() < bound) scratch_.resize(bound * 2);
@@ -337,8 +401,14 @@ class ListingSink : public db::RowSink {
     put("{\"table\": ");
     put(tableJson_);
     put(", \"kind\": \"");
-    put(kindName(row));
-    put("\", \"deleted\": ");
+    put(kind);
+    if (!indexJson_.empty()) {
+      put("\", \"index\": ");
+      put(indexJson_);
+      put(", \"deleted\": ");
+    } else {
+      put("\", \"deleted\": ");
+    }
     putInt(row.deleted);
     put(", \"page\": ");
     putInt(row.pageIndex);
@@ -347,7 +417,7 @@ class ListingSink : public db::RowSink {
     put(", \"offset\": ");
     putInt(row.offset);
     put(", \"rowid\": ");
-    putInt(row.rowId);
+    putInt(rowId);
     put(stale ? ", \"stale\": true, \"values\": [" : ", \"stale\": false, \"values\": [");
     bool first = true;
     // A carved row whose first serial type was overwritten starts at column 1.
@@ -394,10 +464,11 @@ class ListingSink : public db::RowSink {
     out_.append(begin, static_cast<std::size_t>(p - begin));
   }
 
-  void appendText(const db::RowImage& row, db::TextEncoding enc, bool stale) {
+  void appendText(const db::RowImage& row, db::TextEncoding enc, bool stale, const char* kind,
+                  std::int64_t rowId) {
     char buf[160];
     std::snprintf(buf, sizeof buf, "%-20s %-10s %u %8u %6u %5u %12" PRId64 " %-5s ", table_.c_str(),
-                  kindName(row), row.deleted, row.pageIndex, row.frame, row.offset, row.rowId,
+                  kind, row.deleted, row.pageIndex, row.frame, row.offset, rowId,
                   stale ? "stale" : "-");
     out_ += buf;
     bool first = true;
@@ -427,6 +498,12 @@ class ListingSink : public db::RowSink {
   bool everyTable_ = false;            // every table is listed, then rows of none
   db::KeptRows<std::uint64_t> everyLive_;   // and of every table's listed so far
   db::KeptRows<std::uint64_t> superseded_;  // and of its superseded rows listed so far
+  std::vector<std::int64_t> liveRowIds_;    // the table's live rows' ids (sorted for its indexes)
+  std::string indexJson_;                   // the index whose entries are listed; empty: none
+  std::vector<int> indexKey_;               // its key's table columns (-1: an expression)
+  std::size_t tableWidth_ = 0;
+  db::FlatSet<std::uint64_t, std::hash<std::uint64_t>>
+      indexSeen_;  // values hashes of the entries listed
   std::uint64_t rows_ = 0;
 };
 
@@ -487,6 +564,23 @@ int runSqlite(const Args& args) {
     rc = reader.ScanTable(table->name, tableScan, &sink);
     sink.flush();
     if (rc != kOk && result == kOk) result = rc;
+    // The indexes of a live table with row ids (an index of a table WITHOUT ROWID holds its key,
+    // which the table's own tree already gives). Indexes made for a UNIQUE or PRIMARY KEY
+    // constraint have no statement to name their columns and are not read.
+    if (table->rootPage == 0 || layout.withoutRowId()) continue;
+    for (const db::SchemaEntry& index : schema) {
+      if (index.type != "index" || index.rootPage == 0 ||
+          !platform::equalsNoCase(index.tableName, table->name))
+        continue;
+      std::vector<int> key = db::indexedColumns(index.sql, layout);
+      if (key.empty()) continue;
+      db::TableScan indexScan;
+      indexScan.shape = db::indexShape(layout, key);
+      sink.startIndex(index.name, std::move(key), layout.columns().size());
+      rc = reader.ScanTable(index.name, indexScan, &sink);
+      sink.endIndex();
+      if (rc != kOk && result == kOk) result = rc;
+    }
   }
   // Freelist pages no table took hold rows of tables the schema no longer names: listed as
   // table "", each row with the columns its record shows.

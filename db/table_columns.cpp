@@ -317,6 +317,44 @@ const DeclaredColumn* TableLayout::column(int position) const {
   return &columns_[static_cast<std::size_t>(position)];
 }
 
+std::vector<int> indexedColumns(std::string_view sql, const TableLayout& table) {
+  const std::vector<Token> tokens = tokenize(sql);
+  std::size_t k = 0;
+  while (k < tokens.size() && !isWord(tokens[k], "ON")) ++k;
+  // ON, the table's name, then the key's terms in one group.
+  if (k + 2 >= tokens.size() || tokens[k + 2].kind != Token::kGroup) return {};
+  const std::string_view group = tokens[k + 2].text;
+  if (group.size() < 2 || group.back() != ')') return {};
+  const std::string_view inner = group.substr(1, group.size() - 2);
+  std::vector<int> key;
+  bool anyColumn = false;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= inner.size(); ++i) {
+    if (i < inner.size() && inner[i] != ',') {
+      if (isQuote(inner[i])) i = skipQuoted(inner, i) - 1;
+      if (inner[i] == '(') i = skipGroup(inner, i) - 1;
+      continue;
+    }
+    const std::vector<Token> term = tokenize(inner.substr(start, i - start));
+    start = i + 1;
+    if (term.empty()) return {};
+    // A name followed by nothing but a collation and an order is a column.
+    bool plain = term[0].kind == Token::kWord || term[0].kind == Token::kQuoted;
+    for (std::size_t t = 1; plain && t < term.size(); ++t) {
+      if (isWord(term[t], "COLLATE") && t + 1 < term.size()) {
+        ++t;
+      } else {
+        plain = isWord(term[t], "ASC") || isWord(term[t], "DESC");
+      }
+    }
+    const int position = plain ? table.find(unquote(term[0].text)) : -1;
+    anyColumn = anyColumn || position >= 0;
+    key.push_back(position);
+  }
+  if (!anyColumn) key.clear();
+  return key;
+}
+
 std::vector<std::string> createTableColumnNames(std::string_view sql) {
   const TableLayout table(sql);
   std::vector<std::string> names;

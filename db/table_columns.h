@@ -74,6 +74,12 @@ class TableLayout {
 // The column names of a statement, in order (empty when it cannot be read).
 std::vector<std::string> createTableColumnNames(std::string_view sql);
 
+// The table columns an index's key holds, in key order, from the index's statement:
+// "CREATE [UNIQUE] INDEX [IF NOT EXISTS] name ON table (term [COLLATE x] [ASC|DESC], ...)
+// [WHERE ...]". A term that names a column of the table gives its declared position, any other
+// term (an expression) -1. Empty when the statement cannot be read or names no column.
+std::vector<int> indexedColumns(std::string_view createIndexSql, const TableLayout& table);
+
 // Whether the schema has a table of that name (compared without regard to ASCII case).
 bool hasTable(const std::vector<SchemaEntry>& schema, std::string_view table);
 

@@ -119,6 +119,24 @@ TableShape tableShape(const TableLayout& layout, std::string_view table) {
   return shape;
 }
 
+TableShape indexShape(const TableLayout& table, const std::vector<int>& key) {
+  TableShape shape;
+  shape.width = static_cast<int>(key.size()) + 1;
+  shape.withoutRowId = true;  // an index tree: a payload length and the record, no row id
+  shape.firstIsValue = true;
+  auto classes = std::make_shared<std::vector<ColumnClasses>>();
+  for (int position : key) {
+    const DeclaredColumn* column = table.column(position);
+    // The row-id alias is the row's id in an index, not the NULL the table's record holds.
+    classes->push_back(column != nullptr ? columnClassesOf(*column, false) : ColumnClasses{});
+  }
+  ColumnClasses rowId;
+  rowId.holds = rowId.usual = kHoldsInteger;
+  classes->push_back(rowId);
+  shape.columnClasses = std::move(classes);
+  return shape;
+}
+
 TableShape tableShape(const std::vector<SchemaEntry>& schema, std::string_view table) {
   return tableShape(TableLayout::of(schema, table), table);
 }

@@ -42,7 +42,8 @@ class TouchAll : public db::RowSink {
 };
 
 // Every table of the schema and every dropped one carved from its free space, each with the
-// shape its own statement gives, as `quenvale sqlite` reads them.
+// shape its own statement gives, and every index with its key's, as `quenvale sqlite` reads
+// them.
 inline void scanEveryTable(db::SqlitePageReader& reader, TouchAll* sink) {
   std::vector<db::SchemaEntry> schema;
   reader.ReadSchema(&schema);
@@ -60,6 +61,16 @@ inline void scanEveryTable(db::SqlitePageReader& reader, TouchAll* sink) {
     scan.shape = db::tableShape(db::TableLayout(e.sql), e.name);
     reader.ScanTable(e.name, scan, sink);
     reader.ScanLiveRows(e.name, sink);  // the live rows alone, as the manifest reader reads them
+  }
+  // The indexes of the tables, each with the key its statement names.
+  for (const db::SchemaEntry& e : schema) {
+    if (e.type != "index") continue;
+    const db::TableLayout table = db::TableLayout::of(schema, e.tableName);
+    const std::vector<int> key = db::indexedColumns(e.sql, table);
+    if (key.empty()) continue;
+    db::TableScan scan;
+    scan.shape = db::indexShape(table, key);
+    reader.ScanTable(e.name, scan, sink);
   }
 }
 

@@ -146,7 +146,7 @@ int writeBinaryPlistRoot(const std::string& root) {
 }
 
 // DIR/families/<era>: a backup of a phone of each era the schema notes cover; DIR/wal: sms.db
-// with its -wal, as a phone keeps it, and keyed.db, a table WITHOUT ROWID.
+// with its -wal, as a phone keeps it, and keyed.db, a table WITHOUT ROWID and an indexed table.
 int writeFamilies(const std::string& dir) {
   int failures = 0;
   for (auto family : {qv::samples::PhoneFamily::kIos9, qv::samples::PhoneFamily::kIos11,
@@ -173,6 +173,15 @@ int writeFamilies(const std::string& dir) {
                   std::string(150, 'L') +
                   "', 'tag b'), (3, 'third', 'tag c');"
                   "DELETE FROM tags WHERE note = 2;") != 0;
+  // A table with row ids and an index on two of its columns: the deleted row's index entry is
+  // long enough to be carved, and is listed with the row's id.
+  failures += keyed.exec(
+                  "CREATE TABLE people (id INTEGER PRIMARY KEY, name TEXT, city TEXT);"
+                  "CREATE INDEX people_city ON people(city COLLATE NOCASE DESC, name);"
+                  "INSERT INTO people VALUES (1, 'Ann', 'Lyon'), (2, '" +
+                  std::string(140, 'N') +
+                  "', 'Oslo'), (3, 'Cy', 'Rome');"
+                  "DELETE FROM people WHERE id = 2;") != 0;
   failures += keyed.close() != 0;
   return failures;
 }

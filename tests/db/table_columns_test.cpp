@@ -76,6 +76,41 @@ TEST(TableColumns, PositionsByName) {
   EXPECT_EQ(table.column(-1), nullptr);
 }
 
+// The table columns an index's key holds, by name; expressions hold no column.
+TEST(TableColumns, TheColumnsOfAnIndexKey) {
+  const TableLayout table("CREATE TABLE people (id INTEGER PRIMARY KEY, name TEXT, city TEXT)");
+  const struct {
+    const char* sql;
+    std::vector<int> key;
+  } cases[] = {
+      {"CREATE INDEX i ON people(city, name)", {2, 1}},
+      {"create unique index if not exists \"i (x)\" on [people] "
+       "( \"City\" COLLATE NOCASE DESC , `name` asc )",
+       {2, 1}},
+      {"CREATE INDEX i ON people(id)", {0}},
+      // An expression, a function or an unknown name is no column of the table.
+      {"CREATE INDEX i ON people(lower(name), city || 'x', nowhere, name)", {-1, -1, -1, 1}},
+      {"CREATE INDEX i ON people(city) WHERE name IS NOT NULL", {2}},
+      {"CREATE INDEX i ON people(lower(name))", {}},  // no column at all
+      {"CREATE INDEX i ON people", {}},
+      {"CREATE INDEX i ON people(city,)", {}},
+      {"CREATE INDEX i ON people(city", {}},  // cut short
+      {"", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sql);
+    EXPECT_EQ(indexedColumns(c.sql, table), c.key);
+  }
+  // An index's records hold the key, then the row id: an integer, never NULL.
+  const TableShape shape = indexShape(table, {2, -1});
+  EXPECT_EQ(shape.width, 3);
+  EXPECT_TRUE(shape.withoutRowId);
+  ASSERT_EQ(shape.columnClasses->size(), 3u);
+  EXPECT_EQ((*shape.columnClasses)[0].usual, kHoldsNull | kHoldsText);
+  EXPECT_EQ((*shape.columnClasses)[1].holds, kHoldsAnything);
+  EXPECT_EQ((*shape.columnClasses)[2].holds, kHoldsInteger);
+}
+
 // Types, affinities and the row-id alias of every statement form the phone's tables use.
 TEST(TableColumns, TypesAffinitiesAndTheRowIdAlias) {
   const struct {
