@@ -156,6 +156,37 @@ struct Hasher {
   }
 };
 
+// The row ids of a table's live rows. Row ids are mostly small and dense: those below 2^26 are
+// bits of a bitmap (a million rows take 125 KB, where a list of them took 8 MB), the others
+// a list, sorted once every row was added.
+class RowIdSet {
+ public:
+  void clear() {
+    bits_.clear();
+    others_.clear();
+  }
+  void add(std::int64_t id) {
+    if (id < 0 || id >= kBitmapIds) {
+      others_.push_back(id);
+      return;
+    }
+    const auto word = static_cast<std::size_t>(id >> 6);
+    if (word >= bits_.size()) bits_.resize(std::max(word + 1, bits_.size() * 2));
+    bits_[word] |= std::uint64_t{1} << (id & 63);
+  }
+  void seal() { std::sort(others_.begin(), others_.end()); }
+  bool contains(std::int64_t id) const {
+    if (id < 0 || id >= kBitmapIds) return std::binary_search(others_.begin(), others_.end(), id);
+    const auto word = static_cast<std::size_t>(id >> 6);
+    return word < bits_.size() && (bits_[word] >> (id & 63) & 1) != 0;
+  }
+
+ private:
+  static constexpr std::int64_t kBitmapIds = std::int64_t{1} << 26;
+  std::vector<std::uint64_t> bits_;
+  std::vector<std::int64_t> others_;
+};
+
 class ListingSink : public db::RowSink {
  public:
   ListingSink(bool json, bool deletedOnly) : json_(json), deletedOnly_(deletedOnly) {}
@@ -193,7 +224,7 @@ class ListingSink : public db::RowSink {
     indexKey_ = std::move(key);
     tableWidth_ = tableWidth;
     indexSeen_ = db::FlatSet<std::uint64_t, std::hash<std::uint64_t>>();
-    std::sort(liveRowIds_.begin(), liveRowIds_.end());
+    liveRowIds_.seal();
   }
 
   int onRow(db::SqlitePageReader& reader, const db::RowImage& row) override {
@@ -206,7 +237,7 @@ class ListingSink : public db::RowSink {
     bool stale = false;
     if (row.kind == db::RowKind::kLive) {
       live_.add(hash, rowId);
-      liveRowIds_.push_back(row.rowId);
+      liveRowIds_.add(row.rowId);
       if (everyTable_) everyLive_.add(hash, rowId);
     } else {
       // Rows of no known table ("") are copies when they equal a live row of any table.
@@ -312,7 +343,7 @@ class ListingSink : public db::RowSink {
     if (id == nullptr || id->serialType == 0 || id->serialType > 9 || id->serialType == 7)
       return kInvalid;
     const std::int64_t rowId = db::integerValue(row.data + id->offset, id->serialType);
-    if (rowId <= 0 || std::binary_search(liveRowIds_.begin(), liveRowIds_.end(), rowId)) return kOk;
+    if (rowId <= 0 || liveRowIds_.contains(rowId)) return kOk;
     if (!indexSeen_.insert(valuesHash(row, true))) return kOk;
     declared_.assign(tableWidth_, db::RecordColumn());
     for (const db::RecordColumn& c : record_.columns) {
@@ -498,7 +529,7 @@ class ListingSink : public db::RowSink {
   bool everyTable_ = false;            // every table is listed, then rows of none
   db::KeptRows<std::uint64_t> everyLive_;   // and of every table's listed so far
   db::KeptRows<std::uint64_t> superseded_;  // and of its superseded rows listed so far
-  std::vector<std::int64_t> liveRowIds_;    // the table's live rows' ids (sorted for its indexes)
+  RowIdSet liveRowIds_;                     // the table's live rows' ids
   std::string indexJson_;                   // the index whose entries are listed; empty: none
   std::vector<int> indexKey_;               // its key's table columns (-1: an expression)
   std::size_t tableWidth_ = 0;
