@@ -699,12 +699,15 @@ class PageCarver {
       if (w <= room.end - base && plausibleText(page_ + contentStart, w))
         return *type = guess, true;
     }
-    // Exact ends first (nearest first), then the free interval's end less fragment bytes.
-    std::size_t ends[16];
+    // Exact ends first (nearest first), then the free interval's end less fragment bytes. The
+    // freeblock edges stop while there is still room for the intact cell starts and the
+    // fragment ends that follow them.
+    constexpr std::size_t kIntactStarts = 4, kFragmentEnds = 3;
+    std::size_t ends[24];
     std::size_t count = 0;
     if (room.end >= base) ends[count++] = room.end;
     for (const Interval& b : freeblocks_) {
-      if (count + 5 > sizeof ends / sizeof ends[0]) break;
+      if (count + 2 + kIntactStarts + kFragmentEnds > sizeof ends / sizeof ends[0]) break;
       if (b.end >= base && b.end < room.end) ends[count++] = b.end;
       if (b.begin >= base && b.begin < room.end) ends[count++] = b.begin;
     }
@@ -712,11 +715,11 @@ class PageCarver {
     // start whole: the record before it ends where it begins.
     if (index_) {
       intactStarts_.clear();
-      intactCellStarts(base, room.end, 4, &intactStarts_);
+      intactCellStarts(base, room.end, kIntactStarts, &intactStarts_);
       for (std::size_t e : intactStarts_) ends[count++] = e;
     }
     std::sort(ends, ends + count);
-    for (std::size_t slop = 1; slop <= 3; ++slop) {
+    for (std::size_t slop = 1; slop <= kFragmentEnds; ++slop) {
       if (room.end >= base + slop) ends[count++] = room.end - slop;
     }
     const std::vector<ColumnClasses>* classes = ctx_.shape.columnClasses.get();
