@@ -27,6 +27,7 @@
 #include "cli/commands.h"
 #include "cli/terminal_text.h"
 #include "db/dropped_tables.h"
+#include "db/index_entries.h"
 #include "db/leftover_copies.h"
 #include "db/record.h"
 #include "db/sqlite_page_reader.h"
@@ -156,37 +157,6 @@ struct Hasher {
   }
 };
 
-// The row ids of a table's live rows. Row ids are mostly small and dense: those below 2^26 are
-// bits of a bitmap (a million rows take 125 KB, where a list of them took 8 MB), the others
-// a list, sorted once every row was added.
-class RowIdSet {
- public:
-  void clear() {
-    bits_.clear();
-    others_.clear();
-  }
-  void add(std::int64_t id) {
-    if (id < 0 || id >= kBitmapIds) {
-      others_.push_back(id);
-      return;
-    }
-    const auto word = static_cast<std::size_t>(id >> 6);
-    if (word >= bits_.size()) bits_.resize(std::max(word + 1, bits_.size() * 2));
-    bits_[word] |= std::uint64_t{1} << (id & 63);
-  }
-  void seal() { std::sort(others_.begin(), others_.end()); }
-  bool contains(std::int64_t id) const {
-    if (id < 0 || id >= kBitmapIds) return std::binary_search(others_.begin(), others_.end(), id);
-    const auto word = static_cast<std::size_t>(id >> 6);
-    return word < bits_.size() && (bits_[word] >> (id & 63) & 1) != 0;
-  }
-
- private:
-  static constexpr std::int64_t kBitmapIds = std::int64_t{1} << 26;
-  std::vector<std::uint64_t> bits_;
-  std::vector<std::int64_t> others_;
-};
-
 class ListingSink : public db::RowSink {
  public:
   ListingSink(bool json, bool deletedOnly) : json_(json), deletedOnly_(deletedOnly) {}
@@ -199,7 +169,7 @@ class ListingSink : public db::RowSink {
     tableJson_ = jsonString(table);
     live_ = db::KeptRows<std::uint64_t>();
     superseded_ = db::KeptRows<std::uint64_t>();
-    liveRowIds_.clear();
+    indexEntries_.startTable();
     indexJson_.clear();
     // A table WITHOUT ROWID stores its key's columns first: its values are put back in the
     // declared order, and its column 0 is a value like any other (there is no row id).
@@ -219,12 +189,12 @@ class ListingSink : public db::RowSink {
   // The entries of one of the table's indexes follow its rows: those of rows the table no
   // longer has (a deleted row whose own record is gone may still lie in the index's pages).
   // `key` gives the table column of each key term (-1: an expression).
-  void startIndex(const std::string& index, std::vector<int> key, std::size_t tableWidth) {
+  void startIndex(const std::string& index, std::vector<int> key, std::size_t tableWidth,
+                  bool unique) {
     indexJson_ = jsonString(index);
     indexKey_ = std::move(key);
     tableWidth_ = tableWidth;
-    indexSeen_ = db::FlatSet<std::uint64_t, std::hash<std::uint64_t>>();
-    liveRowIds_.seal();
+    indexEntries_.startIndex(unique);
   }
 
   int onRow(db::SqlitePageReader& reader, const db::RowImage& row) override {
@@ -237,7 +207,7 @@ class ListingSink : public db::RowSink {
     bool stale = false;
     if (row.kind == db::RowKind::kLive) {
       live_.add(hash, rowId);
-      liveRowIds_.add(row.rowId);
+      indexEntries_.addLiveRow(row.rowId);
       if (everyTable_) everyLive_.add(hash, rowId);
     } else {
       // Rows of no known table ("") are copies when they equal a live row of any table.
@@ -327,24 +297,31 @@ class ListingSink : public db::RowSink {
     return true;
   }
 
-  // An index entry of a row that no live row of the table has: its key's values are put in
-  // the table's columns (NULL in the others) and its row id is the row's. Live entries, entries
-  // of live rows and second findings of an entry are not listed.
+  // An index entry the selector shows (db/index_entries.h): its key's values are put in the
+  // table's columns (NULL in the others) and its row id is the row's.
   int onIndexRow(db::SqlitePageReader& reader, const db::RowImage& row) {
-    if (row.kind == db::RowKind::kLive) return kOk;
+    if (row.kind == db::RowKind::kLive && !indexEntries_.unique()) return kOk;
     if (db::walkRow(row, &record_) != kOk) return kInvalid;
-    const db::TextEncoding encoding = reader.textEncoding();
-    if (!textsHold(row, encoding)) return kInvalid;
     const std::size_t keyWidth = indexKey_.size();
+    Hasher key;
     const db::RecordColumn* id = nullptr;
     for (const db::RecordColumn& c : record_.columns) {
-      if (static_cast<std::size_t>(c.column) == keyWidth) id = &c;
+      const auto k = static_cast<std::size_t>(c.column);
+      if (k == keyWidth) id = &c;
+      if (k >= keyWidth) continue;
+      key.word(c.serialType);
+      key.add(row.data + c.offset, c.width);
     }
+    if (row.kind == db::RowKind::kLive) {
+      indexEntries_.addLiveEntry(key.h);
+      return kOk;
+    }
+    const db::TextEncoding encoding = reader.textEncoding();
+    if (!textsHold(row, encoding)) return kInvalid;
     if (id == nullptr || id->serialType == 0 || id->serialType > 9 || id->serialType == 7)
       return kInvalid;
     const std::int64_t rowId = db::integerValue(row.data + id->offset, id->serialType);
-    if (rowId <= 0 || liveRowIds_.contains(rowId)) return kOk;
-    if (!indexSeen_.insert(valuesHash(row, true))) return kOk;
+    if (!indexEntries_.shows(rowId, key.h, valuesHash(row, true))) return kOk;
     declared_.assign(tableWidth_, db::RecordColumn());
     for (const db::RecordColumn& c : record_.columns) {
       const auto k = static_cast<std::size_t>(c.column);
@@ -529,12 +506,10 @@ class ListingSink : public db::RowSink {
   bool everyTable_ = false;            // every table is listed, then rows of none
   db::KeptRows<std::uint64_t> everyLive_;   // and of every table's listed so far
   db::KeptRows<std::uint64_t> superseded_;  // and of its superseded rows listed so far
-  RowIdSet liveRowIds_;                     // the table's live rows' ids
+  db::IndexEntrySelector indexEntries_;     // the table's live row ids, the index's entries
   std::string indexJson_;                   // the index whose entries are listed; empty: none
   std::vector<int> indexKey_;               // its key's table columns (-1: an expression)
   std::size_t tableWidth_ = 0;
-  db::FlatSet<std::uint64_t, std::hash<std::uint64_t>>
-      indexSeen_;  // values hashes of the entries listed
   std::uint64_t rows_ = 0;
 };
 
@@ -596,18 +571,18 @@ int runSqlite(const Args& args) {
     sink.flush();
     if (rc != kOk && result == kOk) result = rc;
     // The indexes of a live table with row ids (an index of a table WITHOUT ROWID holds its key,
-    // which the table's own tree already gives). Indexes made for a UNIQUE or PRIMARY KEY
-    // constraint have no statement to name their columns and are not read.
+    // which the table's own tree already gives), those made for its constraints too.
     if (table->rootPage == 0 || layout.withoutRowId()) continue;
     for (const db::SchemaEntry& index : schema) {
       if (index.type != "index" || index.rootPage == 0 ||
           !platform::equalsNoCase(index.tableName, table->name))
         continue;
-      std::vector<int> key = db::indexedColumns(index.sql, layout);
+      std::vector<int> key = db::indexedColumns(index, layout);
       if (key.empty()) continue;
       db::TableScan indexScan;
       indexScan.shape = db::indexShape(layout, key);
-      sink.startIndex(index.name, std::move(key), layout.columns().size());
+      sink.startIndex(index.name, std::move(key), layout.columns().size(),
+                      db::isUniqueIndex(index));
       rc = reader.ScanTable(index.name, indexScan, &sink);
       sink.endIndex();
       if (rc != kOk && result == kOk) result = rc;

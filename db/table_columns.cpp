@@ -190,7 +190,8 @@ TableLayout::TableLayout(std::string_view sql) {
 
   std::vector<DeclaredColumn> columns;
   int alias = -1;
-  std::vector<int> key;  // the primary key's columns, in key order
+  std::vector<int> key;                          // the primary key's columns, in key order
+  std::vector<std::vector<int>> constraintKeys;  // in the order SQLite makes their indexes
   std::vector<std::vector<Token>> constraints;
   bool inConstraints = false;
   std::size_t itemStart = open + 1;
@@ -234,35 +235,56 @@ TableLayout::TableLayout(std::string_view sql) {
       if (isWord(item[w], "NOT") && isWord(item[w + 1], "NULL")) col.notNull = true;
     }
     std::size_t after = 0;
+    const int position = static_cast<int>(columns.size());
     // An INTEGER PRIMARY KEY is the row id, except when declared DESC (SQLite keeps that
     // quirk for compatibility).
     if (primaryKeyAt(item, t, &after)) {
-      key.push_back(static_cast<int>(columns.size()));
+      key.push_back(position);
       if (platform::equalsNoCase(col.type, "INTEGER") &&
           !(after < item.size() && isWord(item[after], "DESC")))
-        alias = static_cast<int>(columns.size());
+        alias = position;
+    }
+    // Any other primary key, and each UNIQUE, is kept in an index of its own.
+    for (std::size_t w = t; w < item.size(); ++w) {
+      const bool primary = isWord(item[w], "PRIMARY") && w + 1 < item.size() &&
+                           isWord(item[w + 1], "KEY") && alias != position;
+      if (primary || isWord(item[w], "UNIQUE")) constraintKeys.push_back({position});
     }
     columns.push_back(std::move(col));
   }
-  // PRIMARY KEY (col, ...) among the table constraints: the key's columns in key order; a key
-  // of one INTEGER column is the alias.
-  for (const std::vector<Token>& item : constraints) {
-    std::size_t after = 0;
-    if (!primaryKeyAt(item, 0, &after) || after >= item.size() || item[after].kind != Token::kGroup)
-      continue;
-    const std::string_view group = item[after].text.substr(1, item[after].text.size() - 2);
-    key.clear();
-    for (std::string_view part : splitOutsideQuotes(group)) {
+  // The columns a table constraint's list names, in its order.
+  auto listed = [&columns](std::string_view group) {
+    std::vector<int> out;
+    for (std::string_view part : splitOutsideQuotes(group.substr(1, group.size() - 2))) {
       const std::vector<Token> keyed = tokenize(part);
       if (keyed.empty()) continue;
       const std::string name = unquote(keyed[0].text);
       for (std::size_t i = 0; i < columns.size(); ++i) {
-        if (platform::equalsNoCase(columns[i].name, name)) key.push_back(static_cast<int>(i));
+        if (platform::equalsNoCase(columns[i].name, name)) out.push_back(static_cast<int>(i));
       }
     }
-    if (key.size() == 1 &&
-        platform::equalsNoCase(columns[static_cast<std::size_t>(key[0])].type, "INTEGER"))
-      alias = key[0];
+    return out;
+  };
+  // PRIMARY KEY (col, ...) among the table constraints: the key's columns in key order; a key
+  // of one INTEGER column is the alias.
+  for (const std::vector<Token>& item : constraints) {
+    std::size_t after = 0;
+    if (primaryKeyAt(item, 0, &after) && after < item.size() && item[after].kind == Token::kGroup) {
+      key = listed(item[after].text);
+      if (key.size() == 1 &&
+          platform::equalsNoCase(columns[static_cast<std::size_t>(key[0])].type, "INTEGER")) {
+        alias = key[0];
+      } else {
+        constraintKeys.push_back(key);
+      }
+      continue;
+    }
+    for (std::size_t k = 0; k + 1 < item.size(); ++k) {
+      if (isWord(item[k], "UNIQUE") && item[k + 1].kind == Token::kGroup) {
+        constraintKeys.push_back(listed(item[k + 1].text));
+        break;
+      }
+    }
   }
   // A table WITHOUT ROWID keeps its rows in an index b-tree and has no row id.
   const std::vector<Token> tail = tokenize(sql.substr(close));
@@ -287,6 +309,14 @@ TableLayout::TableLayout(std::string_view sql) {
   }
   columns_ = std::move(columns);
   rowIdAlias_ = alias;
+  // A table WITHOUT ROWID is its primary key's index; a list a constraint repeats gets no
+  // second index.
+  for (std::vector<int>& keyColumns : constraintKeys) {
+    if (keyColumns.empty() || (withoutRowId_ && keyColumns == key)) continue;
+    if (std::find(constraintIndexes_.begin(), constraintIndexes_.end(), keyColumns) ==
+        constraintIndexes_.end())
+      constraintIndexes_.push_back(std::move(keyColumns));
+  }
 }
 
 TableLayout TableLayout::of(const std::vector<SchemaEntry>& schema, std::string_view table) {
@@ -353,6 +383,30 @@ std::vector<int> indexedColumns(std::string_view sql, const TableLayout& table) 
   }
   if (!anyColumn) key.clear();
   return key;
+}
+
+std::vector<int> indexedColumns(const SchemaEntry& index, const TableLayout& table) {
+  if (!index.sql.empty()) return indexedColumns(index.sql, table);
+  const std::string prefix = "sqlite_autoindex_" + index.tableName + "_";
+  if (index.name.size() <= prefix.size() || index.name.compare(0, prefix.size(), prefix) != 0)
+    return {};
+  std::size_t n = 0;
+  for (std::size_t i = prefix.size(); i < index.name.size(); ++i) {
+    const char c = index.name[i];
+    if (c < '0' || c > '9' || n > 1000000) return {};
+    n = n * 10 + static_cast<std::size_t>(c - '0');
+  }
+  const std::vector<std::vector<int>>& made = table.constraintIndexes();
+  if (n == 0 || n > made.size()) return {};
+  return made[n - 1];
+}
+
+bool isUniqueIndex(const SchemaEntry& index) {
+  if (index.sql.empty()) return index.name.rfind("sqlite_autoindex_", 0) == 0;
+  const std::vector<Token> head =
+      tokenize(std::string_view(index.sql).substr(0, std::min(index.sql.size(), std::size_t{32})));
+  return head.size() > 2 && isWord(head[0], "CREATE") && isWord(head[1], "UNIQUE") &&
+         isWord(head[2], "INDEX");
 }
 
 std::vector<std::string> createTableColumnNames(std::string_view sql) {

@@ -55,6 +55,11 @@ class TableLayout {
   // columns first (in key order) and then the others in declared order.
   const std::vector<int>& storedOrder() const { return storedOrder_; }
 
+  // The columns of the indexes SQLite makes for the table's UNIQUE constraints and for a
+  // primary key that is not the row id, in the order it makes them, which numbers them: the
+  // n-th is the index "sqlite_autoindex_<table>_<n>", which has no statement of its own.
+  const std::vector<std::vector<int>>& constraintIndexes() const { return constraintIndexes_; }
+
   // The position of a column by name (compared without regard to ASCII case); -1 when absent.
   int find(std::string_view name) const;
   // The position of the first of the names the table has: -1 when the statement was read and
@@ -69,6 +74,7 @@ class TableLayout {
   int rowIdAlias_ = -1;
   bool withoutRowId_ = false;
   std::vector<int> storedOrder_;
+  std::vector<std::vector<int>> constraintIndexes_;
 };
 
 // The column names of a statement, in order (empty when it cannot be read).
@@ -79,6 +85,12 @@ std::vector<std::string> createTableColumnNames(std::string_view sql);
 // [WHERE ...]". A term that names a column of the table gives its declared position, any other
 // term (an expression) -1. Empty when the statement cannot be read or names no column.
 std::vector<int> indexedColumns(std::string_view createIndexSql, const TableLayout& table);
+// The same for any index of the table by its schema row: by its statement, or for an index
+// made for a constraint ("sqlite_autoindex_<table>_<n>", no statement) the n-th of the
+// table's constraintIndexes.
+std::vector<int> indexedColumns(const SchemaEntry& index, const TableLayout& table);
+// Whether an index keeps each key once: CREATE UNIQUE INDEX, or one made for a constraint.
+bool isUniqueIndex(const SchemaEntry& index);
 
 // Whether the schema has a table of that name (compared without regard to ASCII case).
 bool hasTable(const std::vector<SchemaEntry>& schema, std::string_view table);

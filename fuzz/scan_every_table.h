@@ -66,7 +66,7 @@ inline void scanEveryTable(db::SqlitePageReader& reader, TouchAll* sink) {
   for (const db::SchemaEntry& e : schema) {
     if (e.type != "index") continue;
     const db::TableLayout table = db::TableLayout::of(schema, e.tableName);
-    const std::vector<int> key = db::indexedColumns(e.sql, table);
+    const std::vector<int> key = db::indexedColumns(e, table);
     if (key.empty()) continue;
     db::TableScan scan;
     scan.shape = db::indexShape(table, key);

@@ -101,6 +101,40 @@ TEST(TableColumns, TheColumnsOfAnIndexKey) {
     SCOPED_TRACE(c.sql);
     EXPECT_EQ(indexedColumns(c.sql, table), c.key);
   }
+  // Indexes made for constraints, numbered in the order the statement declares them; a primary
+  // key that is the row id, and a list already kept, get none.
+  const TableLayout constrained(
+      "CREATE TABLE c (id INTEGER PRIMARY KEY, guid TEXT UNIQUE NOT NULL, a, b, "
+      "CONSTRAINT ab UNIQUE (b, \"A\"), UNIQUE (guid))");
+  const TableLayout keyed("CREATE TABLE k (a TEXT, b UNIQUE, c, PRIMARY KEY (a, c))");
+  const TableLayout ordered("CREATE TABLE o (a TEXT PRIMARY KEY UNIQUE, b TEXT UNIQUE)");
+  const TableLayout aliased("CREATE TABLE d (x TEXT, y INTEGER, PRIMARY KEY (y))");
+  const TableLayout descending("CREATE TABLE e (x TEXT, y INTEGER PRIMARY KEY DESC, z UNIQUE)");
+  const struct {
+    const TableLayout& table;
+    const char* name;
+    std::vector<int> key;
+  } made[] = {
+      {constrained, "sqlite_autoindex_c_1", {1}},
+      {constrained, "sqlite_autoindex_c_2", {3, 2}},
+      {constrained, "sqlite_autoindex_c_3", {}},
+      {keyed, "sqlite_autoindex_k_1", {1}},
+      {keyed, "sqlite_autoindex_k_2", {0, 2}},
+      {ordered, "sqlite_autoindex_o_1", {0}},
+      {ordered, "sqlite_autoindex_o_2", {1}},
+      {ordered, "sqlite_autoindex_o_0", {}},
+      {aliased, "sqlite_autoindex_d_1", {}},
+      {descending, "sqlite_autoindex_e_1", {1}},
+      {descending, "sqlite_autoindex_e_2", {2}},
+      {ordered, "sqlite_autoindex_o_x", {}},
+      {ordered, "sqlite_autoindex_other_1", {}},
+      {ordered, "sqlite_autoindex_o_99999999999999999999", {}},
+  };
+  for (const auto& c : made) {
+    SCOPED_TRACE(c.name);
+    const std::string tableName(1, c.name[17]);
+    EXPECT_EQ(indexedColumns(SchemaEntry{"index", c.name, tableName, 3, ""}, c.table), c.key);
+  }
   // An index's records hold the key, then the row id: an integer, never NULL.
   const TableShape shape = indexShape(table, {2, -1});
   EXPECT_EQ(shape.width, 3);
