@@ -1,7 +1,8 @@
-// `quenvale sqlite FILE [TABLE] [--json] [--deleted-only] [--no-wal]`: every row image the page
-// reader finds in one table, or in every table of the schema: live cells, cells of freelist
-// pages, records carved from free space, and with the write-ahead log beside the file (unless
-// --no-wal) the cells its frames hold and those of the page versions its commits replaced.
+// `quenvale sqlite FILE [TABLE] [--json] [--deleted-only] [--no-wal] [--indexes]`: every row
+// image the page reader finds in one table, or in every table of the schema: live cells, cells
+// of freelist pages, records carved from free space, and with the write-ahead log beside the
+// file (unless --no-wal) the cells its frames hold and those of the page versions its commits
+// replaced.
 //
 // A freelist, carved or superseded row that is a leftover copy of a live row of the same table
 // (its values equal the live row's and, when it has a row id, so is the row id) is marked
@@ -10,6 +11,7 @@
 // come before its other rows in a scan, so the live values are known by then. Each table is
 // carved with its own declared columns (the width table's width for a table without a
 // statement), and tables dropped from the schema follow under their recovered names. With
+// --indexes each table's indexes follow it, as the entries of rows it no longer has. With
 // --json each table's rows follow a line naming its columns and giving its statement.
 #include <algorithm>
 #include <charconv>
@@ -516,7 +518,7 @@ class ListingSink : public db::RowSink {
 }  // namespace
 
 int runSqlite(const Args& args) {
-  CommandLine command("sqlite", args, {"--json", "--deleted-only", "--no-wal"}, {});
+  CommandLine command("sqlite", args, {"--json", "--deleted-only", "--no-wal", "--indexes"}, {});
   if (auto status = command.finishedEarly()) return *status;
   const std::vector<std::string>& words = command.positional();
   if (words.empty() || words.size() > 2) return command.usageError("sqlite needs FILE [TABLE]");
@@ -570,9 +572,11 @@ int runSqlite(const Args& args) {
     rc = reader.ScanTable(table->name, tableScan, &sink);
     sink.flush();
     if (rc != kOk && result == kOk) result = rc;
-    // The indexes of a live table with row ids (an index of a table WITHOUT ROWID holds its key,
-    // which the table's own tree already gives), those made for its constraints too.
-    if (table->rootPage == 0 || layout.withoutRowId()) continue;
+    // With --indexes, the indexes of a live table with row ids (an index of a table WITHOUT
+    // ROWID holds its key, which the table's own tree already gives), those made for its
+    // constraints too. Reading them costs as much again as their share of the file, and their
+    // entries mostly repeat rows the table's own pages gave, so they are asked for.
+    if (!command.has("--indexes") || table->rootPage == 0 || layout.withoutRowId()) continue;
     for (const db::SchemaEntry& index : schema) {
       if (index.type != "index" || index.rootPage == 0 ||
           !platform::equalsNoCase(index.tableName, table->name))

@@ -22,7 +22,7 @@ const std::vector<Command>& allCommands() {
        "  Reads FOLDER/Info.plist and the backup's manifest (Manifest.db or Manifest.mbdb).\n",
        runInfo},
       {"sqlite", "list every row image of a SQLite table: live, freelist and carved",
-       "usage: quenvale sqlite FILE [TABLE] [--json] [--deleted-only] [--no-wal]\n"
+       "usage: quenvale sqlite FILE [TABLE] [--json] [--deleted-only] [--no-wal] [--indexes]\n"
        "  Reads FILE with the program's own page reader, together with its write-ahead log\n"
        "  FILE-wal when there is one (--no-wal reads the file alone); nothing is written.\n"
        "  Without TABLE every table of the schema is listed. --json prints JSON Lines, one\n"
@@ -31,7 +31,10 @@ const std::vector<Command>& allCommands() {
        "  that the log replaced), freelist or carved, \"frame\" the log's frame the page\n"
        "  came from (0: the file). A line per table first names its columns; \"values\"\n"
        "  are in that order (a table WITHOUT ROWID too; its rows have \"rowid\" 0, as\n"
-       "  carved rows do). --deleted-only leaves out the live rows.\n",
+       "  carved rows do). --deleted-only leaves out the live rows. --indexes also reads\n"
+       "  each table's indexes and lists the entries of rows the table no longer has\n"
+       "  (\"kind\": \"index\", with \"index\" and the row id; the key's values in the\n"
+       "  table's columns, null in the others).\n",
        runSqlite},
       {"scan", "sort a backup into the fourteen categories and count each",
        "usage: quenvale scan BACKUP_FOLDER [--only CATEGORIES] [--json] [--password-stdin]\n"

@@ -32,13 +32,18 @@ bool RowIdSet::contains(std::int64_t id) const {
 void IndexEntrySelector::startIndex(bool unique) {
   liveRows_.seal();
   unique_ = unique;
-  liveKeys_ = HashSet();
+  liveKeys_.clear();
+  keysSorted_ = true;
   shown_ = HashSet();
 }
 
 bool IndexEntrySelector::shows(std::int64_t rowId, std::uint64_t keyHash, std::uint64_t entryHash) {
   if (rowId <= 0 || liveRows_.contains(rowId)) return false;
-  if (unique_ && liveKeys_.contains(keyHash)) return false;
+  if (unique_) {
+    if (!keysSorted_) std::sort(liveKeys_.begin(), liveKeys_.end());
+    keysSorted_ = true;
+    if (std::binary_search(liveKeys_.begin(), liveKeys_.end(), keyHash)) return false;
+  }
   return shown_.insert(entryHash);
 }
 

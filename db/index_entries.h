@@ -40,7 +40,10 @@ class IndexEntrySelector {
   void startIndex(bool unique);
   bool unique() const { return unique_; }
   // A live entry of a UNIQUE index, by its key's hash.
-  void addLiveEntry(std::uint64_t keyHash) { liveKeys_.insert(keyHash); }
+  void addLiveEntry(std::uint64_t keyHash) {
+    liveKeys_.push_back(keyHash);
+    keysSorted_ = false;
+  }
   // Whether an entry found elsewhere is shown: its row id, its key's hash and the hash of the
   // whole entry (key and row id).
   bool shows(std::int64_t rowId, std::uint64_t keyHash, std::uint64_t entryHash);
@@ -49,7 +52,8 @@ class IndexEntrySelector {
   using HashSet = FlatSet<std::uint64_t, std::hash<std::uint64_t>>;
   RowIdSet liveRows_;
   bool unique_ = false;
-  HashSet liveKeys_;
+  std::vector<std::uint64_t> liveKeys_;  // sorted when first looked up: 8 bytes an entry
+  bool keysSorted_ = true;
   HashSet shown_;
 };
 
