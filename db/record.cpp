@@ -147,17 +147,6 @@ std::uint64_t recordSize(const std::uint8_t* p, std::size_t avail, std::uint64_t
   return headerLen + sum;
 }
 
-std::int64_t integerValue(const std::uint8_t* c, std::uint64_t serialType) {
-  if (serialType == 8) return 0;
-  if (serialType == 9) return 1;
-  if (serialType < 1 || serialType > 6) return 0;
-  const std::size_t width = static_cast<std::size_t>(serialTypeWidth(serialType));
-  // Sign-extend from the first byte, as SQLite stores every integer width.
-  std::uint64_t v = (c[0] & 0x80) ? ~std::uint64_t{0} : 0;
-  for (std::size_t i = 0; i < width; ++i) v = (v << 8) | c[i];
-  return static_cast<std::int64_t>(v);
-}
-
 std::uint32_t unsignedValue(const std::uint8_t* c, std::uint64_t serialType) {
   if (serialType < 1 || serialType > 4) return 0;
   std::uint32_t v = 0;

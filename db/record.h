@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "db/sqlite_format.h"
+#include "db/varint.h"
 
 namespace qv::db {
 
@@ -56,8 +57,18 @@ std::uint64_t recordSize(const std::uint8_t* p, std::size_t avail, std::uint64_t
                          std::size_t width);
 
 // Column values. Integers are signed two's complement as SQLite stores them (types 1..6);
-// 8 and 9 are the constants 0 and 1; other types give 0.
-std::int64_t integerValue(const std::uint8_t* content, std::uint64_t serialType);
+// 8 and 9 are the constants 0 and 1; other types give 0. Inline: a listing reads one for most
+// columns of every row.
+inline std::int64_t integerValue(const std::uint8_t* c, std::uint64_t serialType) {
+  if (serialType == 8) return 0;
+  if (serialType == 9) return 1;
+  if (serialType < 1 || serialType > 6) return 0;
+  const std::size_t width = static_cast<std::size_t>(serialTypeWidth(serialType));
+  // Sign-extend from the first byte, as SQLite stores every integer width.
+  std::uint64_t v = (c[0] & 0x80) ? ~std::uint64_t{0} : 0;
+  for (std::size_t i = 0; i < width; ++i) v = (v << 8) | c[i];
+  return static_cast<std::int64_t>(v);
+}
 // The unsigned big-endian value of a 1- to 4-byte integer (0 for other types): what the table
 // decoders use for row references, which are never negative.
 std::uint32_t unsignedValue(const std::uint8_t* content, std::uint64_t serialType);
