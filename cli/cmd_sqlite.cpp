@@ -13,7 +13,6 @@
 // statement), and tables dropped from the schema follow under their recovered names. With
 // --indexes each table's indexes follow it, as the entries of rows it no longer has. With
 // --json each table's rows follow a line naming its columns and giving its statement.
-#include <algorithm>
 #include <charconv>
 #include <cinttypes>
 #include <cmath>
@@ -161,6 +160,8 @@ struct Hasher {
 
 class ListingSink : public db::RowSink {
  public:
+  static constexpr std::size_t kNotHeld = static_cast<std::size_t>(-1);
+
   ListingSink(bool json, bool deletedOnly) : json_(json), deletedOnly_(deletedOnly) {}
 
   // Every table is listed and then the rows of no known table, which need every live row.
@@ -191,11 +192,15 @@ class ListingSink : public db::RowSink {
   // The entries of one of the table's indexes follow its rows: those of rows the table no
   // longer has (a deleted row whose own record is gone may still lie in the index's pages).
   // `key` gives the table column of each key term (-1: an expression).
-  void startIndex(const std::string& index, std::vector<int> key, std::size_t tableWidth,
+  void startIndex(const std::string& index, const std::vector<int>& key, std::size_t tableWidth,
                   bool unique) {
     indexJson_ = jsonString(index);
-    indexKey_ = std::move(key);
-    tableWidth_ = tableWidth;
+    indexKeyWidth_ = key.size();
+    indexAt_.assign(tableWidth, kNotHeld);
+    for (std::size_t k = 0; k < key.size(); ++k) {
+      if (key[k] >= 0 && static_cast<std::size_t>(key[k]) < tableWidth)
+        indexAt_[static_cast<std::size_t>(key[k])] = k;
+    }
     indexEntries_.startIndex(unique);
   }
 
@@ -222,7 +227,7 @@ class ListingSink : public db::RowSink {
       superseded_.add(hash, rowId);
     }
     if (deletedOnly_ && row.deleted == 0) return kOk;
-    if (!storedAt_.empty()) toDeclaredOrder(row);
+    if (!storedAt_.empty()) toDeclaredOrder(row, storedAt_);
     emit(row, encoding, stale, kindName(row), row.rowId);
     return kOk;
   }
@@ -304,7 +309,7 @@ class ListingSink : public db::RowSink {
   int onIndexRow(db::SqlitePageReader& reader, const db::RowImage& row) {
     if (row.kind == db::RowKind::kLive && !indexEntries_.unique()) return kOk;
     if (db::walkRow(row, &record_) != kOk) return kInvalid;
-    const std::size_t keyWidth = indexKey_.size();
+    const std::size_t keyWidth = indexKeyWidth_;
     Hasher key;
     const db::RecordColumn* id = nullptr;
     for (const db::RecordColumn& c : record_.columns) {
@@ -324,27 +329,21 @@ class ListingSink : public db::RowSink {
       return kInvalid;
     const std::int64_t rowId = db::integerValue(row.data + id->offset, id->serialType);
     if (!indexEntries_.shows(rowId, key.h, valuesHash(row, true))) return kOk;
-    declared_.assign(tableWidth_, db::RecordColumn());
-    for (const db::RecordColumn& c : record_.columns) {
-      const auto k = static_cast<std::size_t>(c.column);
-      if (k < keyWidth && indexKey_[k] >= 0 && static_cast<std::size_t>(indexKey_[k]) < tableWidth_)
-        declared_[static_cast<std::size_t>(indexKey_[k])] = c;
-    }
-    for (std::size_t i = 0; i < declared_.size(); ++i) declared_[i].column = static_cast<int>(i);
-    record_.columns.swap(declared_);
+    toDeclaredOrder(row, indexAt_);
     emit(row, encoding, false, "index", rowId);
     return kOk;
   }
 
-  // Puts the walked columns of a table WITHOUT ROWID in declared order; a column the record
-  // does not hold (a carved row's lost one) is NULL.
-  void toDeclaredOrder(const db::RowImage& row) {
+  // Puts the walked columns in the table's declared order: `at` gives, by declared position,
+  // the place in the record (a table WITHOUT ROWID, or an index entry). A column the record
+  // does not hold (a carved row's lost one, a column no index key has) is NULL.
+  void toDeclaredOrder(const db::RowImage& row, const std::vector<std::size_t>& at) {
     const int first = firstWalkedColumn(row);
-    declared_.assign(storedAt_.size(), db::RecordColumn());
-    for (std::size_t i = 0; i < storedAt_.size(); ++i) {
+    declared_.assign(at.size(), db::RecordColumn());
+    for (std::size_t i = 0; i < at.size(); ++i) {
       db::RecordColumn& c = declared_[i];
-      const auto k = static_cast<std::ptrdiff_t>(storedAt_[i]) - first;
-      if (k >= 0 && k < static_cast<std::ptrdiff_t>(record_.columns.size()))
+      const auto k = static_cast<std::ptrdiff_t>(at[i]) - first;
+      if (at[i] != kNotHeld && k >= 0 && k < static_cast<std::ptrdiff_t>(record_.columns.size()))
         c = record_.columns[static_cast<std::size_t>(k)];
       c.column = static_cast<int>(i);
     }
@@ -412,13 +411,12 @@ class ListingSink : public db::RowSink {
     put(tableJson_);
     put(", \"kind\": \"");
     put(kind);
+    put("\"");
     if (!indexJson_.empty()) {
-      put("\", \"index\": ");
+      put(", \"index\": ");
       put(indexJson_);
-      put(", \"deleted\": ");
-    } else {
-      put("\", \"deleted\": ");
     }
+    put(", \"deleted\": ");
     putInt(row.deleted);
     put(", \"page\": ");
     putInt(row.pageIndex);
@@ -510,8 +508,8 @@ class ListingSink : public db::RowSink {
   db::KeptRows<std::uint64_t> superseded_;  // and of its superseded rows listed so far
   db::IndexEntrySelector indexEntries_;     // the table's live row ids, the index's entries
   std::string indexJson_;                   // the index whose entries are listed; empty: none
-  std::vector<int> indexKey_;               // its key's table columns (-1: an expression)
-  std::size_t tableWidth_ = 0;
+  std::size_t indexKeyWidth_ = 0;           // its key's columns (the row id follows)
+  std::vector<std::size_t> indexAt_;        // by declared position, the key column; kNotHeld
   std::uint64_t rows_ = 0;
 };
 
@@ -581,12 +579,11 @@ int runSqlite(const Args& args) {
       if (index.type != "index" || index.rootPage == 0 ||
           !platform::equalsNoCase(index.tableName, table->name))
         continue;
-      std::vector<int> key = db::indexedColumns(index, layout);
+      const std::vector<int> key = db::indexedColumns(index, layout);
       if (key.empty()) continue;
       db::TableScan indexScan;
       indexScan.shape = db::indexShape(layout, key);
-      sink.startIndex(index.name, std::move(key), layout.columns().size(),
-                      db::isUniqueIndex(index));
+      sink.startIndex(index.name, key, layout.columns().size(), db::isUniqueIndex(index));
       rc = reader.ScanTable(index.name, indexScan, &sink);
       sink.endIndex();
       if (rc != kOk && result == kOk) result = rc;

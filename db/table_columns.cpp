@@ -355,18 +355,10 @@ std::vector<int> indexedColumns(std::string_view sql, const TableLayout& table) 
   if (k + 2 >= tokens.size() || tokens[k + 2].kind != Token::kGroup) return {};
   const std::string_view group = tokens[k + 2].text;
   if (group.size() < 2 || group.back() != ')') return {};
-  const std::string_view inner = group.substr(1, group.size() - 2);
   std::vector<int> key;
   bool anyColumn = false;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i <= inner.size(); ++i) {
-    if (i < inner.size() && inner[i] != ',') {
-      if (isQuote(inner[i])) i = skipQuoted(inner, i) - 1;
-      if (inner[i] == '(') i = skipGroup(inner, i) - 1;
-      continue;
-    }
-    const std::vector<Token> term = tokenize(inner.substr(start, i - start));
-    start = i + 1;
+  for (std::string_view part : splitOutsideQuotes(group.substr(1, group.size() - 2))) {
+    const std::vector<Token> term = tokenize(part);
     if (term.empty()) return {};
     // A name followed by nothing but a collation and an order is a column.
     bool plain = term[0].kind == Token::kWord || term[0].kind == Token::kQuoted;
