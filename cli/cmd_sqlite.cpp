@@ -91,30 +91,40 @@ void appendInt(std::string& out, std::int64_t v) {
 }
 
 // Text that JSON takes as it is: valid UTF-8 without quotes, backslashes or control bytes.
-// Eight bytes are tested at a time (the byte tests below are exact for words with bytes of
-// any value); UTF-8 is checked only when a byte past ASCII was seen.
+// One pass, eight bytes at a time (the byte tests below are exact for words with bytes of any
+// value); a word with a byte past ASCII is taken up again at that byte's sequence.
 bool isPlainText(std::string_view s) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
   auto hasZero = [](std::uint64_t v) { return ((v - kOnes) & ~v & kHigh) != 0; };
-  const char* p = s.data();
+  const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
   const std::size_t n = s.size();
-  std::uint64_t high = 0;
   std::size_t i = 0;
-  for (; n - i >= 8; i += 8) {
-    std::uint64_t w = 0;
-    std::memcpy(&w, p + i, 8);
-    high |= w;
-    // A byte below 0x20, a quote, a backslash or DEL.
-    if (((w - kOnes * 0x20) & ~w & kHigh) != 0 || hasZero(w ^ (kOnes * '"')) ||
-        hasZero(w ^ (kOnes * '\\')) || hasZero(w ^ (kOnes * 0x7F)))
-      return false;
+  while (i < n) {
+    if (n - i >= 8) {
+      std::uint64_t w = 0;
+      std::memcpy(&w, p + i, 8);
+      // A byte below 0x20, a quote, a backslash or DEL.
+      if (((w - kOnes * 0x20) & ~w & kHigh) != 0 || hasZero(w ^ (kOnes * '"')) ||
+          hasZero(w ^ (kOnes * '\\')) || hasZero(w ^ (kOnes * 0x7F)))
+        return false;
+      if ((w & kHigh) == 0) {
+        i += 8;
+        continue;
+      }
+      while (p[i] < 0x80) ++i;  // the word's bytes before it are plain
+    } else {
+      const std::uint8_t c = p[i];
+      if (c < 0x20 || c == '"' || c == '\\' || c == 0x7F) return false;
+      if (c < 0x80) {
+        ++i;
+        continue;
+      }
+    }
+    const std::size_t len = db::utf8SequenceLength(p + i, n - i);
+    if (len == 0) return false;
+    i += len;
   }
-  for (; i < n; ++i) {
-    const auto c = static_cast<unsigned char>(p[i]);
-    if (c < 0x20 || c == '"' || c == '\\' || c == 0x7F) return false;
-    high |= c;
-  }
-  return (high & kHigh) == 0 || db::isValidUtf8(s);
+  return true;
 }
 
 // A JSON string of text: most texts need no escaping, and are copied as they are (exactly
@@ -211,11 +221,11 @@ class ListingSink : public db::RowSink {
     if (row.kind == db::RowKind::kCarved && !textsHold(row, encoding)) return kInvalid;
     const std::uint64_t hash = valuesHash(row);
     const auto rowId = static_cast<std::uint32_t>(row.rowId);
+    const bool live = row.kind == db::RowKind::kLive;
     bool stale = false;
-    if (row.kind == db::RowKind::kLive) {
-      live_.add(hash, rowId);
-      indexEntries_.addLiveRow(row.rowId);
-      if (everyTable_) everyLive_.add(hash, rowId);
+    if (live) {
+      // A live row is kept once it is written out: where it goes is fetched meanwhile.
+      live_.prefetch(hash);
     } else {
       // Rows of no known table ("") are copies when they equal a live row of any table.
       stale = (tableJson_ == "\"\"" ? everyLive_ : live_).covers(hash, rowId);
@@ -226,9 +236,15 @@ class ListingSink : public db::RowSink {
       stale = stale || superseded_.covers(hash, rowId);
       superseded_.add(hash, rowId);
     }
-    if (deletedOnly_ && row.deleted == 0) return kOk;
-    if (!storedAt_.empty()) toDeclaredOrder(row, storedAt_);
-    emit(row, encoding, stale, kindName(row), row.rowId);
+    if (!deletedOnly_ || row.deleted != 0) {
+      if (!storedAt_.empty()) toDeclaredOrder(row, storedAt_);
+      emit(row, encoding, stale, kindName(row), row.rowId);
+    }
+    if (live) {
+      live_.add(hash, rowId);
+      indexEntries_.addLiveRow(row.rowId);
+      if (everyTable_) everyLive_.add(hash, rowId);
+    }
     return kOk;
   }
 
@@ -389,9 +405,10 @@ class ListingSink : public db::RowSink {
   // rows are the bulk of the output, and an append per value costs more than the formatting.
   void appendJson(const db::RowImage& row, db::TextEncoding enc, bool stale, const char* kind,
                   std::int64_t rowId) {
-    std::size_t bound =
-        200 + tableJson_.size() + indexJson_.size() + 8 * static_cast<std::size_t>(row.firstColumn);
-    for (const db::RecordColumn& c : record_.columns) bound += 40 + 6 * c.width;
+    // Every value's bytes lie in the row's bytes, so these bound the values' widths.
+    const std::size_t bound = 200 + tableJson_.size() + indexJson_.size() +
+                              8 * static_cast<std::size_t>(row.firstColumn) +
+                              40 * record_.columns.size() + 6 * row.size;
     // A scratch buffer that only grows: no zero-filling per row.
     if (scratch_.size() < bound) scratch_.resize(bound * 2);
     char* const begin = scratch_.data();

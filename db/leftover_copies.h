@@ -26,84 +26,118 @@
 
 namespace qv::db {
 
-// A set of values in one flat table (open addressing, linear probing): the copy filter adds a
-// value for every row of a table, and a node per value costs more than the lookups. Which slots
-// are used is kept in a bitmap beside the values (a flag in each slot would pad a 64-bit value
-// to 16 bytes), and the table is filled up to three quarters: a million live rows of a large
-// table then cost 8 to 16 MB a set instead of 32 to 48.
-template <class T, class Hash>
-class FlatSet {
+// Entries in one flat table (open addressing, linear probing), found by their key: the copy
+// filter adds an entry for every row of a table, and a node per entry costs more than the
+// lookups. Which slots are used is kept in a bitmap beside the entries (a flag in each slot
+// would pad a 64-bit value to 16 bytes), and the table is filled up to three quarters: a
+// million live rows of a large table then cost 8 to 16 MB a set instead of 32 to 48.
+template <class Entry, class Key, class KeyOf, class Hash>
+class FlatTable {
  public:
-  // Adds a value; false when it was there already.
-  bool insert(const T& value) {
-    if ((size_ + 1) * 4 > values_.size() * 3) grow();
-    std::size_t i = Hash()(value) & (values_.size() - 1);
-    for (; used(i); i = (i + 1) & (values_.size() - 1)) {
-      if (values_[i] == value) return false;
+  // The entry of the key; null when there is none.
+  const Entry* find(const Key& key) const {
+    if (entries_.empty()) return nullptr;
+    for (std::size_t i = Hash()(key) & (entries_.size() - 1); used(i);
+         i = (i + 1) & (entries_.size() - 1)) {
+      if (KeyOf()(entries_[i]) == key) return &entries_[i];
     }
-    values_[i] = value;
+    return nullptr;
+  }
+  // Adds an entry unless one of its key is there; returns that one, or null when it was added.
+  const Entry* insert(const Entry& entry) {
+    if ((size_ + 1) * 4 > entries_.size() * 3) grow();
+    const Key& key = KeyOf()(entry);
+    std::size_t i = Hash()(key) & (entries_.size() - 1);
+    for (; used(i); i = (i + 1) & (entries_.size() - 1)) {
+      if (KeyOf()(entries_[i]) == key) return &entries_[i];
+    }
+    entries_[i] = entry;
     used_[i / 64] |= std::uint64_t{1} << (i % 64);
     ++size_;
-    return true;
-  }
-  bool contains(const T& value) const {
-    if (values_.empty()) return false;
-    for (std::size_t i = Hash()(value) & (values_.size() - 1); used(i);
-         i = (i + 1) & (values_.size() - 1)) {
-      if (values_[i] == value) return true;
-    }
-    return false;
+    return nullptr;
   }
   void reserve(std::size_t n) {
-    while (values_.size() * 3 < n * 4) grow();
+    while (entries_.size() * 3 < n * 4) grow();
+  }
+  // Starts reading the slot where the key's search begins, for an insert or find soon after.
+  void prefetch(const Key& key) const {
+    if (entries_.empty()) return;
+    const std::size_t i = Hash()(key) & (entries_.size() - 1);
+    __builtin_prefetch(&entries_[i]);
+    __builtin_prefetch(&used_[i / 64]);
   }
 
  private:
   bool used(std::size_t i) const { return (used_[i / 64] >> (i % 64)) & 1; }
   void grow() {
-    const std::size_t slots = values_.empty() ? 64 : 2 * values_.size();
-    std::vector<T> oldValues(slots);
+    const std::size_t slots = entries_.empty() ? 64 : 2 * entries_.size();
+    std::vector<Entry> oldEntries(slots);
     std::vector<std::uint64_t> oldUsed(slots / 64);
-    oldValues.swap(values_);
+    oldEntries.swap(entries_);
     oldUsed.swap(used_);
     size_ = 0;
-    for (std::size_t i = 0; i < oldValues.size(); ++i) {
-      if ((oldUsed[i / 64] >> (i % 64)) & 1) insert(oldValues[i]);
+    for (std::size_t i = 0; i < oldEntries.size(); ++i) {
+      if ((oldUsed[i / 64] >> (i % 64)) & 1) insert(oldEntries[i]);
     }
   }
-  std::vector<T> values_;            // a power of two in size (64 at least)
+  std::vector<Entry> entries_;       // a power of two in size (64 at least)
   std::vector<std::uint64_t> used_;  // one bit a slot
   std::size_t size_ = 0;
 };
 
+struct WholeEntry {
+  template <class T>
+  const T& operator()(const T& entry) const {
+    return entry;
+  }
+};
+
+// A set of values: each entry is its own key.
+template <class T, class Hash>
+class FlatSet {
+ public:
+  // Adds a value; false when it was there already.
+  bool insert(const T& value) { return table_.insert(value) == nullptr; }
+  bool contains(const T& value) const { return table_.find(value) != nullptr; }
+  void reserve(std::size_t n) { table_.reserve(n); }
+
+ private:
+  FlatTable<T, T, WholeEntry, Hash> table_;
+};
+
 // The decoded fields of the rows kept so far, with their row ids: the one matching rule.
+// Most fields are kept once, and their first row id is kept in the same slot, so a row costs
+// one place in one table; the other row ids of fields kept more than once are kept apart.
 template <class Key, class Hash = std::hash<Key>>
 class KeptRows {
  public:
-  void reserve(std::size_t n) {
-    fields_.reserve(n);
-    withId_.reserve(n);
-  }
+  void reserve(std::size_t n) { first_.reserve(n); }
+  void prefetch(const Key& fields) const { first_.prefetch(fields); }
   void add(const Key& fields, std::uint32_t rowId) {
-    fields_.insert(fields);
-    withId_.insert({fields, rowId});
+    const WithId* kept = first_.insert({fields, rowId});
+    if (kept != nullptr && kept->second != rowId) others_.insert({fields, rowId});
   }
   // Whether a row of these fields and row id (0: none) is a copy of a kept row: the fields are
   // equal, and so are the row ids unless one of the two has none.
   bool covers(const Key& fields, std::uint32_t rowId) const {
-    if (rowId == 0) return fields_.contains(fields);
-    return withId_.contains({fields, rowId}) || withId_.contains({fields, 0});
+    const WithId* kept = first_.find(fields);
+    if (kept == nullptr) return false;
+    if (rowId == 0 || kept->second == rowId || kept->second == 0) return true;
+    return others_.contains({fields, rowId}) || others_.contains({fields, 0});
   }
 
  private:
   using WithId = std::pair<Key, std::uint32_t>;
+  struct FieldsOf {
+    const Key& operator()(const WithId& k) const { return k.first; }
+  };
   struct WithIdHash {
     std::size_t operator()(const WithId& k) const {
       return Hash()(k.first) ^ (std::size_t{k.second} * 0x9E3779B97F4A7C15ull);
     }
   };
-  FlatSet<Key, Hash> fields_;
-  FlatSet<WithId, WithIdHash> withId_;
+  FlatTable<WithId, Key, FieldsOf, Hash> first_;  // by fields: the first row id kept with them
+  FlatSet<WithId, WithIdHash> others_;            // the further row ids of the same fields
 };
 
 // One decoded row with the row id of its cell (0 for carved rows). Every record has a

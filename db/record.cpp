@@ -11,6 +11,24 @@ namespace qv::db {
 
 namespace {
 
+// The most varints header bytes [p, p + len) can hold. A varint ends at a byte below 0x80,
+// except one of nine bytes (whose last byte may be any) and one cut short by the end of the
+// header; in an ordinary header that is the exact count, so a list sized by it once keeps its
+// size from record to record.
+std::size_t mostVarints(const std::uint8_t* p, std::size_t len) {
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  std::size_t ends = 0, i = 0;
+  for (; len - i >= 8; i += 8) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, p + i, 8);
+    // One in each byte below 0x80, summed into the top byte.
+    ends += static_cast<std::size_t>((((~w & kHigh) >> 7) * 0x0101010101010101ull) >> 56);
+  }
+  for (; i < len; ++i) ends += p[i] < 0x80 ? 1 : 0;
+  const std::size_t unended = len - ends;
+  return ends + unended / 9 + (len != 0 && p[len - 1] >= 0x80 ? 1 : 0);
+}
+
 // Reads `count` serial types from header bytes [p, p + headerLen) (or until the header ends)
 // and lays the columns out from contentStart. Fails when a content runs past n.
 int layColumns(const std::uint8_t* p, std::size_t headerLen, std::size_t contentStart,
@@ -18,8 +36,8 @@ int layColumns(const std::uint8_t* p, std::size_t headerLen, std::size_t content
   std::size_t pos = 0;
   std::uint64_t content = contentStart;
   int column = firstColumn;
-  // At most one column per header byte: size the list once and fill it by index.
-  const std::size_t most = std::min(count, headerLen);
+  // Size the list once and fill it by index.
+  const std::size_t most = std::min(count, mostVarints(p, headerLen));
   out->columns.resize(most);
   std::size_t k = 0;
   while (pos < headerLen && k < most) {
@@ -47,6 +65,29 @@ int layColumns(const std::uint8_t* p, std::size_t headerLen, std::size_t content
 
 }  // namespace
 
+std::size_t utf8SequenceLength(const std::uint8_t* p, std::size_t avail) {
+  const unsigned c = p[0];
+  std::size_t len = 0;
+  char32_t cp = 0;
+  char32_t min = 0;
+  if ((c & 0xE0) == 0xC0)
+    len = 2, cp = c & 0x1F, min = 0x80;
+  else if ((c & 0xF0) == 0xE0)
+    len = 3, cp = c & 0x0F, min = 0x800;
+  else if ((c & 0xF8) == 0xF0)
+    len = 4, cp = c & 0x07, min = 0x10000;
+  else
+    return 0;
+  if (len > avail) return 0;
+  for (std::size_t k = 1; k < len; ++k) {
+    if ((p[k] & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (p[k] & 0x3F);
+  }
+  // Overlong forms, surrogates and values past U+10FFFF are malformed.
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return len;
+}
+
 bool isValidUtf8(std::string_view s) {
   const auto* p = reinterpret_cast<const unsigned char*>(s.data());
   const std::size_t n = s.size();
@@ -60,50 +101,39 @@ bool isValidUtf8(std::string_view s) {
       i += 8;
     }
     if (i >= n) break;
-    const unsigned c = p[i];
-    if (c < 0x80) {
+    if (p[i] < 0x80) {
       ++i;
       continue;
     }
-    std::size_t len = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if ((c & 0xE0) == 0xC0)
-      len = 2, cp = c & 0x1F, min = 0x80;
-    else if ((c & 0xF0) == 0xE0)
-      len = 3, cp = c & 0x0F, min = 0x800;
-    else if ((c & 0xF8) == 0xF0)
-      len = 4, cp = c & 0x07, min = 0x10000;
-    else
-      return false;
-    if (len > n - i) return false;
-    for (std::size_t k = 1; k < len; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (p[i + k] & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are malformed.
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    const std::size_t len = utf8SequenceLength(p + i, n - i);
+    if (len == 0) return false;
     i += len;
   }
   return true;
 }
 
+// The column list is not emptied before a walk that lays columns out: it is resized to what
+// the header holds, and a list that already has that size (the last record's) is kept as it is.
 int walkPayload(const std::uint8_t* p, std::size_t n, Record* out) {
-  out->columns.clear();
   out->contentStart = out->end = 0;
   std::uint64_t headerSize = 0;
   std::size_t h = readVarint(p, n, &headerSize);
   // The header counts its own size varint and must lie inside the payload.
-  if (h == 0 || headerSize < h || headerSize > n) return kInvalid;
+  if (h == 0 || headerSize < h || headerSize > n) {
+    out->columns.clear();
+    return kInvalid;
+  }
   const std::size_t hs = static_cast<std::size_t>(headerSize);
   return layColumns(p + h, hs - h, hs, n, 0, static_cast<std::size_t>(-1), out);
 }
 
 int walkCarved(const std::uint8_t* p, std::size_t n, int firstColumn, std::size_t count,
                Record* out, std::uint64_t lostType) {
-  out->columns.clear();
   out->contentStart = out->end = 0;
-  if (count == 0) return kInvalid;
+  if (count == 0) {
+    out->columns.clear();
+    return kInvalid;
+  }
   // The serial types are the next `count` varints; content follows right after them.
   std::size_t headerLen = varintsLength(p, n, count);
   if (lostType == 0 || firstColumn != 1) {
@@ -113,7 +143,10 @@ int walkCarved(const std::uint8_t* p, std::size_t n, int firstColumn, std::size_
   }
   // Column 0's content lies first; the serial types read lay the others out behind it.
   const std::uint64_t lostWidth = serialTypeWidth(lostType);
-  if (headerLen > n || lostWidth > n - headerLen) return kInvalid;
+  if (headerLen > n || lostWidth > n - headerLen) {
+    out->columns.clear();
+    return kInvalid;
+  }
   const std::size_t after = headerLen + static_cast<std::size_t>(lostWidth);
   int rc = layColumns(p, headerLen, after, n, firstColumn, count, out);
   if (rc != kOk) return rc;

@@ -75,6 +75,10 @@ std::uint32_t unsignedValue(const std::uint8_t* content, std::uint64_t serialTyp
 double realValue(const std::uint8_t* content);
 
 bool isValidUtf8(std::string_view bytes);
+// The length of the well-formed UTF-8 sequence of more than one byte that starts at p (its
+// lead byte is 0x80 or above), within avail bytes; 0 when it is malformed (a stray or missing
+// continuation byte, an overlong form, a surrogate, a value past U+10FFFF).
+std::size_t utf8SequenceLength(const std::uint8_t* p, std::size_t avail);
 
 // Text of a record in the database's encoding, as UTF-8 (malformed sequences become U+FFFD).
 std::string textToUtf8(std::string_view bytes, TextEncoding encoding);

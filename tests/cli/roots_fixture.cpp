@@ -124,7 +124,14 @@ int writeHostile(const std::string& root) {
   qv::samples::SqliteFixture db;
   check(db.create(platform::joinPath(root, "escapes.db"), qv::samples::SqliteOptions()));
   check(
-      db.exec("CREATE TABLE t(a TEXT); INSERT INTO t VALUES "
+      db.exec("CREATE TABLE t(a TEXT);"
+              // Texts long enough to be checked eight bytes at a time, for the JSON listing.
+              "INSERT INTO t VALUES ('a long text with \"quotes\" inside'), "
+              "('Gr\xC3\xBC\xC3\x9F"
+              "e \xF0\x9F\x98\x80 then a stray ' || X'FF' || ' byte'), "
+              "('Gr\xC3\xBC\xC3\x9F"
+              "e \xF0\x9F\x98\x80 all well-formed here');"
+              "INSERT INTO t VALUES "
               "('x\x1b[2Jy'), ('\xE2\x80\xAEtxt.exe'), ('tab\tnew\nline');"));
   check(db.close());
   return failures;

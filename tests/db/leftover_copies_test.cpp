@@ -93,6 +93,16 @@ TEST(LeftoverCopies, KeptRowsOverHashes) {
   EXPECT_FALSE(live.covers(0xcafeull, 0));
   EXPECT_TRUE(live.covers(0xbeefull, 0));
   EXPECT_TRUE(live.covers(0xbeefull, 9));  // kept without a row id: any row id
+  // The same values under several row ids: each of those, and no other.
+  for (std::uint32_t id : {1u, 2u, 3u}) live.add(0xabcull, id);
+  EXPECT_TRUE(live.covers(0xabcull, 1));
+  EXPECT_TRUE(live.covers(0xabcull, 3));
+  EXPECT_FALSE(live.covers(0xabcull, 4));
+  // Kept with a row id first and then without one: any row id.
+  live.add(0xdadull, 7);
+  EXPECT_FALSE(live.covers(0xdadull, 8));
+  live.add(0xdadull, 0);
+  EXPECT_TRUE(live.covers(0xdadull, 8));
 }
 
 }  // namespace
