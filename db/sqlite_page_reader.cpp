@@ -300,9 +300,15 @@ std::uint8_t leafType(const TableShape& shape) {
 // outside the file, children seen before in this walk and trees deeper than kMaxTreeDepth are
 // not followed and make the walk report 87; a read error is reported and the walk goes on
 // with the other children, so everything readable is still visited.
+//
+// With `unread` (a table's own tree), the children of an interior page that follow a child
+// read as a leaf are taken for leaves unread and listed there: every leaf of a b-tree lies at
+// the same depth, and the scan reads each leaf again to hand its rows over, where it checks
+// that the page is one (ScanTable). The walk then reads only the interior pages and one leaf
+// below each of the lowest ones.
 template <class Visit>
 int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageIndex, bool indexTree,
-                                Visit&& visitLeaf) {
+                                Visit&& visitLeaf, std::vector<std::uint32_t>* unread) {
   std::vector<bool> seen(pageCount_, false);
   if (pageIndex < pageCount_) seen[pageIndex] = true;
   interiors_.clear();
@@ -355,18 +361,26 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
     if (levels.size() <= static_cast<std::size_t>(depth)) {
       levels.emplace_back(geometry_.pageSize + kBufferPad, 0);
     }
+    bool leavesHere = false;  // a child read was a leaf
     for (const auto& child : children) {
       if (seen[child.first]) {
         note(kInvalid);  // a page reached twice: a cycle or a shared child
         continue;
       }
       seen[child.first] = true;
+      if (leavesHere) {
+        unread->push_back(child.first);
+        continue;
+      }
       std::uint8_t* buffer = levels[static_cast<std::size_t>(depth)].data();
       int rc = ReadPage(child.first, buffer);
       if (rc != kOk) {
         note(rc);
         continue;
       }
+      PageHeader ch;
+      leavesHere = unread != nullptr && !indexTree &&
+                   readPageHeader(buffer, geometry_, child.first, &ch) && ch.type == kLeafTable;
       self(self, buffer, child.first, depth + 1);
     }
   };
@@ -375,12 +389,15 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
 }
 
 int SqlitePageReader::CollectLiveCells(const std::uint8_t* page, std::uint32_t pageIndex,
-                                       LiveCellMap* cells, bool indexTree) {
-  return walkTable(page, pageIndex, indexTree,
-                   [&](const std::uint8_t* image, std::uint32_t index, const PageHeader& h) {
-                     std::vector<std::uint16_t>& list = (*cells)[index];
-                     return cellPointers(image, geometry_, h, &list);
-                   });
+                                       LiveCellMap* cells, bool indexTree,
+                                       std::vector<std::uint32_t>* unread) {
+  return walkTable(
+      page, pageIndex, indexTree,
+      [&](const std::uint8_t* image, std::uint32_t index, const PageHeader& h) {
+        std::vector<std::uint16_t>& list = (*cells)[index];
+        return cellPointers(image, geometry_, h, &list);
+      },
+      unread);
 }
 
 CarveContext SqlitePageReader::carveContext(std::uint32_t pageIndex,
@@ -625,10 +642,81 @@ int SqlitePageReader::deliverCells(std::uint32_t pageIndex,
                                    const std::vector<std::uint16_t>& offsets, RowKind kind,
                                    RowSink* sink, const TableShape* carveAs,
                                    CarvedCandidateMap* carveInto, CarveWorker* worker) {
-  std::vector<std::uint8_t>& page = deliverPage_;
-  page.resize(geometry_.pageSize + kBufferPad);
-  int rc = ReadPage(pageIndex, page.data());
+  deliverPage_.resize(geometry_.pageSize + kBufferPad);
+  const int rc = ReadPage(pageIndex, deliverPage_.data());
   if (rc != kOk) return rc;
+  return deliverPageCells(pageIndex, offsets, kind, sink, carveAs, carveInto, worker);
+}
+
+int SqlitePageReader::deliverUnreadLeaf(std::uint32_t pageIndex, RowSink* sink,
+                                        const TableShape* carveAs, CarvedCandidateMap* carveInto,
+                                        CarveWorker* worker, bool* interior) {
+  *interior = false;
+  deliverPage_.resize(geometry_.pageSize + kBufferPad);
+  const int rc = ReadPage(pageIndex, deliverPage_.data());
+  if (rc != kOk) return rc;
+  PageHeader h;
+  if (!readPageHeader(deliverPage_.data(), geometry_, pageIndex, &h)) return kInvalid;
+  if (h.type == kInteriorTable) {
+    *interior = true;
+    return kOk;
+  }
+  if (h.type != kLeafTable) return kInvalid;
+  const int pointers = cellPointers(deliverPage_.data(), geometry_, h, &unreadCells_);
+  const int cells =
+      deliverPageCells(pageIndex, unreadCells_, RowKind::kLive, sink, carveAs, carveInto, worker);
+  return pointers != kOk ? pointers : cells;
+}
+
+int SqlitePageReader::deliverLeaves(const LiveCellMap& cells, std::vector<std::uint32_t> unread,
+                                    RowSink* sink, const TableShape* carveAs,
+                                    CarvedCandidateMap* carveInto, CarveWorker* worker) {
+  int result = kOk;
+  auto note = [&result](int rc) {
+    if (result == kOk) result = rc;
+  };
+  std::sort(unread.begin(), unread.end());
+  std::vector<bool> delivered(pageCount_, false);
+  // A page a subtree walk reached again is reached twice in the tree: a cycle or a shared child.
+  auto deliverRead = [&](std::uint32_t index, const std::vector<std::uint16_t>& offsets) {
+    if (delivered[index]) return note(kInvalid);
+    delivered[index] = true;
+    note(deliverCells(index, offsets, RowKind::kLive, sink, carveAs, carveInto, worker));
+  };
+  auto deliverUnread = [&](std::uint32_t index) {
+    if (delivered[index]) return note(kInvalid);
+    delivered[index] = true;
+    bool interior = false;
+    note(deliverUnreadLeaf(index, sink, carveAs, carveInto, worker, &interior));
+    if (!interior) return;
+    // Leaves at different depths: the subtree is walked as the tree was, and its leaves are
+    // handed over now, out of page order.
+    const std::vector<std::uint8_t> image = deliverPage_;
+    std::vector<std::uint32_t> interiors = interiors_;
+    LiveCellMap below;
+    note(CollectLiveCells(image.data(), index, &below));
+    interiors.insert(interiors.end(), interiors_.begin(), interiors_.end());
+    interiors_ = std::move(interiors);
+    for (const auto& leaf : below) deliverRead(leaf.first, leaf.second);
+  };
+  auto read = cells.begin();
+  std::size_t next = 0;
+  while (read != cells.end() || next < unread.size()) {
+    if (next == unread.size() || (read != cells.end() && read->first < unread[next])) {
+      deliverRead(read->first, read->second);
+      ++read;
+    } else {
+      deliverUnread(unread[next++]);
+    }
+  }
+  return result;
+}
+
+int SqlitePageReader::deliverPageCells(std::uint32_t pageIndex,
+                                       const std::vector<std::uint16_t>& offsets, RowKind kind,
+                                       RowSink* sink, const TableShape* carveAs,
+                                       CarvedCandidateMap* carveInto, CarveWorker* worker) {
+  std::vector<std::uint8_t>& page = deliverPage_;
   if (carveAs != nullptr && worker != nullptr) {
     worker->submit(pageIndex, page.data(), page.size(), carveContext(pageIndex, *carveAs));
   } else if (carveAs != nullptr && carveInto != nullptr) {
@@ -971,28 +1059,25 @@ int SqlitePageReader::ScanTable(const std::string& table, const TableScan& scan,
       note(rc);
       continue;
     }
+    // The leaves the walk read, with their cells, and those it took for leaves unread.
     LiveCellMap cells;
-    note(CollectLiveCells(page.data(), root.first, &cells, indexTree));
+    std::vector<std::uint32_t> unread;
+    note(CollectLiveCells(page.data(), root.first, &cells, indexTree, &unread));
     CarvedCandidateMap candidates;
     if (scan.learnt == nullptr) {
-      // Every leaf of the tree is in `cells` (with or without cells), so carving them as their
+      // Every leaf of the tree is handed over, with or without cells, so carving them as their
       // live rows are delivered covers the same pages CollectCarvedCandidates would. Large
       // trees are carved on a second thread while the live rows are handed over.
       CarveWorker worker;
-      CarveWorker* helper =
-          cells.size() >= kParallelCarveLeaves && worker.start() ? &worker : nullptr;
-      for (const auto& leaf : cells) {
-        note(deliverCells(leaf.first, leaf.second, RowKind::kLive, sink, &scan.shape, &candidates,
-                          helper));
-      }
+      CarveWorker* helper = cells.size() + unread.size() >= kParallelCarveLeaves && worker.start()
+                                ? &worker
+                                : nullptr;
+      note(deliverLeaves(cells, std::move(unread), sink, &scan.shape, &candidates, helper));
       if (helper != nullptr) helper->finish(&candidates);
     } else {
       // A shape still to be learnt: every live row of the tree first, then the carving with
       // what they taught (the first leaf too).
-      for (const auto& leaf : cells) {
-        note(
-            deliverCells(leaf.first, leaf.second, RowKind::kLive, sink, nullptr, nullptr, nullptr));
-      }
+      note(deliverLeaves(cells, std::move(unread), sink, nullptr, nullptr, nullptr));
       CollectCarvedCandidates(page.data(), root.first, shape(), &candidates);
     }
     // Interior pages that were leaves once (a root that split) keep old cells of the table.

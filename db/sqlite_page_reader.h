@@ -156,8 +156,9 @@ class SqlitePageReader {
   // The table-leaf pages below a page and their cell offsets in pointer order; with
   // `indexTree`, the pages of an index tree (leaves and interior pages, whose cells hold
   // records too).
+  // With `unread`, the leaves the walk need not read are listed there instead (see walkTable).
   int CollectLiveCells(const std::uint8_t* page, std::uint32_t pageIndex, LiveCellMap* cells,
-                       bool indexTree = false);
+                       bool indexTree = false, std::vector<std::uint32_t>* unread = nullptr);
   // The carved candidates of the table-leaf pages below a page, for a table of that shape.
   int CollectCarvedCandidates(const std::uint8_t* page, std::uint32_t pageIndex,
                               const TableShape& shape, CarvedCandidateMap* candidates);
@@ -242,7 +243,7 @@ class SqlitePageReader {
                       std::vector<std::uint64_t>* types);
   template <class Visit>
   int walkTable(const std::uint8_t* page, std::uint32_t pageIndex, bool indexTree,
-                Visit&& visitLeaf);
+                Visit&& visitLeaf, std::vector<std::uint32_t>* unread = nullptr);
   int assemblePayload(const std::uint8_t* page, const LeafCell& cell,
                       std::vector<std::uint8_t>* out);
   int assembleCarved(const std::uint8_t* page, const CarvedCandidate& c,
@@ -250,6 +251,21 @@ class SqlitePageReader {
   int deliverCells(std::uint32_t pageIndex, const std::vector<std::uint16_t>& offsets, RowKind kind,
                    RowSink* sink, const TableShape* carveAs, CarvedCandidateMap* carveInto,
                    CarveWorker* worker);
+  // The same for the page already read into deliverPage_.
+  int deliverPageCells(std::uint32_t pageIndex, const std::vector<std::uint16_t>& offsets,
+                       RowKind kind, RowSink* sink, const TableShape* carveAs,
+                       CarvedCandidateMap* carveInto, CarveWorker* worker);
+  // The live rows of a page the walk took for a table leaf unread, once the page shows it is
+  // one. An interior page of the table is not handed over: `interior` says so, and its image
+  // is left in deliverPage_. Any other page is damage (87).
+  int deliverUnreadLeaf(std::uint32_t pageIndex, RowSink* sink, const TableShape* carveAs,
+                        CarvedCandidateMap* carveInto, CarveWorker* worker, bool* interior);
+  // Hands over the live rows of a tree's leaves in ascending page index: those the walk read
+  // (`cells`) and those it took for leaves unread. An unread page that is an interior page of
+  // the table (leaves at different depths, which only damage makes) is walked there and its
+  // leaves are handed over at once. No leaf is handed over twice. 0 or the first failure.
+  int deliverLeaves(const LiveCellMap& cells, std::vector<std::uint32_t> unread, RowSink* sink,
+                    const TableShape* carveAs, CarvedCandidateMap* carveInto, CarveWorker* worker);
   // The cells at `offsets` of a leaf page image in hand.
   int deliverCellsOf(const std::uint8_t* page, std::uint32_t pageIndex,
                      const std::vector<std::uint16_t>& offsets, RowKind kind, RowSink* sink);
@@ -277,10 +293,11 @@ class SqlitePageReader {
   std::vector<std::uint32_t> trunks_;  // freelist trunk pages, 0-based
   std::set<std::uint32_t> claimed_;    // freelist leaf pages a table scan took
   std::map<std::uint32_t, std::vector<std::string>> freelistOwners_;  // the best-fitting tables
-  int freelistStatus_ = 0;                 // 87 when the trunk chain was damaged
-  std::vector<std::uint32_t> interiors_;   // interior pages of the last tree walked
-  std::vector<std::uint8_t> payload_;      // assembly buffer reused across rows
-  std::vector<std::uint8_t> deliverPage_;  // the page whose rows are being handed over
+  int freelistStatus_ = 0;                  // 87 when the trunk chain was damaged
+  std::vector<std::uint32_t> interiors_;    // interior pages of the last tree walked
+  std::vector<std::uint8_t> payload_;       // assembly buffer reused across rows
+  std::vector<std::uint8_t> deliverPage_;   // the page whose rows are being handed over
+  std::vector<std::uint16_t> unreadCells_;  // the cells of a leaf the tree walk did not read
 };
 
 }  // namespace qv::db

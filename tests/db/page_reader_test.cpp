@@ -4,7 +4,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -174,37 +176,93 @@ TEST(PageReaderTables, IndexRowsMatchButYieldNoRowsAndTriggersAreSkipped) {
   EXPECT_TRUE(none.rows.empty());
 }
 
+// A table of 20,000 rows in 512-byte pages: three levels, the root's children are interior
+// pages themselves. Returns the file's bytes and the root's page index.
+std::string deepTable(const std::string& path, std::uint32_t* root) {
+  samples::SqliteFixture db;
+  EXPECT_EQ(db.create(path, {.pageSize = 512}), 0);
+  EXPECT_EQ(db.exec("CREATE TABLE deep (id INTEGER PRIMARY KEY, t TEXT)"), 0);
+  EXPECT_EQ(db.begin(), 0);
+  for (int i = 0; i < 20000; ++i)
+    EXPECT_EQ(db.insert("deep", {SqlValue::null(), SqlValue::text(std::string(40, 'a' + i % 26))}),
+              0);
+  EXPECT_EQ(db.commit(), 0);
+  EXPECT_EQ(db.close(), 0);
+  SqlitePageReader reader;
+  RootPageMap roots;
+  EXPECT_EQ(reader.Open(path), kOk);
+  EXPECT_EQ(reader.FindRootPages("deep", &roots), kOk);
+  *root = roots.empty() ? 0 : roots.begin()->first;
+  return samples::readFileBytes(path);
+}
+
+std::uint32_t be32At(const std::string& bytes, std::size_t at) {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return v;
+}
+
 TEST(PageReaderTables, DeepTreeOfSmallPagesIsReadWhole) {
   fixtures::TempFolder dir;
   const std::string path = dir.file("deep.db");
-  samples::SqliteFixture db;
-  ASSERT_EQ(db.create(path, {.pageSize = 512}), 0);
-  ASSERT_EQ(db.exec("CREATE TABLE deep (id INTEGER PRIMARY KEY, t TEXT)"), 0);
-  ASSERT_EQ(db.begin(), 0);
-  for (int i = 0; i < 20000; ++i)
-    ASSERT_EQ(db.insert("deep", {SqlValue::null(), SqlValue::text(std::string(40, 'a' + i % 26))}),
-              0);
-  ASSERT_EQ(db.commit(), 0);
-  ASSERT_EQ(db.close(), 0);
-
-  // Three levels: the root's children are interior pages themselves.
-  const std::string bytes = samples::readFileBytes(path);
-  SqlitePageReader reader;
-  ASSERT_EQ(reader.Open(path), kOk);
-  RootPageMap roots;
-  ASSERT_EQ(reader.FindRootPages("deep", &roots), kOk);
-  const std::uint32_t root = roots.begin()->first;
+  std::uint32_t root = 0;
+  const std::string bytes = deepTable(path, &root);
   ASSERT_EQ(static_cast<unsigned char>(bytes[root * 512]), 5);
-  const std::uint32_t child =
-      static_cast<std::uint32_t>((static_cast<unsigned char>(bytes[root * 512 + 8]) << 24) |
-                                 (static_cast<unsigned char>(bytes[root * 512 + 9]) << 16) |
-                                 (static_cast<unsigned char>(bytes[root * 512 + 10]) << 8) |
-                                 static_cast<unsigned char>(bytes[root * 512 + 11]));
+  const std::uint32_t child = be32At(bytes, root * 512 + 8);
   EXPECT_EQ(static_cast<unsigned char>(bytes[(child - 1) * 512]), 5);
 
   RowCollector rows;
-  ASSERT_EQ(reader.ScanTable("deep", TableScan(), &rows), kOk);
+  ASSERT_EQ(testing::scanFile(path, "deep", &rows), kOk);
   EXPECT_EQ(rows.rows.size(), 20000u);
+}
+
+// The scan reads one leaf below each lowest interior page and takes its siblings for leaves.
+// In a damaged tree whose root has a leaf as its first child and interior pages beside it, the
+// pages below those interior pages are still found: the scan lists the same cells as a walk
+// that reads every page, each once.
+TEST(PageReaderTables, LeavesAtDifferentDepthsAreEachListedOnce) {
+  fixtures::TempFolder dir;
+  const std::string path = dir.file("deep.db");
+  std::uint32_t root = 0;
+  std::string bytes = deepTable(path, &root);
+  const std::size_t at = std::size_t{root} * 512;
+  ASSERT_EQ(static_cast<unsigned char>(bytes[at]), 5);
+  // The root's children (the right one first) by where their page numbers stand, ascending;
+  // the first is replaced by a leaf that comes before the second.
+  std::vector<std::pair<std::uint32_t, std::size_t>> children{{be32At(bytes, at + 8), at + 8}};
+  const unsigned cells =
+      (static_cast<unsigned char>(bytes[at + 3]) << 8) | static_cast<unsigned char>(bytes[at + 4]);
+  for (unsigned k = 0; k < cells; ++k) {
+    const std::size_t cell = (static_cast<unsigned char>(bytes[at + 12 + 2 * k]) << 8) |
+                             static_cast<unsigned char>(bytes[at + 13 + 2 * k]);
+    children.push_back({be32At(bytes, at + cell), at + cell});
+  }
+  ASSERT_GE(children.size(), 3u);
+  std::sort(children.begin(), children.end());
+  std::uint32_t leaf = 0;
+  for (std::uint32_t page = 2; page < children[1].first && leaf == 0; ++page) {
+    if (static_cast<unsigned char>(bytes[(page - 1) * 512]) == 13) leaf = page;
+  }
+  ASSERT_NE(leaf, 0u);
+  for (int i = 0; i < 4; ++i)
+    bytes[children[0].second + i] = static_cast<char>(leaf >> (24 - 8 * i));
+
+  SqlitePageReader reader;
+  ASSERT_EQ(reader.OpenMemory(bytes), kOk);
+  std::vector<std::uint8_t> page(reader.pageSize() + kBufferPad);
+  ASSERT_EQ(reader.ReadPage(root, page.data()), kOk);
+  LiveCellMap everyPage;
+  reader.CollectLiveCells(page.data(), root, &everyPage);
+  std::multiset<std::pair<std::uint32_t, std::uint16_t>> expected, listed;
+  for (const auto& cellsOf : everyPage)
+    for (std::uint16_t offset : cellsOf.second) expected.insert({cellsOf.first, offset});
+
+  RowCollector rows;
+  reader.ScanTable("deep", TableScan(), &rows);
+  for (const auto& row : rows.rows)
+    if (row.kind == RowKind::kLive) listed.insert({row.pageIndex, row.offset});
+  EXPECT_GT(expected.size(), 10000u);
+  EXPECT_EQ(listed, expected);
 }
 
 TEST(PageReaderTables, SingleCellLeafIsReadThroughItsPointer) {
