@@ -32,7 +32,7 @@ void CarveWorker::submit(std::uint32_t pageIndex, const std::uint8_t* page, std:
   job.page.assign(page, page + bytes);
   job.ctx = ctx;
   jobs_.push_back(std::move(job));
-  ready_.notify_one();
+  if (jobs_.size() == kWakeAt) ready_.notify_one();
 }
 
 void CarveWorker::run() {
@@ -41,7 +41,9 @@ void CarveWorker::run() {
     Job job;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      ready_.wait(lock, [this] { return closing_ || !jobs_.empty(); });
+      // Once awake the thread carves until the queue is empty; then it sleeps until a batch
+      // has gathered, not at every page.
+      if (jobs_.empty()) ready_.wait(lock, [this] { return closing_ || jobs_.size() >= kWakeAt; });
       if (jobs_.empty()) return;  // closing and nothing left
       job = std::move(jobs_.front());
       jobs_.pop_front();

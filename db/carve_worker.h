@@ -40,6 +40,7 @@ class CarveWorker {
   void run();
 
   static constexpr std::size_t kMaxQueued = 32;
+  static constexpr std::size_t kWakeAt = 16;  // pages queued that wake the sleeping thread
   std::mutex mutex_;
   std::condition_variable ready_;
   std::condition_variable room_;
