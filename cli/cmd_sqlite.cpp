@@ -184,6 +184,7 @@ class ListingSink : public db::RowSink {
     superseded_ = db::KeptRows<std::uint64_t>();
     indexEntries_.startTable();
     indexJson_.clear();
+    indexText_.clear();
     // A table WITHOUT ROWID stores its key's columns first: its values are put back in the
     // declared order, and its column 0 is a value like any other (there is no row id).
     storedAt_.clear();
@@ -205,6 +206,7 @@ class ListingSink : public db::RowSink {
   void startIndex(const std::string& index, const std::vector<int>& key, std::size_t tableWidth,
                   bool unique) {
     indexJson_ = jsonString(index);
+    indexText_ = terminalText(index);
     indexKeyWidth_ = key.size();
     indexAt_.assign(tableWidth, kNotHeld);
     for (std::size_t k = 0; k < key.size(); ++k) {
@@ -272,6 +274,7 @@ class ListingSink : public db::RowSink {
 
   void endIndex() {
     indexJson_.clear();
+    indexText_.clear();
     flush();
   }
   std::uint64_t rows() const { return rows_; }
@@ -491,10 +494,18 @@ class ListingSink : public db::RowSink {
 
   void appendText(const db::RowImage& row, db::TextEncoding enc, bool stale, const char* kind,
                   std::int64_t rowId) {
-    char buf[160];
-    std::snprintf(buf, sizeof buf, "%-20s %-10s %u %8u %6u %5u %12" PRId64 " %-5s ", table_.c_str(),
-                  kind, row.deleted, row.pageIndex, row.frame, row.offset, rowId,
-                  stale ? "stale" : "-");
+    // Names of any length are written whole: only the numbers go through the fixed buffer.
+    auto padded = [this](std::string_view s, std::size_t width) {
+      out_ += s;
+      if (s.size() < width) out_.append(width - s.size(), ' ');
+      out_ += ' ';
+    };
+    padded(table_, 20);
+    // An index entry's kind names the index: "index people_city".
+    padded(indexText_.empty() ? std::string(kind) : std::string(kind) + " " + indexText_, 10);
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "%u %8u %6u %5u %12" PRId64 " %-5s ", row.deleted, row.pageIndex,
+                  row.frame, row.offset, rowId, stale ? "stale" : "-");
     out_ += buf;
     bool first = true;
     for (int k = 0; row.carvedLayout && k < firstWalkedColumn(row); ++k) {
@@ -525,6 +536,7 @@ class ListingSink : public db::RowSink {
   db::KeptRows<std::uint64_t> superseded_;  // and of its superseded rows listed so far
   db::IndexEntrySelector indexEntries_;     // the table's live row ids, the index's entries
   std::string indexJson_;                   // the index whose entries are listed; empty: none
+  std::string indexText_;                   // and its name as text output shows it
   std::size_t indexKeyWidth_ = 0;           // its key's columns (the row id follows)
   std::vector<std::size_t> indexAt_;        // by declared position, the key column; kNotHeld
   std::uint64_t rows_ = 0;

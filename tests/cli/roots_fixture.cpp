@@ -189,6 +189,9 @@ int writeFamilies(const std::string& dir) {
                   std::string(140, 'N') +
                   "', 'Oslo'), (3, 'Cy', 'Rome');"
                   "DELETE FROM people WHERE id = 2;") != 0;
+  // A table whose name is longer than a line's fixed fields.
+  failures += keyed.exec("CREATE TABLE " + std::string(170, 'w') + " (a TEXT); INSERT INTO " +
+                         std::string(170, 'w') + " VALUES ('long-named row');") != 0;
   failures += keyed.close() != 0;
   return failures;
 }
