@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -176,6 +177,8 @@ class ListingSink : public db::RowSink {
 
   // Every table is listed and then the rows of no known table, which need every live row.
   void listEveryTable() { everyTable_ = true; }
+  // The tables' indexes follow them: a table WITHOUT ROWID keeps its live rows' keys for them.
+  void listIndexes() { withIndexes_ = true; }
 
   void startTable(const std::string& table, const db::TableLayout& layout) {
     table_ = terminalText(table);
@@ -189,6 +192,10 @@ class ListingSink : public db::RowSink {
     // declared order, and its column 0 is a value like any other (there is no row id).
     storedAt_.clear();
     keyedRecords_ = layout.withoutRowId();
+    // Its records hold the primary key's columns first, in key order.
+    tableKeyAt_.clear();
+    for (std::size_t k = 0; keyedRecords_ && k < layout.primaryKey().size(); ++k)
+      tableKeyAt_.push_back(k);
     const std::vector<int>& order = layout.storedOrder();
     for (std::size_t i = 0; i < order.size(); ++i) {
       if (order[i] != static_cast<int>(i)) {
@@ -202,16 +209,27 @@ class ListingSink : public db::RowSink {
 
   // The entries of one of the table's indexes follow its rows: those of rows the table no
   // longer has (a deleted row whose own record is gone may still lie in the index's pages).
-  // `key` gives the table column of each key term (-1: an expression).
-  void startIndex(const std::string& index, const std::vector<int>& key, std::size_t tableWidth,
-                  bool unique) {
+  // `record` gives the table column of each column of its records, as indexRecordColumns
+  // gives them (-1: an expression); the first `keyWidth` are the key's.
+  void startIndex(const std::string& index, const std::vector<int>& record, std::size_t keyWidth,
+                  const db::TableLayout& layout, bool unique) {
     indexJson_ = jsonString(index);
     indexText_ = terminalText(index);
-    indexKeyWidth_ = key.size();
+    indexKeyWidth_ = keyWidth;
+    indexWidth_ = record.size();
+    indexLayoutHolds_ = true;
+    indexLayoutChecked_ = false;
+    const std::size_t tableWidth = layout.columns().size();
     indexAt_.assign(tableWidth, kNotHeld);
-    for (std::size_t k = 0; k < key.size(); ++k) {
-      if (key[k] >= 0 && static_cast<std::size_t>(key[k]) < tableWidth)
-        indexAt_[static_cast<std::size_t>(key[k])] = k;
+    for (std::size_t k = record.size(); k-- > 0;) {
+      if (record[k] >= 0 && static_cast<std::size_t>(record[k]) < tableWidth)
+        indexAt_[static_cast<std::size_t>(record[k])] = k;
+    }
+    // In a table WITHOUT ROWID, where each column of the primary key lies in the entry.
+    indexKeyAt_.clear();
+    for (std::size_t k = 0; keyedRecords_ && k < layout.primaryKey().size(); ++k) {
+      const auto column = static_cast<std::size_t>(layout.primaryKey()[k]);
+      indexKeyAt_.push_back(column < tableWidth ? indexAt_[column] : kNotHeld);
     }
     indexEntries_.startIndex(unique);
   }
@@ -228,6 +246,9 @@ class ListingSink : public db::RowSink {
     if (live) {
       // A live row is kept once it is written out: where it goes is fetched meanwhile.
       live_.prefetch(hash);
+      if (withIndexes_ && !tableKeyAt_.empty()) {
+        if (const auto key = valuesAt(row, tableKeyAt_)) indexEntries_.addLiveKeyedRow(*key);
+      }
     } else {
       // Rows of no known table ("") are copies when they equal a live row of any table.
       stale = (tableJson_ == "\"\"" ? everyLive_ : live_).covers(hash, rowId);
@@ -248,6 +269,23 @@ class ListingSink : public db::RowSink {
       if (everyTable_) everyLive_.add(hash, rowId);
     }
     return kOk;
+  }
+
+  // The hash of the values at these places of the walked record (in the order given); nullopt
+  // when the record does not hold one of them.
+  std::optional<std::uint64_t> valuesAt(const db::RowImage& row,
+                                        const std::vector<std::size_t>& places) const {
+    const int first = firstWalkedColumn(row);
+    Hasher f;
+    for (std::size_t place : places) {
+      const auto k = static_cast<std::ptrdiff_t>(place) - first;
+      if (place == kNotHeld || k < 0 || k >= static_cast<std::ptrdiff_t>(record_.columns.size()))
+        return std::nullopt;
+      const db::RecordColumn& c = record_.columns[static_cast<std::size_t>(k)];
+      f.word(c.serialType);
+      f.add(row.data + c.offset, c.width);
+    }
+    return f.h;
   }
 
   // The line that names a table's columns before its rows (JSON only), so that a reader of the
@@ -326,8 +364,17 @@ class ListingSink : public db::RowSink {
   // An index entry the selector shows (db/index_entries.h): its key's values are put in the
   // table's columns (NULL in the others) and its row id is the row's.
   int onIndexRow(db::SqlitePageReader& reader, const db::RowImage& row) {
-    if (row.kind == db::RowKind::kLive && !indexEntries_.unique()) return kOk;
+    const bool live = row.kind == db::RowKind::kLive;
+    if (live && !indexEntries_.unique() && indexLayoutChecked_) return kOk;
     if (db::walkRow(row, &record_) != kOk) return kInvalid;
+    if (live && !indexLayoutChecked_) {
+      // SQLite writes every entry of an index with the same columns. A live entry of another
+      // count says the entries are not laid out as read (a key column held again under another
+      // collation), and those found elsewhere would be misread: they are not listed.
+      indexLayoutChecked_ = true;
+      indexLayoutHolds_ = record_.columns.size() == indexWidth_;
+    }
+    if (!live && !indexLayoutHolds_) return kOk;
     const std::size_t keyWidth = indexKeyWidth_;
     Hasher key;
     const db::RecordColumn* id = nullptr;
@@ -338,12 +385,21 @@ class ListingSink : public db::RowSink {
       key.word(c.serialType);
       key.add(row.data + c.offset, c.width);
     }
-    if (row.kind == db::RowKind::kLive) {
-      indexEntries_.addLiveEntry(key.h);
+    if (live) {
+      if (indexEntries_.unique()) indexEntries_.addLiveEntry(key.h);
       return kOk;
     }
     const db::TextEncoding encoding = reader.textEncoding();
     if (!textsHold(row, encoding)) return kInvalid;
+    if (keyedRecords_) {
+      // A table WITHOUT ROWID: the row is its primary key's values, and there is no row id.
+      const auto primaryKey = valuesAt(row, indexKeyAt_);
+      if (!primaryKey || !indexEntries_.showsKeyed(*primaryKey, key.h, valuesHash(row, true)))
+        return primaryKey ? kOk : kInvalid;
+      toDeclaredOrder(row, indexAt_);
+      emit(row, encoding, false, "index", 0);
+      return kOk;
+    }
     if (id == nullptr || id->serialType == 0 || id->serialType > 9 || id->serialType == 7)
       return kInvalid;
     const std::int64_t rowId = db::integerValue(row.data + id->offset, id->serialType);
@@ -537,7 +593,13 @@ class ListingSink : public db::RowSink {
   db::IndexEntrySelector indexEntries_;     // the table's live row ids, the index's entries
   std::string indexJson_;                   // the index whose entries are listed; empty: none
   std::string indexText_;                   // and its name as text output shows it
-  std::size_t indexKeyWidth_ = 0;           // its key's columns (the row id follows)
+  std::size_t indexKeyWidth_ = 0;           // its key's columns (what finds the row follows)
+  std::size_t indexWidth_ = 0;              // the columns of its records
+  bool indexLayoutChecked_ = false;         // a live entry was walked
+  bool indexLayoutHolds_ = true;            // and had that many columns
+  bool withIndexes_ = false;                // the indexes follow their tables
+  std::vector<std::size_t> tableKeyAt_;     // a table WITHOUT ROWID: its key's record places
+  std::vector<std::size_t> indexKeyAt_;     // and their places in the index's entries
   std::vector<std::size_t> indexAt_;        // by declared position, the key column; kNotHeld
   std::uint64_t rows_ = 0;
 };
@@ -589,6 +651,7 @@ int runSqlite(const Args& args) {
 
   ListingSink sink(command.has("--json"), command.has("--deleted-only"));
   if (words.size() == 1) sink.listEveryTable();
+  if (command.has("--indexes")) sink.listIndexes();
   int result = schemaRc;
   for (const db::SchemaEntry* table : tables) {
     const db::TableLayout layout(table->sql);
@@ -599,20 +662,23 @@ int runSqlite(const Args& args) {
     rc = reader.ScanTable(table->name, tableScan, &sink);
     sink.flush();
     if (rc != kOk && result == kOk) result = rc;
-    // With --indexes, the indexes of a live table with row ids (an index of a table WITHOUT
-    // ROWID holds its key, which the table's own tree already gives), those made for its
-    // constraints too. Reading them costs as much again as their share of the file, and their
-    // entries mostly repeat rows the table's own pages gave, so they are asked for.
-    if (!command.has("--indexes") || table->rootPage == 0 || layout.withoutRowId()) continue;
+    // With --indexes, the indexes of a live table, those made for its constraints too (a
+    // table WITHOUT ROWID needs its primary key read: its entries name their rows by it).
+    // Reading them costs as much again as their share of the file, and their entries mostly
+    // repeat rows the table's own pages gave, so they are asked for.
+    if (!command.has("--indexes") || table->rootPage == 0 ||
+        (layout.withoutRowId() && layout.primaryKey().empty()))
+      continue;
     for (const db::SchemaEntry& index : schema) {
       if (index.type != "index" || index.rootPage == 0 ||
           !platform::equalsNoCase(index.tableName, table->name))
         continue;
       const std::vector<int> key = db::indexedColumns(index, layout);
       if (key.empty()) continue;
+      const std::vector<int> record = db::indexRecordColumns(key, layout);
       db::TableScan indexScan;
-      indexScan.shape = db::indexShape(layout, key);
-      sink.startIndex(index.name, key, layout.columns().size(), db::isUniqueIndex(index));
+      indexScan.shape = db::indexShape(layout, record);
+      sink.startIndex(index.name, record, key.size(), layout, db::isUniqueIndex(index));
       rc = reader.ScanTable(index.name, indexScan, &sink);
       sink.endIndex();
       if (rc != kOk && result == kOk) result = rc;

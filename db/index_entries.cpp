@@ -32,17 +32,27 @@ bool RowIdSet::contains(std::int64_t id) const {
 void IndexEntrySelector::startIndex(bool unique) {
   liveRows_.seal();
   unique_ = unique;
-  liveKeys_.clear();
+  liveEntryKeys_.clear();
   keysSorted_ = true;
   shown_ = HashSet();
 }
 
 bool IndexEntrySelector::shows(std::int64_t rowId, std::uint64_t keyHash, std::uint64_t entryHash) {
   if (rowId <= 0 || liveRows_.contains(rowId)) return false;
+  return showsGone(keyHash, entryHash);
+}
+
+bool IndexEntrySelector::showsKeyed(std::uint64_t primaryKeyHash, std::uint64_t keyHash,
+                                    std::uint64_t entryHash) {
+  if (liveKeys_.contains(primaryKeyHash)) return false;
+  return showsGone(keyHash, entryHash);
+}
+
+bool IndexEntrySelector::showsGone(std::uint64_t keyHash, std::uint64_t entryHash) {
   if (unique_) {
-    if (!keysSorted_) std::sort(liveKeys_.begin(), liveKeys_.end());
+    if (!keysSorted_) std::sort(liveEntryKeys_.begin(), liveEntryKeys_.end());
     keysSorted_ = true;
-    if (std::binary_search(liveKeys_.begin(), liveKeys_.end(), keyHash)) return false;
+    if (std::binary_search(liveEntryKeys_.begin(), liveEntryKeys_.end(), keyHash)) return false;
   }
   return shown_.insert(entryHash);
 }

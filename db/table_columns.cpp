@@ -299,6 +299,7 @@ TableLayout::TableLayout(std::string_view sql) {
       if (!placed[static_cast<std::size_t>(k)]) storedOrder_.push_back(k);
       placed[static_cast<std::size_t>(k)] = true;
     }
+    primaryKey_ = storedOrder_;
     for (std::size_t i = 0; i < columns.size(); ++i) {
       if (!placed[i]) storedOrder_.push_back(static_cast<int>(i));
     }
@@ -391,6 +392,18 @@ std::vector<int> indexedColumns(const SchemaEntry& index, const TableLayout& tab
   const std::vector<std::vector<int>>& made = table.constraintIndexes();
   if (n == 0 || n > made.size()) return {};
   return made[n - 1];
+}
+
+std::vector<int> indexRecordColumns(const std::vector<int>& key, const TableLayout& table) {
+  std::vector<int> columns = key;
+  if (!table.withoutRowId()) {
+    columns.push_back(kIndexRowId);
+    return columns;
+  }
+  for (int k : table.primaryKey()) {
+    if (std::find(key.begin(), key.end(), k) == key.end()) columns.push_back(k);
+  }
+  return columns;
 }
 
 bool isUniqueIndex(const SchemaEntry& index) {

@@ -54,6 +54,9 @@ class TableLayout {
   // declared order, except in a table WITHOUT ROWID, whose records hold the primary key's
   // columns first (in key order) and then the others in declared order.
   const std::vector<int>& storedOrder() const { return storedOrder_; }
+  // The primary key's columns in key order, each once (empty when none is declared, and for the
+  // row-id alias alone: a key of row ids).
+  const std::vector<int>& primaryKey() const { return primaryKey_; }
 
   // The columns of the indexes SQLite makes for the table's UNIQUE constraints and for a
   // primary key that is not the row id, in the order it makes them, which numbers them: the
@@ -74,6 +77,7 @@ class TableLayout {
   int rowIdAlias_ = -1;
   bool withoutRowId_ = false;
   std::vector<int> storedOrder_;
+  std::vector<int> primaryKey_;
   std::vector<std::vector<int>> constraintIndexes_;
 };
 
@@ -89,6 +93,14 @@ std::vector<int> indexedColumns(std::string_view createIndexSql, const TableLayo
 // made for a constraint ("sqlite_autoindex_<table>_<n>", no statement) the n-th of the
 // table's constraintIndexes.
 std::vector<int> indexedColumns(const SchemaEntry& index, const TableLayout& table);
+// The table column of each column of an index's records: its key's terms (as indexedColumns
+// gives them), then what finds the row: kIndexRowId, the row id, in a table with row ids; in a
+// table WITHOUT ROWID its primary key's columns that the key does not hold already (SQLite
+// leaves out a key column the index holds with the same collation; the statements are not
+// read for collations, so a column is taken as held by position).
+constexpr int kIndexRowId = -2;
+std::vector<int> indexRecordColumns(const std::vector<int>& key, const TableLayout& table);
+
 // Whether an index keeps each key once: CREATE UNIQUE INDEX, or one made for a constraint.
 bool isUniqueIndex(const SchemaEntry& index);
 

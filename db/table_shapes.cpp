@@ -119,20 +119,23 @@ TableShape tableShape(const TableLayout& layout, std::string_view table) {
   return shape;
 }
 
-TableShape indexShape(const TableLayout& table, const std::vector<int>& key) {
+TableShape indexShape(const TableLayout& table, const std::vector<int>& recordColumns) {
   TableShape shape;
-  shape.width = static_cast<int>(key.size()) + 1;
+  shape.width = static_cast<int>(recordColumns.size());
   shape.withoutRowId = true;  // an index tree: a payload length and the record, no row id
   shape.firstIsValue = true;
   auto classes = std::make_shared<std::vector<ColumnClasses>>();
-  for (int position : key) {
+  for (int position : recordColumns) {
+    if (position == kIndexRowId) {
+      ColumnClasses rowId;  // an integer that is never NULL
+      rowId.holds = rowId.usual = kHoldsInteger;
+      classes->push_back(rowId);
+      continue;
+    }
     const DeclaredColumn* column = table.column(position);
     // The row-id alias is the row's id in an index, not the NULL the table's record holds.
     classes->push_back(column != nullptr ? columnClassesOf(*column, false) : ColumnClasses{});
   }
-  ColumnClasses rowId;
-  rowId.holds = rowId.usual = kHoldsInteger;
-  classes->push_back(rowId);
   shape.columnClasses = std::move(classes);
   return shape;
 }

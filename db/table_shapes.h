@@ -39,8 +39,9 @@ TableShape tableShape(const std::vector<SchemaEntry>& schema, std::string_view t
 TableShape tableShape(const TableLayout& layout, std::string_view table);
 
 // The shape of an index's records (a record per row of the table: the values of its key's
-// columns, then the row's id), for carving the index's tree. `key` as indexedColumns gives it.
-TableShape indexShape(const TableLayout& table, const std::vector<int>& key);
+// columns, then what finds the row), for carving the index's tree. `recordColumns` as
+// indexRecordColumns gives them.
+TableShape indexShape(const TableLayout& table, const std::vector<int>& recordColumns);
 
 // The storage classes SQLite may store in a declared column (a TEXT column keeps numbers as
 // text, a NOT NULL column holds no NULL, the row-id alias is always NULL in the record), and

@@ -62,14 +62,14 @@ inline void scanEveryTable(db::SqlitePageReader& reader, TouchAll* sink) {
     reader.ScanTable(e.name, scan, sink);
     reader.ScanLiveRows(e.name, sink);  // the live rows alone, as the manifest reader reads them
   }
-  // The indexes of the tables, each with the key its statement names.
+  // The indexes of the tables, each with the key its statement names and what finds the row.
   for (const db::SchemaEntry& e : schema) {
     if (e.type != "index") continue;
     const db::TableLayout table = db::TableLayout::of(schema, e.tableName);
     const std::vector<int> key = db::indexedColumns(e, table);
     if (key.empty()) continue;
     db::TableScan scan;
-    scan.shape = db::indexShape(table, key);
+    scan.shape = db::indexShape(table, db::indexRecordColumns(key, table));
     reader.ScanTable(e.name, scan, sink);
   }
 }

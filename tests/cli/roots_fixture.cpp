@@ -189,6 +189,24 @@ int writeFamilies(const std::string& dir) {
                   std::string(140, 'N') +
                   "', 'Oslo'), (3, 'Cy', 'Rome');"
                   "DELETE FROM people WHERE id = 2;") != 0;
+  // A table WITHOUT ROWID with an index on two of its columns (whose entries end with the
+  // primary key's other column): every sixth row deleted, and the label of every sixth row
+  // from the first made short, which leaves its old entry behind.
+  std::string marks =
+      "CREATE TABLE marks (note INTEGER, label TEXT, tag TEXT NOT NULL, "
+      "PRIMARY KEY (tag, note)) WITHOUT ROWID;"
+      "CREATE INDEX marks_note ON marks(note, label);";
+  for (int i = 1; i <= 60; ++i) {
+    std::string label;
+    for (int k = 0; k < 12; ++k) label += "label " + std::to_string(i) + " ";
+    marks += "INSERT INTO marks VALUES (" + std::to_string(i) + ", '" + label + "', 'tag " +
+             std::to_string(i) + "');";
+  }
+  for (int i = 1; i <= 60; i += 6)
+    marks += "UPDATE marks SET label = 'short' WHERE note = " + std::to_string(i) + ";";
+  for (int i = 4; i <= 60; i += 6)
+    marks += "DELETE FROM marks WHERE note = " + std::to_string(i) + ";";
+  failures += keyed.exec(marks) != 0;
   // A table whose name is longer than a line's fixed fields.
   failures += keyed.exec("CREATE TABLE " + std::string(170, 'w') + " (a TEXT); INSERT INTO " +
                          std::string(170, 'w') + " VALUES ('long-named row');") != 0;

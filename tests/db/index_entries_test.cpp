@@ -58,7 +58,7 @@ TEST(IndexEntries, AConstraintIndexGivesTheKeysAndRowIdsOfDeletedRows) {
       indexedColumns(SchemaEntry{"index", "sqlite_autoindex_message_1", "message", 0, ""}, table);
   ASSERT_EQ(key, std::vector<int>{1});
   TableScan scan;
-  scan.shape = indexShape(table, key);
+  scan.shape = indexShape(table, indexRecordColumns(key, table));
   testing::RowCollector rows;
   EXPECT_EQ(reader.ScanTable("sqlite_autoindex_message_1", scan, &rows), kOk);
 

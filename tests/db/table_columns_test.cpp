@@ -135,8 +135,13 @@ TEST(TableColumns, TheColumnsOfAnIndexKey) {
     const std::string tableName(1, c.name[17]);
     EXPECT_EQ(indexedColumns(SchemaEntry{"index", c.name, tableName, 3, ""}, c.table), c.key);
   }
-  // An index's records hold the key, then the row id: an integer, never NULL.
-  const TableShape shape = indexShape(table, {2, -1});
+  // An index's records hold the key, then the row id: an integer, never NULL. In a table
+  // WITHOUT ROWID, the primary key's columns the key does not hold, in key order.
+  EXPECT_EQ(indexRecordColumns({2, -1}, table), (std::vector<int>{2, -1, kIndexRowId}));
+  const TableLayout pairKeyed("CREATE TABLE w (a, b, c, PRIMARY KEY (c, a)) WITHOUT ROWID");
+  EXPECT_EQ(indexRecordColumns({1, 0}, pairKeyed), (std::vector<int>{1, 0, 2}));
+  EXPECT_EQ(indexRecordColumns({1}, pairKeyed), (std::vector<int>{1, 2, 0}));
+  const TableShape shape = indexShape(table, indexRecordColumns({2, -1}, table));
   EXPECT_EQ(shape.width, 3);
   EXPECT_TRUE(shape.withoutRowId);
   ASSERT_EQ(shape.columnClasses->size(), 3u);
