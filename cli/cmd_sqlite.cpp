@@ -361,8 +361,8 @@ class ListingSink : public db::RowSink {
     return true;
   }
 
-  // An index entry the selector shows (db/index_entries.h): its key's values are put in the
-  // table's columns (NULL in the others) and its row id is the row's.
+  // An index entry the selector shows (db/index_entries.h): its values are put in the table's
+  // columns (NULL in the others) and its row id is the row's (0 in a table WITHOUT ROWID).
   int onIndexRow(db::SqlitePageReader& reader, const db::RowImage& row) {
     const bool live = row.kind == db::RowKind::kLive;
     if (live && !indexEntries_.unique() && indexLayoutChecked_) return kOk;
@@ -600,7 +600,7 @@ class ListingSink : public db::RowSink {
   bool withIndexes_ = false;                // the indexes follow their tables
   std::vector<std::size_t> tableKeyAt_;     // a table WITHOUT ROWID: its key's record places
   std::vector<std::size_t> indexKeyAt_;     // and their places in the index's entries
-  std::vector<std::size_t> indexAt_;        // by declared position, the key column; kNotHeld
+  std::vector<std::size_t> indexAt_;        // by declared position, the place in an entry
   std::uint64_t rows_ = 0;
 };
 
