@@ -73,6 +73,7 @@ class PageCarver {
   void runRegion(std::size_t begin, std::vector<CarvedCandidate>* out) {
     if (begin + 4 >= end_) return;
     arrayEnd_ = begin;
+    staleArrayEnd_ = stalePointersEnd(begin);
     h_.contentStart = static_cast<std::uint32_t>(end_);
     free_.push_back({begin, end_});
     sweepFreeSpace();
@@ -86,6 +87,7 @@ class PageCarver {
     cellPointers(page_, ctx_.geometry, h_, &cells_);
     std::size_t count = std::min<std::size_t>(h_.cellCount, (end_ - h_.pointerArray) / 2);
     arrayEnd_ = h_.pointerArray + 2 * count;
+    staleArrayEnd_ = stalePointersEnd(arrayEnd_);
     std::vector<Interval> live;
     for (std::uint16_t off : cells_) {
       if (h_.type == kInteriorTable) {
@@ -108,6 +110,25 @@ class PageCarver {
       pos = std::max(pos, c.end);
     }
     if (pos < end_) free_.push_back({pos, end_});
+  }
+
+  // Behind a page's live pointers (and behind a trunk page's list of leaves, which took the
+  // place of the page's header) lie the pointers of cells the page had: offsets past their
+  // own entries, falling as the page wrote its cells downward, rising where a cell was put in
+  // among the others later. Eight or more in a row, three in four of them falling, are a stale
+  // pointer array, not a record, and no record is read from them: the end of such a run
+  // from `from`, or `from` itself.
+  std::size_t stalePointersEnd(std::size_t from) const {
+    std::size_t run = from, last = end_, entries = 0, falls = 0;
+    while (run + 2 <= end_) {
+      const std::size_t e = be16(page_ + run);
+      if (e <= run + 2 || e >= end_) break;
+      falls += e < last ? 1 : 0;
+      last = e;
+      ++entries;
+      run += 2;
+    }
+    return entries >= 8 && 4 * falls >= 3 * entries ? run : from;
   }
 
   // The freeblock chain, as far as it is sound: ascending offsets past the pointer array,
@@ -546,7 +567,7 @@ class PageCarver {
   bool measureCore(const Proposal& pr, Core* core) const {
     Scored* out = &core->scored;
     const std::size_t start = pr.start;
-    if (start < arrayEnd_ || start >= end_) return false;
+    if (start < staleArrayEnd_ || start >= end_) return false;
     const Interval* room = freeIntervalAt(start);
     if (room == nullptr) return false;
     int firstColumn = pr.firstColumn;
@@ -958,6 +979,7 @@ class PageCarver {
   const bool index_;  // the pages of an index tree: cells without a row id
   PageHeader h_;
   std::size_t arrayEnd_ = 0;
+  std::size_t staleArrayEnd_ = 0;  // the end of the stale pointers behind the live ones
   std::vector<std::uint16_t> cells_;
   std::vector<Interval> free_;
   std::vector<Interval> freeblocks_;

@@ -86,6 +86,14 @@ std::vector<FoundRow> scanEveryTable(const std::string& path) {
   return found;
 }
 
+// Rows found that match no row the database held. The few left: in a table WITHOUT ROWID,
+// deleted rows whose last bytes a cell freed later overwrote (a text or a real with foreign
+// bytes at its end); in UTF-16, a record read one byte off, inside a text.
+std::size_t unmatchedAllowed(const std::string& category) {
+  if (category == "without rowid") return 4;
+  return category == "UTF-16" ? 1 : 0;
+}
+
 TEST_P(Corpus, FindsTheDeletedRowsWhoseBytesRemain) {
   ASSERT_EQ(status_, 0);
   CorpusScore score;
@@ -106,6 +114,7 @@ TEST_P(Corpus, FindsTheDeletedRowsWhoseBytesRemain) {
       score.unmatched);
   EXPECT_GE(recall, 98.0);
   EXPECT_EQ(score.liveAsDeleted, 0u);
+  EXPECT_LE(score.unmatched, unmatchedAllowed(GetParam()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Categories, Corpus,
