@@ -13,6 +13,7 @@
 // statement), and tables dropped from the schema follow under their recovered names. With
 // --indexes each table's indexes follow it, as the entries of rows it no longer has. With
 // --json each table's rows follow a line naming its columns and giving its statement.
+#include <algorithm>
 #include <charconv>
 #include <cinttypes>
 #include <cmath>
@@ -169,6 +170,40 @@ struct Hasher {
   }
 };
 
+// The listing's output until the next write. Rows are written straight into it through a
+// pointer into room reserved for their worst case: growing it zero-fills the new room once,
+// where a string would copy each row in from a scratch buffer.
+class OutBuffer {
+ public:
+  OutBuffer& operator+=(std::string_view s) {
+    std::memcpy(room(s.size()), s.data(), s.size());
+    used_ += s.size();
+    return *this;
+  }
+  OutBuffer& operator+=(char c) {
+    *room(1) = c;
+    ++used_;
+    return *this;
+  }
+  void append(std::size_t count, char c) {
+    std::memset(room(count), c, count);
+    used_ += count;
+  }
+  // At least n writable bytes at the end; commit() says how far they were written.
+  char* room(std::size_t n) {
+    if (bytes_.size() - used_ < n) bytes_.resize(std::max(2 * bytes_.size(), used_ + n));
+    return bytes_.data() + used_;
+  }
+  void commit(const char* end) { used_ = static_cast<std::size_t>(end - bytes_.data()); }
+  std::size_t size() const { return used_; }
+  std::string_view view() const { return {bytes_.data(), used_}; }
+  void clear() { used_ = 0; }
+
+ private:
+  std::vector<char> bytes_;
+  std::size_t used_ = 0;
+};
+
 class ListingSink : public db::RowSink {
  public:
   static constexpr std::size_t kNotHeld = static_cast<std::size_t>(-1);
@@ -306,7 +341,7 @@ class ListingSink : public db::RowSink {
   }
 
   void flush() {
-    writeOut(out_);
+    writeOut(out_.view());
     out_.clear();
   }
 
@@ -431,33 +466,28 @@ class ListingSink : public db::RowSink {
     return record_.columns.empty() ? row.firstColumn : record_.columns.front().column;
   }
 
+  // A value as the text form shows it.
   void appendValue(const db::RowImage& row, const db::RecordColumn& c, db::TextEncoding enc) {
     const std::uint8_t* p = row.data + c.offset;
     const std::uint64_t t = c.serialType;
+    value_.clear();
     if (t == 0 || t == 10 || t == 11) {
-      out_ += json_ ? "null" : "NULL";
+      value_ = "NULL";
     } else if (t <= 6 || t == 8 || t == 9) {
-      appendInt(out_, db::integerValue(p, t));
+      appendInt(value_, db::integerValue(p, t));
     } else if (t == 7) {
-      appendReal(out_, db::realValue(p), json_);
+      appendReal(value_, db::realValue(p), false);
     } else if (db::isTextType(t)) {
       const std::string_view bytes(reinterpret_cast<const char*>(p), c.width);
-      if (json_) {
-        if (enc == db::TextEncoding::kUtf8) {
-          appendJsonText(out_, bytes);
-        } else {
-          appendJsonText(out_, db::textToUtf8(bytes, enc));
-        }
-      } else {
-        // One line per row, and nothing from the database reaches the terminal as a control.
-        out_ += terminalText(enc == db::TextEncoding::kUtf8 ? std::string(bytes)
-                                                            : db::textToUtf8(bytes, enc));
-      }
+      // One line per row, and nothing from the database reaches the terminal as a control.
+      value_ = terminalText(enc == db::TextEncoding::kUtf8 ? std::string(bytes)
+                                                           : db::textToUtf8(bytes, enc));
     } else {
-      out_ += json_ ? "{\"blob\": \"" : "x'";
-      appendHex(out_, p, c.width);
-      out_ += json_ ? "\"}" : "'";
+      value_ = "x'";
+      appendHex(value_, p, c.width);
+      value_ += "'";
     }
+    out_ += value_;
   }
 
   // JSON of one row, written through a raw pointer into room reserved for the worst case:
@@ -468,10 +498,7 @@ class ListingSink : public db::RowSink {
     const std::size_t bound = 200 + tableJson_.size() + indexJson_.size() +
                               8 * static_cast<std::size_t>(row.firstColumn) +
                               40 * record_.columns.size() + 6 * row.size;
-    // A scratch buffer that only grows: no zero-filling per row.
-    if (scratch_.size() < bound) scratch_.resize(bound * 2);
-    char* const begin = scratch_.data();
-    char* p = begin;
+    char* p = out_.room(bound);
     auto put = [&p](std::string_view s) {
       std::memcpy(p, s.data(), s.size());
       p += s.size();
@@ -545,7 +572,7 @@ class ListingSink : public db::RowSink {
       }
     }
     put("]}\n");
-    out_.append(begin, static_cast<std::size_t>(p - begin));
+    out_.commit(p);
   }
 
   void appendText(const db::RowImage& row, db::TextEncoding enc, bool stale, const char* kind,
@@ -580,9 +607,9 @@ class ListingSink : public db::RowSink {
   bool deletedOnly_;
   std::string table_;  // as text output shows it
   std::string tableJson_;
-  std::string out_;
+  OutBuffer out_;
+  std::string value_;  // a value of the text form
   db::Record record_;
-  std::vector<char> scratch_;
   std::vector<db::RecordColumn> declared_;  // a row's columns put in declared order
   std::vector<std::size_t> storedAt_;  // by declared position, the place in the record; empty: same
   bool keyedRecords_ = false;          // a table WITHOUT ROWID
