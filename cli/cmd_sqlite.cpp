@@ -357,18 +357,30 @@ class ListingSink : public db::RowSink {
   // rows whose header was overwritten. Equal values have equal serial types and content bytes.
   // A table WITHOUT ROWID has no row id to tell two rows apart: all its values count.
   // An index entry's values all count too (`allColumns`).
+  // The serial types are hashed as the header's bytes hold them (SQLite writes each varint in
+  // its one shortest form), all at once; column 0's alone, as a carved row may have rebuilt it.
   std::uint64_t valuesHash(const db::RowImage& row, bool allColumns = false) const {
     Hasher f;
-    std::size_t from = 0, to = 0;
-    bool first = true;
-    for (const db::RecordColumn& c : record_.columns) {
-      if (c.column == 0 && !keyedRecords_ && !allColumns) continue;
-      if (first) from = c.offset;
-      first = false;
-      f.word(c.serialType);
-      to = c.offset + c.width;
+    const std::vector<db::RecordColumn>& columns = record_.columns;
+    std::size_t types = record_.typesStart;
+    std::size_t first = 0;  // the first column hashed
+    if (!columns.empty() && columns.front().column == 0) {
+      if (keyedRecords_ || allColumns) {
+        f.word(columns.front().serialType);
+      } else {
+        first = 1;
+      }
+      // A rebuilt type is not among the header's bytes.
+      if (!(row.carvedLayout && row.firstColumn == 1)) {
+        std::uint64_t ignored = 0;
+        types += db::readVarint(row.data + types, record_.contentStart - types, &ignored);
+      }
     }
-    f.add(row.data + from, to - from);
+    f.add(row.data + types, record_.contentStart - types);
+    if (first < columns.size()) {
+      const std::size_t from = columns[first].offset;
+      f.add(row.data + from, columns.back().offset + columns.back().width - from);
+    }
     return f.h;
   }
 

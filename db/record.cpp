@@ -115,7 +115,7 @@ bool isValidUtf8(std::string_view s) {
 // The column list is not emptied before a walk that lays columns out: it is resized to what
 // the header holds, and a list that already has that size (the last record's) is kept as it is.
 int walkPayload(const std::uint8_t* p, std::size_t n, Record* out) {
-  out->contentStart = out->end = 0;
+  out->typesStart = out->contentStart = out->end = 0;
   std::uint64_t headerSize = 0;
   std::size_t h = readVarint(p, n, &headerSize);
   // The header counts its own size varint and must lie inside the payload.
@@ -124,12 +124,13 @@ int walkPayload(const std::uint8_t* p, std::size_t n, Record* out) {
     return kInvalid;
   }
   const std::size_t hs = static_cast<std::size_t>(headerSize);
+  out->typesStart = h;
   return layColumns(p + h, hs - h, hs, n, 0, static_cast<std::size_t>(-1), out);
 }
 
 int walkCarved(const std::uint8_t* p, std::size_t n, int firstColumn, std::size_t count,
                Record* out, std::uint64_t lostType) {
-  out->contentStart = out->end = 0;
+  out->typesStart = out->contentStart = out->end = 0;
   if (count == 0) {
     out->columns.clear();
     return kInvalid;

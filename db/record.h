@@ -30,7 +30,9 @@ struct RecordColumn {
 
 struct Record {
   std::vector<RecordColumn> columns;
-  std::size_t contentStart = 0;  // where the first column's content begins
+  std::size_t typesStart = 0;    // where the serial types read begin (a carved column 0's
+                                 // rebuilt type is not among them)
+  std::size_t contentStart = 0;  // where the first column's content begins, past the types
   std::size_t end = 0;           // one past the last content byte
 };
 
