@@ -113,7 +113,13 @@ bool isPlainText(std::string_view s) {
         i += 8;
         continue;
       }
-      while (p[i] < 0x80) ++i;  // the word's bytes before it are plain
+      // The word's bytes before the first past ASCII are plain: in memory order the first is
+      // the lowest set high bit of a little-endian word.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+      i += static_cast<std::size_t>(__builtin_ctzll(w & kHigh)) / 8;
+#else
+      while (p[i] < 0x80) ++i;
+#endif
     } else {
       const std::uint8_t c = p[i];
       if (c < 0x20 || c == '"' || c == '\\' || c == 0x7F) return false;
