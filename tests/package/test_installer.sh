@@ -51,10 +51,11 @@ QV_PROGRAM_UNDER_TEST="$installed_win\\QuenvaleTarnwick.exe" QV_GUI_OUTPUT="$out
   --gtest_filter='ProgramProcess.StartsOnce*:ProgramProcess.AnotherCopy*:PictureComponent.*' \
   || fail "the installed program failed its start-up cases"
 
-# Uninstall: the uninstaller runs a copy of itself and returns at once; wait for the files.
+# Uninstall: the uninstaller runs a copy of itself and returns at once; wait for the folder
+# and the Start menu entry to go (the program goes first, the folder and Uninstall.exe last).
 timeout 120 "$wine" "$installed_win\\Uninstall.exe" /S >/dev/null 2>&1 || true
-for _ in $(seq 1 60); do
-  [ -e "$installed/QuenvaleTarnwick.exe" ] || break
+for _ in $(seq 1 120); do
+  [ -e "$installed" ] || [ -e "$menu" ] || break
   sleep 0.5
 done
 [ ! -e "$installed" ] || fail "left behind: $(find "$installed" | head -n 5 | tr '\n' ' ')"
