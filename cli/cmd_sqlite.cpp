@@ -135,25 +135,6 @@ bool isPlainText(std::string_view s) {
   return true;
 }
 
-// A JSON string of text: most texts need no escaping, and are copied as they are (exactly
-// what jsonString would give them); the others go through jsonString.
-void appendJsonText(std::string& out, std::string_view utf8) {
-  for (char ch : utf8) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x20 || c == '"' || c == '\\' || c == 0x7F) {
-      out += jsonString(utf8);
-      return;
-    }
-  }
-  if (!db::isValidUtf8(utf8)) {
-    out += jsonString(utf8);
-    return;
-  }
-  out += '"';
-  out += utf8;
-  out += '"';
-}
-
 // A 64-bit hash of row values, for comparing freelist and carved rows with the live rows:
 // eight bytes at a time, multiplied and folded.
 struct Hasher {
@@ -569,15 +550,17 @@ class ListingSink : public db::RowSink {
         put(real);
       } else if (db::isTextType(t)) {
         const std::string_view bytes(reinterpret_cast<const char*>(v), c.width);
-        if (enc == db::TextEncoding::kUtf8 && isPlainText(bytes)) {
+        std::string converted;  // a text of another encoding, in UTF-8
+        const std::string_view text =
+            enc == db::TextEncoding::kUtf8 ? bytes : (converted = db::textToUtf8(bytes, enc));
+        // Most texts need no escaping and are copied as they are, exactly what jsonString
+        // would give them.
+        if (isPlainText(text)) {
           *p++ = '"';
-          put(bytes);
+          put(text);
           *p++ = '"';
         } else {
-          std::string text;
-          appendJsonText(text, enc == db::TextEncoding::kUtf8 ? std::string(bytes)
-                                                              : db::textToUtf8(bytes, enc));
-          put(text);  // at most 6 bytes for each byte of the value: within the bound
+          put(jsonString(text));  // at most 6 bytes for each byte of the value: within the bound
         }
       } else {
         put("{\"blob\": \"");
