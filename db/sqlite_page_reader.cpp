@@ -319,16 +319,18 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
   };
 
   // Recursion by an explicit function object keeps one buffer per level.
+  // Says whether the page was a leaf of the tree.
   auto descend = [&](auto&& self, const std::uint8_t* image, std::uint32_t index,
-                     int depth) -> void {
+                     int depth) -> bool {
     PageHeader h;
-    if (!readPageHeader(image, geometry_, index, &h)) return note(kInvalid);
-    if (h.type == (indexTree ? kLeafIndex : kLeafTable)) return note(visitLeaf(image, index, h));
+    if (!readPageHeader(image, geometry_, index, &h)) return note(kInvalid), false;
+    if (h.type == (indexTree ? kLeafIndex : kLeafTable))
+      return note(visitLeaf(image, index, h)), true;
     // A root of the other kind of tree (an index's, walked for its table) is passed by; a child
     // that is no page of the tree's kind is damage, and the rows below it are lost to the walk.
     if (h.type != (indexTree ? kInteriorIndex : kInteriorTable))
-      return note(depth > 0 ? kInvalid : kOk);
-    if (depth >= kMaxTreeDepth) return note(kInvalid);
+      return note(depth > 0 ? kInvalid : kOk), false;
+    if (depth >= kMaxTreeDepth) return note(kInvalid), false;
     if (indexTree) {
       note(visitLeaf(image, index, h));
     } else {
@@ -378,11 +380,10 @@ int SqlitePageReader::walkTable(const std::uint8_t* page, std::uint32_t pageInde
         note(rc);
         continue;
       }
-      PageHeader ch;
-      leavesHere = unread != nullptr && !indexTree &&
-                   readPageHeader(buffer, geometry_, child.first, &ch) && ch.type == kLeafTable;
-      self(self, buffer, child.first, depth + 1);
+      const bool leaf = self(self, buffer, child.first, depth + 1);
+      leavesHere = unread != nullptr && !indexTree && leaf;
     }
+    return false;
   };
   descend(descend, page, pageIndex, 0);
   return result;
